@@ -1,0 +1,108 @@
+// Conversion tables between file text and document text, and the in-memory codecs by charset name.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "text/uniStringList.h" // TDuplicates, EStringListError
+
+// A sorted list of (key, value) pairs of UTF-16 strings, ordered by key (ordinal).
+class TTableList {
+public:
+    TTableList();
+    virtual ~TTableList();
+
+    int AddPair(const std::u16string& key, const std::u16string& value);
+    const std::u16string& GetKey(int i) const;
+    const std::u16string& GetValue(int i) const;
+    void SetValue(int i, const std::u16string& value);
+    int Count() const { return count_; }
+    int Capacity() const { return static_cast<int>(items_.size()); }
+    // Binary search; returns whether found, with the (insertion) index.
+    virtual bool Find(std::u16string_view key, int& index) const;
+    virtual void Sort();
+    void Clear();
+    bool Sorted() const { return sorted_; }
+    void SetSorted(bool sorted);
+    TDuplicates Duplicates() const { return duplicates_; }
+    void SetDuplicates(TDuplicates d) { duplicates_ = d; }
+
+protected:
+    virtual void Changed() {}
+    virtual void Changing() {}
+
+private:
+    void Grow();
+    void InsertPair(int index, const std::u16string& key, const std::u16string& value);
+    void QuickSort(int l, int r);
+
+    std::vector<std::pair<std::u16string, std::u16string>> items_; // size() is the capacity
+    int count_ = 0;
+    bool sorted_ = false;
+    TDuplicates duplicates_ = TDuplicates::Ignore;
+};
+
+// A two-way table loaded from one or more table files.
+class TConvTable {
+public:
+    TConvTable();
+
+    std::string name; // the charset it serves
+
+    // Adds the pairs of a table file; false when it cannot be opened or read (what was
+    // read so far stays).
+    bool LoadFromFile(const std::string& path);
+    void Clear();
+    bool Empty() const { return decode_.Count() == 0 && encode_.Count() == 0; }
+
+    // Longest-match replacement, file text -> document text and back.
+    std::u16string DecodeText(std::u16string_view s) const;
+    std::u16string EncodeText(std::u16string_view s) const;
+
+    // The save-time matcher of the Unicode representations: the first encode entry in
+    // sorted order whose key matches `s` at `pos`. Returns its index or -1.
+    int FirstEncodeMatch(std::u16string_view s, size_t pos) const;
+
+    const TTableList& DecodeList() const { return decode_; }
+    const TTableList& EncodeList() const { return encode_; }
+
+private:
+    TTableList decode_;
+    TTableList encode_;
+};
+
+// The named lists of the main configuration file: [charsets], [surrogates] and
+// [html-charsets], each name = value in file order. Reading them from the configuration
+// belongs to the configuration module; the codec only consults them.
+struct TCharsetLists {
+    std::vector<std::pair<std::string, std::string>> charsets;
+    std::vector<std::pair<std::string, std::string>> surrogates;
+    std::vector<std::pair<std::string, std::string>> htmlCharsets;
+
+    // Case-insensitive lookups; empty optional when the name has no entry.
+    std::optional<std::string> CharsetFile(std::string_view name) const;
+    std::optional<std::string> SurrogateFile(std::string_view name) const;
+};
+
+// In-memory codecs selected by charset name ("OEM", "UTF-8", "UTF-8 (BOM)", "UTF-16 (LE)",
+// "UTF-16 (BE)"); empty optional for any other name (the caller then uses the ANSI page).
+std::optional<std::string> EncodeByCharset(std::string_view charset, std::u16string_view text);
+std::optional<std::u16string> DecodeByCharset(std::string_view charset, std::string_view bytes);
+
+// UTF-8 without validation, as the in-memory decoder for exchanged text does it.
+std::u16string DecodeUtf8InMemory(std::string_view bytes);
+
+// For the spelling checker's charset: the table's encode direction (then UTF-8 when the
+// table's name is "UTF-8"), and back.
+std::string EncodeForChecker(const TConvTable& table, std::u16string_view text);
+std::u16string DecodeFromChecker(const TConvTable& table, std::string_view bytes);
+
+// Text for the 8-bit drawing functions: the twelve Esperanto letters spelled with "h"
+// (and u-breve as "u"), everything else through the ANSI page.
+std::string TranslitToAnsi(std::u16string_view text);
+
+// Case-insensitive comparison of ASCII names (charset names, section keys).
+bool SameText(std::string_view a, std::string_view b);

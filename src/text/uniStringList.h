@@ -1,0 +1,188 @@
+// The document's line list with its undo and redo journals, and its read-only 8-bit view.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TuniAbstractMemo; // the editor that made an undo record (never owned here)
+
+// Raised by list misuse, with the texts "List index out of bounds (%d)",
+// "Operation not allowed on sorted list" and "String list does not allow duplicates".
+class EStringListError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// What a sorted list does with a line it already holds.
+enum class TDuplicates : std::uint8_t { Ignore = 0, Accept = 1, Error = 2 };
+
+struct TPoint {
+    int X = 0;
+    int Y = 0;
+    friend bool operator==(const TPoint&, const TPoint&) = default;
+};
+
+enum TUndoKind : std::uint8_t {
+    ukNone = 0,
+    ukInsertLine = 1,
+    ukDeleteLine = 2,
+    ukChangeLine = 3,
+    ukSavePoint = 4,
+    ukGroupBegin = 5,
+    ukGroupEnd = 6,
+};
+
+struct TUndoRec {
+    int line = 0; // for ukSavePoint the editor's SaveCounter
+    TUndoKind kind = ukNone;
+    TPoint caretStart;
+    TPoint caretEnd;
+    const TuniAbstractMemo* editor = nullptr;
+    std::u16string text;
+};
+
+// What Pop returns.
+struct TUndoEntry {
+    TUndoKind kind = ukNone;
+    int line = 0;
+    std::u16string text;
+    const TuniAbstractMemo* editor = nullptr;
+    TPoint caretStart;
+};
+
+// An undo or redo journal: records from the oldest to the newest.
+class TUndo {
+public:
+    TUndo() = default;
+    TUndo(const TUndo&) = delete;
+    TUndo& operator=(const TUndo&) = delete;
+
+    // Appends a record, or merges a typed character into the newest one.
+    void Add(TUndoKind kind, int line, bool mayMerge, const TuniAbstractMemo* editor,
+             std::u16string text, TPoint caret);
+    // Removes and returns the newest record (kind ukNone when empty).
+    TUndoEntry Pop();
+    TUndoKind PeekKind() const;
+    int Count() const { return static_cast<int>(records_.size()); }
+    // Drops records from the oldest end, a group at a time, until the journal is empty.
+    void Clear();
+
+    // Read access for tests and for the editor's replay (index 0 = oldest).
+    const TUndoRec& Record(int i) const { return records_.at(static_cast<size_t>(i)); }
+    const TUndoRec* Newest() const { return records_.empty() ? nullptr : &records_.back(); }
+
+private:
+    // One drop-oldest step: removes the oldest record, or the whole group it opens.
+    void DropOldest();
+
+    std::deque<TUndoRec> records_;
+};
+
+class TWStringList;
+
+// A read-only view of a line list for readers that work in 8 bits: tabs expanded,
+// characters from U+0080 up written as decimal references.
+class TStringsAdapter {
+public:
+    explicit TStringsAdapter(const TWStringList& source) : source_(source) {}
+    std::string Get(int i) const;
+    int GetCount() const;
+    // Writing through the adapter does nothing.
+    void Clear() {}
+    void Delete(int) {}
+    void Insert(int, const std::string&) {}
+
+private:
+    const TWStringList& source_;
+};
+
+class TWStringList {
+public:
+    TWStringList();
+    virtual ~TWStringList();
+    TWStringList(const TWStringList&) = delete;
+    TWStringList& operator=(const TWStringList&) = delete;
+
+    // Reference counting: a new list has one owner.
+    TWStringList* AddRef();
+    void Release();
+    int RefCount() const { return refCount_; }
+
+    virtual int GetCount() const { return count_; }
+    int Count() const { return GetCount(); }
+    virtual int GetCapacity() const { return capacity_; }
+    virtual void SetCapacity(int n);
+    // Line i, or an empty string outside 0..count-1.
+    virtual const std::u16string& Get(int i) const;
+    virtual void Put(int i, std::u16string s);
+    virtual int Add(std::u16string s);
+    virtual void Insert(int i, std::u16string s);
+    virtual void Delete(int i);
+    virtual void Exchange(int i, int j);
+    virtual void Clear();
+    virtual void SetUpdateState(bool updating);
+    virtual bool Find(std::u16string_view s, int& index) const;
+    virtual bool FindLongestPrefix(std::u16string_view text, int& index) const;
+    virtual int IndexOf(std::u16string_view s) const;
+    virtual void Sort();
+
+    bool Sorted() const { return sorted_; }
+    void SetSorted(bool sorted);
+    TDuplicates Duplicates() const { return duplicates_; }
+    void SetDuplicates(TDuplicates d) { duplicates_ = d; }
+
+    int IndexOfName(std::u16string_view name) const;
+    std::u16string GetName(int i) const;
+    std::u16string GetValue(std::u16string_view name) const;
+
+    std::u16string ExpandTabs(std::u16string_view s) const;
+    int TabSize() const { return tabSize_; }
+    void SetTabSize(int n) { tabSize_ = n < 1 ? 1 : n; }
+
+    bool Modified() const { return modified_; }
+    void SetModified(bool m) { modified_ = m; }
+
+    TUndo& Undo() { return *undo_; }
+    TUndo& Redo() { return *redo_; }
+    const TUndo& Undo() const { return *undo_; }
+    const TUndo& Redo() const { return *redo_; }
+
+    // One 8-bit line per line: the line in the ANSI page, 0x7F for every code unit whose
+    // byte differs from it.
+    const std::vector<std::string>& AnsiShadow() const { return ansiShadow_; }
+    static std::string AnsiForm(std::u16string_view line);
+
+    const TStringsAdapter& Adapter() const;
+
+    std::function<void()> OnChange;
+    std::function<void()> OnChanging;
+
+protected:
+    virtual void Changed();
+    virtual void Changing();
+
+private:
+    void Grow();
+    void InsertItem(int i, std::u16string s);
+    void QuickSort(int l, int r);
+    [[noreturn]] static void IndexError(int i);
+
+    std::vector<std::u16string> items_; // reserve()d to capacity_
+    int count_ = 0;
+    int capacity_ = 0;
+    bool sorted_ = false;
+    TDuplicates duplicates_ = TDuplicates::Ignore;
+    int refCount_ = 1;
+    mutable std::unique_ptr<TStringsAdapter> adapter_;
+    std::unique_ptr<TUndo> undo_;
+    std::unique_ptr<TUndo> redo_;
+    bool modified_ = false;
+    std::vector<std::string> ansiShadow_;
+    int tabSize_ = 8;
+};

@@ -1,0 +1,33 @@
+// Helpers shared by the test programs: temporary folders, file bytes, UTF-16 literals.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace testing_support {
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(std::string_view name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::string ReadBytes(const std::string& fileName);
+void WriteBytes(const std::string& fileName, std::string_view bytes);
+
+// UTF-8 literal to UTF-16 (test convenience; valid input only).
+std::u16string U16(std::string_view utf8);
+// UTF-16 to UTF-8 for readable failure messages.
+std::string U8(std::u16string_view s);
+
+} // namespace testing_support
