@@ -19,8 +19,7 @@ int ConvertByte(iconv_t cd, unsigned char byte) {
     char* outPtr = reinterpret_cast<char*>(out);
     size_t outLeft = sizeof(out);
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) ||
-        inLeft != 0) {
+    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || inLeft != 0) {
         return -1;
     }
     if (iconv(cd, nullptr, nullptr, &outPtr, &outLeft) == static_cast<size_t>(-1)) {
@@ -110,8 +109,12 @@ std::string TCodePage::FromWide(std::u16string_view text, char defaultChar) cons
     return out;
 }
 
-void SetAnsiCodePage(int number) { gAnsi.store(&TCodePage::Get(number)); }
-void SetOemCodePage(int number) { gOem.store(&TCodePage::Get(number)); }
+void SetAnsiCodePage(int number) {
+    gAnsi.store(&TCodePage::Get(number));
+}
+void SetOemCodePage(int number) {
+    gOem.store(&TCodePage::Get(number));
+}
 
 const TCodePage& AnsiCodePage() {
     const TCodePage* page = gAnsi.load();
@@ -131,8 +134,12 @@ const TCodePage& OemCodePage() {
     return *page;
 }
 
-std::u16string AnsiToWide(std::string_view bytes) { return AnsiCodePage().ToWide(bytes); }
-std::string WideToAnsi(std::u16string_view text) { return AnsiCodePage().FromWide(text); }
+std::u16string AnsiToWide(std::string_view bytes) {
+    return AnsiCodePage().ToWide(bytes);
+}
+std::string WideToAnsi(std::u16string_view text) {
+    return AnsiCodePage().FromWide(text);
+}
 
 std::string OemToAnsi(std::string_view bytes) {
     return AnsiCodePage().FromWide(OemCodePage().ToWide(bytes));

@@ -103,8 +103,9 @@ std::u16string DecodeNumericRefs(std::u16string_view text, TRefForms forms) {
     out.reserve(text.size());
     size_t i = 0;
     while (i < text.size()) {
-        bool opener = i + 1 < text.size() && text[i + 1] == u'#' &&
-                      (text[i] == u'&' || (text[i] == u'$' && forms == TRefForms::AmpersandOrDollar));
+        bool opener =
+            i + 1 < text.size() && text[i + 1] == u'#' &&
+            (text[i] == u'&' || (text[i] == u'$' && forms == TRefForms::AmpersandOrDollar));
         size_t end;
         char16_t unit;
         if (opener && ReadReference(text, i + 2, end, unit)) {

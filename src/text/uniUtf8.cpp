@@ -3,7 +3,9 @@
 
 namespace {
 
-inline bool IsCont(unsigned char b) { return (b & 0xC0) == 0x80; }
+inline bool IsCont(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
 
 } // namespace
 

@@ -7,9 +7,15 @@
 // A byte b (0x80..0xFF) that starts no valid sequence is kept as the code unit
 // U+DC80 + (b - 0x80), a lone low surrogate in U+DC80..U+DCFF; the writer turns such a
 // unit (when it is not the second half of a pair) back into the byte.
-inline char16_t EscapeByte(unsigned char b) { return static_cast<char16_t>(0xDC00 + b); }
-inline bool IsEscapedByte(char16_t u) { return u >= 0xDC80 && u <= 0xDCFF; }
-inline unsigned char EscapedByteValue(char16_t u) { return static_cast<unsigned char>(u - 0xDC00); }
+inline char16_t EscapeByte(unsigned char b) {
+    return static_cast<char16_t>(0xDC00 + b);
+}
+inline bool IsEscapedByte(char16_t u) {
+    return u >= 0xDC80 && u <= 0xDCFF;
+}
+inline unsigned char EscapedByteValue(char16_t u) {
+    return static_cast<unsigned char>(u - 0xDC00);
+}
 
 // Decodes one validated sequence at `pos`. Returns the number of bytes used (1 for a
 // byte that starts no valid sequence, which becomes an escaped byte) and appends one or

@@ -1,0 +1,15 @@
+// pelmar-batch's command line: options, the document, the actions run on it.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Exit statuses.
+inline constexpr int kBatchOk = 0;
+inline constexpr int kBatchUsage = 1;
+inline constexpr int kBatchLoadFailed = 2;
+inline constexpr int kBatchSaveFailed = 3;
+
+// Runs one command line (without the program name); output goes to `out`, messages to `err`.
+int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,0 +1,832 @@
+// The text file codec: readers and writers per encoding family, load and save.
+#include "text/uniCodec.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "text/uniCodePage.h"
+#include "text/uniNumRefs.h"
+#include "text/uniUtf8.h"
+
+namespace {
+
+enum class TFamily { Ansi, Oem, Utf8, Utf16LE, Utf16BE };
+
+std::string ErrorText(int err) {
+    return std::strerror(err);
+}
+
+// Buffered file input with look-ahead.
+class TByteInput {
+public:
+    explicit TByteInput(int fd) : fd_(fd), buf_(kSize) {}
+
+    size_t Avail() const { return end_ - pos_; }
+    const unsigned char* Data() const { return buf_.data() + pos_; }
+    void Skip(size_t n) {
+        pos_ += n;
+        consumed_ += static_cast<std::int64_t>(n);
+    }
+    // Makes at least n bytes available when the file still has them; returns Avail().
+    size_t Ensure(size_t n) {
+        if (Avail() >= n) {
+            return Avail();
+        }
+        if (pos_ > 0) {
+            std::memmove(buf_.data(), buf_.data() + pos_, end_ - pos_);
+            end_ -= pos_;
+            pos_ = 0;
+        }
+        while (end_ < n && !eof_) {
+            Fill();
+        }
+        return Avail();
+    }
+    // The next byte, or -1 at the end of the file.
+    int Peek() { return Ensure(1) == 0 ? -1 : buf_[pos_]; }
+    std::int64_t Position() const { return consumed_; }
+    int Error() const { return error_; }
+    void Rewind() {
+        pos_ = end_ = 0;
+        consumed_ = 0;
+        eof_ = false;
+        if (lseek(fd_, 0, SEEK_SET) < 0) {
+            error_ = errno;
+            eof_ = true;
+        }
+    }
+
+private:
+    static constexpr size_t kSize = 1 << 20;
+
+    void Fill() {
+        for (;;) {
+            ssize_t r = read(fd_, buf_.data() + end_, buf_.size() - end_);
+            if (r > 0) {
+                end_ += static_cast<size_t>(r);
+                return;
+            }
+            if (r < 0 && errno == EINTR) {
+                continue;
+            }
+            if (r < 0) {
+                error_ = errno;
+            }
+            eof_ = true;
+            return;
+        }
+    }
+
+    int fd_;
+    std::vector<unsigned char> buf_;
+    size_t pos_ = 0;
+    size_t end_ = 0;
+    std::int64_t consumed_ = 0;
+    bool eof_ = false;
+    int error_ = 0;
+};
+
+// Reads one line at a time in one encoding family. ReadLine returns whether a separator
+// ended the line (more lines follow).
+class TLineReader {
+public:
+    TLineReader(TByteInput& in, TFamily family, TLineSeparator& firstSeparator, bool& escaped)
+        : in_(in), family_(family), firstSeparator_(firstSeparator), escaped_(escaped),
+          page_(family == TFamily::Oem ? OemCodePage() : AnsiCodePage()) {}
+
+    void SetFamily(TFamily family) { family_ = family; }
+
+    bool ReadLine(std::u16string& line) {
+        line.clear();
+        switch (family_) {
+        case TFamily::Ansi:
+        case TFamily::Oem:
+            return ReadBytes(line);
+        case TFamily::Utf8:
+            return ReadUtf8(line);
+        case TFamily::Utf16LE:
+            return ReadUtf16(line, false);
+        case TFamily::Utf16BE:
+            return ReadUtf16(line, true);
+        }
+        return false;
+    }
+
+private:
+    void Seen(TLineSeparator s) {
+        if (firstSeparator_ == TLineSeparator{}) {
+            firstSeparator_ = s;
+        }
+    }
+
+    // After a CR has been consumed: CR LF or CR alone.
+    bool EndAtCR() {
+        if (in_.Peek() == '\n') {
+            in_.Skip(1);
+            Seen(lsCRLF);
+        } else {
+            Seen(lsCR);
+        }
+        return true;
+    }
+
+    bool ReadBytes(std::u16string& line) {
+        for (;;) {
+            if (in_.Ensure(1) == 0) {
+                return false;
+            }
+            const unsigned char* p = in_.Data();
+            const size_t n = in_.Avail();
+            size_t i = 0;
+            while (i < n && p[i] != '\n' && p[i] != '\r') {
+                ++i;
+            }
+            const size_t old = line.size();
+            line.resize(old + i);
+            for (size_t k = 0; k < i; ++k) {
+                line[old + k] = page_.ToWide(p[k]);
+            }
+            in_.Skip(i);
+            if (i < n) {
+                const unsigned char b = p[i];
+                in_.Skip(1);
+                if (b == '\n') {
+                    Seen(lsLF);
+                    return true;
+                }
+                return EndAtCR();
+            }
+        }
+    }
+
+    bool ReadUtf8(std::u16string& line) {
+        for (;;) {
+            if (in_.Ensure(1) == 0) {
+                return false;
+            }
+            const unsigned char* p = in_.Data();
+            const size_t n = in_.Avail();
+            size_t i = 0;
+            while (i < n && p[i] < 0x80 && p[i] != '\n' && p[i] != '\r') {
+                ++i;
+            }
+            line.append(p, p + i);
+            in_.Skip(i);
+            if (i == n) {
+                continue;
+            }
+            const unsigned char b = p[i];
+            if (b == '\n') {
+                in_.Skip(1);
+                Seen(lsLF);
+                return true;
+            }
+            if (b == '\r') {
+                in_.Skip(1);
+                return EndAtCR();
+            }
+            const size_t have = in_.Ensure(4);
+            std::string_view seq(reinterpret_cast<const char*>(in_.Data()),
+                                 std::min<size_t>(have, 4));
+            const size_t used = DecodeUtf8Char(seq, 0, line);
+            in_.Skip(used);
+            if (used == 1) {
+                escaped_ = true;
+            } else if (used == 3 && line.back() == 0x2028) {
+                line.pop_back();
+                Seen(lsLS);
+                return true;
+            }
+        }
+    }
+
+    bool ReadUtf16(std::u16string& line, bool bigEndian) {
+        for (;;) {
+            if (in_.Ensure(2) < 2) {
+                in_.Skip(in_.Avail()); // a single trailing byte holds no code unit
+                return false;
+            }
+            const unsigned char* p = in_.Data();
+            const size_t units = in_.Avail() / 2;
+            size_t k = 0;
+            for (; k < units; ++k) {
+                const char16_t u = bigEndian
+                                       ? static_cast<char16_t>((p[2 * k] << 8) | p[2 * k + 1])
+                                       : static_cast<char16_t>(p[2 * k] | (p[2 * k + 1] << 8));
+                if (u == u'\n' || u == u'\r' || u == 0x2028) {
+                    in_.Skip(2 * k + 2);
+                    if (u == u'\n') {
+                        Seen(lsLF);
+                    } else if (u == 0x2028) {
+                        Seen(lsLS);
+                    } else if (in_.Ensure(2) >= 2 && NextUnit(bigEndian) == u'\n') {
+                        in_.Skip(2);
+                        Seen(lsCRLF);
+                    } else {
+                        Seen(lsCR);
+                    }
+                    return true;
+                }
+                line.push_back(u);
+            }
+            in_.Skip(2 * units);
+        }
+    }
+
+    char16_t NextUnit(bool bigEndian) const {
+        const unsigned char* p = in_.Data();
+        return bigEndian ? static_cast<char16_t>((p[0] << 8) | p[1])
+                         : static_cast<char16_t>(p[0] | (p[1] << 8));
+    }
+
+    TByteInput& in_;
+    TFamily family_;
+    TLineSeparator& firstSeparator_;
+    bool& escaped_;
+    const TCodePage& page_;
+};
+
+std::int64_t gFaultAfter = -1;
+int gFaultError = 0;
+
+// Buffered output to a file descriptor; remembers the first error.
+class TByteOutput {
+public:
+    explicit TByteOutput(int fd) : fd_(fd) { buf_.reserve(kSize); }
+
+    std::string& Buffer() { return buf_; }
+    void MaybeFlush() {
+        if (buf_.size() >= kSize) {
+            Flush();
+        }
+    }
+    bool Flush() {
+        size_t done = 0;
+        while (error_ == 0 && done < buf_.size()) {
+            size_t want = buf_.size() - done;
+            if (gFaultAfter >= 0) {
+                if (gFaultAfter == 0) {
+                    error_ = gFaultError;
+                    gFaultAfter = -1;
+                    break;
+                }
+                want = std::min<size_t>(want, static_cast<size_t>(gFaultAfter));
+            }
+            ssize_t r = write(fd_, buf_.data() + done, want);
+            if (r < 0) {
+                if (errno != EINTR) {
+                    error_ = errno;
+                }
+                continue;
+            }
+            done += static_cast<size_t>(r);
+            if (gFaultAfter > 0) {
+                gFaultAfter -= r;
+            }
+        }
+        buf_.clear();
+        return error_ == 0;
+    }
+    int Error() const { return error_; }
+
+private:
+    static constexpr size_t kSize = 1 << 20;
+    int fd_;
+    std::string buf_;
+    int error_ = 0;
+};
+
+// Turns document text (already carrying its separator) into the bytes of one family.
+class TLineWriter {
+public:
+    TLineWriter(TByteOutput& out, TFamily family, std::int64_t& unmappable)
+        : out_(out), family_(family), unmappable_(unmappable),
+          page_(family == TFamily::Oem ? OemCodePage() : AnsiCodePage()) {}
+
+    void Write(std::u16string_view text) {
+        std::string& buf = out_.Buffer();
+        switch (family_) {
+        case TFamily::Ansi:
+        case TFamily::Oem:
+            for (char16_t u : text) {
+                int b = page_.ToByte(u);
+                if (b < 0) {
+                    if (IsEscapedByte(u)) {
+                        b = EscapedByteValue(u);
+                    } else {
+                        b = '?';
+                        ++unmappable_;
+                    }
+                }
+                buf.push_back(static_cast<char>(b));
+            }
+            break;
+        case TFamily::Utf8:
+            AppendUtf8(buf, text);
+            break;
+        case TFamily::Utf16LE:
+        case TFamily::Utf16BE: {
+            const bool be = family_ == TFamily::Utf16BE;
+            const size_t old = buf.size();
+            buf.resize(old + 2 * text.size());
+            char* p = buf.data() + old;
+            for (char16_t u : text) {
+                const char hi = static_cast<char>(u >> 8);
+                const char lo = static_cast<char>(u & 0xFF);
+                *p++ = be ? hi : lo;
+                *p++ = be ? lo : hi;
+            }
+            break;
+        }
+        }
+        out_.MaybeFlush();
+    }
+
+private:
+    TByteOutput& out_;
+    TFamily family_;
+    std::int64_t& unmappable_;
+    const TCodePage& page_;
+};
+
+TFamily ReaderFamily(std::string_view charset) {
+    if (SameText(charset, kCharsetUtf8)) {
+        return TFamily::Utf8;
+    }
+    if (SameText(charset, kCharsetUtf16LE)) {
+        return TFamily::Utf16LE;
+    }
+    if (SameText(charset, kCharsetUtf16BE)) {
+        return TFamily::Utf16BE;
+    }
+    if (SameText(charset, kCharsetOem)) {
+        return TFamily::Oem;
+    }
+    return TFamily::Ansi; // WINDOWS, UTF-8 (BOM) until its mark is seen, table charsets
+}
+
+TFamily WriterFamily(std::string_view charset) {
+    if (SameText(charset, kCharsetUtf8Bom)) {
+        return TFamily::Utf8;
+    }
+    return ReaderFamily(charset);
+}
+
+std::string TablePath(const std::string& folder, const std::string& file) {
+    std::string rel = file;
+    std::replace(rel.begin(), rel.end(), '\\', '/');
+    std::string base = folder.empty() ? std::string(".") : folder;
+    if (base.back() != '/') {
+        base.push_back('/');
+    }
+    return base + "Ini/" + rel;
+}
+
+bool CopyFileBytes(const std::string& from, const std::string& to) {
+    int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) {
+        return false;
+    }
+    struct stat st {};
+    fstat(in, &st);
+    int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
+    if (out < 0) {
+        close(in);
+        return false;
+    }
+    std::vector<char> buf(1 << 20);
+    bool ok = true;
+    for (;;) {
+        ssize_t r = read(in, buf.data(), buf.size());
+        if (r < 0 && errno == EINTR) {
+            continue;
+        }
+        if (r <= 0) {
+            ok = r == 0;
+            break;
+        }
+        for (ssize_t done = 0; done < r;) {
+            ssize_t w = write(out, buf.data() + done, static_cast<size_t>(r - done));
+            if (w < 0 && errno == EINTR) {
+                continue;
+            }
+            if (w < 0) {
+                ok = false;
+                break;
+            }
+            done += w;
+        }
+        if (!ok) {
+            break;
+        }
+    }
+    ok = fsync(out) == 0 && ok;
+    ok = close(out) == 0 && ok;
+    close(in);
+    return ok;
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// Follows symbolic links so that a save writes through to the file they point at. A
+// missing target stays as named.
+std::string ResolveTarget(const std::string& fileName) {
+    std::string current = fileName;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            return current;
+        }
+        std::vector<char> buf(PATH_MAX + 1);
+        ssize_t n = readlink(current.c_str(), buf.data(), PATH_MAX);
+        if (n < 0) {
+            return current;
+        }
+        std::string link(buf.data(), static_cast<size_t>(n));
+        current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
+    }
+    return current;
+}
+
+} // namespace
+
+bool IsBuiltinCharset(std::string_view charset) {
+    for (std::string_view name : {kCharsetDefault, kCharsetUtf8, kCharsetUtf8Bom, kCharsetUtf16LE,
+                                  kCharsetUtf16BE, kCharsetWindows, kCharsetOem}) {
+        if (SameText(charset, name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsUnicodeCharset(std::string_view charset) {
+    return SameText(charset, kCharsetUtf8) || SameText(charset, kCharsetUtf8Bom) ||
+           SameText(charset, kCharsetUtf16LE) || SameText(charset, kCharsetUtf16BE);
+}
+
+std::string_view SeparatorText(TLineSeparator s) {
+    switch (s) {
+    case lsLF:
+        return "LF";
+    case lsCR:
+        return "CR";
+    case lsCRLF:
+        return "CRLF";
+    case lsLS:
+        return "LS";
+    }
+    return "CRLF";
+}
+
+std::optional<TLineSeparator> SeparatorFromText(std::string_view text) {
+    for (TLineSeparator s : {lsLF, lsCR, lsCRLF, lsLS}) {
+        if (SameText(text, SeparatorText(s))) {
+            return s;
+        }
+    }
+    return std::nullopt;
+}
+
+std::u16string_view SeparatorChars(TLineSeparator s) {
+    switch (s) {
+    case lsLF:
+        return u"\n";
+    case lsCR:
+        return u"\r";
+    case lsCRLF:
+        return u"\r\n";
+    case lsLS:
+        return u"\u2028";
+    }
+    return u"\r\n";
+}
+
+std::string TTextCodec::BackupName(const std::string& fileName) {
+    const size_t slash = fileName.rfind('/');
+    const size_t dot = fileName.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return {};
+    }
+    return fileName.substr(0, dot) + ".~" + fileName.substr(dot + 1, 2);
+}
+
+void TTextCodec::PrepareTable(const std::string& charsetName) {
+    table.Clear();
+    table.name = charsetName;
+    if (charsetLists == nullptr) {
+        return;
+    }
+    if (!IsBuiltinCharset(charsetName)) {
+        if (auto file = charsetLists->CharsetFile(charsetName)) {
+            table.LoadFromFile(TablePath(programFolder, *file));
+        }
+    }
+    if (!surrogate.empty() && surrogate != "-") {
+        if (auto file = charsetLists->SurrogateFile(surrogate)) {
+            table.LoadFromFile(TablePath(programFolder, *file));
+        }
+    }
+}
+
+TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) {
+    if (applyProfile) {
+        applyProfile();
+    }
+    if (SameText(charset, kCharsetDefault)) {
+        charset = profile.defaultCharset;
+        if (surrogate.empty() || surrogate == "-") {
+            surrogate = profile.defaultSurrogate;
+        }
+        uniRepr = profile.defaultUniRepr;
+        if (profile.autodetect && detectCharset) {
+            if (auto detected = detectCharset(fileName)) {
+                charset = *detected;
+            }
+        }
+    }
+    PrepareTable(charset);
+
+    int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        list.Add(std::u16string());
+        return {false, ErrorText(err)};
+    }
+    struct stat st {};
+    fstat(fd, &st);
+    if (S_ISDIR(st.st_mode)) {
+        close(fd);
+        list.Add(std::u16string());
+        return {false, ErrorText(EISDIR)};
+    }
+    const std::int64_t fileSize = st.st_size;
+
+    list.Clear();
+    list.SetModified(false);
+    escapedBytes = false;
+
+    TByteInput in(fd);
+    TFamily family = ReaderFamily(charset);
+    if (IsUnicodeCharset(charset)) {
+        const size_t have = in.Ensure(3);
+        const unsigned char* p = in.Data();
+        if (have >= 2 && p[0] == 0xFF && p[1] == 0xFE) {
+            charset = kCharsetUtf16LE;
+            family = TFamily::Utf16LE;
+            in.Skip(2);
+        } else if (have >= 2 && p[0] == 0xFE && p[1] == 0xFF) {
+            charset = kCharsetUtf16BE;
+            family = TFamily::Utf16BE;
+            in.Skip(2);
+        } else if (have >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) {
+            charset = kCharsetUtf8Bom;
+            family = TFamily::Utf8;
+            in.Skip(3);
+        }
+    }
+
+    TLineSeparator first{};
+    TLineReader reader(in, family, first, escapedBytes);
+    const bool useTable = table.DecodeList().Count() > 0;
+    std::u16string raw;
+    int lines = 0;
+    bool more = true;
+    while (more) {
+        more = reader.ReadLine(raw);
+        if (in.Error() != 0) {
+            break;
+        }
+        std::u16string text;
+        if (useTable) {
+            text = table.DecodeText(raw);
+        } else {
+            text.assign(raw); // exact capacity: the reader's buffer is reused
+        }
+        if (uniRepr == urDecimalRef) {
+            text = DecodeNumericRefs(text, TRefForms::AmpersandOrDollar);
+        } else if (uniRepr == urUEscape) {
+            text = DecodeUEscapes(text);
+        }
+        list.Add(std::move(text));
+        ++lines;
+        if (lines == 1 && applyProfile) {
+            applyProfile();
+        }
+        if (lines == 100 && onFirstLines) {
+            onFirstLines();
+        }
+        if (lines % 200 == 0) {
+            if (onPumpPaint) {
+                onPumpPaint();
+            }
+            if (onLoadProgress) {
+                onLoadProgress(in.Position(), fileSize);
+            }
+        }
+        if (lines == 1000 && onScrollRange) {
+            onScrollRange();
+        }
+    }
+    const int err = in.Error();
+    close(fd);
+    if (err != 0) {
+        list.Add(std::u16string());
+        return {false, ErrorText(err)};
+    }
+    lineSeparator = first == TLineSeparator{} ? lsCRLF : first;
+    list.Undo().Add(ukSavePoint, saveCounter, false, editor, std::u16string(), TPoint{});
+    return {};
+}
+
+std::u16string TTextCodec::EncodeForSave(std::u16string_view line) const {
+    if (uniRepr != urDecimalRef && uniRepr != urUEscape) {
+        return table.Empty() ? std::u16string(line) : table.EncodeText(line);
+    }
+    const bool tableEmpty = table.EncodeList().Count() == 0;
+    if (tableEmpty) {
+        return uniRepr == urDecimalRef ? EncodeNumericRefs(line) : EncodeUEscapes(line);
+    }
+    std::u16string out;
+    out.reserve(line.size());
+    for (size_t pos = 0; pos < line.size();) {
+        const int match = table.FirstEncodeMatch(line, pos);
+        if (match >= 0) {
+            out += table.EncodeList().GetValue(match);
+            pos += std::max<size_t>(1, table.EncodeList().GetKey(match).size());
+            continue;
+        }
+        const std::u16string_view one = line.substr(pos, 1);
+        out += uniRepr == urDecimalRef ? EncodeNumericRefs(one) : EncodeUEscapes(one);
+        ++pos;
+    }
+    return out;
+}
+
+TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName) {
+    if (SameText(charset, kCharsetDefault)) {
+        charset = profile.defaultCharset;
+        uniRepr = profile.defaultUniRepr;
+    }
+    PrepareTable(charset);
+    ++saveCounter;
+    unmappableChars = 0;
+
+    const std::string target = ResolveTarget(fileName);
+    struct stat old {};
+    const bool exists = stat(target.c_str(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode)) {
+        return {false, ErrorText(EISDIR)};
+    }
+
+    if (profile.createBackup && exists) {
+        const std::string backup = BackupName(fileName);
+        if (!backup.empty()) {
+            CopyFileBytes(target, backup); // a failed backup does not stop the save
+        }
+    }
+
+    // Where replacing the file by a new one would change its identity (other hard links,
+    // an owner we cannot give the new file) the bytes are written in place, with a
+    // temporary copy of the old contents to fall back on.
+    bool inPlace = exists && old.st_nlink > 1;
+    const std::string folder = FolderOf(target);
+    std::string tempName;
+    int fd = -1;
+    if (!inPlace) {
+        std::string pattern = folder + "/.pelmar-save-XXXXXX";
+        fd = mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd < 0) {
+            return {false, ErrorText(errno)};
+        }
+        tempName = pattern;
+        mode_t mode;
+        if (exists) {
+            mode = old.st_mode & 07777;
+        } else {
+            const mode_t mask = umask(0);
+            umask(mask);
+            mode = 0666 & ~mask;
+        }
+        fchmod(fd, mode);
+        if (exists) {
+            struct stat now {};
+            fstat(fd, &now);
+            if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) &&
+                fchown(fd, old.st_uid, old.st_gid) != 0) {
+                close(fd);
+                unlink(tempName.c_str());
+                tempName.clear();
+                inPlace = true;
+            }
+        }
+    }
+    std::string safetyCopy;
+    if (inPlace) {
+        safetyCopy = folder + "/.pelmar-old-XXXXXX";
+        int copyFd = mkostemp(safetyCopy.data(), O_CLOEXEC);
+        if (copyFd < 0) {
+            return {false, ErrorText(errno)};
+        }
+        close(copyFd);
+        if (!CopyFileBytes(target, safetyCopy)) {
+            const int err = errno != 0 ? errno : EIO;
+            unlink(safetyCopy.c_str());
+            return {false, ErrorText(err)};
+        }
+        fd = open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (fd < 0) {
+            const int err = errno;
+            unlink(safetyCopy.c_str());
+            return {false, ErrorText(err)};
+        }
+    }
+
+    TByteOutput out(fd);
+    const TFamily family = WriterFamily(charset);
+    if (SameText(charset, kCharsetUtf16LE)) {
+        out.Buffer() += "\xFF\xFE";
+    } else if (SameText(charset, kCharsetUtf16BE)) {
+        out.Buffer() += "\xFE\xFF";
+    } else if (SameText(charset, kCharsetUtf8Bom)) {
+        out.Buffer() += "\xEF\xBB\xBF";
+    }
+    if (lineSeparator == lsLS && !IsUnicodeCharset(charset)) {
+        lineSeparator = lsCRLF;
+    }
+    const std::u16string_view separator = SeparatorChars(lineSeparator);
+    TLineWriter writer(out, family, unmappableChars);
+    const bool plain = table.Empty() && uniRepr != urDecimalRef && uniRepr != urUEscape;
+    const int count = list.Count();
+    for (int i = 0; i < count && out.Error() == 0; ++i) {
+        if (plain) {
+            writer.Write(list.Get(i));
+        } else {
+            writer.Write(EncodeForSave(list.Get(i)));
+        }
+        if (i + 1 < count) {
+            writer.Write(separator);
+        }
+        if (i % 100 == 0) {
+            if (onSaveProgress) {
+                onSaveProgress(count, i);
+            }
+            if (onPumpPaint) {
+                onPumpPaint();
+            }
+        }
+    }
+    out.Flush();
+    int err = out.Error();
+    if (err == 0 && fsync(fd) != 0) {
+        err = errno;
+    }
+    if (close(fd) != 0 && err == 0) {
+        err = errno;
+    }
+    if (err == 0 && !inPlace && rename(tempName.c_str(), target.c_str()) != 0) {
+        err = errno;
+    }
+    if (err != 0) {
+        if (inPlace) {
+            // Put the old bytes back; keep the copy if even that fails.
+            if (CopyFileBytes(safetyCopy, target)) {
+                unlink(safetyCopy.c_str());
+            }
+        } else {
+            unlink(tempName.c_str());
+        }
+        return {false, ErrorText(err)};
+    }
+    if (inPlace) {
+        unlink(safetyCopy.c_str());
+    } else if (int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
+        fsync(dirFd); // make the rename itself durable
+        close(dirFd);
+    }
+
+    list.SetModified(false);
+    list.Undo().Add(ukSavePoint, saveCounter, false, editor, std::u16string(), TPoint{});
+    if (afterSave) {
+        afterSave(fileName);
+    }
+    return {};
+}
+
+void SetWriteFaultForTesting(std::int64_t bytes, int error) {
+    gFaultAfter = bytes;
+    gFaultError = error;
+}

@@ -1,0 +1,100 @@
+// The text file codec: a file's bytes into the lines of a TWStringList and back.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "text/uniConvTable.h"
+#include "text/uniStringList.h"
+
+enum TUniRepr : std::uint8_t { urNone = 0, urDecimalRef = 1, urUEscape = 2 };
+enum TLineSeparator : std::uint8_t { lsLF = 1, lsCR = 2, lsCRLF = 3, lsLS = 4 };
+
+// The built-in charset names (compared ignoring case).
+inline constexpr std::string_view kCharsetDefault = "DEFAULT";
+inline constexpr std::string_view kCharsetUtf8 = "UTF-8";
+inline constexpr std::string_view kCharsetUtf8Bom = "UTF-8 (BOM)";
+inline constexpr std::string_view kCharsetUtf16LE = "UTF-16 (LE)";
+inline constexpr std::string_view kCharsetUtf16BE = "UTF-16 (BE)";
+inline constexpr std::string_view kCharsetWindows = "WINDOWS";
+inline constexpr std::string_view kCharsetOem = "OEM";
+
+bool IsBuiltinCharset(std::string_view charset);
+bool IsUnicodeCharset(std::string_view charset);  // UTF-8, UTF-8 (BOM), UTF-16 (LE/BE)
+std::string_view SeparatorText(TLineSeparator s); // "LF", "CR", "CRLF", "LS"
+std::optional<TLineSeparator> SeparatorFromText(std::string_view text);
+std::u16string_view SeparatorChars(TLineSeparator s);
+
+// The file-type profile values that load and save consult.
+struct TCodecProfile {
+    std::string defaultCharset{kCharsetUtf8};
+    std::string defaultSurrogate = "-";
+    TUniRepr defaultUniRepr = urNone;
+    bool createBackup = false;
+    bool autodetect = false;
+};
+
+// The outcome of a load or a save; `error` is the system's text for the failure.
+struct TCodecResult {
+    bool ok = true;
+    std::string error;
+};
+
+// A document's encoding settings, its conversion table and its save bookkeeping. The
+// editor owns one and calls Load/Save; hooks let it take part without the codec knowing it.
+class TTextCodec {
+public:
+    TTextCodec() = default;
+    TTextCodec(const TTextCodec&) = delete;
+    TTextCodec& operator=(const TTextCodec&) = delete;
+
+    std::string charset{kCharsetDefault};
+    std::string surrogate = "-";
+    TUniRepr uniRepr = urNone;
+    TLineSeparator lineSeparator = lsCRLF;
+    int saveCounter = 0;
+    TCodecProfile profile;
+    TConvTable table; // refilled at every load and save
+
+    // Where table files live: <programFolder>/Ini/<file>. Not owned.
+    std::string programFolder;
+    const TCharsetLists* charsetLists = nullptr;
+
+    // Hooks, all optional.
+    std::function<void()> applyProfile; // before the load and after its first line
+    std::function<std::optional<std::string>(const std::string& fileName)> detectCharset;
+    std::function<void(std::int64_t position, std::int64_t size)> onLoadProgress;
+    std::function<void(int count, int index)> onSaveProgress;
+    std::function<void()> onFirstLines;  // after the 100th line: repaint once
+    std::function<void()> onPumpPaint;   // every 200 lines while loading, 100 while saving
+    std::function<void()> onScrollRange; // at the 1000th line
+    std::function<void(const std::string& fileName)> afterSave;
+    const TuniAbstractMemo* editor = nullptr; // stamped on the save-point records
+
+    // Loads the file into the list (cleared first). On failure one empty line is appended
+    // to what the list holds at that moment and the result carries the error text.
+    TCodecResult Load(TWStringList& list, const std::string& fileName);
+    // Writes the list to the file. The target is replaced only when everything was
+    // written; on failure it is untouched and the list stays modified.
+    TCodecResult Save(TWStringList& list, const std::string& fileName);
+
+    // Whether the last load kept undecodable bytes as escaped code units.
+    bool escapedBytes = false;
+    // Characters the last save could not hold in its 8-bit charset (written as "?").
+    std::int64_t unmappableChars = 0;
+
+    // The backup name for a file: extension ".ext" becomes ".~ex"; empty when there is
+    // no extension (no backup is made then).
+    static std::string BackupName(const std::string& fileName);
+
+private:
+    void PrepareTable(const std::string& charsetName);
+    std::u16string EncodeForSave(std::u16string_view line) const;
+};
+
+// Test hook: make the next file write fail with `error` after `bytes` more bytes have
+// been written (negative bytes: no fault).
+void SetWriteFaultForTesting(std::int64_t bytes, int error);

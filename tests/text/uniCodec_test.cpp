@@ -1,0 +1,477 @@
+// Loading and saving documents: readers, writers, marks, separators, representations, safety.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "support/testSupport.h"
+#include "text/uniCodePage.h"
+#include "text/uniCodec.h"
+
+using testing_support::ReadBytes;
+using testing_support::TempDir;
+using testing_support::U16;
+using testing_support::U8;
+using testing_support::WriteBytes;
+
+namespace {
+
+struct ListHolder {
+    TWStringList* list = new TWStringList;
+    ~ListHolder() { list->Release(); }
+    TWStringList& operator*() { return *list; }
+    TWStringList* operator->() { return list; }
+};
+
+std::vector<std::string> LinesOf(TWStringList& list) {
+    std::vector<std::string> out;
+    for (int i = 0; i < list.Count(); ++i) {
+        out.push_back(U8(list.Get(i)));
+    }
+    return out;
+}
+
+class CodecTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetAnsiCodePage(1252);
+        SetOemCodePage(437);
+    }
+
+    // Loads `bytes` with `charset` and returns the codec result.
+    TCodecResult LoadBytes(std::string_view bytes, const std::string& charset) {
+        WriteBytes(dir.file("in.txt"), bytes);
+        codec.charset = charset;
+        return codec.Load(*list, dir.file("in.txt"));
+    }
+
+    std::string SaveBytes() {
+        TCodecResult r = codec.Save(*list, dir.file("out.txt"));
+        EXPECT_TRUE(r.ok) << r.error;
+        return ReadBytes(dir.file("out.txt"));
+    }
+
+    // Open + save in the same charset must give the same bytes back.
+    void ExpectRoundTrip(std::string_view bytes, const std::string& charset) {
+        ASSERT_TRUE(LoadBytes(bytes, charset).ok);
+        EXPECT_EQ(SaveBytes(), std::string(bytes)) << "charset " << charset;
+    }
+
+    TempDir dir;
+    ListHolder list;
+    TTextCodec codec;
+};
+
+TEST_F(CodecTest, ByteOrderMarksDecideTheReader) {
+    // UTF-16 LE with its mark, opened as UTF-8.
+    ASSERT_TRUE(LoadBytes(std::string("\xFF\xFE"
+                                      "a\0\n\0b\0",
+                                      8),
+                          "UTF-8")
+                    .ok);
+    EXPECT_EQ(codec.charset, "UTF-16 (LE)");
+    EXPECT_EQ(LinesOf(*list), (std::vector<std::string>{"a", "b"}));
+
+    ASSERT_TRUE(LoadBytes(std::string("\xFE\xFF\0a\0\n\0b", 8), "UTF-16 (LE)").ok);
+    EXPECT_EQ(codec.charset, "UTF-16 (BE)");
+    EXPECT_EQ(LinesOf(*list), (std::vector<std::string>{"a", "b"}));
+
+    ASSERT_TRUE(LoadBytes("\xEF\xBB\xBF\xD0\xB6", "UTF-8").ok);
+    EXPECT_EQ(codec.charset, "UTF-8 (BOM)");
+    EXPECT_EQ(LinesOf(*list), (std::vector<std::string>{"\xD0\xB6"}));
+
+    // Other charsets read the mark as ordinary characters.
+    ASSERT_TRUE(LoadBytes("\xEF\xBB\xBFx", "WINDOWS").ok);
+    EXPECT_EQ(list->Get(0), U16("\xC3\xAF\xC2\xBB\xC2\xBFx")); // i-diaeresis, >>, inverted ?
+    EXPECT_EQ(codec.charset, "WINDOWS");
+
+    // Only two bytes of the UTF-8 mark: no mark, rewound.
+    ASSERT_TRUE(LoadBytes("\xEF\xBBx", "UTF-8").ok);
+    EXPECT_EQ(codec.charset, "UTF-8");
+    EXPECT_EQ(list->Get(0).size(), 3u);
+}
+
+TEST_F(CodecTest, MarksAreWrittenOnlyByTheirCharsets) {
+    list->Add(u"\u0436");
+    codec.lineSeparator = lsLF;
+    codec.charset = "UTF-8";
+    EXPECT_EQ(SaveBytes(), "\xD0\xB6");
+    codec.charset = "UTF-8 (BOM)";
+    EXPECT_EQ(SaveBytes(), "\xEF\xBB\xBF\xD0\xB6");
+    codec.charset = "UTF-16 (LE)";
+    EXPECT_EQ(SaveBytes(), std::string("\xFF\xFE\x36\x04", 4));
+    codec.charset = "UTF-16 (BE)";
+    EXPECT_EQ(SaveBytes(), std::string("\xFE\xFF\x04\x36", 4));
+}
+
+TEST_F(CodecTest, SeparatorsAndTheFinalLine) {
+    ASSERT_TRUE(LoadBytes("a\r\nb\n", "UTF-8").ok);
+    EXPECT_EQ(LinesOf(*list), (std::vector<std::string>{"a", "b", ""}));
+    EXPECT_EQ(codec.lineSeparator, lsCRLF);
+    EXPECT_EQ(SaveBytes(), "a\r\nb\r\n");
+
+    ExpectRoundTrip("a\n", "UTF-8");
+    EXPECT_EQ(LinesOf(*list), (std::vector<std::string>{"a", ""}));
+    EXPECT_EQ(codec.lineSeparator, lsLF);
+
+    ExpectRoundTrip("a\rb\r", "WINDOWS");
+    EXPECT_EQ(codec.lineSeparator, lsCR);
+
+    ExpectRoundTrip("x\xE2\x80\xA8y", "UTF-8");
+    EXPECT_EQ(codec.lineSeparator, lsLS);
+    EXPECT_EQ(list->Count(), 2);
+
+    // An empty file is one empty line; no separator seen means CR LF.
+    ASSERT_TRUE(LoadBytes("", "UTF-8").ok);
+    EXPECT_EQ(LinesOf(*list), (std::vector<std::string>{""}));
+    EXPECT_EQ(codec.lineSeparator, lsCRLF);
+
+    // A CR at the very end of the file.
+    ASSERT_TRUE(LoadBytes("a\r", "WINDOWS").ok);
+    EXPECT_EQ(LinesOf(*list), (std::vector<std::string>{"a", ""}));
+    EXPECT_EQ(codec.lineSeparator, lsCR);
+}
+
+TEST_F(CodecTest, Utf16KeepsEverySeparatorKind) {
+    auto le = [](std::u16string_view s) {
+        std::string out = "\xFF\xFE";
+        for (char16_t u : s) {
+            out.push_back(static_cast<char>(u & 0xFF));
+            out.push_back(static_cast<char>(u >> 8));
+        }
+        return out;
+    };
+    ExpectRoundTrip(le(u"a\rb\rc"), "UTF-16 (LE)");
+    EXPECT_EQ(list->Count(), 3);
+    EXPECT_EQ(codec.lineSeparator, lsCR);
+    ExpectRoundTrip(le(u"a\nb\n"), "UTF-16 (LE)");
+    EXPECT_EQ(codec.lineSeparator, lsLF);
+    ExpectRoundTrip(le(u"a\r\nb"), "UTF-16 (LE)");
+    EXPECT_EQ(codec.lineSeparator, lsCRLF);
+    ExpectRoundTrip(le(u"a\u2028b"), "UTF-16 (LE)");
+    EXPECT_EQ(codec.lineSeparator, lsLS);
+    // Code units pass untouched, lone surrogates and U+0000 included.
+    ExpectRoundTrip(le(std::u16string(u"\xD800x\0y\xDFFF", 5)), "UTF-16 (LE)");
+    EXPECT_EQ(list->Get(0).size(), 5u);
+}
+
+TEST_F(CodecTest, LongLinesStayWhole) {
+    std::string line(20000, 'x');
+    line[8192] = 'y';
+    ExpectRoundTrip(line + "\r\nz", "WINDOWS");
+    EXPECT_EQ(list->Count(), 2);
+    EXPECT_EQ(list->Get(0).size(), 20000u);
+    ExpectRoundTrip(line, "OEM");
+    EXPECT_EQ(list->Count(), 1);
+}
+
+TEST_F(CodecTest, Utf8KeepsEveryByte) {
+    // A valid 4-byte sequence is one surrogate pair and is written back as 4 bytes.
+    ExpectRoundTrip("\xF0\x9F\x98\x80", "UTF-8");
+    EXPECT_EQ(list->Get(0), std::u16string(u"\U0001F600"));
+    EXPECT_FALSE(codec.escapedBytes);
+
+    // Stray continuation, overlong form, encoded surrogate, cut short at the end.
+    for (std::string bad :
+         {"a\x80z", "\xC0\x80", "\xED\xA0\x80", "ok\xE2\x82", "\xF4\x90\x80\x80", "\xFD\xFE\xFF"}) {
+        ExpectRoundTrip(bad, "UTF-8");
+        EXPECT_TRUE(codec.escapedBytes) << testing::PrintToString(bad);
+    }
+    // U+0000 is an ordinary character.
+    ExpectRoundTrip(std::string("a\0b\n\0", 5), "UTF-8");
+    EXPECT_EQ(list->Get(0), std::u16string(u"a\0b", 3));
+
+    // Random bytes survive open + save unchanged.
+    std::mt19937 rng(12345);
+    for (int round = 0; round < 50; ++round) {
+        std::string bytes(static_cast<size_t>(rng() % 3000), '\0');
+        for (char& c : bytes) {
+            c = static_cast<char>(rng() % 4 == 0 ? rng() % 128 : rng());
+        }
+        // The file's first separator sets the one written everywhere; keep a single kind.
+        for (char& c : bytes) {
+            if (c == '\r') {
+                c = '\n';
+            }
+        }
+        bytes.insert(0, "a\n"); // no byte order mark by chance
+        ExpectRoundTrip(bytes, "UTF-8");
+    }
+}
+
+TEST_F(CodecTest, NumericReferencesAndEscapes) {
+    codec.uniRepr = urDecimalRef;
+    ASSERT_TRUE(LoadBytes("&#1078;|&#x436;|$#1078|&#$436;|&#|R&#D", "WINDOWS").ok);
+    EXPECT_EQ(list->Get(0), u"\u0436|\u0436|\u0436|\u0436|&#|R&#D");
+    EXPECT_EQ(SaveBytes(), "&#1078;|&#1078;|&#1078;|&#1078;|&#|R&#D");
+
+    codec.uniRepr = urUEscape;
+    ASSERT_TRUE(LoadBytes("\\u0436 \\u04 C:\\users", "WINDOWS").ok);
+    EXPECT_EQ(list->Get(0), u"\u0436 \u0004 C:\\users");
+    EXPECT_EQ(SaveBytes(), "\\u0436 \x04 C:\\users"); // below U+0080: the character itself
+
+    // With a representation even a Unicode file holds only ASCII.
+    list->Clear();
+    list->Add(u"\u00E9\U0001F600");
+    codec.charset = "UTF-8";
+    codec.uniRepr = urUEscape;
+    EXPECT_EQ(SaveBytes(), "\\u00e9\\ud83d\\ude00");
+    codec.uniRepr = urDecimalRef;
+    EXPECT_EQ(SaveBytes(), "&#233;&#55357;&#56832;");
+    ASSERT_TRUE(LoadBytes(ReadBytes(dir.file("out.txt")), "UTF-8").ok);
+    EXPECT_EQ(list->Get(0), u"\u00E9\U0001F600");
+}
+
+TEST_F(CodecTest, TablesAndSurrogatesFromTheProgramFolder) {
+    std::filesystem::create_directories(dir.path() / "Ini");
+    // A table charset whose byte 0xC1 is a Cyrillic a (read through the 1252 page as A-acute).
+    WriteBytes(dir.file("Ini/test.tbl"), "&#193;=&#1072;\n");
+    WriteBytes(dir.file("Ini/x.tbl"), "cx=&#265;\nCx=&#264;\n");
+    TCharsetLists lists;
+    lists.charsets = {{"TestCyr", "test.tbl"}};
+    lists.surrogates = {{"Esperanto", "x.tbl"}};
+    codec.programFolder = dir.path().string();
+    codec.charsetLists = &lists;
+    codec.surrogate = "esperanto";
+    ExpectRoundTrip("\xC1 cxu Cx", "testcyr");
+    EXPECT_EQ(list->Get(0), u"\u0430 \u0109u \u0108");
+    // The surrogate table also serves the Unicode charsets.
+    ExpectRoundTrip("cx", "UTF-8");
+    EXPECT_EQ(list->Get(0), u"\u0109");
+    // A table that cannot be read leaves the text as it is.
+    lists.charsets = {{"Broken", "missing.tbl"}};
+    codec.surrogate = "-";
+    ExpectRoundTrip("\xC1", "Broken");
+    EXPECT_EQ(list->Get(0), u"\u00C1");
+}
+
+TEST_F(CodecTest, DefaultCharsetComesFromTheProfile) {
+    codec.profile.defaultCharset = "UTF-16 (BE)";
+    codec.profile.defaultUniRepr = urDecimalRef;
+    int profileCalls = 0;
+    codec.applyProfile = [&] { ++profileCalls; };
+    ASSERT_TRUE(LoadBytes(std::string("\0&\0#\0\x36\0\x35\0;", 10), "Default").ok);
+    EXPECT_EQ(codec.charset, "UTF-16 (BE)");
+    EXPECT_EQ(list->Get(0), u"A");
+    EXPECT_EQ(profileCalls, 2); // before the load and after the first line
+
+    codec.profile.autodetect = true;
+    codec.detectCharset = [](const std::string&) { return std::optional<std::string>("WINDOWS"); };
+    ASSERT_TRUE(LoadBytes("\xE9", "DEFAULT").ok);
+    EXPECT_EQ(codec.charset, "WINDOWS");
+    EXPECT_EQ(list->Get(0), u"\u00E9");
+}
+
+TEST_F(CodecTest, EightBitWritersAndCodePages) {
+    list->Add(u"\u00E9\u0416");
+    codec.charset = "WINDOWS";
+    codec.lineSeparator = lsLS; // 8-bit files cannot hold U+2028 as separator
+    list->Add(u"x");
+    EXPECT_EQ(SaveBytes(), "\xE9?\r\nx");
+    EXPECT_EQ(codec.lineSeparator, lsCRLF);
+    EXPECT_EQ(codec.unmappableChars, 1);
+
+    // OEM text is decoded straight from its page: box drawing survives.
+    ExpectRoundTrip("\xC9\xCD\xBB", "OEM");
+    EXPECT_EQ(list->Get(0), u"\u2554\u2550\u2557");
+
+    SetAnsiCodePage(1251);
+    ExpectRoundTrip("\xC6", "WINDOWS");
+    EXPECT_EQ(list->Get(0), u"\u0416");
+    SetAnsiCodePage(1252);
+}
+
+TEST_F(CodecTest, BackupCopies) {
+    EXPECT_EQ(TTextCodec::BackupName("/d/a.txt"), "/d/a.~tx");
+    EXPECT_EQ(TTextCodec::BackupName("/d/a.c"), "/d/a.~c");
+    EXPECT_EQ(TTextCodec::BackupName("/d.x/noext"), "");
+
+    WriteBytes(dir.file("a.txt"), "old");
+    list->Add(u"new");
+    codec.charset = "UTF-8";
+    codec.profile.createBackup = true;
+    ASSERT_TRUE(codec.Save(*list, dir.file("a.txt")).ok);
+    EXPECT_EQ(ReadBytes(dir.file("a.~tx")), "old");
+    EXPECT_EQ(ReadBytes(dir.file("a.txt")), "new");
+
+    WriteBytes(dir.file("noext"), "old");
+    ASSERT_TRUE(codec.Save(*list, dir.file("noext")).ok);
+    size_t files = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.path())) {
+        (void)e;
+        ++files;
+    }
+    EXPECT_EQ(files, 3u); // a.txt, a.~tx, noext: no temporary files left behind
+}
+
+TEST_F(CodecTest, SavePointsAndModifiedState) {
+    ASSERT_TRUE(LoadBytes("a", "UTF-8").ok);
+    EXPECT_FALSE(list->Modified());
+    ASSERT_EQ(list->Undo().Count(), 1);
+    EXPECT_EQ(list->Undo().PeekKind(), ukSavePoint);
+    EXPECT_EQ(list->Undo().Newest()->line, 0);
+
+    list->SetModified(true);
+    std::string saved;
+    codec.afterSave = [&](const std::string& name) { saved = name; };
+    ASSERT_TRUE(codec.Save(*list, dir.file("a.txt")).ok);
+    EXPECT_FALSE(list->Modified());
+    EXPECT_EQ(codec.saveCounter, 1);
+    EXPECT_EQ(list->Undo().Newest()->line, 1);
+    EXPECT_EQ(saved, dir.file("a.txt"));
+}
+
+TEST_F(CodecTest, ProgressIsReportedSparingly) {
+    std::string text;
+    for (int i = 0; i < 1000; ++i) {
+        text += "line\n";
+    }
+    std::vector<std::int64_t> positions;
+    int firstLines = 0, scrollRange = 0, pumps = 0;
+    codec.onLoadProgress = [&](std::int64_t pos, std::int64_t size) {
+        EXPECT_EQ(size, 5000);
+        positions.push_back(pos);
+    };
+    codec.onFirstLines = [&] { ++firstLines; };
+    codec.onScrollRange = [&] { ++scrollRange; };
+    codec.onPumpPaint = [&] { ++pumps; };
+    ASSERT_TRUE(LoadBytes(text, "UTF-8").ok);
+    ASSERT_EQ(positions.size(), 5u);
+    EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+    EXPECT_EQ(positions[0], 1000);
+    EXPECT_EQ(firstLines, 1);
+    EXPECT_EQ(scrollRange, 1);
+    EXPECT_EQ(pumps, 5);
+
+    std::vector<int> indexes;
+    codec.onSaveProgress = [&](int count, int index) {
+        EXPECT_EQ(count, 1001);
+        indexes.push_back(index);
+    };
+    SaveBytes();
+    EXPECT_EQ(indexes, (std::vector<int>{0, 100, 200, 300, 400, 500, 600, 700, 800, 900, 1000}));
+}
+
+TEST_F(CodecTest, LoadFailureKeepsTheDocument) {
+    list->Add(u"previous");
+    codec.charset = "UTF-8";
+    TCodecResult r = codec.Load(*list, dir.file("missing.txt"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, std::strerror(ENOENT));
+    EXPECT_EQ(LinesOf(*list), (std::vector<std::string>{"previous", ""}));
+
+    r = codec.Load(*list, dir.path().string());
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, std::strerror(EISDIR));
+}
+
+class SaveSafetyTest : public CodecTest {
+protected:
+    void SetUp() override {
+        CodecTest::SetUp();
+        target = dir.file("doc.txt");
+        WriteBytes(target, "original");
+        list->Add(u"changed");
+        list->SetModified(true);
+        codec.charset = "UTF-8";
+    }
+    void TearDown() override { SetWriteFaultForTesting(-1, 0); }
+
+    void ExpectUntouched() {
+        EXPECT_EQ(ReadBytes(target), "original");
+        EXPECT_TRUE(list->Modified());
+        for (auto& e : std::filesystem::directory_iterator(dir.path())) {
+            EXPECT_EQ(e.path().filename(), "doc.txt") << "stray file " << e.path();
+        }
+    }
+
+    std::string target;
+};
+
+TEST_F(SaveSafetyTest, FullDiskLeavesTheOriginal) {
+    std::string big(3 << 20, 'x');
+    list->Put(0, std::u16string(big.begin(), big.end()));
+    SetWriteFaultForTesting(1 << 20, ENOSPC);
+    TCodecResult r = codec.Save(*list, target);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, std::strerror(ENOSPC));
+    ExpectUntouched();
+}
+
+TEST_F(SaveSafetyTest, MissingFolderFails) {
+    TCodecResult r = codec.Save(*list, dir.file("no/such/doc.txt"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, std::strerror(ENOENT));
+    ExpectUntouched();
+}
+
+TEST_F(SaveSafetyTest, ReadOnlyFolderFails) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "permissions do not bind root";
+    }
+    chmod(dir.path().c_str(), 0555);
+    TCodecResult r = codec.Save(*list, target);
+    chmod(dir.path().c_str(), 0755);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, std::strerror(EACCES));
+    ExpectUntouched();
+}
+
+TEST_F(SaveSafetyTest, PermissionsAndLinksAreKept) {
+    chmod(target.c_str(), 0640);
+    ASSERT_TRUE(codec.Save(*list, target).ok);
+    struct stat st {};
+    stat(target.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(ReadBytes(target), "changed");
+
+    // Through a symbolic link: the link stays, the file it points at changes.
+    const std::string link = dir.file("link.txt");
+    ASSERT_EQ(symlink("doc.txt", link.c_str()), 0);
+    list->Put(0, u"via link");
+    ASSERT_TRUE(codec.Save(*list, link).ok);
+    struct stat lst {};
+    lstat(link.c_str(), &lst);
+    EXPECT_TRUE(S_ISLNK(lst.st_mode));
+    EXPECT_EQ(ReadBytes(target), "via link");
+
+    // A file with a second hard link is written in place: both names see the change.
+    const std::string hard = dir.file("hard.txt");
+    ASSERT_EQ(::link(target.c_str(), hard.c_str()), 0);
+    list->Put(0, u"both");
+    ASSERT_TRUE(codec.Save(*list, target).ok);
+    EXPECT_EQ(ReadBytes(hard), "both");
+    struct stat a {
+    }, b{};
+    stat(target.c_str(), &a);
+    stat(hard.c_str(), &b);
+    EXPECT_EQ(a.st_ino, b.st_ino);
+
+    // A failed in-place write restores the old bytes.
+    std::string big(3 << 20, 'y');
+    list->Put(0, std::u16string(big.begin(), big.end()));
+    SetWriteFaultForTesting(1 << 20, ENOSPC);
+    EXPECT_FALSE(codec.Save(*list, target).ok);
+    EXPECT_EQ(ReadBytes(hard), "both");
+    size_t files = 0;
+    for (auto& e : std::filesystem::directory_iterator(dir.path())) {
+        (void)e;
+        ++files;
+    }
+    EXPECT_EQ(files, 3u);
+}
+
+TEST_F(SaveSafetyTest, NewFilesGetTheUsualPermissions) {
+    const mode_t mask = umask(022);
+    ASSERT_TRUE(codec.Save(*list, dir.file("new.txt")).ok);
+    umask(mask);
+    struct stat st {};
+    stat(dir.file("new.txt").c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0644u);
+}
+
+} // namespace
