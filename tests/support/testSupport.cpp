@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace testing_support {
@@ -38,6 +39,34 @@ std::string ReadBytes(const std::string& fileName) {
 void WriteBytes(const std::string& fileName, std::string_view bytes) {
     std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input) {
+    TempDir io;
+    const std::string inName = io.file("in"), outName = io.file("out"), errName = io.file("err");
+    WriteBytes(inName, input);
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (!freopen(inName.c_str(), "rb", stdin) || !freopen(outName.c_str(), "wb", stdout) ||
+            !freopen(errName.c_str(), "wb", stderr)) {
+            _exit(127);
+        }
+        std::vector<char*> args;
+        for (const std::string& a : argv) {
+            args.push_back(const_cast<char*>(a.c_str()));
+        }
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    ProcessResult result;
+    int wstatus = 0;
+    if (pid > 0 && waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) {
+        result.status = WEXITSTATUS(wstatus);
+    }
+    result.out = ReadBytes(outName);
+    result.err = ReadBytes(errName);
+    return result;
 }
 
 std::u16string U16(std::string_view utf8) {

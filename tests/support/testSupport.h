@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace testing_support {
 
@@ -24,6 +25,14 @@ private:
 
 std::string ReadBytes(const std::string& fileName);
 void WriteBytes(const std::string& fileName, std::string_view bytes);
+
+// Runs a program (no shell) and collects its exit status and output.
+struct ProcessResult {
+    int status = -1; // exit code, or -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input = {});
 
 // UTF-8 literal to UTF-16 (test convenience; valid input only).
 std::u16string U16(std::string_view utf8);
