@@ -52,8 +52,10 @@ public:
 
     std::string name; // the charset it serves
 
-    // Adds the pairs of a table file; false when it cannot be opened or read (what was
-    // read so far stays).
+    // Adds the pairs of a table file ("file text = document text" per line, decimal
+    // references allowed); false when it cannot be opened or read (what was read so far
+    // stays). A key already present keeps its first definition. A pair with an empty side
+    // is not added: it would make loading or saving silently delete text.
     bool LoadFromFile(const std::string& path);
     void Clear();
     bool Empty() const { return decode_.Count() == 0 && encode_.Count() == 0; }
@@ -85,18 +87,22 @@ struct TCharsetLists {
     // Case-insensitive lookups; empty optional when the name has no entry.
     std::optional<std::string> CharsetFile(std::string_view name) const;
     std::optional<std::string> SurrogateFile(std::string_view name) const;
+    // The program's charset name for a name declared inside a document.
+    std::optional<std::string> HtmlCharset(std::string_view declared) const;
 };
 
 // In-memory codecs selected by charset name ("OEM", "UTF-8", "UTF-8 (BOM)", "UTF-16 (LE)",
 // "UTF-16 (BE)"); empty optional for any other name (the caller then uses the ANSI page).
+// "OEM" converts straight between UTF-16 and the OEM page, so characters the OEM page has
+// and the ANSI page lacks (box drawing, for one) survive. UTF-8 goes through the
+// byte-preserving codec of uniUtf8.h and writes no byte-order mark. UTF-16 writes two
+// bytes per code unit; on decoding an odd last byte is dropped.
 std::optional<std::string> EncodeByCharset(std::string_view charset, std::u16string_view text);
 std::optional<std::u16string> DecodeByCharset(std::string_view charset, std::string_view bytes);
 
-// UTF-8 without validation, as the in-memory decoder for exchanged text does it.
-std::u16string DecodeUtf8InMemory(std::string_view bytes);
-
-// For the spelling checker's charset: the table's encode direction (then UTF-8 when the
-// table's name is "UTF-8"), and back.
+// For the spelling checker's charset: the table's encode direction, then UTF-8 when the
+// table's name is "UTF-8" and the ANSI page otherwise; back the same way, so a surrogate
+// table loaded into a "UTF-8" table applies in both directions.
 std::string EncodeForChecker(const TConvTable& table, std::u16string_view text);
 std::u16string DecodeFromChecker(const TConvTable& table, std::string_view bytes);
 
