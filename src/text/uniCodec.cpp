@@ -52,6 +52,8 @@ public:
     // The next byte, or -1 at the end of the file.
     int Peek() { return Ensure(1) == 0 ? -1 : buf_[pos_]; }
     std::int64_t Position() const { return consumed_; }
+    // Whether everything the file holds is in the buffer.
+    bool Ended() const { return eof_; }
     int Error() const { return error_; }
     void Rewind() {
         pos_ = end_ = 0;
@@ -137,72 +139,99 @@ private:
         return true;
     }
 
+    // The offset of the first CR or LF in the available bytes, or Avail() when none.
+    size_t SeparatorOffset() const {
+        const unsigned char* p = in_.Data();
+        const size_t n = in_.Avail();
+        const void* lf = std::memchr(p, '\n', n);
+        size_t end =
+            lf == nullptr ? n : static_cast<size_t>(static_cast<const unsigned char*>(lf) - p);
+        if (const void* cr = std::memchr(p, '\r', end)) {
+            end = static_cast<size_t>(static_cast<const unsigned char*>(cr) - p);
+        }
+        return end;
+    }
+
+    // Consumes the CR or LF at the read position.
+    bool EndAtSeparator() {
+        const unsigned char b = *in_.Data();
+        in_.Skip(1);
+        if (b == '\n') {
+            Seen(lsLF);
+            return true;
+        }
+        return EndAtCR();
+    }
+
     bool ReadBytes(std::u16string& line) {
         for (;;) {
             if (in_.Ensure(1) == 0) {
                 return false;
             }
             const unsigned char* p = in_.Data();
-            const size_t n = in_.Avail();
-            size_t i = 0;
-            while (i < n && p[i] != '\n' && p[i] != '\r') {
-                ++i;
-            }
+            const size_t end = SeparatorOffset();
             const size_t old = line.size();
-            line.resize(old + i);
-            for (size_t k = 0; k < i; ++k) {
-                line[old + k] = page_.ToWide(p[k]);
+            line.resize(old + end);
+            char16_t* q = line.data() + old;
+            for (size_t k = 0; k < end; ++k) {
+                q[k] = page_.ToWide(p[k]);
             }
-            in_.Skip(i);
-            if (i < n) {
-                const unsigned char b = p[i];
-                in_.Skip(1);
-                if (b == '\n') {
-                    Seen(lsLF);
-                    return true;
-                }
-                return EndAtCR();
+            in_.Skip(end);
+            if (in_.Avail() > 0) {
+                return EndAtSeparator();
             }
         }
     }
 
     bool ReadUtf8(std::u16string& line) {
         for (;;) {
-            if (in_.Ensure(1) == 0) {
+            const size_t n = in_.Ensure(4);
+            if (n == 0) {
                 return false;
             }
             const unsigned char* p = in_.Data();
-            const size_t n = in_.Avail();
+            const size_t end = SeparatorOffset();
+            const bool atSeparator = end < n;
+            // Without a separator in view, leave a sequence that may continue in the next
+            // block for the next round (Ensure(4) guarantees n >= 4 unless the file ended).
+            const size_t limit = atSeparator || in_.Ended() ? end : n - 3;
+            const size_t old = line.size();
+            line.resize(old + limit + 4);
+            char16_t* const first = line.data() + old;
+            char16_t* q = first;
             size_t i = 0;
-            while (i < n && p[i] < 0x80 && p[i] != '\n' && p[i] != '\r') {
-                ++i;
+            bool lineSeparator = false;
+            while (i < limit) {
+                const unsigned char b = p[i];
+                if (b < 0x80) {
+                    *q++ = b;
+                    ++i;
+                    continue;
+                }
+                if (b >= 0xC2 && b <= 0xDF && i + 1 < end && (p[i + 1] & 0xC0) == 0x80) {
+                    *q++ = static_cast<char16_t>(((b & 0x1F) << 6) | (p[i + 1] & 0x3F));
+                    i += 2;
+                    continue;
+                }
+                size_t units;
+                const size_t used = DecodeUtf8At(p + i, end - i, q, units);
+                i += used;
+                if (used == 1) {
+                    escaped_ = true;
+                } else if (used == 3 && *q == 0x2028) {
+                    lineSeparator = true;
+                    break;
+                }
+                q += units;
             }
-            line.append(p, p + i);
+            line.resize(old + static_cast<size_t>(q - first));
             in_.Skip(i);
-            if (i == n) {
-                continue;
-            }
-            const unsigned char b = p[i];
-            if (b == '\n') {
-                in_.Skip(1);
-                Seen(lsLF);
-                return true;
-            }
-            if (b == '\r') {
-                in_.Skip(1);
-                return EndAtCR();
-            }
-            const size_t have = in_.Ensure(4);
-            std::string_view seq(reinterpret_cast<const char*>(in_.Data()),
-                                 std::min<size_t>(have, 4));
-            const size_t used = DecodeUtf8Char(seq, 0, line);
-            in_.Skip(used);
-            if (used == 1) {
-                escaped_ = true;
-            } else if (used == 3 && line.back() == 0x2028) {
-                line.pop_back();
+            if (lineSeparator) {
                 Seen(lsLS);
                 return true;
+            }
+            if (atSeparator) {
+                return EndAtSeparator();
             }
         }
     }

@@ -9,49 +9,55 @@ inline bool IsCont(unsigned char b) {
 
 } // namespace
 
-size_t DecodeUtf8Char(std::string_view bytes, size_t pos, std::u16string& out) {
-    const auto at = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    const unsigned char b0 = at(pos);
-    const size_t left = bytes.size() - pos;
+size_t DecodeUtf8At(const unsigned char* p, size_t avail, char16_t* out, size_t& units) {
+    const unsigned char b0 = p[0];
+    units = 1;
     if (b0 < 0x80) {
-        out.push_back(b0);
+        out[0] = b0;
         return 1;
     }
     if (b0 >= 0xC2 && b0 <= 0xDF) {
-        if (left >= 2 && IsCont(at(pos + 1))) {
-            out.push_back(static_cast<char16_t>(((b0 & 0x1F) << 6) | (at(pos + 1) & 0x3F)));
+        if (avail >= 2 && IsCont(p[1])) {
+            out[0] = static_cast<char16_t>(((b0 & 0x1F) << 6) | (p[1] & 0x3F));
             return 2;
         }
     } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        if (left >= 3) {
-            const unsigned char b1 = at(pos + 1);
+        if (avail >= 3) {
             const unsigned char lo = b0 == 0xE0 ? 0xA0 : 0x80;
             const unsigned char hi = b0 == 0xED ? 0x9F : 0xBF; // no encoded surrogates
-            if (b1 >= lo && b1 <= hi && IsCont(at(pos + 2))) {
-                out.push_back(static_cast<char16_t>(((b0 & 0x0F) << 12) | ((b1 & 0x3F) << 6) |
-                                                    (at(pos + 2) & 0x3F)));
+            if (p[1] >= lo && p[1] <= hi && IsCont(p[2])) {
+                out[0] = static_cast<char16_t>(((b0 & 0x0F) << 12) | ((p[1] & 0x3F) << 6) |
+                                               (p[2] & 0x3F));
                 return 3;
             }
         }
     } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        if (left >= 4) {
-            const unsigned char b1 = at(pos + 1);
+        if (avail >= 4) {
             const unsigned char lo = b0 == 0xF0 ? 0x90 : 0x80;
             const unsigned char hi = b0 == 0xF4 ? 0x8F : 0xBF;
-            if (b1 >= lo && b1 <= hi && IsCont(at(pos + 2)) && IsCont(at(pos + 3))) {
+            if (p[1] >= lo && p[1] <= hi && IsCont(p[2]) && IsCont(p[3])) {
                 char32_t c = (static_cast<char32_t>(b0 & 0x07) << 18) |
-                             (static_cast<char32_t>(b1 & 0x3F) << 12) |
-                             (static_cast<char32_t>(at(pos + 2) & 0x3F) << 6) |
-                             (at(pos + 3) & 0x3F);
+                             (static_cast<char32_t>(p[1] & 0x3F) << 12) |
+                             (static_cast<char32_t>(p[2] & 0x3F) << 6) | (p[3] & 0x3F);
                 c -= 0x10000;
-                out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-                out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
+                out[0] = static_cast<char16_t>(0xD800 + (c >> 10));
+                out[1] = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+                units = 2;
                 return 4;
             }
         }
     }
-    out.push_back(EscapeByte(b0));
+    out[0] = EscapeByte(b0);
     return 1;
+}
+
+size_t DecodeUtf8Char(std::string_view bytes, size_t pos, std::u16string& out) {
+    char16_t units[2];
+    size_t count = 0;
+    const size_t used = DecodeUtf8At(reinterpret_cast<const unsigned char*>(bytes.data()) + pos,
+                                     bytes.size() - pos, units, count);
+    out.append(units, count);
+    return used;
 }
 
 std::u16string DecodeUtf8(std::string_view bytes) {
@@ -64,31 +70,37 @@ std::u16string DecodeUtf8(std::string_view bytes) {
 }
 
 void AppendUtf8(std::string& out, std::u16string_view text) {
+    // At most three bytes per code unit; write through a pointer, then trim.
+    const size_t old = out.size();
+    out.resize(old + 3 * text.size());
+    char* p = out.data() + old;
+    const auto put = [&p](unsigned v) { *p++ = static_cast<char>(v); };
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t u = text[i];
         if (u < 0x80) {
-            out.push_back(static_cast<char>(u));
+            put(u);
         } else if (u < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (u >> 6)));
-            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+            put(0xC0 | (u >> 6));
+            put(0x80 | (u & 0x3F));
         } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
                    text[i + 1] <= 0xDFFF) {
             const char32_t c = 0x10000 + ((static_cast<char32_t>(u) - 0xD800) << 10) +
                                (static_cast<char32_t>(text[i + 1]) - 0xDC00);
-            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+            put(0xF0 | (c >> 18));
+            put(0x80 | ((c >> 12) & 0x3F));
+            put(0x80 | ((c >> 6) & 0x3F));
+            put(0x80 | (c & 0x3F));
             ++i;
         } else if (IsEscapedByte(u)) {
-            out.push_back(static_cast<char>(EscapedByteValue(u)));
+            put(EscapedByteValue(u));
         } else {
             // Other lone surrogates keep their three-byte form.
-            out.push_back(static_cast<char>(0xE0 | (u >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((u >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (u & 0x3F)));
+            put(0xE0 | (u >> 12));
+            put(0x80 | ((u >> 6) & 0x3F));
+            put(0x80 | (u & 0x3F));
         }
     }
+    out.resize(static_cast<size_t>(p - out.data()));
 }
 
 std::string EncodeUtf8(std::u16string_view text) {

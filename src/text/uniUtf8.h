@@ -21,6 +21,9 @@ inline unsigned char EscapedByteValue(char16_t u) {
 // byte that starts no valid sequence, which becomes an escaped byte) and appends one or
 // two code units to `out`.
 size_t DecodeUtf8Char(std::string_view bytes, size_t pos, std::u16string& out);
+// The same on raw memory: `avail` bytes at `p` (at least 1), one or two units stored at
+// `out`; returns the bytes used and sets `units`.
+size_t DecodeUtf8At(const unsigned char* p, size_t avail, char16_t* out, size_t& units);
 
 // Whole-text forms.
 std::u16string DecodeUtf8(std::string_view bytes);
