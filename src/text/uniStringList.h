@@ -72,15 +72,16 @@ public:
     int Count() const { return static_cast<int>(records_.size()); }
     // Drops records from the oldest end, a group at a time, until the journal is empty.
     void Clear();
+    // One drop-oldest step: removes the oldest record, or the whole group it opens (up to
+    // its matching ukGroupEnd), so no group is ever left cut in half. Returns the number of
+    // records removed; 0 on an empty journal.
+    int DropOldest();
 
     // Read access for tests and for the editor's replay (index 0 = oldest).
     const TUndoRec& Record(int i) const { return records_.at(static_cast<size_t>(i)); }
     const TUndoRec* Newest() const { return records_.empty() ? nullptr : &records_.back(); }
 
 private:
-    // One drop-oldest step: removes the oldest record, or the whole group it opens.
-    void DropOldest();
-
     std::deque<TUndoRec> records_;
 };
 
@@ -109,7 +110,8 @@ public:
     TWStringList(const TWStringList&) = delete;
     TWStringList& operator=(const TWStringList&) = delete;
 
-    // Reference counting: a new list has one owner.
+    // Reference counting: a new list has one owner. Release deletes the list when the last
+    // owner lets go, so a list handed around this way must come from `new`.
     TWStringList* AddRef();
     void Release();
     int RefCount() const { return refCount_; }
@@ -117,6 +119,8 @@ public:
     virtual int GetCount() const { return count_; }
     int Count() const { return GetCount(); }
     virtual int GetCapacity() const { return capacity_; }
+    // Reallocates the slot array to n slots. A capacity below the count would drop lines, so
+    // it raises "List capacity out of bounds (%d)" instead and changes nothing.
     virtual void SetCapacity(int n);
     // Line i, or an empty string outside 0..count-1.
     virtual const std::u16string& Get(int i) const;
@@ -169,7 +173,9 @@ protected:
 
 private:
     void Grow();
+    void Reallocate(int n);
     void InsertItem(int i, std::u16string s);
+    void SwapItems(int i, int j) noexcept;
     void QuickSort(int l, int r);
     [[noreturn]] static void IndexError(int i);
 

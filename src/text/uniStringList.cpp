@@ -1,0 +1,484 @@
+// The document's line list, its undo and redo journals, and the 8-bit adapter.
+#include "text/uniStringList.h"
+
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
+#include "text/uniCodePage.h"
+#include "text/uniNumRefs.h"
+
+namespace {
+
+constexpr char kShadowSubstitute = 0x7F;
+
+[[noreturn]] void RaiseSorted() {
+    throw EStringListError("Operation not allowed on sorted list");
+}
+
+[[noreturn]] void RaiseDuplicate() {
+    throw EStringListError("String list does not allow duplicates");
+}
+
+[[noreturn]] void RaiseCapacity(int n) {
+    throw EStringListError("List capacity out of bounds (" + std::to_string(n) + ")");
+}
+
+// Ordinal comparison of UTF-16 code units (case-sensitive, no locale).
+int Compare(std::u16string_view a, std::u16string_view b) {
+    return a.compare(b);
+}
+
+bool StartsWithUnit(std::u16string_view line, char16_t c) {
+    return !line.empty() && line.front() == c;
+}
+
+} // namespace
+
+// ---- TUndo ----
+
+void TUndo::Add(TUndoKind kind, int line, bool mayMerge, const TuniAbstractMemo* editor,
+                std::u16string text, TPoint caret) {
+    // Typing along one line: the newest record already holds the text from before the first
+    // character, so only its end caret moves.
+    if (mayMerge && kind == ukChangeLine && !records_.empty()) {
+        TUndoRec& newest = records_.back();
+        if (newest.kind == ukChangeLine && newest.line == line && newest.editor == editor &&
+            caret.Y == newest.caretEnd.Y && caret.X == newest.caretEnd.X + 1) {
+            newest.caretEnd = caret;
+            return;
+        }
+    }
+    TUndoRec rec;
+    rec.line = line;
+    rec.kind = kind;
+    rec.caretStart = caret;
+    rec.caretEnd = caret;
+    rec.editor = editor;
+    rec.text = std::move(text);
+    records_.push_back(std::move(rec));
+}
+
+TUndoEntry TUndo::Pop() {
+    TUndoEntry entry;
+    if (records_.empty()) {
+        return entry;
+    }
+    TUndoRec& newest = records_.back();
+    entry.kind = newest.kind;
+    entry.line = newest.line;
+    entry.text = std::move(newest.text);
+    entry.editor = newest.editor;
+    entry.caretStart = newest.caretStart;
+    records_.pop_back();
+    return entry;
+}
+
+TUndoKind TUndo::PeekKind() const {
+    return records_.empty() ? ukNone : records_.back().kind;
+}
+
+int TUndo::DropOldest() {
+    int removed = 0;
+    int balance = 0;
+    do {
+        if (records_.empty()) {
+            break;
+        }
+        const TUndoKind kind = records_.front().kind;
+        if (kind == ukGroupBegin) {
+            ++balance;
+        } else if (kind == ukGroupEnd) {
+            --balance;
+        }
+        records_.pop_front();
+        ++removed;
+    } while (balance != 0);
+    return removed;
+}
+
+void TUndo::Clear() {
+    while (DropOldest() > 0) {
+    }
+}
+
+// ---- TStringsAdapter ----
+
+std::string TStringsAdapter::Get(int i) const {
+    return EncodeNumericRefsA(source_.ExpandTabs(source_.Get(i)));
+}
+
+int TStringsAdapter::GetCount() const {
+    return source_.GetCount();
+}
+
+// ---- TWStringList ----
+
+TWStringList::TWStringList() : undo_(std::make_unique<TUndo>()), redo_(std::make_unique<TUndo>()) {}
+
+TWStringList::~TWStringList() {
+    OnChange = nullptr;
+    OnChanging = nullptr;
+    ansiShadow_.clear();
+    undo_.reset();
+    redo_.reset();
+    items_.clear();
+}
+
+TWStringList* TWStringList::AddRef() {
+    ++refCount_;
+    return this;
+}
+
+void TWStringList::Release() {
+    if (--refCount_ <= 0) {
+        delete this;
+    }
+}
+
+void TWStringList::Changed() {
+    if (OnChange) {
+        OnChange();
+    }
+}
+
+void TWStringList::Changing() {
+    if (OnChanging) {
+        OnChanging();
+    }
+}
+
+void TWStringList::IndexError(int i) {
+    throw EStringListError("List index out of bounds (" + std::to_string(i) + ")");
+}
+
+void TWStringList::Reallocate(int n) {
+    const auto slots = static_cast<size_t>(n);
+    if (slots >= items_.capacity() && slots >= ansiShadow_.capacity()) {
+        // reserve() keeps the lines where they are if it cannot allocate.
+        items_.reserve(slots);
+        ansiShadow_.reserve(slots);
+    } else {
+        // Shrinking: both new arrays are allocated before any line moves.
+        std::vector<std::u16string> items;
+        std::vector<std::string> shadow;
+        items.reserve(slots);
+        shadow.reserve(slots);
+        std::move(items_.begin(), items_.end(), std::back_inserter(items));
+        std::move(ansiShadow_.begin(), ansiShadow_.end(), std::back_inserter(shadow));
+        items_.swap(items);
+        ansiShadow_.swap(shadow);
+    }
+    capacity_ = n;
+}
+
+void TWStringList::SetCapacity(int n) {
+    if (n < count_) {
+        RaiseCapacity(n);
+    }
+    if (n != capacity_) {
+        Reallocate(n);
+    }
+}
+
+void TWStringList::Grow() {
+    const int delta = capacity_ <= 256 ? 64 : capacity_ / 4;
+    Reallocate(capacity_ + delta);
+}
+
+const std::u16string& TWStringList::Get(int i) const {
+    static const std::u16string empty;
+    if (i < 0 || i >= count_) {
+        return empty;
+    }
+    return items_[static_cast<size_t>(i)];
+}
+
+std::string TWStringList::AnsiForm(std::u16string_view line) {
+    const TCodePage& page = AnsiCodePage();
+    std::string out(line.size(), kShadowSubstitute);
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char16_t unit = line[i];
+        if (page.ToByte(unit) == static_cast<int>(unit)) {
+            out[i] = static_cast<char>(static_cast<unsigned char>(unit));
+        }
+    }
+    return out;
+}
+
+void TWStringList::Put(int i, std::u16string s) {
+    if (sorted_) {
+        RaiseSorted();
+    }
+    if (i < 0 || i >= count_) {
+        IndexError(i);
+    }
+    std::string shadow = AnsiForm(s);
+    Changing();
+    const auto at = static_cast<size_t>(i);
+    items_[at] = std::move(s);
+    ansiShadow_[at] = std::move(shadow);
+    Changed();
+}
+
+void TWStringList::InsertItem(int i, std::u16string s) {
+    std::string shadow = AnsiForm(s);
+    Changing();
+    if (count_ == capacity_) {
+        Grow();
+    }
+    // Both arrays hold capacity_ slots, so neither insertion reallocates or throws.
+    items_.insert(items_.begin() + i, std::move(s));
+    ansiShadow_.insert(ansiShadow_.begin() + i, std::move(shadow));
+    ++count_;
+    Changed();
+}
+
+int TWStringList::Add(std::u16string s) {
+    int index = count_;
+    if (sorted_) {
+        if (Find(s, index)) {
+            if (duplicates_ == TDuplicates::Ignore) {
+                return index;
+            }
+            if (duplicates_ == TDuplicates::Error) {
+                RaiseDuplicate();
+            }
+        }
+    }
+    InsertItem(index, std::move(s));
+    return index;
+}
+
+void TWStringList::Insert(int i, std::u16string s) {
+    if (sorted_) {
+        RaiseSorted();
+    }
+    if (i < 0 || i > count_) {
+        IndexError(i);
+    }
+    InsertItem(i, std::move(s));
+}
+
+void TWStringList::Delete(int i) {
+    if (i < 0 || i >= count_) {
+        IndexError(i);
+    }
+    Changing();
+    items_.erase(items_.begin() + i);
+    ansiShadow_.erase(ansiShadow_.begin() + i);
+    --count_;
+    Changed();
+}
+
+void TWStringList::SwapItems(int i, int j) noexcept {
+    std::swap(items_[static_cast<size_t>(i)], items_[static_cast<size_t>(j)]);
+    std::swap(ansiShadow_[static_cast<size_t>(i)], ansiShadow_[static_cast<size_t>(j)]);
+}
+
+void TWStringList::Exchange(int i, int j) {
+    if (i < 0 || i >= count_) {
+        IndexError(i);
+    }
+    if (j < 0 || j >= count_) {
+        IndexError(j);
+    }
+    Changing();
+    SwapItems(i, j);
+    Changed();
+}
+
+void TWStringList::Clear() {
+    if (count_ != 0) {
+        Changing();
+        std::vector<std::u16string>().swap(items_);
+        std::vector<std::string>().swap(ansiShadow_);
+        count_ = 0;
+        capacity_ = 0;
+        Changed();
+    }
+    undo_->Clear();
+    redo_->Clear();
+    ansiShadow_.clear();
+}
+
+void TWStringList::SetUpdateState(bool updating) {
+    if (updating) {
+        Changing();
+    } else {
+        Changed();
+    }
+}
+
+void TWStringList::SetSorted(bool sorted) {
+    if (sorted) {
+        Sort();
+    }
+    sorted_ = sorted;
+}
+
+void TWStringList::Sort() {
+    if (sorted_ || count_ < 2) {
+        return;
+    }
+    Changing();
+    QuickSort(0, count_ - 1);
+    Changed();
+}
+
+// Hoare partition around the middle element. The pivot is followed by index rather than
+// copied, so sorting allocates nothing and cannot fail half-way. The smaller part is sorted
+// recursively and the larger one by the loop, which bounds the depth at log2(count).
+void TWStringList::QuickSort(int l, int r) {
+    while (l < r) {
+        int i = l;
+        int j = r;
+        int p = (l + r) / 2;
+        do {
+            while (Compare(items_[static_cast<size_t>(i)], items_[static_cast<size_t>(p)]) < 0) {
+                ++i;
+            }
+            while (Compare(items_[static_cast<size_t>(j)], items_[static_cast<size_t>(p)]) > 0) {
+                --j;
+            }
+            if (i <= j) {
+                if (i != j) {
+                    SwapItems(i, j);
+                }
+                if (p == i) {
+                    p = j;
+                } else if (p == j) {
+                    p = i;
+                }
+                ++i;
+                --j;
+            }
+        } while (i <= j);
+        if (j - l < r - i) {
+            if (l < j) {
+                QuickSort(l, j);
+            }
+            l = i;
+        } else {
+            if (i < r) {
+                QuickSort(i, r);
+            }
+            r = j;
+        }
+    }
+}
+
+bool TWStringList::Find(std::u16string_view s, int& index) const {
+    bool found = false;
+    int l = 0;
+    int h = count_ - 1;
+    while (l <= h) {
+        const int i = (l + h) / 2;
+        const int c = Compare(items_[static_cast<size_t>(i)], s);
+        if (c < 0) {
+            l = i + 1;
+        } else {
+            h = i - 1;
+            if (c == 0) {
+                found = true;
+                // Accepting duplicates, keep going to the first of the equal lines.
+                if (duplicates_ != TDuplicates::Accept) {
+                    l = i;
+                }
+            }
+        }
+    }
+    index = l;
+    return found;
+}
+
+bool TWStringList::FindLongestPrefix(std::u16string_view text, int& index) const {
+    if (text.empty()) {
+        // Only an empty line can be a prefix of empty text.
+        return Find(text, index);
+    }
+    const char16_t first = text.front();
+    int a = 0;
+    Find(text.substr(0, 1), a);
+    for (int i = a; i < count_ && StartsWithUnit(items_[static_cast<size_t>(i)], first); ++i) {
+        if (items_[static_cast<size_t>(i)] == text) {
+            index = i;
+            return true;
+        }
+    }
+    bool found = false;
+    for (int i = a; i < count_; ++i) {
+        const std::u16string& line = items_[static_cast<size_t>(i)];
+        if (text.starts_with(line)) {
+            // Later matches are longer in sorted order.
+            index = i;
+            found = true;
+        } else if (!StartsWithUnit(line, first)) {
+            break;
+        }
+    }
+    return found;
+}
+
+int TWStringList::IndexOf(std::u16string_view s) const {
+    if (sorted_) {
+        int index = 0;
+        return Find(s, index) ? index : -1;
+    }
+    for (int i = 0; i < count_; ++i) {
+        if (items_[static_cast<size_t>(i)] == s) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+int TWStringList::IndexOfName(std::u16string_view name) const {
+    for (int i = 0; i < count_; ++i) {
+        const std::u16string_view line = items_[static_cast<size_t>(i)];
+        const size_t eq = line.find(u'=');
+        if (eq != std::u16string_view::npos && line.substr(0, eq) == name) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+std::u16string TWStringList::GetName(int i) const {
+    const std::u16string& line = Get(i);
+    const size_t eq = line.find(u'=');
+    return eq == std::u16string::npos ? std::u16string() : line.substr(0, eq);
+}
+
+std::u16string TWStringList::GetValue(std::u16string_view name) const {
+    const int i = IndexOfName(name);
+    if (i < 0) {
+        return {};
+    }
+    const std::u16string& line = items_[static_cast<size_t>(i)];
+    return line.substr(line.find(u'=') + 1);
+}
+
+std::u16string TWStringList::ExpandTabs(std::u16string_view s) const {
+    if (s.find(u'\t') == std::u16string_view::npos) {
+        return std::u16string(s);
+    }
+    const size_t tab = static_cast<size_t>(std::max(tabSize_, 1));
+    std::u16string out;
+    out.reserve(s.size() + tab);
+    for (const char16_t c : s) {
+        if (c == u'\t') {
+            out.append(tab - out.size() % tab, u' ');
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+const TStringsAdapter& TWStringList::Adapter() const {
+    if (!adapter_) {
+        adapter_ = std::make_unique<TStringsAdapter>(*this);
+    }
+    return *adapter_;
+}

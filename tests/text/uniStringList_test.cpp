@@ -1,0 +1,467 @@
+// Tests for the line list, its 8-bit shadow and adapter, and the undo journal.
+#include "text/uniStringList.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/testSupport.h"
+#include "text/uniCodePage.h"
+
+using testing_support::U16;
+using testing_support::U8;
+
+namespace {
+
+using Lines = std::vector<std::u16string>;
+
+Lines LinesOf(const TWStringList& list) {
+    Lines out;
+    for (int i = 0; i < list.Count(); ++i) {
+        out.push_back(list.Get(i));
+    }
+    return out;
+}
+
+void Fill(TWStringList& list, std::initializer_list<const char*> lines) {
+    for (const char* line : lines) {
+        list.Add(U16(line));
+    }
+}
+
+// Every line's shadow is the 8-bit form of that line, at the same index.
+void ExpectShadowInStep(const TWStringList& list) {
+    ASSERT_EQ(list.AnsiShadow().size(), static_cast<size_t>(list.Count()));
+    for (int i = 0; i < list.Count(); ++i) {
+        EXPECT_EQ(list.AnsiShadow()[static_cast<size_t>(i)], TWStringList::AnsiForm(list.Get(i)))
+            << "line " << i << ": " << U8(list.Get(i));
+    }
+}
+
+// `op` must raise EStringListError with `message` and leave the list untouched, unnotified.
+template <typename Op>
+void ExpectRejected(TWStringList& list, const std::string& message, Op op) {
+    const Lines before = LinesOf(list);
+    const auto shadowBefore = list.AnsiShadow();
+    const int capacityBefore = list.GetCapacity();
+    int notifications = 0;
+    list.OnChanging = [&] { ++notifications; };
+    list.OnChange = [&] { ++notifications; };
+    try {
+        op();
+        ADD_FAILURE() << "no error raised, expected \"" << message << "\"";
+    } catch (const EStringListError& e) {
+        EXPECT_EQ(e.what(), message);
+    }
+    EXPECT_EQ(LinesOf(list), before);
+    EXPECT_EQ(list.AnsiShadow(), shadowBefore);
+    EXPECT_EQ(list.GetCapacity(), capacityBefore);
+    EXPECT_EQ(notifications, 0);
+    list.OnChanging = nullptr;
+    list.OnChange = nullptr;
+}
+
+// Stand-ins for editor controls; the journal only compares their addresses.
+const TuniAbstractMemo* Editor(int n) {
+    static const char editors[2] = {};
+    return reinterpret_cast<const TuniAbstractMemo*>(&editors[n]);
+}
+
+class StringListTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetAnsiCodePage(1252); }
+    TWStringList list;
+};
+
+// ---- lines, capacity and index errors ----
+
+TEST_F(StringListTest, CapacityGrowsBy64UpTo256ThenByAQuarter) {
+    const std::pair<int, int> expected[] = {{1, 64},    {64, 64},   {65, 128}, {257, 320},
+                                            {320, 320}, {321, 400}, {401, 500}};
+    for (const auto& [lines, capacity] : expected) {
+        TWStringList fresh;
+        for (int i = 0; i < lines; ++i) {
+            fresh.Add(u"x");
+        }
+        EXPECT_EQ(fresh.GetCapacity(), capacity) << lines << " lines";
+    }
+}
+
+TEST_F(StringListTest, SetCapacityKeepsLinesAndRefusesToDropThem) {
+    list.SetCapacity(10);
+    for (int i = 0; i < 11; ++i) {
+        list.Add(std::u16string(1, static_cast<char16_t>(u'a' + i)));
+    }
+    EXPECT_EQ(list.GetCapacity(), 74); // growth goes on from the capacity that was set
+    list.SetCapacity(11);
+    EXPECT_EQ(list.Get(10), u"k");
+    ExpectShadowInStep(list);
+    ExpectRejected(list, "List capacity out of bounds (10)", [&] { list.SetCapacity(10); });
+    ExpectRejected(list, "List capacity out of bounds (-1)", [&] { list.SetCapacity(-1); });
+}
+
+TEST_F(StringListTest, InsertAndDeleteShiftLaterLines) {
+    Fill(list, {"a", "c"});
+    list.Insert(1, u"b");
+    list.Insert(3, u"d"); // at count: appends
+    list.Insert(0, u"_");
+    EXPECT_EQ(LinesOf(list), (Lines{u"_", u"a", u"b", u"c", u"d"}));
+    list.Delete(0);
+    list.Delete(3);
+    EXPECT_EQ(LinesOf(list), (Lines{u"a", u"b", u"c"}));
+}
+
+TEST_F(StringListTest, OutOfRangeIndexesRaiseAndChangeNothing) {
+    Fill(list, {"a", "b", "c"});
+    EXPECT_EQ(list.Get(-1), u"");
+    EXPECT_EQ(list.Get(3), u"");
+    ExpectRejected(list, "List index out of bounds (3)", [&] { list.Delete(3); });
+    ExpectRejected(list, "List index out of bounds (-1)", [&] { list.Delete(-1); });
+    ExpectRejected(list, "List index out of bounds (4)", [&] { list.Insert(4, u"x"); });
+    ExpectRejected(list, "List index out of bounds (-1)", [&] { list.Insert(-1, u"x"); });
+    ExpectRejected(list, "List index out of bounds (3)", [&] { list.Put(3, u"x"); });
+    ExpectRejected(list, "List index out of bounds (3)", [&] { list.Exchange(0, 3); });
+    ExpectRejected(list, "List index out of bounds (-1)", [&] { list.Exchange(-1, 9); });
+}
+
+TEST_F(StringListTest, ClearDropsLinesCapacityShadowAndJournals) {
+    Fill(list, {"a", "b"});
+    list.Undo().Add(ukChangeLine, 0, false, nullptr, u"a", {});
+    list.Redo().Add(ukDeleteLine, 1, false, nullptr, u"b", {});
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.GetCapacity(), 0);
+    EXPECT_TRUE(list.AnsiShadow().empty());
+    EXPECT_EQ(list.Undo().Count() + list.Redo().Count(), 0);
+
+    // Already empty: the journals are still emptied, and nobody is notified.
+    int notifications = 0;
+    list.OnChanging = [&] { ++notifications; };
+    list.Undo().Add(ukSavePoint, 1, false, nullptr, {}, {});
+    list.Clear();
+    EXPECT_EQ(list.Undo().Count(), 0);
+    EXPECT_EQ(notifications, 0);
+}
+
+// ---- sorting and lookups ----
+
+TEST_F(StringListTest, SortMatchesAReferenceSortAndCarriesTheShadow) {
+    std::mt19937 rng(1234);
+    std::uniform_int_distribution<int> length(0, 6);
+    // Ordinal order: "B" before "a", U+00E9 after "z", a high surrogate before U+FF21.
+    const char16_t alphabet[] = {u'a',      u'B',  u'z',      u'\u00e9',
+                                 u'\u0416', u'\t', u'\xD83D', u'\xFF21'};
+    std::uniform_int_distribution<size_t> pick(0, std::size(alphabet) - 1);
+    Lines lines;
+    for (int i = 0; i < 2000; ++i) {
+        std::u16string line;
+        for (int n = length(rng); n > 0; --n) {
+            line.push_back(alphabet[pick(rng)]);
+        }
+        lines.push_back(line);
+        list.Add(line);
+    }
+    list.Sort();
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(LinesOf(list), lines);
+    ExpectShadowInStep(list);
+}
+
+TEST_F(StringListTest, SortedListRefusesPositionalWrites) {
+    Fill(list, {"b", "a"});
+    list.SetSorted(true);
+    // The sorted check comes before the index check.
+    ExpectRejected(list, "Operation not allowed on sorted list", [&] { list.Put(0, u"c"); });
+    ExpectRejected(list, "Operation not allowed on sorted list", [&] { list.Put(9, u"c"); });
+    ExpectRejected(list, "Operation not allowed on sorted list", [&] { list.Insert(0, u"c"); });
+}
+
+TEST_F(StringListTest, SortedAddAndDuplicatePolicies) {
+    list.SetSorted(true);
+    EXPECT_EQ(list.Add(u"m"), 0);
+    EXPECT_EQ(list.Add(u"c"), 0);
+    EXPECT_EQ(list.Add(u"x"), 2);
+    EXPECT_EQ(list.Add(u"d"), 1);
+
+    int notifications = 0;
+    list.OnChanging = [&] { ++notifications; };
+    EXPECT_EQ(list.Add(u"m"), 2); // ignored: the existing index, nothing added
+    EXPECT_EQ(list.Count(), 4);
+    EXPECT_EQ(notifications, 0);
+    list.OnChanging = nullptr;
+
+    list.SetDuplicates(TDuplicates::Error);
+    ExpectRejected(list, "String list does not allow duplicates", [&] { list.Add(u"c"); });
+
+    list.SetDuplicates(TDuplicates::Accept);
+    list.Add(u"d");
+    list.Add(u"d");
+    EXPECT_EQ(LinesOf(list), (Lines{u"c", u"d", u"d", u"d", u"m", u"x"}));
+    int index = -1;
+    EXPECT_TRUE(list.Find(u"d", index));
+    EXPECT_EQ(index, 1); // accepting duplicates, Find lands on the first of them
+    ExpectShadowInStep(list);
+}
+
+TEST_F(StringListTest, FindIndexOfAndNameLookups) {
+    Fill(list, {"b", "d", "f"});
+    list.SetSorted(true);
+    for (const auto& [s, found, at] : {std::tuple{u"a", false, 0}, std::tuple{u"b", true, 0},
+                                       std::tuple{u"e", false, 2}, std::tuple{u"g", false, 3}}) {
+        int index = -1;
+        EXPECT_EQ(list.Find(s, index), found) << U8(s);
+        EXPECT_EQ(index, at) << U8(s);
+    }
+    EXPECT_EQ(list.IndexOf(u"f"), 2);
+    EXPECT_EQ(list.IndexOf(u"c"), -1);
+
+    TWStringList pairs;
+    Fill(pairs, {"noeq", "key=1", "path=a=b", "=anon", "Key=2", "key=3"});
+    EXPECT_EQ(pairs.IndexOf(u"Key=2"), 4);
+    EXPECT_EQ(pairs.IndexOf(u"KEY=2"), -1); // case-sensitive
+    EXPECT_EQ(pairs.IndexOfName(u"key"), 1);
+    EXPECT_EQ(pairs.IndexOfName(u"Key"), 4);
+    EXPECT_EQ(pairs.IndexOfName(u"noeq"), -1); // a line without "=" has no name
+    EXPECT_EQ(pairs.GetName(0), u"");
+    EXPECT_EQ(pairs.GetName(2), u"path");
+    EXPECT_EQ(pairs.GetValue(u"path"), u"a=b"); // split at the first "="
+    EXPECT_EQ(pairs.GetValue(u""), u"anon");
+    EXPECT_EQ(pairs.GetValue(u"missing"), u"");
+}
+
+TEST_F(StringListTest, FindLongestPrefix) {
+    struct Case {
+        std::initializer_list<const char*> lines;
+        const char16_t* text;
+        const char16_t* expected; // nullptr: nothing found
+    };
+    // In the last lists, lines such as "abb" lie between matches and must not end the scan.
+    const Case cases[] = {
+        {{"ab", "abc", "b"}, u"abcd", u"abc"},
+        {{"ab", "abc", "b"}, u"abx", u"ab"},
+        {{"ab", "abc", "b"}, u"c", nullptr},
+        {{"ab", "abc", "b"}, u"a", nullptr},
+        {{"ab", "abc", "b"}, u"bzz", u"b"},
+        {{"a", "ab", "abb", "abc", "abcde", "ax", "b"}, u"abcdz", u"abc"},
+        {{"a", "ab", "abb", "abc", "abcde", "ax", "b"}, u"abcde", u"abcde"},
+        {{"a", "ab", "abb", "abc", "abcde", "ax", "b"}, u"azz", u"a"},
+        {{"a"}, u"", nullptr},
+        {{"a", ""}, u"", u""},
+        {{}, u"abc", nullptr},
+    };
+    for (const Case& c : cases) {
+        TWStringList sorted;
+        sorted.SetSorted(true);
+        Fill(sorted, c.lines);
+        int index = -1;
+        ASSERT_EQ(sorted.FindLongestPrefix(c.text, index), c.expected != nullptr) << U8(c.text);
+        if (c.expected != nullptr) {
+            EXPECT_EQ(sorted.Get(index), c.expected) << U8(c.text);
+        }
+    }
+}
+
+// ---- tabs and the 8-bit views ----
+
+TEST_F(StringListTest, ExpandTabsToTheNextMultipleOfTabSize) {
+    EXPECT_EQ(list.ExpandTabs(u"a\tb"), u"a       b");
+    EXPECT_EQ(list.ExpandTabs(u"12345678\tx"), u"12345678        x");
+    list.SetTabSize(4);
+    EXPECT_EQ(list.ExpandTabs(u"\tb"), u"    b");
+    EXPECT_EQ(list.ExpandTabs(u"abc\td\te"), u"abc d   e");
+    EXPECT_EQ(list.ExpandTabs(u"no tabs"), u"no tabs");
+    list.SetTabSize(0); // kept at 1: ExpandTabs divides by it
+    EXPECT_EQ(list.ExpandTabs(u"a\t\tb"), u"a  b");
+}
+
+TEST_F(StringListTest, AnsiFormKeepsOnlyBytesThatEqualTheirCodeUnit) {
+    EXPECT_EQ(TWStringList::AnsiForm(U16("\xC3\xA9\xD0\x96")), "\xE9\x7F");
+    // U+20AC is byte 0x80 in the page, but that byte differs from the code unit.
+    EXPECT_EQ(TWStringList::AnsiForm(u"a\u20ACb"), (std::string{'a', 0x7F, 'b'}));
+    // One byte per code unit, also for a surrogate pair.
+    EXPECT_EQ(TWStringList::AnsiForm(U16("\xF0\x9F\x98\x80!")), "\x7F\x7F!");
+}
+
+TEST_F(StringListTest, ShadowStaysInStepWithEveryOperation) {
+    list.Add(U16("\xC3\xA9\xD0\x96"));
+    ASSERT_EQ(list.AnsiShadow().at(0), "\xE9\x7F");
+    list.Add(u"plain");
+    list.Insert(0, U16("\xD0\x96x"));
+    ExpectShadowInStep(list);
+    list.Put(1, u"put");
+    ExpectShadowInStep(list);
+    list.Exchange(0, 2);
+    EXPECT_EQ(list.AnsiShadow()[0], "plain");
+    ExpectShadowInStep(list);
+    list.Delete(1);
+    ExpectShadowInStep(list);
+    list.Add(u"a");
+    list.SetSorted(true);
+    ExpectShadowInStep(list);
+    list.Add(u"m");
+    ExpectShadowInStep(list);
+}
+
+TEST_F(StringListTest, AdapterExpandsTabsThenWritesReferences) {
+    Fill(list, {"a\tb", "\xC3\xA9\t\xD0\x96"});
+    const TStringsAdapter& adapter = list.Adapter();
+    EXPECT_EQ(&adapter, &list.Adapter());
+    EXPECT_EQ(adapter.GetCount(), 2);
+    EXPECT_EQ(adapter.Get(0), "a       b");
+    // Tabs are expanded first, while U+00E9 still takes one column.
+    EXPECT_EQ(adapter.Get(1), "&#233;       &#1046;");
+    EXPECT_EQ(adapter.Get(2), "");
+    list.Add(u"c");
+    EXPECT_EQ(adapter.GetCount(), 3);
+}
+
+// ---- ownership and notifications ----
+
+class TrackedList : public TWStringList {
+public:
+    explicit TrackedList(bool& destroyed) : destroyed_(destroyed) {}
+    ~TrackedList() override { destroyed_ = true; }
+
+private:
+    bool& destroyed_;
+};
+
+TEST(StringListOwnership, ReleaseDestroysAtTheLastOwner) {
+    bool destroyed = false;
+    TWStringList* list = new TrackedList(destroyed);
+    EXPECT_EQ(list->RefCount(), 1);
+    EXPECT_EQ(list->AddRef(), list);
+    list->Release();
+    EXPECT_FALSE(destroyed);
+    EXPECT_EQ(list->RefCount(), 1);
+    list->Release();
+    EXPECT_TRUE(destroyed);
+}
+
+TEST_F(StringListTest, NotificationsBracketEveryChange) {
+    std::vector<std::string> log;
+    list.OnChanging = [&] { log.push_back("changing " + U8(list.Get(0))); };
+    list.OnChange = [&] { log.push_back("change " + U8(list.Get(0))); };
+    list.Add(u"b");
+    list.Sort(); // one line: nothing to do
+    list.Insert(0, u"c");
+    list.Put(0, u"d");
+    list.SetSorted(true);
+    list.Sort(); // already sorted
+    list.SetSorted(false);
+    list.Exchange(0, 1);
+    list.Delete(0);
+    list.Clear();
+    list.SetUpdateState(true);
+    list.SetUpdateState(false);
+    const std::vector<std::string> expected = {"changing ",  "change b", "changing b", "change c",
+                                               "changing c", "change d", "changing d", "change b",
+                                               "changing b", "change d", "changing d", "change b",
+                                               "changing b", "change ",  "changing ",  "change "};
+    EXPECT_EQ(log, expected);
+}
+
+// ---- the undo journal ----
+
+TEST(StringListJournal, PopReturnsNewestFirstThenNone) {
+    TUndo journal;
+    journal.Add(ukSavePoint, 3, false, nullptr, {}, {0, 0});
+    journal.Add(ukDeleteLine, 7, true, Editor(1), u"gone", {4, 7});
+    EXPECT_EQ(journal.PeekKind(), ukDeleteLine);
+
+    TUndoEntry e = journal.Pop();
+    EXPECT_EQ(e.kind, ukDeleteLine);
+    EXPECT_EQ(e.line, 7);
+    EXPECT_EQ(e.text, u"gone");
+    EXPECT_EQ(e.editor, Editor(1));
+    EXPECT_EQ(e.caretStart, (TPoint{4, 7}));
+    EXPECT_EQ(journal.PeekKind(), ukSavePoint);
+    EXPECT_EQ(journal.Pop().line, 3); // the save counter
+
+    EXPECT_EQ(journal.Count(), 0);
+    EXPECT_EQ(journal.PeekKind(), ukNone);
+    e = journal.Pop();
+    EXPECT_EQ(e.kind, ukNone);
+    EXPECT_EQ(e.line, 0);
+    EXPECT_TRUE(e.text.empty());
+    EXPECT_EQ(e.editor, nullptr);
+    EXPECT_EQ(e.caretStart, (TPoint{0, 0}));
+}
+
+TEST(StringListJournal, TypingAlongALineIsOneRecord) {
+    TUndo journal;
+    // Three characters typed at column 0 of line 4; each add carries the line before it.
+    journal.Add(ukChangeLine, 4, true, Editor(0), u"line", {0, 4});
+    journal.Add(ukChangeLine, 4, true, Editor(0), u"aline", {1, 4});
+    journal.Add(ukChangeLine, 4, true, Editor(0), u"abline", {2, 4});
+    ASSERT_EQ(journal.Count(), 1);
+    EXPECT_EQ(journal.Record(0).text, u"line");
+    EXPECT_EQ(journal.Record(0).caretStart, (TPoint{0, 4}));
+    EXPECT_EQ(journal.Record(0).caretEnd, (TPoint{2, 4}));
+
+    journal.Add(ukDeleteLine, 4, true, Editor(0), u"abcline", {3, 4});
+    EXPECT_EQ(journal.Count(), 2);
+}
+
+TEST(StringListJournal, ChangesThatDoNotMerge) {
+    struct Case {
+        const char* why;
+        TUndoKind newestKind;
+        TUndoKind kind;
+        int line;
+        bool mayMerge;
+        int editor;
+        TPoint caret;
+    };
+    // The newest record was made at caret (5, 2) on line 2 by editor 0.
+    const Case cases[] = {
+        {"merge not allowed", ukChangeLine, ukChangeLine, 2, false, 0, {6, 2}},
+        {"other line", ukChangeLine, ukChangeLine, 3, true, 0, {6, 2}},
+        {"other editor", ukChangeLine, ukChangeLine, 2, true, 1, {6, 2}},
+        {"caret on another row", ukChangeLine, ukChangeLine, 2, true, 0, {6, 3}},
+        {"caret did not move", ukChangeLine, ukChangeLine, 2, true, 0, {5, 2}},
+        {"caret moved two", ukChangeLine, ukChangeLine, 2, true, 0, {7, 2}},
+        {"caret moved back", ukChangeLine, ukChangeLine, 2, true, 0, {4, 2}},
+        {"new record not a change", ukChangeLine, ukInsertLine, 2, true, 0, {6, 2}},
+        {"newest not a change", ukDeleteLine, ukChangeLine, 2, true, 0, {6, 2}},
+    };
+    for (const Case& c : cases) {
+        TUndo journal;
+        journal.Add(c.newestKind, 2, true, Editor(0), u"before", {5, 2});
+        journal.Add(c.kind, c.line, c.mayMerge, Editor(c.editor), u"after", c.caret);
+        ASSERT_EQ(journal.Count(), 2) << c.why;
+        EXPECT_EQ(journal.Record(0).caretEnd, (TPoint{5, 2})) << c.why;
+        EXPECT_EQ(journal.Record(1).text, u"after") << c.why;
+        EXPECT_EQ(journal.Record(1).caretEnd, c.caret) << c.why;
+    }
+}
+
+TEST(StringListJournal, DropOldestRemovesWholeGroupsAndClearEmpties) {
+    TUndo journal;
+    const TUndoKind kinds[] = {ukGroupBegin, ukChangeLine, ukChangeLine, ukGroupEnd,
+                               ukInsertLine, ukGroupBegin, ukGroupBegin, ukDeleteLine,
+                               ukGroupEnd,   ukGroupEnd,   ukGroupBegin, ukChangeLine};
+    auto fill = [&] {
+        for (int i = 0; i < static_cast<int>(std::size(kinds)); ++i) {
+            journal.Add(kinds[i], i, false, nullptr, {}, {});
+        }
+    };
+    fill();
+    EXPECT_EQ(journal.DropOldest(), 4);
+    EXPECT_EQ(journal.Record(0).kind, ukInsertLine);
+    EXPECT_EQ(journal.DropOldest(), 1);
+    EXPECT_EQ(journal.DropOldest(), 5); // nested groups go as one
+    EXPECT_EQ(journal.DropOldest(), 2); // a group left open ends with the journal
+    EXPECT_EQ(journal.DropOldest(), 0);
+
+    fill();
+    journal.Clear();
+    EXPECT_EQ(journal.Count(), 0);
+    EXPECT_EQ(journal.PeekKind(), ukNone);
+}
+
+} // namespace
