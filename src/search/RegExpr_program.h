@@ -1,0 +1,148 @@
+// The compiled form of a TRegExpr expression: instructions for the backtracking matcher.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "search/RegExpr.h"
+
+namespace regexpr_detail {
+
+// A set of UTF-16 code units: a bitmap below U+0080, sorted disjoint ranges above.
+class TCharSet {
+public:
+    void Add(char16_t c) { AddRange(c, c); }
+    void AddRange(char16_t from, char16_t to);
+    void AddSet(const TCharSet& other);
+    void AddComplement(const TCharSet& other);
+    // Merges the ranges; call once after the last Add.
+    void Finish();
+
+    bool Contains(char16_t c) const {
+        if (c < 128) {
+            return (ascii_[c >> 6] >> (c & 63)) & 1u;
+        }
+        return ContainsWide(c);
+    }
+    bool Empty() const;
+
+private:
+    bool ContainsWide(char16_t c) const;
+
+    std::array<std::uint64_t, 2> ascii_{};
+    std::vector<std::pair<char16_t, char16_t>> wide_;
+};
+
+// A "[...]" class, "\d", "\w" ... as the matcher tests it.
+struct TCharClass {
+    TCharSet set;
+    bool negated = false;
+    bool ignoreCase = false;
+};
+
+enum class TOp : std::uint8_t {
+    Char,      // c1
+    CharCI,    // c1 or c2
+    Any,       // any unit
+    AnyNoSep,  // any unit that is not a line separator
+    Class,     // classes[a]
+    Bol,       // start of input
+    Eol,       // end of input
+    BolM,      // start of input or just after a line separator
+    EolM,      // end of input or just before a line separator
+    WordB,     // word boundary
+    NotWordB,  // not a word boundary
+    Save,      // capture slot a := position
+    Split,     // go on at a; on failure at b
+    Jmp,       // go on at a
+    BackRef,   // text of group a again (ignoreCase: through the case inversion)
+    RepSimple, // the one-unit test in the next instruction, min..max times
+    LoopInit,  // counted loop a starts
+    LoopChk,   // counted loop a: another iteration (body follows) or leave for b
+    LoopEnd,   // end of an iteration of loop a; its LoopChk is at b
+    Match,
+};
+
+struct TInst {
+    TOp op = TOp::Match;
+    bool greedy = true;      // RepSimple, LoopChk
+    bool ignoreCase = false; // BackRef
+    char16_t c1 = 0;
+    char16_t c2 = 0;
+    int a = 0;
+    int b = 0;
+    int min = 0;
+    int max = 0;
+};
+
+// How candidate start positions are found before the matcher runs.
+enum class TStartScan : std::uint8_t {
+    Every,  // try every position
+    One,    // positions holding firstChars[0]
+    Two,    // positions holding firstChars[0] or firstChars[1]
+    Set,    // positions whose unit is in firstSet
+    Prefix, // positions where the literal prefix begins
+};
+
+struct TProgram {
+    std::vector<TInst> code;
+    std::vector<TCharClass> classes;
+    int groupCount = 0;
+    int loopCount = 0;
+
+    // Only position 0 can start a match ("\A" or "^" without m in front).
+    bool anchored = false;
+    TStartScan scan = TStartScan::Every;
+    char16_t firstChars[2] = {0, 0};
+    std::vector<std::uint64_t> firstSet; // 65536 bits when scan == Set
+    std::u16string prefix;
+
+    // The character sets as they were at compile time.
+    TCharSet words;
+    TCharSet separators; // the line separators and both units of the paired separator
+    TCharSet lineSeps;   // the line separators alone
+    char16_t pairHead = 0;
+    char16_t pairTail = 0;
+    bool hasPair = false;
+};
+
+// Everything Compile needs from the engine.
+struct TCompileInput {
+    std::u16string_view expression;
+    unsigned modifiers = 0; // bit (n - 1) for modifier n
+    std::u16string_view spaceChars;
+    std::u16string_view wordChars;
+    std::u16string_view lineSeparators;
+    std::u16string_view linePaired;
+    const TRegExprInvertCase* invert = nullptr;
+};
+
+// Thrown inside the engine; TRegExpr turns it into ERegExpr with the message.
+struct TCompileFailure {
+    int code;
+    int pos;
+};
+
+// Raises TCompileFailure on an invalid expression.
+void CompileProgram(const TCompileInput& in, TProgram& out);
+
+// Matcher state for one search.
+struct TExecLimits {
+    std::uint64_t stepLimit = 0;
+    std::size_t stackLimit = 0;
+};
+
+struct TExecResult {
+    bool found = false;
+    int error = 0; // 1014 / 1016 when a bound stopped the search
+    std::array<int, 2 * (TRegExpr::kSubExprMax + 1)> caps{};
+};
+
+// Searches `subject` from 0-based `from` for the leftmost match.
+TExecResult ExecProgram(const TProgram& prog, std::u16string_view subject, int from,
+                        const TRegExprInvertCase& invert, const TExecLimits& limits);
+
+} // namespace regexpr_detail
