@@ -112,6 +112,32 @@ int TStringsAdapter::GetCount() const {
     return source_.GetCount();
 }
 
+// ---- TAnsiShadow ----
+
+size_t TAnsiShadow::size() const {
+    return static_cast<size_t>(list_.GetCount());
+}
+
+std::string TAnsiShadow::operator[](size_t i) const {
+    return TWStringList::AnsiForm(list_.Get(static_cast<int>(i)));
+}
+
+std::string TAnsiShadow::at(size_t i) const {
+    if (i >= size()) {
+        throw std::out_of_range("8-bit line index out of range");
+    }
+    return (*this)[i];
+}
+
+std::vector<std::string> TAnsiShadow::Lines() const {
+    std::vector<std::string> lines;
+    lines.reserve(size());
+    for (size_t i = 0; i < size(); ++i) {
+        lines.push_back((*this)[i]);
+    }
+    return lines;
+}
+
 // ---- TWStringList ----
 
 TWStringList::TWStringList() : undo_(std::make_unique<TUndo>()), redo_(std::make_unique<TUndo>()) {}
@@ -119,7 +145,6 @@ TWStringList::TWStringList() : undo_(std::make_unique<TUndo>()), redo_(std::make
 TWStringList::~TWStringList() {
     OnChange = nullptr;
     OnChanging = nullptr;
-    ansiShadow_.clear();
     undo_.reset();
     redo_.reset();
     items_.clear();
@@ -154,20 +179,15 @@ void TWStringList::IndexError(int i) {
 
 void TWStringList::Reallocate(int n) {
     const auto slots = static_cast<size_t>(n);
-    if (slots >= items_.capacity() && slots >= ansiShadow_.capacity()) {
+    if (slots >= items_.capacity()) {
         // reserve() keeps the lines where they are if it cannot allocate.
         items_.reserve(slots);
-        ansiShadow_.reserve(slots);
     } else {
-        // Shrinking: both new arrays are allocated before any line moves.
+        // Shrinking: the new array is allocated before any line moves.
         std::vector<std::u16string> items;
-        std::vector<std::string> shadow;
         items.reserve(slots);
-        shadow.reserve(slots);
         std::move(items_.begin(), items_.end(), std::back_inserter(items));
-        std::move(ansiShadow_.begin(), ansiShadow_.end(), std::back_inserter(shadow));
         items_.swap(items);
-        ansiShadow_.swap(shadow);
     }
     capacity_ = n;
 }
@@ -213,23 +233,18 @@ void TWStringList::Put(int i, std::u16string s) {
     if (i < 0 || i >= count_) {
         IndexError(i);
     }
-    std::string shadow = AnsiForm(s);
     Changing();
-    const auto at = static_cast<size_t>(i);
-    items_[at] = std::move(s);
-    ansiShadow_[at] = std::move(shadow);
+    items_[static_cast<size_t>(i)] = std::move(s);
     Changed();
 }
 
 void TWStringList::InsertItem(int i, std::u16string s) {
-    std::string shadow = AnsiForm(s);
     Changing();
     if (count_ == capacity_) {
         Grow();
     }
-    // Both arrays hold capacity_ slots, so neither insertion reallocates or throws.
+    // The array holds capacity_ slots, so the insertion neither reallocates nor throws.
     items_.insert(items_.begin() + i, std::move(s));
-    ansiShadow_.insert(ansiShadow_.begin() + i, std::move(shadow));
     ++count_;
     Changed();
 }
@@ -266,14 +281,12 @@ void TWStringList::Delete(int i) {
     }
     Changing();
     items_.erase(items_.begin() + i);
-    ansiShadow_.erase(ansiShadow_.begin() + i);
     --count_;
     Changed();
 }
 
 void TWStringList::SwapItems(int i, int j) noexcept {
     std::swap(items_[static_cast<size_t>(i)], items_[static_cast<size_t>(j)]);
-    std::swap(ansiShadow_[static_cast<size_t>(i)], ansiShadow_[static_cast<size_t>(j)]);
 }
 
 void TWStringList::Exchange(int i, int j) {
@@ -292,14 +305,12 @@ void TWStringList::Clear() {
     if (count_ != 0) {
         Changing();
         std::vector<std::u16string>().swap(items_);
-        std::vector<std::string>().swap(ansiShadow_);
         count_ = 0;
         capacity_ = 0;
         Changed();
     }
     undo_->Clear();
     redo_->Clear();
-    ansiShadow_.clear();
 }
 
 void TWStringList::SetUpdateState(bool updating) {

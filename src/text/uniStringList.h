@@ -103,6 +103,21 @@ private:
     const TWStringList& source_;
 };
 
+// The 8-bit forms of a list's lines (see TWStringList::AnsiForm). They are made from the
+// lines when asked for, so they always match the lines without costing memory per line.
+class TAnsiShadow {
+public:
+    explicit TAnsiShadow(const TWStringList& list) : list_(list) {}
+    size_t size() const;
+    bool empty() const { return size() == 0; }
+    std::string operator[](size_t i) const;
+    std::string at(size_t i) const; // std::out_of_range outside 0..size()-1
+    std::vector<std::string> Lines() const;
+
+private:
+    const TWStringList& list_;
+};
+
 class TWStringList {
 public:
     TWStringList();
@@ -159,7 +174,7 @@ public:
 
     // One 8-bit line per line: the line in the ANSI page, 0x7F for every code unit whose
     // byte differs from it.
-    const std::vector<std::string>& AnsiShadow() const { return ansiShadow_; }
+    TAnsiShadow AnsiShadow() const { return TAnsiShadow(*this); }
     static std::string AnsiForm(std::u16string_view line);
 
     const TStringsAdapter& Adapter() const;
@@ -189,6 +204,5 @@ private:
     std::unique_ptr<TUndo> undo_;
     std::unique_ptr<TUndo> redo_;
     bool modified_ = false;
-    std::vector<std::string> ansiShadow_;
     int tabSize_ = 8;
 };

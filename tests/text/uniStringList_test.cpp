@@ -46,7 +46,7 @@ void ExpectShadowInStep(const TWStringList& list) {
 template <typename Op>
 void ExpectRejected(TWStringList& list, const std::string& message, Op op) {
     const Lines before = LinesOf(list);
-    const auto shadowBefore = list.AnsiShadow();
+    const auto shadowBefore = list.AnsiShadow().Lines();
     const int capacityBefore = list.GetCapacity();
     int notifications = 0;
     list.OnChanging = [&] { ++notifications; };
@@ -58,7 +58,7 @@ void ExpectRejected(TWStringList& list, const std::string& message, Op op) {
         EXPECT_EQ(e.what(), message);
     }
     EXPECT_EQ(LinesOf(list), before);
-    EXPECT_EQ(list.AnsiShadow(), shadowBefore);
+    EXPECT_EQ(list.AnsiShadow().Lines(), shadowBefore);
     EXPECT_EQ(list.GetCapacity(), capacityBefore);
     EXPECT_EQ(notifications, 0);
     list.OnChanging = nullptr;
