@@ -237,6 +237,10 @@ private:
     }
 
     bool ReadUtf16(std::u16string& line, bool bigEndian) {
+        const auto unitAt = [bigEndian](const unsigned char* b) {
+            return bigEndian ? static_cast<char16_t>((b[0] << 8) | b[1])
+                             : static_cast<char16_t>(b[0] | (b[1] << 8));
+        };
         for (;;) {
             if (in_.Ensure(2) < 2) {
                 in_.Skip(in_.Avail()); // a single trailing byte holds no code unit
@@ -245,34 +249,35 @@ private:
             const unsigned char* p = in_.Data();
             const size_t units = in_.Avail() / 2;
             size_t k = 0;
+            char16_t u = 0;
             for (; k < units; ++k) {
-                const char16_t u = bigEndian
-                                       ? static_cast<char16_t>((p[2 * k] << 8) | p[2 * k + 1])
-                                       : static_cast<char16_t>(p[2 * k] | (p[2 * k + 1] << 8));
+                u = unitAt(p + 2 * k);
                 if (u == u'\n' || u == u'\r' || u == 0x2028) {
-                    in_.Skip(2 * k + 2);
-                    if (u == u'\n') {
-                        Seen(lsLF);
-                    } else if (u == 0x2028) {
-                        Seen(lsLS);
-                    } else if (in_.Ensure(2) >= 2 && NextUnit(bigEndian) == u'\n') {
-                        in_.Skip(2);
-                        Seen(lsCRLF);
-                    } else {
-                        Seen(lsCR);
-                    }
-                    return true;
+                    break;
                 }
-                line.push_back(u);
             }
-            in_.Skip(2 * units);
+            const size_t old = line.size();
+            line.resize(old + k);
+            for (size_t j = 0; j < k; ++j) {
+                line[old + j] = unitAt(p + 2 * j);
+            }
+            if (k == units) {
+                in_.Skip(2 * units);
+                continue;
+            }
+            in_.Skip(2 * k + 2);
+            if (u == u'\n') {
+                Seen(lsLF);
+            } else if (u == 0x2028) {
+                Seen(lsLS);
+            } else if (in_.Ensure(2) >= 2 && unitAt(in_.Data()) == u'\n') {
+                in_.Skip(2);
+                Seen(lsCRLF);
+            } else {
+                Seen(lsCR);
+            }
+            return true;
         }
-    }
-
-    char16_t NextUnit(bool bigEndian) const {
-        const unsigned char* p = in_.Data();
-        return bigEndian ? static_cast<char16_t>((p[0] << 8) | p[1])
-                         : static_cast<char16_t>(p[0] | (p[1] << 8));
     }
 
     TByteInput& in_;
