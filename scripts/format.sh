@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# Formats the tree with .clang-format; with --check only reports unformatted files.
+# Formats the tree with .clang-format; with --check only reports unformatted tracked files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-mapfile -t files < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h' | while read -r f; do [ -f "$f" ] && echo "$f"; done)
-[ ${#files[@]} -gt 0 ] || exit 0
 if [ "${1:-}" = "--check" ]; then
-    clang-format --dry-run -Werror "${files[@]}"
+    mapfile -t files < <(git ls-files -- '*.cpp' '*.h')
 else
-    clang-format -i "${files[@]}"
+    mapfile -t files < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h')
+fi
+existing=()
+for f in "${files[@]}"; do
+    [ -f "$f" ] && existing+=("$f")
+done
+[ ${#existing[@]} -gt 0 ] || exit 0
+if [ "${1:-}" = "--check" ]; then
+    clang-format --dry-run -Werror "${existing[@]}"
+else
+    clang-format -i "${existing[@]}"
 fi
