@@ -1,0 +1,5 @@
+#include <stdio.h>
+
+int main(void) {
+	return 0;
+}

@@ -1,0 +1,9 @@
+#!/usr/bin/env python3
+
+
+def main():
+    pass
+
+
+if __name__ == "__main__":
+    main()
