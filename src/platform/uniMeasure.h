@@ -1,0 +1,39 @@
+// What the editor's layout needs from the platform's text measurement.
+#pragma once
+
+#include <cstdint>
+
+// Font style bits, as the highlighter supplies them.
+enum TFontStyleBits : std::uint8_t {
+    fsBold = 1,
+    fsItalic = 2,
+    fsUnderline = 4,
+    fsStrikeOut = 8,
+};
+
+// Colour values: 0x00BBGGRR; 0x80000000 + index for the system colours; -1 for none.
+using TColor = std::int32_t;
+inline constexpr TColor kNoColor = -1;
+constexpr TColor SystemColor(int index) {
+    return static_cast<TColor>(0x80000000u + static_cast<unsigned>(index));
+}
+inline constexpr TColor clHighlight = SystemColor(13);
+inline constexpr TColor clHighlightText = SystemColor(14);
+inline constexpr TColor clBlack = 0x000000;
+
+// Measures single code units in the editor font. Non-copyable by nature of its users:
+// the editor borrows one for its lifetime.
+class TTextMeasurer {
+public:
+    TTextMeasurer() = default;
+    TTextMeasurer(const TTextMeasurer&) = delete;
+    TTextMeasurer& operator=(const TTextMeasurer&) = delete;
+    virtual ~TTextMeasurer() = default;
+
+    // The advance width in pixels of one UTF-16 code unit drawn in the given style.
+    virtual int UnitExtent(char16_t unit, std::uint8_t style) const = 0;
+    // The extent of a single space: the char width and the line height.
+    virtual int SpaceWidth() const = 0;
+    virtual int LineHeight() const = 0;
+    virtual bool FixedPitch() const = 0;
+};
