@@ -8,7 +8,9 @@
 #include <set>
 #include <sstream>
 
+#include "shell/uniConfig.h"
 #include "shell/uniLang.h"
+#include "shell/uniLangIni.h"
 #include "support/testSupport.h"
 #include "text/uniNumRefs.h"
 #include "text/uniUtf8.h"
@@ -27,101 +29,29 @@ std::string Lower(std::string s) {
     return s;
 }
 
-std::string Trim(std::string_view s) {
-    size_t b = s.find_first_not_of(" \t\r");
-    if (b == std::string_view::npos) {
-        return {};
-    }
-    size_t e = s.find_last_not_of(" \t\r");
-    return std::string(s.substr(b, e - b + 1));
-}
-
-// A small reader of the shipped INI files with the rules the program reads them by:
-// names ignore case, the first occurrence wins, values are trimmed and lose one pair of
-// enclosing quotes, ";" starts a comment line.
+// A shipped INI file read through the program's INI layer, with its raw bytes.
 class ShippedIni {
 public:
-    explicit ShippedIni(const std::string& relative) : text_(ReadBytes(kData + "/" + relative)) {
-        Section* current = nullptr;
-        size_t pos = 0;
-        while (pos < text_.size()) {
-            size_t end = text_.find('\n', pos);
-            if (end == std::string::npos) {
-                end = text_.size();
-            }
-            std::string line = Trim(std::string_view(text_).substr(pos, end - pos));
-            pos = end + 1;
-            if (line.empty() || line[0] == ';') {
-                continue;
-            }
-            if (line[0] == '[' && line.back() == ']') {
-                current = &SectionNamed(line.substr(1, line.size() - 2));
-                continue;
-            }
-            size_t eq = line.find('=');
-            if (current == nullptr || eq == std::string::npos) {
-                continue;
-            }
-            std::string key = Trim(line.substr(0, eq));
-            std::string value = Trim(line.substr(eq + 1));
-            if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') &&
-                value.back() == value[0]) {
-                value = value.substr(1, value.size() - 2);
-            }
-            if (!current->values.count(Lower(key))) {
-                current->keys.push_back(key);
-                current->values[Lower(key)] = value;
-            }
-        }
-    }
+    explicit ShippedIni(const std::string& relative)
+        : text_(ReadBytes(kData + "/" + relative)), file_(kData + "/" + relative) {}
 
     const std::string& Text() const { return text_; }
-    std::vector<std::string> Sections() const { return order_; }
-    bool HasSection(const std::string& name) const { return sections_.count(Lower(name)) != 0; }
+    std::vector<std::string> Sections() const { return file_.ReadSectionsA(); }
+    bool HasSection(const std::string& name) const { return file_.SectionExists(name); }
     std::vector<std::string> Keys(const std::string& section) const {
-        auto it = sections_.find(Lower(section));
-        return it == sections_.end() ? std::vector<std::string>{} : it->second.keys;
+        return file_.ReadSectionA(section);
     }
     std::optional<std::string> Value(std::string_view section, std::string_view key) const {
-        auto it = sections_.find(Lower(std::string(section)));
-        if (it == sections_.end()) {
+        if (!file_.ValueExists(section, key)) {
             return std::nullopt;
         }
-        auto v = it->second.values.find(Lower(std::string(key)));
-        if (v == it->second.values.end()) {
-            return std::nullopt;
-        }
-        return v->second;
+        return file_.ReadStringA(section, key);
     }
-
-    // The file as a language source for the text table.
-    TLangSource Source() const {
-        TLangSource source;
-        source.value = [this](std::string_view section,
-                              std::string_view key) -> std::optional<std::u16string> {
-            auto value = Value(section, key);
-            return value ? std::optional(DecodeUtf8(*value)) : std::nullopt;
-        };
-        source.keys = [this](std::string_view section) { return Keys(std::string(section)); };
-        return source;
-    }
+    TLangSource Source() const { return LangSourceOf(file_); }
 
 private:
-    struct Section {
-        std::vector<std::string> keys;
-        std::map<std::string, std::string> values;
-    };
-    Section& SectionNamed(const std::string& name) {
-        auto [it, added] = sections_.try_emplace(Lower(name));
-        if (added) {
-            order_.push_back(name);
-        }
-        return it->second;
-    }
-
     std::string text_;
-    std::map<std::string, Section> sections_;
-    std::vector<std::string> order_;
+    TIniFile file_;
 };
 
 const char* const kLanguageFiles[] = {"Lang/english.ini", "Lang/german.ini"};
@@ -377,19 +307,25 @@ TEST(ShippedLanguages, TemplatesOfEachLanguageExistInTheTemplatesFolder) {
     }
 }
 
-TEST(ShippedLanguages, LanguageListNamesTheShippedFiles) {
-    ShippedIni pelmar("Ini/pelmar.ini");
-    auto chosen = pelmar.Value("Languages", "Default");
-    ASSERT_TRUE(chosen);
-    EXPECT_TRUE(std::filesystem::is_regular_file(kData + "/Lang/" + *chosen + ".ini"));
-    for (const std::string& key : pelmar.Keys("Languages")) {
-        if (Lower(key) != "default") {
-            EXPECT_TRUE(std::filesystem::is_regular_file(kData + "/Lang/" + key + ".ini")) << key;
-        }
+TEST(ShippedLanguages, LanguageListAndCommonSettingsReadAsIntended) {
+    TIniFile pelmar(kData + "/Ini/pelmar.ini");
+    TLanguageList list = ReadLanguageList(pelmar, kData + "/Lang");
+    EXPECT_GE(list.IndexOf(list.defaultName), 0) << list.defaultName;
+    std::set<std::u16string> shown;
+    for (const TLanguageEntry& entry : list.entries) {
+        // Every menu item has its file, and no two items look alike.
+        EXPECT_TRUE(std::filesystem::is_regular_file(kData + "/Lang/" + entry.baseName + ".ini"))
+            << entry.baseName;
+        EXPECT_TRUE(shown.insert(entry.displayName).second) << entry.baseName;
     }
-    EXPECT_EQ(pelmar.Value("Common", "AnsiCodePage"), "1252");
-    EXPECT_EQ(pelmar.Value("Common", "OemCodePage"), "437");
-    EXPECT_TRUE(pelmar.HasSection("charsets"));
+    EXPECT_EQ(list.entries.size(), std::size(kLanguageFiles));
+
+    TCommonSettings common = ReadCommonSettings(pelmar);
+    EXPECT_EQ(common.ansiCodePage, 1252);
+    EXPECT_EQ(common.oemCodePage, 437);
+    EXPECT_NE(common.highlightColor, common.backgroundColor);
+    EXPECT_NE(common.textColor, common.backgroundColor);
+    EXPECT_TRUE(pelmar.SectionExists("charsets"));
 }
 
 TEST(ShippedKeys, GlobalSectionBindsTheKeysUsersExpect) {
@@ -511,65 +447,71 @@ TEST(ShippedKeys, BindingsAndMacrosNameOnlyKnownActions) {
     }
 }
 
-TEST(ShippedProfiles, TypesAreCoveredOnceAndGroupsExist) {
-    ShippedIni files("Ini/files.ini");
-    ShippedIni keys("Ini/keys.ini");
-    ShippedIni subst("Ini/subst.ini");
-    EXPECT_EQ(files.Value("*", "Charset"), "UTF-8");
-    EXPECT_EQ(files.Value("*", "AutoDetect"), "1");
-    EXPECT_EQ(files.Value("*", "HighlightLine"), "1");
-    EXPECT_EQ(files.Value("*", "TabSize"), "4");
-    EXPECT_EQ(files.Value("*", "UseColorer"), "1");
-    EXPECT_EQ(files.Value("*", "Keys"), "Default");
+TEST(ShippedProfiles, EachKindOfFileGetsTheProfileItNeeds) {
+    TConfigFolder folder(kData);
+    TIniFile files(folder.FilesIni());
+    TCommonSettings common;
+    auto profileOf = [&](std::string_view fileName) {
+        return LoadFileProfile(files, ProfileTypeFor(fileName, "", std::nullopt), common);
+    };
+    using Groups = std::vector<std::string>;
 
-    std::map<std::string, std::string> owner; // type -> section
-    for (const std::string& section : files.Sections()) {
-        if (section == "*") {
-            continue;
-        }
+    TProfileResult plain = profileOf("/tmp/a.unknown");
+    EXPECT_FALSE(plain.section);
+    EXPECT_EQ(plain.profile.charset, "UTF-8");
+    EXPECT_TRUE(plain.profile.autoDetect);
+    EXPECT_EQ(plain.profile.highlightLine, true);
+    EXPECT_EQ(plain.profile.tabSize, 4);
+    EXPECT_EQ(plain.profile.useColorer, true);
+    EXPECT_EQ(plain.profile.keys, Groups{"Default"});
+    EXPECT_EQ(plain.profile.upperCase.size(), plain.profile.lowerCase.size());
+    EXPECT_EQ(plain.profile.kbd1.size(), plain.profile.kbd2.size());
+    EXPECT_FALSE(plain.profile.upperCase.empty());
+    EXPECT_FALSE(plain.profile.kbd1.empty());
+
+    TProfileResult cpp = profileOf("/src/a.hpp");
+    EXPECT_TRUE(cpp.profile.autoIndent);
+    EXPECT_EQ(cpp.profile.keys, (Groups{"Default", "SlashComment"}));
+    EXPECT_EQ(profileOf("notes.txt").profile.wrap, true);
+    EXPECT_EQ(profileOf("notes.txt").profile.subst, Groups{"Typography"});
+    EXPECT_EQ(profileOf("/src/Makefile").profile.tabSize, 8);
+    EXPECT_EQ(profileOf("page.xhtml").profile.SpellIgnorePairs().size(), 2u);
+    EXPECT_EQ(profileOf("run.py").profile.keys, (Groups{"Default", "HashComment", "SpaceIndent"}));
+
+    for (const char* type :
+         {"c",   "h",  "cpp", "hpp", "cc", "py",  "java", "js",   "ts", "html", "htm", "xml",
+          "css", "sh", "pas", "dpr", "md", "txt", "ini",  "conf", "rs", "go",   "sql", "json"}) {
+        EXPECT_TRUE(profileOf(std::string("a.") + type).section) << type << " has no profile";
+    }
+
+    // No type is listed twice (the later section would never apply), and every group a
+    // profile names exists.
+    ShippedIni shipped("Ini/files.ini");
+    ShippedIni keys("Ini/keys.ini");
+    std::set<std::string> listed;
+    for (const std::string& section : shipped.Sections()) {
         std::string name = section;
         std::replace(name.begin(), name.end(), ',', ' ');
         std::istringstream words(name);
         for (std::string type; words >> type;) {
-            EXPECT_TRUE(owner.emplace(Lower(type), section).second)
-                << type << " is listed again in [" << section << "]";
+            EXPECT_TRUE(type == "*" || listed.insert(Lower(type)).second) << type;
         }
-        for (const char* list : {"Keys", "Subst"}) {
-            std::string groups = files.Value(section, list).value_or("");
-            std::replace(groups.begin(), groups.end(), ',', ' ');
-            std::istringstream names(groups);
-            for (std::string group; names >> group;) {
-                const ShippedIni& where = std::string(list) == "Keys" ? keys : subst;
-                EXPECT_TRUE(where.HasSection(group)) << section << " names group " << group;
-            }
+        TFileProfile profile;
+        ReadProfileSection(files, section, common, profile);
+        for (const std::string& group : profile.keys) {
+            EXPECT_TRUE(keys.HasSection(group)) << section << " names group " << group;
         }
-    }
-    for (const char* type : {"c",    "h",    "cpp",      "hpp", "cc", "py",  "java", "js", "ts",
-                             "html", "htm",  "xml",      "css", "sh", "pas", "dpr",  "md", "txt",
-                             "ini",  "conf", "makefile", "rs",  "go", "sql", "json"}) {
-        EXPECT_TRUE(owner.count(type)) << type << " has no profile";
-    }
-    EXPECT_EQ(files.Value(owner["txt"], "Wrap"), "1");
-    EXPECT_EQ(files.Value(owner["cpp"], "AutoIndent"), "1");
-
-    // Pairs of conversion strings must be equally long once decoded.
-    for (auto [a, b] :
-         {std::pair<const char*, const char*>{"UpperCase", "LowerCase"}, {"Kbd1", "Kbd2"}}) {
-        std::u16string first = DecodeNumericRefs(DecodeUtf8(files.Value("*", a).value_or("")));
-        std::u16string second = DecodeNumericRefs(DecodeUtf8(files.Value("*", b).value_or("")));
-        EXPECT_FALSE(first.empty()) << a;
-        EXPECT_EQ(first.size(), second.size()) << a << "/" << b;
+        for (const std::string& group : profile.subst) {
+            EXPECT_FALSE(LoadSubstitutions(folder.SubstIni(), {group}).pairs.empty()) << group;
+        }
     }
 }
 
-TEST(ShippedProfiles, IndentRulesExistForCLikeLanguagesAndPascal) {
-    for (const char* type : {"c", "cpp", "h", "java", "js", "rs", "go", "pas", "dpr"}) {
-        std::string file = std::string("Indent/") + type + ".ini";
-        ASSERT_TRUE(std::filesystem::is_regular_file(kData + "/" + file)) << file;
-        ShippedIni rules(file);
-        for (const char* key : {"begin", "end", "continue", "begin2", "continue2"}) {
-            EXPECT_FALSE(rules.Value("*", key).value_or("").empty()) << file << " " << key;
-        }
-    }
-    EXPECT_TRUE(std::filesystem::is_directory(kData + "/Storage"));
+TEST(ShippedProfiles, TypographyGroupSubstitutesAsDocumented) {
+    TConfigFolder folder(kData);
+    TSubstitutions subst = LoadSubstitutions(folder.SubstIni(), {"Typography"});
+    std::map<std::u16string, std::u16string> pairs(subst.pairs.begin(), subst.pairs.end());
+    EXPECT_EQ(U8(pairs[u"(c)"]), "©");
+    EXPECT_EQ(U8(pairs[u"..."]), "…");
+    EXPECT_EQ(subst.maxKeyLength, 4);
 }
