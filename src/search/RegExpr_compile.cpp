@@ -482,27 +482,21 @@ int TCompiler::ParseGroupOrModifier() {
             int which = 0;
             switch (m) {
             case u'i':
-            case u'I':
                 which = TRegExpr::kModI;
                 break;
             case u'r':
-            case u'R':
                 which = TRegExpr::kModR;
                 break;
             case u's':
-            case u'S':
                 which = TRegExpr::kModS;
                 break;
             case u'g':
-            case u'G':
                 which = TRegExpr::kModG;
                 break;
             case u'm':
-            case u'M':
                 which = TRegExpr::kModM;
                 break;
             case u'x':
-            case u'X':
                 which = TRegExpr::kModX;
                 break;
             case u'-':
@@ -948,19 +942,24 @@ bool TCompiler::First(int n, std::vector<std::uint64_t>& bits, bool& nullable) c
     case TKind::BackRef:
         return false;
     case TKind::AnyNoSep:
+        return false; // nearly every unit: scanning would not pay
     case TKind::Class: {
-        for (unsigned c = 0; c <= 0xFFFF; ++c) {
-            const char16_t u = static_cast<char16_t>(c);
-            bool in = false;
-            if (node.kind == TKind::AnyNoSep) {
-                in = !out_.separators.Contains(u);
-            } else {
-                const TCharClass& cls = out_.classes[static_cast<size_t>(node.a)];
-                in = cls.set.Contains(u) || (cls.ignoreCase && cls.set.Contains(Invert(u)));
-                in = in != cls.negated;
-            }
-            if (in) {
+        const TCharClass& cls = out_.classes[static_cast<size_t>(node.a)];
+        if (cls.negated) {
+            return false;
+        }
+        cls.set.ForEachRange([&](char16_t from, char16_t to) {
+            for (unsigned c = from; c <= to; ++c) {
                 set(c);
+            }
+        });
+        if (cls.ignoreCase) {
+            // Also every unit whose inversion is a member (the inversion need not be its
+            // own inverse, so the members' inversions would not do).
+            for (unsigned c = 0; c <= 0xFFFF; ++c) {
+                if (cls.set.Contains(Invert(static_cast<char16_t>(c)))) {
+                    set(c);
+                }
             }
         }
         return true;

@@ -28,6 +28,18 @@ public:
         return ContainsWide(c);
     }
     bool Empty() const;
+    // Calls f(from, to) for each range of members, in ascending order (after Finish).
+    template <typename F>
+    void ForEachRange(F f) const {
+        for (unsigned c = 0; c < 128; ++c) {
+            if (Contains(static_cast<char16_t>(c))) {
+                f(static_cast<char16_t>(c), static_cast<char16_t>(c));
+            }
+        }
+        for (const auto& [from, to] : wide_) {
+            f(from, to);
+        }
+    }
 
 private:
     bool ContainsWide(char16_t c) const;

@@ -359,6 +359,7 @@ TEST(RegExprDialect, ModifiersCommentsAndExtended) {
     EXPECT_EQ(Find("(?m-s)^b.", "a\nbc"), "3:2");
     EXPECT_EQ(Find("a(?#any text)b", "ab"), "1:2");
     EXPECT_EQ(CompileError("(?q)"), reeUrecognizedModifier);
+    EXPECT_EQ(CompileError("(?I)"), reeUrecognizedModifier);
     EXPECT_EQ(CompileError("(?i"), reeUrecognizedModifier);
     EXPECT_EQ(CompileError("a(?#b"), reeUnclosedComment);
     // x: blanks and "#" comments ignored, escaped blanks kept.
