@@ -363,7 +363,10 @@ TLanguageList ReadLanguageList(const TIniFile& pelmarIni, const std::string& lan
             display = DecodeUtf8(base);
         }
         if (int i = list.IndexOf(base); i >= 0) {
-            list.entries[static_cast<size_t>(i)].displayName = std::move(display);
+            // The file's own spelling, so that the file can be opened by this name.
+            TLanguageEntry& entry = list.entries[static_cast<size_t>(i)];
+            entry.baseName = std::move(base);
+            entry.displayName = std::move(display);
         } else {
             list.entries.push_back({std::move(base), std::move(display)});
         }
@@ -786,4 +789,29 @@ TWriteResult AddRecentFile(const TConfigFolder& folder, std::string_view fileNam
     }
     WriteFileNameValue(ini, "Path", "Path", parent);
     return ini.EndUpdate();
+}
+
+// ---------------------------------------------------------------------------------------
+// Everything at once
+
+TProgramSettings ReadProgramSettings(const TConfigFolder& folder) {
+    const TIniFile ini(folder.PelmarIni());
+    TProgramSettings settings;
+    settings.common = ReadCommonSettings(ini);
+    settings.window = ReadWindowSettings(ini);
+    settings.languages = ReadLanguageList(ini, folder.LangFolder());
+    settings.charsetLists = ReadCharsetLists(ini);
+    return settings;
+}
+
+TDocumentConfig LoadDocumentConfig(const TConfigFolder& folder, const TProfileType& type,
+                                   const TCommonSettings& common) {
+    TDocumentConfig config;
+    config.type = type;
+    TProfileResult found = LoadFileProfile(TIniFile(folder.FilesIni()), type, common);
+    config.profile = std::move(found.profile);
+    config.section = std::move(found.section);
+    config.substitutions = LoadSubstitutions(folder.SubstIni(), config.profile.subst);
+    config.indent = LoadIndentRules(folder, type.Name());
+    return config;
 }

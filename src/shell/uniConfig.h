@@ -300,3 +300,28 @@ TWriteResult AddRecentFile(const TConfigFolder& folder, std::string_view fileNam
 std::string ReadFileNameValue(const TIniFile& ini, const TIniName& section, const TIniName& key);
 TWriteResult WriteFileNameValue(TIniFile& ini, const TIniName& section, const TIniName& key,
                                 std::string_view fileName);
+
+// ---------------------------------------------------------------------------------------
+// Everything at once
+
+// What the start-up and every language switch read from Ini/pelmar.ini and Lang/.
+struct TProgramSettings {
+    TCommonSettings common;
+    TWindowSettings window; // used at start-up only
+    TLanguageList languages;
+    TCharsetLists charsetLists;
+};
+TProgramSettings ReadProgramSettings(const TConfigFolder& folder);
+
+// A document's configuration when its profile is applied: the profile (files.ini), the
+// substitutions of its Subst list (subst.ini) and the indentation rules of its type
+// (Indent/). Its Keys list names the actions.ini and keys.ini sections to load.
+struct TDocumentConfig {
+    TProfileType type;
+    TFileProfile profile;
+    std::optional<std::u16string> section;
+    TSubstitutions substitutions;
+    TIndentRules indent;
+};
+TDocumentConfig LoadDocumentConfig(const TConfigFolder& folder, const TProfileType& type,
+                                   const TCommonSettings& common);

@@ -1,11 +1,13 @@
 // Named persistent line lists.
 #include "storage/uniStorage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <stdexcept>
 #include <system_error>
 
+#include "text/uniCodePage.h"
 #include "text/uniUtf8.h"
 
 namespace fs = std::filesystem;
@@ -134,8 +136,11 @@ void TUniFolderStorageItem::LoadWide(TWStringList& list) {
     if (!lines.empty() && lines.front().starts_with("\xEF\xBB\xBF")) {
         lines.front().erase(0, 3);
     }
+    // Files written by other programs may be in the ANSI page.
+    const bool utf8 = std::all_of(lines.begin(), lines.end(),
+                                  [](const std::string& line) { return IsValidUtf8(line); });
     for (const std::string& line : lines) {
-        list.Add(DecodeUtf8(line));
+        list.Add(utf8 ? DecodeUtf8(line) : AnsiToWide(line));
     }
 }
 

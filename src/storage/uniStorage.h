@@ -20,8 +20,8 @@ public:
     TUniStorageItem(const TUniStorageItem&) = delete;
     TUniStorageItem& operator=(const TUniStorageItem&) = delete;
 
-    // Wide lines, kept as UTF-8. LoadWide clears the list first; a missing item leaves
-    // it empty.
+    // Wide lines, kept as UTF-8 (a file that is not UTF-8 is read in the ANSI page).
+    // LoadWide clears the list first; a missing item leaves it empty.
     virtual void SaveWide(const TWStringList& list) = 0;
     virtual void LoadWide(TWStringList& list) = 0;
     // 8-bit lines, one entry a line. LoadStrings replaces the list's entries; a missing

@@ -148,7 +148,7 @@ TEST(ConfigLanguages, SectionThenLangFiles) {
     TIniFile ini(f.folder.PelmarIni());
     const TLanguageList list = ReadLanguageList(ini, f.folder.LangFolder());
     ASSERT_EQ(list.entries.size(), 5u);
-    EXPECT_EQ(list.entries[0].baseName, "english");
+    EXPECT_EQ(list.entries[0].baseName, "ENGLISH"); // the file's spelling opens it
     EXPECT_EQ(list.entries[0].displayName, u"English (UK)");
     EXPECT_EQ(list.entries[1].displayName, u"Deutsch");
     EXPECT_EQ(list.entries[2].displayName, u"Klingon"); // listed even without a file
@@ -384,4 +384,25 @@ TEST(ConfigRecent, FullPathsAnyBytesAndOtherKeysKept) {
     TProgramFolderFixture bare;
     ASSERT_TRUE(AddRecentFile(bare.folder, "/a.txt", "UTF-8", "-", 0).ok);
     EXPECT_TRUE(fs::is_regular_file(bare.folder.RecentIni()));
+}
+
+TEST(ConfigFiles, DocumentConfigGathersProfileSubstitutionsAndIndent) {
+    TProgramFolderFixture f;
+    f.Put("Ini/files.ini", "[*]\nSubst=all\nKeys=Default\n[pas dpr]\nSubst=pascal\nKeys=Pascal\n");
+    f.Put("Ini/subst.ini", "[all]\n(c)=&#169;\n[pascal]\n:==:= \n");
+    f.Put("Indent/pas.ini", "[*]\nbegin=begin\n");
+    const TDocumentConfig c = LoadDocumentConfig(
+        f.folder, ProfileTypeFor("unit.PAS", "", std::nullopt), TCommonSettings{});
+    EXPECT_EQ(c.section, u"pas dpr");
+    EXPECT_EQ(c.profile.keys, (std::vector<std::string>{"Default", "Pascal"}));
+    EXPECT_EQ(c.substitutions.pairs.size(), 2u);
+    EXPECT_EQ(c.substitutions.maxKeyLength, 3);
+    EXPECT_EQ(c.indent.begin, u"begin");
+
+    f.Put("Ini/pelmar.ini", "[Common]\nEditFontSize=12\n[Languages]\nDefault=english\n"
+                            "[charsets]\nKOI8-R=koi8-r.tbl\n");
+    const TProgramSettings p = ReadProgramSettings(f.folder);
+    EXPECT_EQ(p.common.editFontSize, 12);
+    EXPECT_EQ(p.languages.defaultName, "english");
+    EXPECT_EQ(p.charsetLists.CharsetFile("koi8-r"), "koi8-r.tbl");
 }

@@ -96,6 +96,12 @@ TEST(UniStorage, LinesRoundTrip) {
     storage.GetItem("Hand").LoadWide(hand);
     EXPECT_EQ(Lines(hand), (std::vector<std::u16string>{u"one", u"two", u"three", u"four"}));
 
+    // Not UTF-8: the ANSI page.
+    WriteBytes(dir.file("Ansi"), "caf\xE9\r\nplain\r\n");
+    TWStringList ansi;
+    storage.GetItem("Ansi").LoadWide(ansi);
+    EXPECT_EQ(Lines(ansi), (std::vector<std::u16string>{U16("café"), u"plain"}));
+
     // An entry holding a line break stays one entry.
     TUniStorageItem& strings = storage.GetItem("Strings");
     strings.SaveStrings({"a\r\nb", "c\nd"});
