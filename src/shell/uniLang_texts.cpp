@@ -14,7 +14,20 @@ const std::vector<TLangTextDef>& TUniLangTexts::Definitions() {
         {"Language", "Name", kText, "English"},
 
         // The main menu, in the order the texts are applied. The hint of each command is
-        // the plain text of its caption.
+        // the plain text of its caption. The underlined letters are distinct within each
+        // menu of this layout:
+        //   File:    NewFile New Open Reopen Save SaveAs SaveAll Close Properties
+        //            PageSetup Print Exit
+        //   Edit:    Undo Redo Cut Copy Paste Delete SelectAll ToLower ToUpper Kbd1 Kbd2
+        //            Wrap SpellCheck
+        //   Search:  Find Replace SearchAgain SearchBack WordSearch WordSearchBack GotoLine
+        //            SearchPair Structure (Refresh Synchronize FindWord)
+        //   Run:     Compiler Filter
+        //   Options: Language GeneralSetup FilesSetup SpellLanguage
+        //            ConfigFiles (PelmarIni FilesIni SubstIni ActionsIni KeysIni FiltersIni
+        //            CompileDir StrucDir)
+        //   Windows: TileVertical TileHorizontal Cascade Clone Maximize
+        //   Help:    Contents About
         {"Menus", "Options", kCaption, "&Options"},
         {"Menus", "Run", kCaption, "&Run"},
         {"Menus", "Search", kCaption, "&Search"},

@@ -274,7 +274,6 @@ TEST(ShippedLanguages, GermanFileTranslatesAndKeepsMarkupSound) {
     EXPECT_EQ(U8(about.text), "Über Pelmar...");
     EXPECT_EQ(about.accelerator, 0);
     EXPECT_EQ(U8(texts.Hint("About")), "Über Pelmar...");
-    std::set<char16_t> topLevel;
     for (const TLangTextDef& def : TUniLangTexts::Definitions()) {
         if (def.kind != TLangTextKind::Caption || std::string(def.section) != "Menus") {
             continue;
@@ -282,14 +281,56 @@ TEST(ShippedLanguages, GermanFileTranslatesAndKeepsMarkupSound) {
         TDrawnCaption drawn = texts.Caption(def.key);
         EXPECT_FALSE(drawn.text.empty()) << def.key;
         EXPECT_EQ(drawn.text.find(u'$'), std::u16string::npos) << def.key;
-        EXPECT_GE(drawn.accelerator, 0) << def.key;
-    }
-    for (const char* menu : {"Files", "Edit", "Search", "Run", "Options", "Windows", "Help"}) {
-        TDrawnCaption drawn = texts.Caption(menu);
-        ASSERT_GE(drawn.accelerator, 0);
-        EXPECT_TRUE(topLevel.insert(drawn.text[drawn.accelerator]).second) << menu;
     }
     EXPECT_EQ(texts.Text("Setup", "FixedInfo").rfind(u"Feste Schrift:\r\n\r\n", 0), 0u);
+}
+
+TEST(ShippedLanguages, EveryMenuItemHasItsOwnUnderlinedLetterInEachLanguage) {
+    // The menus as the main window lays them out; the top-level menus form one group.
+    const std::vector<std::vector<const char*>> menus = {
+        {"Files", "Edit", "Search", "Run", "Options", "Windows", "Help"},
+        {"NewFile", "New", "Open", "Reopen", "Save", "SaveAs", "SaveAll", "Close", "Properties",
+         "PageSetup", "Print", "Exit"},
+        {"Undo", "Redo", "Cut", "Copy", "Paste", "Delete", "SelectAll", "ToLower", "ToUpper",
+         "Kbd1", "Kbd2", "Wrap", "SpellCheck"},
+        {"Find", "Replace", "SearchAgain", "SearchBack", "WordSearch", "WordSearchBack", "GotoLine",
+         "SearchPair", "Structure"},
+        {"Refresh", "Synchronize", "FindWord"},
+        {"Compiler", "Filter"},
+        {"Language", "GeneralSetup", "FilesSetup", "SpellLanguage", "ConfigFiles"},
+        {"PelmarIni", "FilesIni", "SubstIni", "ActionsIni", "KeysIni", "FiltersIni", "CompileDir",
+         "StrucDir"},
+        {"TileVertical", "TileHorizontal", "Cascade", "Clone", "Maximize"},
+        {"Contents", "About"},
+    };
+    auto folded = [](char16_t c) {
+        bool capital = (c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
+        return capital ? static_cast<char16_t>(c + 32) : c;
+    };
+    std::set<std::string> placed;
+    for (const auto& menu : menus) {
+        placed.insert(menu.begin(), menu.end());
+    }
+    for (const TLangTextDef& def : TUniLangTexts::Definitions()) {
+        if (std::string(def.section) == "Menus") {
+            EXPECT_TRUE(placed.count(def.key)) << def.key << " belongs to no menu";
+        }
+    }
+    for (const char* file : kLanguageFiles) {
+        ShippedIni ini(file);
+        TUniLangTexts texts;
+        texts.Apply(ini.Source());
+        for (const auto& menu : menus) {
+            std::map<char16_t, std::string> letters;
+            for (const char* key : menu) {
+                TDrawnCaption drawn = texts.Caption(key);
+                ASSERT_GE(drawn.accelerator, 0) << file << " " << key;
+                auto [it, added] = letters.emplace(folded(drawn.text[drawn.accelerator]), key);
+                EXPECT_TRUE(added)
+                    << file << ": " << key << " and " << it->second << " share a letter";
+            }
+        }
+    }
 }
 
 TEST(ShippedLanguages, TemplatesOfEachLanguageExistInTheTemplatesFolder) {
