@@ -30,7 +30,8 @@ TRegExpr::TRegExpr()
     : modifiers_(kDefaultModifiers), spaceChars_(u" \t\n\r\f"),
       wordChars_(u"0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_"),
       lineSeparators_(u"\r\n\u000B\u000C()\u2026"), linePaired_(u"\r\n"),
-      invert_(RegExprInvertCaseDefault) {
+      invert_(RegExprInvertCaseDefault),
+      scratch_(std::make_unique<regexpr_detail::TExecScratch>()) {
     std::fill(std::begin(starts_), std::end(starts_), -1);
     std::fill(std::begin(ends_), std::end(ends_), -1);
 }
@@ -186,7 +187,10 @@ bool TRegExpr::ExecPrim(int offset) {
     limits.stepLimit = stepLimit_;
     limits.stackLimit = stackLimit_;
     const regexpr_detail::TExecResult result =
-        regexpr_detail::ExecProgram(*program_, input_, offset - 1, invert_, limits);
+        regexpr_detail::ExecProgram(*program_, input_, offset - 1, invert_, limits, *scratch_);
+    if (scratch_->stack.capacity() > (1u << 16)) {
+        scratch_->stack = {}; // give back the memory of an unusually deep search
+    }
     if (result.error != 0) {
         Fail(result.error);
     }

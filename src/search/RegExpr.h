@@ -74,7 +74,8 @@ char16_t RegExprInvertCaseDefault(char16_t c);
 
 namespace regexpr_detail {
 struct TProgram;
-}
+struct TExecScratch;
+} // namespace regexpr_detail
 
 class TRegExpr {
 public:
@@ -168,6 +169,7 @@ private:
     TRegExprInvertCase invert_;
 
     std::unique_ptr<regexpr_detail::TProgram> program_;
+    std::unique_ptr<regexpr_detail::TExecScratch> scratch_;
 
     std::u16string input_;
     bool hasInput_ = false;

@@ -183,6 +183,9 @@ private:
     // returns false when any unit could (or the node can match empty: `nullable`).
     bool First(int n, std::vector<std::uint64_t>& bits, bool& nullable) const;
     void ChooseScan(int root);
+    void MarkPossessive();
+    bool UnitTest(const TInst& in, char16_t c) const;
+    bool Overlap(const TInst& a, const TInst& b);
 
     char16_t Invert(char16_t c) const { return (*in_.invert)(c); }
 
@@ -194,6 +197,7 @@ private:
     int depth_ = 0;
     std::vector<TNode> nodes_;
     TCharSet spaces_;
+    int fullOverlapChecks_ = 0;
 };
 
 void TCompiler::SkipExtended() {
@@ -309,6 +313,7 @@ void TCompiler::Run() {
     match.op = TOp::Match;
     Add(match);
     ChooseScan(root);
+    MarkPossessive();
 }
 
 int TCompiler::ParseReg() {
@@ -1058,6 +1063,91 @@ void TCompiler::ChooseScan(int root) {
     } else {
         out_.scan = TStartScan::Set;
         out_.firstSet = std::move(bits);
+    }
+}
+
+// ---- possessive repeats ------------------------------------------------------------------
+
+bool TCompiler::UnitTest(const TInst& in, char16_t c) const {
+    switch (in.op) {
+    case TOp::Char:
+        return c == in.c1;
+    case TOp::CharCI:
+        return c == in.c1 || c == in.c2;
+    case TOp::Any:
+        return true;
+    case TOp::AnyNoSep:
+        return !out_.separators.Contains(c);
+    case TOp::Class: {
+        const TCharClass& cls = out_.classes[static_cast<size_t>(in.a)];
+        const bool in_set = cls.set.Contains(c) || (cls.ignoreCase && cls.set.Contains(Invert(c)));
+        return in_set != cls.negated;
+    }
+    default:
+        return true;
+    }
+}
+
+// Whether one unit can pass both tests (true when unsure).
+bool TCompiler::Overlap(const TInst& a, const TInst& b) {
+    for (const TInst* chars : {&a, &b}) {
+        if (chars->op == TOp::Char || chars->op == TOp::CharCI) {
+            const TInst& other = chars == &a ? b : a;
+            return UnitTest(other, chars->c1) || UnitTest(other, chars->c2);
+        }
+    }
+    if (a.op == TOp::Any || b.op == TOp::Any || ++fullOverlapChecks_ > 64) {
+        return true;
+    }
+    for (unsigned c = 0; c <= 0xFFFF; ++c) {
+        const char16_t u = static_cast<char16_t>(c);
+        if (UnitTest(a, u) && UnitTest(b, u)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A greedy one-unit repeat need not keep a retry point when nothing that can follow it
+// starts with a unit it takes: "\w+\s*=" gives nothing back to find the "=".
+void TCompiler::MarkPossessive() {
+    std::vector<TInst>& code = out_.code;
+    for (size_t pc = 0; pc + 2 < code.size(); ++pc) {
+        if (code[pc].op != TOp::RepSimple || !code[pc].greedy) {
+            continue;
+        }
+        const TInst& unit = code[pc + 1];
+        bool possessive = false;
+        size_t j = pc + 2;
+        for (;;) {
+            const TInst& next = code[j];
+            if (next.op == TOp::Save) {
+                ++j;
+                continue;
+            }
+            if (next.op == TOp::Match || next.op == TOp::Eol) {
+                possessive = true;
+                break;
+            }
+            if (next.op == TOp::RepSimple) {
+                if (Overlap(unit, code[j + 1])) {
+                    break;
+                }
+                if (next.min == 0) {
+                    j += 2;
+                    continue;
+                }
+                possessive = true;
+                break;
+            }
+            if (next.op == TOp::Char || next.op == TOp::CharCI || next.op == TOp::Any ||
+                next.op == TOp::AnyNoSep || next.op == TOp::Class) {
+                possessive = !Overlap(unit, next);
+            }
+            break;
+        }
+        code[pc].possessive = possessive;
+        ++pc; // skip the operand
     }
 }
 

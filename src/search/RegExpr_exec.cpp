@@ -6,23 +6,6 @@
 namespace regexpr_detail {
 namespace {
 
-enum class TFrameKind : std::uint8_t {
-    Branch,       // resume at a with position b
-    RestoreCap,   // capture slot a had value b
-    RestoreCount, // loop a had count b
-    RestoreStart, // loop a's current iteration began at b
-    RepGreedy,    // RepSimple at a from position b took c units: retry with fewer
-    RepLazy,      // RepSimple at a from position b took c units: retry with more
-    LoopLazy,     // lazy loop whose LoopChk is at a declined an iteration at position b
-};
-
-struct TFrame {
-    TFrameKind kind;
-    int a;
-    int b;
-    int c;
-};
-
 struct TStop {
     int code;
 };
@@ -30,10 +13,13 @@ struct TStop {
 class TMatcher {
 public:
     TMatcher(const TProgram& prog, std::u16string_view s, const TRegExprInvertCase& invert,
-             const TExecLimits& limits)
+             const TExecLimits& limits, TExecScratch& scratch)
         : prog_(prog), code_(prog.code.data()), s_(s), len_(static_cast<int>(s.size())),
-          invert_(invert), limits_(limits), counts_(static_cast<size_t>(prog.loopCount), 0),
-          starts_(static_cast<size_t>(prog.loopCount), -1) {}
+          invert_(invert), limits_(limits), stack_(scratch.stack), counts_(scratch.counts),
+          starts_(scratch.starts) {
+        counts_.assign(static_cast<size_t>(prog.loopCount), 0);
+        starts_.assign(static_cast<size_t>(prog.loopCount), -1);
+    }
 
     bool Run(int start);
     const std::array<int, 2 * (TRegExpr::kSubExprMax + 1)>& Caps() const { return caps_; }
@@ -123,10 +109,10 @@ private:
     int len_;
     const TRegExprInvertCase& invert_;
     const TExecLimits& limits_;
-    std::vector<TFrame> stack_;
+    std::vector<TFrame>& stack_;
     std::array<int, 2 * (TRegExpr::kSubExprMax + 1)> caps_{};
-    std::vector<int> counts_;
-    std::vector<int> starts_;
+    std::vector<int>& counts_;
+    std::vector<int>& starts_;
     std::uint64_t steps_ = 0;
 };
 
@@ -311,7 +297,7 @@ bool TMatcher::Run(int start) {
                     break;
                 }
                 n = SkipToLiteral(pc, p, n, in.min);
-                if (n > in.min) {
+                if (n > in.min && !in.possessive) {
                     Push(TFrameKind::RepGreedy, pc, p, n);
                 }
                 p += n;
@@ -389,14 +375,15 @@ bool InSet(const std::vector<std::uint64_t>& bits, char16_t c) {
 } // namespace
 
 TExecResult ExecProgram(const TProgram& prog, std::u16string_view subject, int from,
-                        const TRegExprInvertCase& invert, const TExecLimits& limits) {
+                        const TRegExprInvertCase& invert, const TExecLimits& limits,
+                        TExecScratch& scratch) {
     TExecResult result;
     result.caps.fill(-1);
     const int len = static_cast<int>(subject.size());
     if (from < 0 || from > len || prog.code.empty()) {
         return result;
     }
-    TMatcher matcher(prog, subject, invert, limits);
+    TMatcher matcher(prog, subject, invert, limits, scratch);
     try {
         if (prog.anchored) {
             if (from == 0 && matcher.Run(0)) {

@@ -81,6 +81,7 @@ enum class TOp : std::uint8_t {
 struct TInst {
     TOp op = TOp::Match;
     bool greedy = true;      // RepSimple, LoopChk
+    bool possessive = false; // RepSimple: giving back units can never help what follows
     bool ignoreCase = false; // BackRef
     char16_t c1 = 0;
     char16_t c2 = 0;
@@ -153,8 +154,34 @@ struct TExecResult {
     std::array<int, 2 * (TRegExpr::kSubExprMax + 1)> caps{};
 };
 
+enum class TFrameKind : std::uint8_t {
+    Branch,       // resume at a with position b
+    RestoreCap,   // capture slot a had value b
+    RestoreCount, // loop a had count b
+    RestoreStart, // loop a's current iteration began at b
+    RepGreedy,    // RepSimple at a from position b took c units: retry with fewer
+    RepLazy,      // RepSimple at a from position b took c units: retry with more
+    LoopLazy,     // lazy loop whose LoopChk is at a declined an iteration at position b
+};
+
+struct TFrame {
+    TFrameKind kind;
+    int a;
+    int b;
+    int c;
+};
+
+// The matcher's working memory, kept by the engine between searches so that searching
+// line after line allocates nothing.
+struct TExecScratch {
+    std::vector<TFrame> stack;
+    std::vector<int> counts;
+    std::vector<int> starts;
+};
+
 // Searches `subject` from 0-based `from` for the leftmost match.
 TExecResult ExecProgram(const TProgram& prog, std::u16string_view subject, int from,
-                        const TRegExprInvertCase& invert, const TExecLimits& limits);
+                        const TRegExprInvertCase& invert, const TExecLimits& limits,
+                        TExecScratch& scratch);
 
 } // namespace regexpr_detail

@@ -9,6 +9,28 @@ char16_t FoldAscii(char16_t c) {
     return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c - u'A' + u'a') : c;
 }
 
+// The first occurrence of `pattern` in `text` from `from` with A-Z folded.
+size_t FindFolded(std::u16string_view text, std::u16string_view pattern, size_t from) {
+    if (pattern.size() > text.size()) {
+        return std::u16string_view::npos;
+    }
+    const char16_t first = FoldAscii(pattern[0]);
+    const size_t last = text.size() - pattern.size();
+    for (size_t i = from; i <= last; ++i) {
+        if (FoldAscii(text[i]) != first) {
+            continue;
+        }
+        size_t k = 1;
+        while (k < pattern.size() && FoldAscii(text[i + k]) == FoldAscii(pattern[k])) {
+            ++k;
+        }
+        if (k == pattern.size()) {
+            return i;
+        }
+    }
+    return std::u16string_view::npos;
+}
+
 } // namespace
 
 void TuniSearch::SetInvertCase(TRegExprInvertCase invert) {
@@ -40,15 +62,9 @@ const std::u16string& TuniSearch::Mapped(const std::u16string& text, TMappedText
     }
     cache.valid = true;
     cache.source = text;
-    std::u16string& mapped = cache.mapped;
-    mapped.clear();
-    if (caseMap_) {
-        caseMap_(1, text, mapped);
-    } else {
-        mapped.resize(text.size());
-        std::transform(text.begin(), text.end(), mapped.begin(), FoldAscii);
-    }
-    return mapped;
+    cache.mapped.clear();
+    caseMap_(1, text, cache.mapped);
+    return cache.mapped;
 }
 
 bool TuniSearch::FindRegExpr() {
@@ -75,7 +91,9 @@ bool TuniSearch::FindRegExpr() {
 bool TuniSearch::FindLiteral() {
     const size_t from = static_cast<size_t>(startPos - 1);
     size_t hit = std::u16string::npos;
-    if (ignoreCase) {
+    if (ignoreCase && !caseMap_) {
+        hit = FindFolded(subject, pattern, from);
+    } else if (ignoreCase) {
         const std::u16string& p = Mapped(pattern, mappedPattern_);
         const std::u16string& s = Mapped(subject, mappedSubject_);
         if (from <= s.size()) {

@@ -313,6 +313,30 @@ TEST(RegExprDialect, Quantifiers) {
     EXPECT_EQ(Find("(\\b){2,}x", "x"), "1:1");
 }
 
+TEST(RegExprDialect, GreedyRepeatsGiveBackWhatTheRestNeeds) {
+    // What follows a repeat may begin with a unit the repeat also takes, possibly after
+    // optional parts; then the repeat must give units back.
+    EXPECT_EQ(Find("a+a", "aaa"), "1:3");
+    EXPECT_EQ(Find("\\d+5", "12345"), "1:5");
+    EXPECT_EQ(Find("[a-z]+\\s*[a-z]", "abc"), "1:3");
+    EXPECT_EQ(Find("\\w+ *\\d", "ab12"), "1:4");
+    EXPECT_EQ(Find("(?i)a+A", "aaa"), "1:3");
+    EXPECT_EQ(Find("[^x]+y?[^z]", "abc"), "1:3");
+    EXPECT_EQ(Find("\\w+\\w{2}", "abcd"), "1:4");
+    EXPECT_EQ(Find("x*$", "axx"), "2:2");
+    // Where nothing that follows can take the units, the result is the same.
+    TRegExpr r;
+    r.SetExpression(u"^\\s*(\\w+)\\s*=");
+    ASSERT_TRUE(r.Exec(u"  key = value"));
+    EXPECT_EQ(U8(r.Match(1)), "key");
+    EXPECT_EQ(r.MatchLen(0), 7);
+    EXPECT_FALSE(r.Exec(u"  key value"));
+    r.SetExpression(u"\\d+(\\s*)x");
+    ASSERT_TRUE(r.Exec(u"12  x"));
+    EXPECT_EQ(r.MatchLen(1), 2);
+    EXPECT_FALSE(r.Exec(u"12  y"));
+}
+
 TEST(RegExprDialect, QuantifierErrors) {
     EXPECT_EQ(CompileError("*a"), reeQPSBFollowsNothing);
     EXPECT_EQ(CompileError("a|+"), reeQPSBFollowsNothing);
