@@ -6,65 +6,16 @@
 #include <optional>
 #include <utility>
 
+#include "search/uniSearch.h"
 #include "shell/ProgramFolder.h"
+#include "shell/uniConfig.h"
+#include "shell/uniIni.h"
 #include "text/uniCodePage.h"
 #include "text/uniCodec.h"
+#include "text/uniDetect.h"
 #include "text/uniUtf8.h"
 
 namespace {
-
-using TPairs = std::vector<std::pair<std::string, std::string>>;
-
-std::string Trim(const std::string& s) {
-    const size_t b = s.find_first_not_of(" \t\r");
-    if (b == std::string::npos) {
-        return {};
-    }
-    const size_t e = s.find_last_not_of(" \t\r");
-    return s.substr(b, e - b + 1);
-}
-
-// The few keys of Ini/pelmar.ini that the codec needs: a section's name = value pairs in
-// file order, first occurrence of a section only.
-TPairs ReadSection(const std::string& file, const std::string& section) {
-    TPairs pairs;
-    std::ifstream in(file, std::ios::binary);
-    std::string line;
-    bool inside = false;
-    bool seen = false;
-    while (std::getline(in, line)) {
-        line = Trim(line);
-        if (line.empty() || line[0] == ';') {
-            continue;
-        }
-        if (line.front() == '[' && line.back() == ']') {
-            if (inside) {
-                break;
-            }
-            inside = !seen && SameText(Trim(line.substr(1, line.size() - 2)), section);
-            seen = seen || inside;
-            continue;
-        }
-        const size_t eq = line.find('=');
-        if (inside && eq != std::string::npos) {
-            pairs.emplace_back(Trim(line.substr(0, eq)), Trim(line.substr(eq + 1)));
-        }
-    }
-    return pairs;
-}
-
-std::optional<int> IntValue(const TPairs& pairs, const std::string& key) {
-    for (const auto& [k, v] : pairs) {
-        if (SameText(k, key)) {
-            try {
-                return std::stoi(v);
-            } catch (const std::exception&) {
-                return std::nullopt;
-            }
-        }
-    }
-    return std::nullopt;
-}
 
 std::string JsonString(const std::string& s) {
     std::string out = "\"";
@@ -140,7 +91,7 @@ public:
             return Usage("no file named");
         }
         const std::string fileName = args[i++];
-        Configure(home.empty() ? FindProgramFolder() : home);
+        Configure(home.empty() ? FindProgramFolder() : home, fileName);
         if (!CheckCharset(codec_.charset) || !CheckSurrogate(codec_.surrogate)) {
             return kBatchUsage;
         }
@@ -202,16 +153,24 @@ private:
         return kBatchUsage;
     }
 
-    void Configure(const std::string& home) {
-        const std::string ini = home + "/Ini/pelmar.ini";
-        lists_.charsets = ReadSection(ini, "charsets");
-        lists_.surrogates = ReadSection(ini, "surrogates");
-        lists_.htmlCharsets = ReadSection(ini, "html-charsets");
-        const TPairs common = ReadSection(ini, "Common");
-        SetAnsiCodePage(IntValue(common, "AnsiCodePage").value_or(1252));
-        SetOemCodePage(IntValue(common, "OemCodePage").value_or(437));
+    // The settings, charset lists and detection rules of the program folder, and the
+    // file-type profile of the document.
+    void Configure(const std::string& home, const std::string& fileName) {
+        const TConfigFolder folder(home);
+        TProgramSettings settings = ReadProgramSettings(folder);
+        SetAnsiCodePage(settings.common.ansiCodePage);
+        SetOemCodePage(settings.common.oemCodePage);
+        lists_ = std::move(settings.charsetLists);
+        const TIniFile files(folder.FilesIni());
+        const TProfileResult profile =
+            LoadFileProfile(files, ProfileTypeFor(fileName, "", std::nullopt), settings.common);
+        codec_.profile = profile.profile.CodecProfile();
         codec_.programFolder = home;
         codec_.charsetLists = &lists_;
+        detector_.Load(lists_, home);
+        codec_.detectCharset = [this](const std::string& name) {
+            return detector_.DetectCharset(name, codec_.profile.defaultCharset, &search_);
+        };
     }
 
     bool CheckCharset(const std::string& name) {
@@ -288,6 +247,8 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     TCharsetLists lists_;
+    TCharsetDetector detector_;
+    TuniSearch search_;
     TTextCodec codec_;
     struct TReleaser {
         void operator()(TWStringList* l) const { l->Release(); }

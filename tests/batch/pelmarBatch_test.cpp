@@ -114,6 +114,31 @@ TEST(PelmarBatch, ErrorsAreReportedWithStatus) {
     EXPECT_EQ(ReadBytes(dir.file("d.txt")), "?");
 }
 
+TEST(PelmarBatch, DefaultCharsetIsDetected) {
+    TempDir dir;
+    const std::string russian =
+        "\xD0\xA1\xD1\x8A\xD0\xB5\xD1\x88\xD1\x8C \xD0\xB6\xD0\xB5 \xD0\xB5\xD1\x89\xD1\x91 "
+        "\xD1\x8D\xD1\x82\xD0\xB8\xD1\x85 \xD0\xBC\xD1\x8F\xD0\xB3\xD0\xBA\xD0\xB8\xD1\x85 "
+        "\xD1\x84\xD1\x80\xD0\xB0\xD0\xBD\xD1\x86\xD1\x83\xD0\xB7\xD1\x81\xD0\xBA\xD0\xB8\xD1\x85 "
+        "\xD0\xB1\xD1\x83\xD0\xBB\xD0\xBE\xD0\xBA, \xD0\xB4\xD0\xB0 "
+        "\xD0\xB2\xD1\x8B\xD0\xBF\xD0\xB5"
+        "\xD0\xB9 \xD1\x87\xD0\xB0\xD1\x8E.";
+    WriteBytes(dir.file("u.txt"), russian);
+    for (const char* charset : {"Windows-1251", "KOI8-R", "CP866", "ISO-8859-5", "UTF-8"}) {
+        ProcessResult r = Batch({"--charset", "UTF-8", dir.file("u.txt"), "--set-charset", charset,
+                                 "--save", dir.file("c.txt")});
+        ASSERT_EQ(r.status, 0) << r.err;
+        r = Batch({dir.file("c.txt"), "--info", "--dump"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find(std::string("\"charset\":\"") + charset + "\""), std::string::npos)
+            << r.out;
+        EXPECT_NE(r.out.find(russian + "\n"), std::string::npos) << charset;
+    }
+    // A charset given on the command line is used as it is.
+    ProcessResult r = Batch({"--charset", "WINDOWS", dir.file("c.txt"), "--info"});
+    EXPECT_NE(r.out.find("\"charset\":\"WINDOWS\""), std::string::npos) << r.out;
+}
+
 // Every shipped table charset, and the built-in 8-bit ones, give back the bytes they read.
 TEST(PelmarBatch, EveryCharsetRoundTrips) {
     TempDir dir;
