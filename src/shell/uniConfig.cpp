@@ -525,10 +525,9 @@ TProfileType ProfileTypeFor(std::string_view fileName, std::string_view template
                             std::optional<std::string_view> highlighterType) {
     TProfileType type;
     if (!fileName.empty()) {
-        type.extension = ExtensionOf(fileName);
-        if (type.extension.empty()) {
-            type.extension = LowerAscii(BaseName(fileName));
-        }
+        const std::string_view base = BaseName(fileName);
+        type.extension =
+            base.find('.') == std::string_view::npos ? LowerAscii(base) : ExtensionOf(fileName);
     } else if (!templateFile.empty()) {
         type.extension = ExtensionOf(templateFile);
     }

@@ -206,6 +206,10 @@ TEST(ConfigProfile, SectionLookupByWholeWord) {
     EXPECT_EQ(fromTemplate.extension, "html");
     EXPECT_EQ(ProfileFor(files, fromTemplate).tabSize, 2);
     EXPECT_EQ(ProfileTypeFor("", "", std::nullopt).Name(), "");
+    EXPECT_EQ(ProfileTypeFor("/a.b/c.tar.GZ", "", std::nullopt).Name(), "gz");
+    EXPECT_EQ(ProfileTypeFor("/a.b/trailing.", "", std::nullopt).Name(), "");
+    EXPECT_EQ(ProfileTypeFor("/home/.bashrc", "", std::nullopt).Name(), "bashrc");
+    EXPECT_EQ(ProfileTypeFor("Makefile", "", "default").Name(), "makefile");
 
     EXPECT_TRUE(ProfileNameHasWord(u"a,b html", u"HTML"));
     EXPECT_TRUE(ProfileNameHasWord(u"xhtml html", u"html")); // search goes past "xhtml"

@@ -296,6 +296,14 @@ TEST(IniWrite, ReplacesAtomicallyKeepingModeAndLinks) {
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(FilesIn(dir.path()), 2u); // no temporary file left behind
 
+    // A file with a second hard link is written through, so both names see the change.
+    fs::create_hard_link(real, dir.file("hard.ini"));
+    TIniFile viaHardLink(dir.file("hard.ini"));
+    ASSERT_TRUE(viaHardLink.WriteInteger("s", "k", 3).ok);
+    EXPECT_EQ(fs::hard_link_count(real), 2u);
+    EXPECT_EQ(ReadBytes(real), "[s]\nk=3\n");
+    fs::remove(dir.file("hard.ini"));
+
     // A folder that does not exist: an error, nothing created.
     TIniFile lost(dir.file("no/such/folder.ini"));
     TWriteResult r = lost.WriteInteger("s", "k", 1);
