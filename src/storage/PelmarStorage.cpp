@@ -19,25 +19,27 @@ void TPelmarStorage::SetFolder(const std::string& storageFolder) {
 
 namespace {
 
-std::unique_ptr<TPelmarStorage>& Instance() {
-    static std::unique_ptr<TPelmarStorage> instance;
+// Never destroyed: code that saves a history while the program shuts down (from a static
+// destructor, say) must still find its storage.
+TPelmarStorage*& Instance() {
+    static TPelmarStorage* instance = nullptr;
     return instance;
 }
 
 } // namespace
 
 TPelmarStorage& PelmarStorage() {
-    std::unique_ptr<TPelmarStorage>& instance = Instance();
-    if (!instance) {
-        instance = std::make_unique<TPelmarStorage>(ConfigPath(FindProgramFolder(), "Storage"));
+    TPelmarStorage*& instance = Instance();
+    if (instance == nullptr) {
+        instance = new TPelmarStorage(ConfigPath(FindProgramFolder(), "Storage"));
     }
     return *instance;
 }
 
 void SetPelmarStorageFolder(const std::string& storageFolder) {
-    std::unique_ptr<TPelmarStorage>& instance = Instance();
-    if (!instance) {
-        instance = std::make_unique<TPelmarStorage>(storageFolder);
+    TPelmarStorage*& instance = Instance();
+    if (instance == nullptr) {
+        instance = new TPelmarStorage(storageFolder);
     } else {
         instance->SetFolder(storageFolder);
     }

@@ -24,7 +24,8 @@ private:
     std::vector<std::unique_ptr<TUniFolderStorage>> storages_; // the last one is the target
 };
 
-// The singleton, made on first use over <program folder>/Storage.
+// The singleton, made on first use over <program folder>/Storage. It lives until the
+// process ends (it is never destroyed, so saving at shut-down is always safe).
 TPelmarStorage& PelmarStorage();
 // Points the singleton at another folder (start-up with a given program folder, tests).
 // Items handed out before stay valid and keep their old files. Call it before other
