@@ -84,7 +84,8 @@ constexpr unsigned Bit(int modifier) {
 }
 
 constexpr int kMaxCount = 2147483646;
-constexpr size_t kMaxProgram = 1u << 20;
+// Far above what a search box or a template holds; keeps a compile's memory modest.
+constexpr size_t kMaxProgram = 1u << 18;
 
 enum class TKind : std::uint8_t {
     Nothing, // an inline modifier or comment: no node at all
@@ -1157,6 +1158,9 @@ void CompileProgram(const TCompileInput& in, TProgram& out) {
     out = TProgram();
     if (in.expression.empty()) {
         throw TCompileFailure{reeCompNullArgument, 0};
+    }
+    if (in.expression.size() > kMaxProgram) {
+        throw TCompileFailure{reeCompRegexpTooBig, static_cast<int>(kMaxProgram)};
     }
     TCompiler compiler(in, out);
     compiler.Run();

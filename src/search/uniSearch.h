@@ -21,11 +21,11 @@ public:
 using TCaseMapFunc =
     std::function<void(int mode, std::u16string_view text, std::u16string& result)>;
 
-// The 27 default word delimiters (space and tab are always delimiters as well).
-inline constexpr std::u16string_view kDefaultDelimiters = u".,;:!?\"'()[]{}/\\*+-=`<>#^&|";
-
 class TuniSearch : public TSearchClass {
 public:
+    // The 27 default word delimiters (space and tab are always delimiters as well).
+    static constexpr std::u16string_view kDefaultDelimiters = u".,;:!?\"'()[]{}/\\*+-=`<>#^&|";
+
     TuniSearch() = default;
     // Owns its engine and caches; a search object belongs to one editor.
     TuniSearch(const TuniSearch&) = delete;

@@ -264,6 +264,23 @@ TEST(RegExprDialect, GroupsAndAlternation) {
     EXPECT_EQ(CompileError("()"), 0);
 }
 
+TEST(RegExprDialect, SizeLimit) {
+    EXPECT_EQ(CompileError(std::string(300000, 'a')), reeCompRegexpTooBig);
+    std::string alternatives;
+    for (int i = 0; i < 100000; ++i) {
+        alternatives += "a|";
+    }
+    EXPECT_EQ(CompileError(alternatives + "b"), reeCompRegexpTooBig);
+    // A large counted repeat is not unrolled.
+    EXPECT_EQ(Find("(ab){1000}", std::u16string(3000, u'a')), "none");
+    std::u16string abs;
+    for (int i = 0; i < 1000; ++i) {
+        abs += u"ab";
+    }
+    EXPECT_EQ(Find("(ab){1000}", abs), "1:2000");
+    EXPECT_EQ(Find(std::string(20000, 'x') + "y", std::u16string(20000, u'x') + u"y"), "1:20001");
+}
+
 TEST(RegExprDialect, BackReferences) {
     EXPECT_EQ(Find("(a+)b\\1", "aabaaa"), "1:5");
     EXPECT_EQ(Find("(a+)b\\1\\b", "aaba"), "2:3");
