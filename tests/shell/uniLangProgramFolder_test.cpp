@@ -8,6 +8,7 @@
 #include <set>
 #include <sstream>
 
+#include "actions/uniKeyNames.h"
 #include "shell/uniConfig.h"
 #include "shell/uniLang.h"
 #include "shell/uniLangIni.h"
@@ -191,41 +192,6 @@ void ExpectMacroNamesKnown(const std::string& where, const std::string& macro,
     }
 }
 
-// A key-combination text in a canonical form ("ctrl+shift+left"), or empty when it
-// names no key.
-std::string CanonicalKey(const std::string& text) {
-    std::string rest = Lower(text);
-    bool shift = false, ctrl = false, alt = false;
-    for (bool more = true; more;) {
-        more = false;
-        for (auto [prefix, flag] : {std::pair<const char*, bool*>{"shift+", &shift},
-                                    {"ctrl+", &ctrl},
-                                    {"^", &ctrl},
-                                    {"alt+", &alt}}) {
-            std::string p = prefix;
-            if (rest.size() > p.size() && rest.compare(0, p.size(), p) == 0) {
-                *flag = true;
-                rest = rest.substr(p.size());
-                more = true;
-            }
-        }
-    }
-    static const std::set<std::string> kNames = {"bksp", "tab", "enter", "esc",  "space", "pgup",
-                                                 "pgdn", "end", "home",  "left", "up",    "right",
-                                                 "down", "ins", "del",   "]"};
-    bool known = kNames.count(rest) != 0 ||
-                 (rest.size() == 1 && std::isalnum(static_cast<unsigned char>(rest[0])));
-    if (rest.size() >= 2 && rest[0] == 'f' &&
-        std::all_of(rest.begin() + 1, rest.end(), [](char c) { return std::isdigit(c); })) {
-        int n = std::stoi(rest.substr(1));
-        known = n >= 1 && n <= 24;
-    }
-    if (!known) {
-        return {};
-    }
-    return std::string(ctrl ? "ctrl+" : "") + (alt ? "alt+" : "") + (shift ? "shift+" : "") + rest;
-}
-
 } // namespace
 
 TEST(ShippedLanguages, EveryTableKeyIsInEveryLanguageFileAndNoFileNamesOthers) {
@@ -371,15 +337,15 @@ TEST(ShippedLanguages, LanguageListAndCommonSettingsReadAsIntended) {
 
 TEST(ShippedKeys, GlobalSectionBindsTheKeysUsersExpect) {
     ShippedIni keys("Ini/keys.ini");
-    std::map<std::string, std::string> bound; // canonical key -> action, lower case
+    std::map<TShortCut, std::string> bound; // key -> action, lower case
     for (const std::string& key : keys.Keys("*")) {
-        std::string canonical = CanonicalKey(key);
-        EXPECT_FALSE(canonical.empty()) << "no such key: " << key;
-        EXPECT_TRUE(bound.emplace(canonical, Lower(*keys.Value("*", key))).second)
+        TShortCut shortcut = TextToShortCut(key);
+        EXPECT_NE(shortcut, 0) << "no such key: " << key;
+        EXPECT_TRUE(bound.emplace(shortcut, Lower(*keys.Value("*", key))).second)
             << "bound twice: " << key;
     }
     auto expect = [&](const std::string& key, const std::string& action) {
-        auto it = bound.find(CanonicalKey(key));
+        auto it = bound.find(TextToShortCut(key));
         ASSERT_NE(it, bound.end()) << key << " is not bound";
         EXPECT_EQ(it->second, Lower(action)) << key;
     };
@@ -478,10 +444,10 @@ TEST(ShippedKeys, BindingsAndMacrosNameOnlyKnownActions) {
                 known.insert(Lower(name));
             }
         }
-        std::set<std::string> seen;
+        std::set<TShortCut> seen;
         for (const std::string& key : keys.Keys(section)) {
-            EXPECT_FALSE(CanonicalKey(key).empty()) << section << ": " << key;
-            EXPECT_TRUE(seen.insert(CanonicalKey(key)).second) << section << ": twice " << key;
+            EXPECT_NE(TextToShortCut(key), 0) << section << ": " << key;
+            EXPECT_TRUE(seen.insert(TextToShortCut(key)).second) << section << ": twice " << key;
             ExpectMacroNamesKnown("keys.ini [" + section + "] " + key, *keys.Value(section, key),
                                   known);
         }
