@@ -741,6 +741,9 @@ std::string ReadRecentFolder(const TConfigFolder& folder) {
 
 TWriteResult AddRecentFile(const TConfigFolder& folder, std::string_view fileName,
                            std::string_view charset, std::string_view surrogate, int uniRepr) {
+    if (fileName.empty()) {
+        return {}; // an unnamed document has nothing to record
+    }
     if (TWriteResult made = ForceDirectories(folder.StorageFolder()); !made.ok) {
         return made;
     }

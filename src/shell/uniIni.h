@@ -50,7 +50,9 @@ enum class TIniEncoding { Utf8, Utf8Bom, Ansi, Utf16LE, Utf16BE };
 // single) is removed from a value, lines starting with ";" are comments, and anything
 // missing or unreadable gives the caller's default. The file is UTF-8 when it is valid
 // UTF-8 (a byte-order mark is allowed, and UTF-16 files with one are read too), otherwise
-// text in the ANSI page. Lines holding NUL characters are not text and are ignored.
+// text in the ANSI page. Lines holding NUL characters are not text and are ignored (one
+// that starts like a header still ends the section before it). A file that cannot be read
+// (or is bigger than kMaxTextFileSize) reads as empty and is never written over.
 //
 // Writing edits the lines in place: comments, blank lines, order and every line not
 // concerned stay as they were (byte for byte), a new key goes after the last key of its

@@ -361,6 +361,8 @@ TEST(ConfigRecent, AddRecentFileRotates) {
     EXPECT_EQ(names, (std::vector<std::string>{"/docs/f4.txt", "/docs/f8.txt", "/docs/f7.txt",
                                                "/docs/f6.txt", "/docs/f5.txt", "/docs/f3.txt",
                                                "/docs/f2.txt", "/docs/f1.txt"}));
+    ASSERT_TRUE(AddRecentFile(f.folder, "", "UTF-8", "-", 0).ok);
+    EXPECT_EQ(ReadRecentFiles(f.folder)[0].fileName, "/docs/f4.txt");
     // Exact comparison: another letter case is another file.
     ASSERT_TRUE(AddRecentFile(f.folder, "/docs/F4.txt", "", "", 0).ok);
     EXPECT_EQ(ReadRecentFiles(f.folder)[1].fileName, "/docs/f4.txt");
