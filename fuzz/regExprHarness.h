@@ -22,9 +22,10 @@ inline char16_t Unit(std::uint8_t b) {
 }
 
 // The first match of `expr` in `subject` with every group, or "error" / "none".
-inline std::string Outcome(const std::u16string& expr, const std::u16string& subject,
-                           unsigned mods) {
+inline std::string Outcome(const std::u16string& expr, const std::u16string& subject, unsigned mods,
+                           bool optimize) {
     TRegExpr r;
+    r.SetOptimize(optimize);
     r.SetStepLimit(50000);
     r.SetStackLimit(20000);
     for (int m = TRegExpr::kModI; m <= TRegExpr::kModX; ++m) {
@@ -123,13 +124,12 @@ inline std::string RunCase(const std::uint8_t* data, std::size_t size) {
         return {};
     }
 
-    // ".{0}" in front changes no match but turns off the start-position scanning, so both
-    // must agree.
+    // Start scanning and possessive repeats must never change a match.
     if ((mods & 0x80u) == 0) {
-        const std::string plain = Outcome(pattern, subject, mods);
-        const std::string unscanned = Outcome(u".{0}" + pattern, subject, mods);
-        if (plain != "error" && unscanned != "error" && plain != unscanned) {
-            return "start scanning changed the match: " + plain + " vs " + unscanned;
+        const std::string fast = Outcome(pattern, subject, mods, true);
+        const std::string plain = Outcome(pattern, subject, mods, false);
+        if (fast != "error" && plain != "error" && fast != plain) {
+            return "an optimisation changed the match: " + fast + " vs " + plain;
         }
     }
 

@@ -66,6 +66,7 @@ void TRegExpr::Compile() {
     in.lineSeparators = lineSeparators_;
     in.linePaired = linePaired_;
     in.invert = &invert_;
+    in.optimize = optimize_;
     program_.reset();
     try {
         regexpr_detail::CompileProgram(in, *program);

@@ -131,6 +131,13 @@ public:
     void SetStackLimit(std::size_t entries) { stackLimit_ = entries == 0 ? 1 : entries; }
     std::size_t StackLimit() const { return stackLimit_; }
 
+    // Start-position scanning and possessive repeats (on by default); switched off only to
+    // check them against the plain matcher.
+    void SetOptimize(bool on) {
+        optimize_ = on;
+        Invalidate();
+    }
+
     // Keeps a copy up to the first U+0000 and forgets the previous match.
     void SetInputString(std::u16string_view text);
     // Raises 1008 without an input string.
@@ -181,4 +188,5 @@ private:
     std::uint64_t stepLimit_ = kDefaultStepLimit;
     std::size_t stackLimit_ = kDefaultStackLimit;
     mutable int lastError_ = 0;
+    bool optimize_ = true;
 };

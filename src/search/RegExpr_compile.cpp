@@ -186,7 +186,7 @@ private:
     void ChooseScan(int root);
     void MarkPossessive();
     bool UnitTest(const TInst& in, char16_t c) const;
-    bool Overlap(const TInst& a, const TInst& b);
+    bool Overlap(const TInst& a, const TInst& b) const;
 
     char16_t Invert(char16_t c) const { return (*in_.invert)(c); }
 
@@ -198,7 +198,6 @@ private:
     int depth_ = 0;
     std::vector<TNode> nodes_;
     TCharSet spaces_;
-    int fullOverlapChecks_ = 0;
 };
 
 void TCompiler::SkipExtended() {
@@ -313,8 +312,10 @@ void TCompiler::Run() {
     TInst match;
     match.op = TOp::Match;
     Add(match);
-    ChooseScan(root);
-    MarkPossessive();
+    if (in_.optimize) {
+        ChooseScan(root);
+        MarkPossessive();
+    }
 }
 
 int TCompiler::ParseReg() {
@@ -1090,23 +1091,42 @@ bool TCompiler::UnitTest(const TInst& in, char16_t c) const {
 }
 
 // Whether one unit can pass both tests (true when unsure).
-bool TCompiler::Overlap(const TInst& a, const TInst& b) {
+bool TCompiler::Overlap(const TInst& a, const TInst& b) const {
     for (const TInst* chars : {&a, &b}) {
         if (chars->op == TOp::Char || chars->op == TOp::CharCI) {
             const TInst& other = chars == &a ? b : a;
             return UnitTest(other, chars->c1) || UnitTest(other, chars->c2);
         }
     }
-    if (a.op == TOp::Any || b.op == TOp::Any || ++fullOverlapChecks_ > 64) {
-        return true;
-    }
-    for (unsigned c = 0; c <= 0xFFFF; ++c) {
-        const char16_t u = static_cast<char16_t>(c);
-        if (UnitTest(a, u) && UnitTest(b, u)) {
-            return true;
+    // Both are classes (or "." without s): walk the members of a side that lists them.
+    auto members = [this](const TInst& in) -> const TCharSet* {
+        if (in.op != TOp::Class) {
+            return nullptr;
         }
+        const TCharClass& cls = out_.classes[static_cast<size_t>(in.a)];
+        // A case-insensitive class also takes units outside its set.
+        return cls.negated || cls.ignoreCase ? nullptr : &cls.set;
+    };
+    const TInst* listed = &a;
+    const TInst* other = &b;
+    if (members(a) == nullptr) {
+        std::swap(listed, other);
     }
-    return false;
+    const TCharSet* set = members(*listed);
+    if (set == nullptr) {
+        return true; // two negated sets always share something in practice
+    }
+    constexpr unsigned kMostUnits = 8192;
+    unsigned units = 0;
+    bool overlap = false;
+    set->ForEachRange([&](char16_t from, char16_t to) {
+        for (unsigned c = from; c <= to && !overlap; ++c) {
+            if (++units > kMostUnits || UnitTest(*other, static_cast<char16_t>(c))) {
+                overlap = true;
+            }
+        }
+    });
+    return overlap;
 }
 
 // A greedy one-unit repeat need not keep a retry point when nothing that can follow it

@@ -131,6 +131,7 @@ struct TCompileInput {
     std::u16string_view lineSeparators;
     std::u16string_view linePaired;
     const TRegExprInvertCase* invert = nullptr;
+    bool optimize = true;
 };
 
 // Thrown inside the engine; TRegExpr turns it into ERegExpr with the message.

@@ -341,6 +341,12 @@ TEST(RegExprDialect, GreedyRepeatsGiveBackWhatTheRestNeeds) {
     EXPECT_EQ(Find("[^x]+y?[^z]", "abc"), "1:3");
     EXPECT_EQ(Find("\\w+\\w{2}", "abcd"), "1:4");
     EXPECT_EQ(Find("x*$", "axx"), "2:2");
+    EXPECT_EQ(Find("(?i)[a-c]+[A-C]", "abc"), "1:3");
+    EXPECT_EQ(Find("[a-c]+(?i)[A-C]", "abc"), "1:3");
+    EXPECT_EQ(Find("[a-c]+[^x]", "abc"), "1:3");
+    EXPECT_EQ(Find("(?-s)[a-c]+.", "abc"), "1:3");
+    EXPECT_EQ(Find("[a-c]+[c-e]", "abc"), "1:3");
+    EXPECT_EQ(Find("[a-c]+[d-e]?c", "abc"), "1:3");
     // Where nothing that follows can take the units, the result is the same.
     TRegExpr r;
     r.SetExpression(u"^\\s*(\\w+)\\s*=");
@@ -576,6 +582,46 @@ TEST(RegExprErrors, MessageTable) {
                 << bad;
             EXPECT_GE(e.CompilerErrorPos, 1) << bad;
             EXPECT_LE(e.CompilerErrorPos, static_cast<int>(std::string(bad).size())) << bad;
+        }
+    }
+}
+
+TEST(RegExprOptimisations, NeverChangeAMatch) {
+    // Start scanning, literal prefixes and possessive repeats against the plain matcher.
+    const char* const patterns[] = {
+        "abc",         "(?i)abc",      "a+b",     "[a-c]+c",    "\\w+\\s*=",
+        "^\\s*(\\w+)", "(?m)^b",       "x|y",     "(?i)[k-m]+", "fo+[a-z]*bar|qu[aeiou]+x",
+        "\\d+\\.\\d*", "(a|b)*c",      "[^ ]+ ",  "(?-s).+$",   "\\bcat\\b",
+        "a{2,}a",      "[a-z]+[0-9]?", "(?i)A+a", "(x)?y\\1",   "[\\s,]+\\w",
+    };
+    const char* const subjects[] = {
+        "abcabc",        "xxABCabc",
+        "aaab b",        "k = v,  key=val",
+        "  name = 1",    "a\nb\r\nbc",
+        "foooobar quux", "3.14 2. 1.5",
+        "aaaa",          "cat concat cat.",
+        "MLK mlk",       "yxxy xy",
+        "a, b,c  ,d",    "",
+        "(x)(y)",
+    };
+    for (const char* p : patterns) {
+        for (const char* s : subjects) {
+            std::vector<std::string> results;
+            for (bool optimize : {true, false}) {
+                TRegExpr r;
+                r.SetOptimize(optimize);
+                r.SetExpression(U16(p));
+                std::string all;
+                for (bool ok = r.Exec(U16(s)); ok; ok = r.ExecNext()) {
+                    for (int n = 0; n <= r.SubExprMatchCount(); ++n) {
+                        all += std::to_string(r.MatchPos(n)) + "," + std::to_string(r.MatchLen(n)) +
+                               " ";
+                    }
+                    all += "| ";
+                }
+                results.push_back(all);
+            }
+            EXPECT_EQ(results[0], results[1]) << p << " on " << s;
         }
     }
 }
