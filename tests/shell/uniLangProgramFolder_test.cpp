@@ -358,15 +358,15 @@ TEST(ShippedKeys, GlobalSectionBindsTheKeysUsersExpect) {
                                                           {"Home", "Home"},
                                                           {"End", "End"},
                                                           {"PgUp", "PageUp"},
-                                                          {"PgDn", "PageDown"}}) {
+                                                          {"PgDn", "PageDown"},
+                                                          {"Ctrl+Home", "Top"},
+                                                          {"Ctrl+End", "Bottom"}}) {
         expect(key, action);
         expect("Shift+" + key, action);
         expect("Alt+Shift+" + key, action);
     }
     for (auto [key, action] :
-         std::vector<std::pair<std::string, std::string>>{{"Ctrl+Home", "Top"},
-                                                          {"Ctrl+End", "Bottom"},
-                                                          {"Ctrl+Left", "WordLeft"},
+         std::vector<std::pair<std::string, std::string>>{{"Ctrl+Left", "WordLeft"},
                                                           {"Ctrl+Right", "WordRight"},
                                                           {"Enter", "Return"},
                                                           {"BkSp", "Back"},
