@@ -89,33 +89,6 @@ void SyncFolder(const std::string& folder) {
     }
 }
 
-// Writing through the existing file (it has other hard links): the old contents are kept
-// in memory and written back when anything fails.
-TWriteResult WriteInPlace(const std::string& target, std::string_view bytes) {
-    TFileBytes old = ReadFileBytes(target);
-    if (old.status != TReadStatus::Ok) {
-        return TWriteResult::Failure(old.error.empty() ? ErrorText(ENOENT) : old.error);
-    }
-    TFd fd(open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    if (fd.Get() < 0) {
-        return TWriteResult::Failure(ErrorText(errno));
-    }
-    int err = WriteAll(fd.Get(), bytes);
-    if (err == 0 && fsync(fd.Get()) != 0) {
-        err = errno;
-    }
-    if (err != 0) {
-        if (ftruncate(fd.Get(), 0) == 0 && lseek(fd.Get(), 0, SEEK_SET) == 0) {
-            WriteAll(fd.Get(), old.bytes);
-        }
-        return TWriteResult::Failure(ErrorText(err));
-    }
-    if (int closeErr = fd.Close(); closeErr != 0) {
-        return TWriteResult::Failure(ErrorText(closeErr));
-    }
-    return {};
-}
-
 } // namespace
 
 std::string ErrorText(int error) {
@@ -179,57 +152,163 @@ TFileBytes ReadFileBytes(const std::string& path, std::size_t limit) {
     return result;
 }
 
-TWriteResult WriteFileAtomic(const std::string& path, std::string_view bytes) {
-    if (path.empty()) {
+int CopyFileBytes(const std::string& from, const std::string& to) {
+    TFd in(open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.Get() < 0) {
+        return errno;
+    }
+    struct stat st {};
+    const mode_t mode = fstat(in.Get(), &st) == 0 ? (st.st_mode & 07777) : 0600;
+    TFd out(open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
+    if (out.Get() < 0) {
+        return errno;
+    }
+    std::string buffer(1 << 20, '\0');
+    for (;;) {
+        const ssize_t n = read(in.Get(), buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return errno;
+        }
+        if (n == 0) {
+            break;
+        }
+        if (int err = WriteAll(out.Get(), std::string_view(buffer.data(), static_cast<size_t>(n)));
+            err != 0) {
+            return err;
+        }
+    }
+    if (fsync(out.Get()) != 0) {
+        return errno;
+    }
+    return out.Close();
+}
+
+TSafeFileWriter::TSafeFileWriter(const std::string& path)
+    : target_(path.empty() ? path : ResolveLinks(path)), folder_(FolderOf(target_)) {}
+
+TSafeFileWriter::~TSafeFileWriter() {
+    if (fd_ >= 0) {
+        Abort();
+    }
+}
+
+TWriteResult TSafeFileWriter::Open() {
+    if (target_.empty()) {
         return TWriteResult::Failure(ErrorText(ENOENT));
     }
-    const std::string target = ResolveLinks(path);
     struct stat old {};
-    const bool exists = stat(target.c_str(), &old) == 0;
+    const bool exists = stat(target_.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) {
         return TWriteResult::Failure(ErrorText(S_ISDIR(old.st_mode) ? EISDIR : EINVAL));
     }
-    if (exists && old.st_nlink > 1) {
-        return WriteInPlace(target, bytes);
+    inPlace_ = exists && old.st_nlink > 1;
+    if (!inPlace_) {
+        tempName_ = folder_ + "/.pelmar-write-XXXXXX";
+        fd_ = mkostemp(tempName_.data(), O_CLOEXEC);
+        if (fd_ < 0) {
+            const int err = errno;
+            tempName_.clear();
+            return TWriteResult::Failure(ErrorText(err));
+        }
+        mode_t mode;
+        if (exists) {
+            mode = old.st_mode & 07777;
+        } else {
+            const mode_t mask = umask(0);
+            umask(mask);
+            mode = 0666 & ~mask;
+        }
+        fchmod(fd_, mode);
+        if (exists && (old.st_uid != geteuid() || old.st_gid != getegid()) &&
+            fchown(fd_, old.st_uid, old.st_gid) != 0) {
+            // We may not give a new file the old owner: keep the file and write into it.
+            close(fd_);
+            fd_ = -1;
+            unlink(tempName_.c_str());
+            tempName_.clear();
+            inPlace_ = true;
+        }
     }
-    const std::string folder = FolderOf(target);
-    std::string tempName = folder + "/.pelmar-write-XXXXXX";
-    TFd fd(mkostemp(tempName.data(), O_CLOEXEC));
-    if (fd.Get() < 0) {
-        return TWriteResult::Failure(ErrorText(errno));
+    if (inPlace_) {
+        safetyCopy_ = folder_ + "/.pelmar-old-XXXXXX";
+        const int copyFd = mkostemp(safetyCopy_.data(), O_CLOEXEC);
+        if (copyFd < 0) {
+            const int err = errno;
+            safetyCopy_.clear();
+            return TWriteResult::Failure(ErrorText(err));
+        }
+        close(copyFd);
+        int err = CopyFileBytes(target_, safetyCopy_);
+        if (err == 0) {
+            fd_ = open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            err = fd_ < 0 ? errno : 0;
+        }
+        if (err != 0) {
+            unlink(safetyCopy_.c_str());
+            safetyCopy_.clear();
+            return TWriteResult::Failure(ErrorText(err));
+        }
     }
-    mode_t mode;
-    if (exists) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
+    return {};
+}
+
+TWriteResult TSafeFileWriter::Commit() {
+    if (fd_ < 0) {
+        return TWriteResult::Failure(ErrorText(EBADF));
     }
-    fchmod(fd.Get(), mode);
-    if (exists && (old.st_uid != geteuid() || old.st_gid != getegid()) &&
-        fchown(fd.Get(), old.st_uid, old.st_gid) != 0) {
-        // We may not give the new file the old owner: keep the file and write into it.
-        fd.Close();
-        unlink(tempName.c_str());
-        return WriteInPlace(target, bytes);
-    }
-    int err = WriteAll(fd.Get(), bytes);
-    if (err == 0 && fsync(fd.Get()) != 0) {
+    int err = fsync(fd_) != 0 ? errno : 0;
+    if (close(fd_) != 0 && err == 0) {
         err = errno;
     }
-    if (int closeErr = fd.Close(); err == 0) {
-        err = closeErr;
-    }
-    if (err == 0 && rename(tempName.c_str(), target.c_str()) != 0) {
+    fd_ = -1;
+    if (err == 0 && !inPlace_ && rename(tempName_.c_str(), target_.c_str()) != 0) {
         err = errno;
     }
     if (err != 0) {
-        unlink(tempName.c_str());
+        Abort();
         return TWriteResult::Failure(ErrorText(err));
     }
-    SyncFolder(folder);
+    if (inPlace_) {
+        unlink(safetyCopy_.c_str());
+        safetyCopy_.clear();
+    } else {
+        tempName_.clear();
+        SyncFolder(folder_);
+    }
     return {};
+}
+
+void TSafeFileWriter::Abort() {
+    if (fd_ >= 0) {
+        close(fd_);
+        fd_ = -1;
+    }
+    if (!tempName_.empty()) {
+        unlink(tempName_.c_str());
+        tempName_.clear();
+    }
+    if (!safetyCopy_.empty()) {
+        // Put the old bytes back; should even that fail, the copy stays beside the file.
+        if (CopyFileBytes(safetyCopy_, target_) == 0) {
+            unlink(safetyCopy_.c_str());
+        }
+        safetyCopy_.clear();
+    }
+}
+
+TWriteResult WriteFileAtomic(const std::string& path, std::string_view bytes) {
+    TSafeFileWriter writer(path);
+    if (TWriteResult opened = writer.Open(); !opened.ok) {
+        return opened;
+    }
+    if (int err = WriteAll(writer.Fd(), bytes); err != 0) {
+        writer.Abort();
+        return TWriteResult::Failure(ErrorText(err));
+    }
+    return writer.Commit();
 }
 
 TWriteResult ForceDirectories(const std::string& folder) {

@@ -39,14 +39,48 @@ inline constexpr std::size_t kMaxTextFileSize = 64u * 1024u * 1024u;
 
 TFileBytes ReadFileBytes(const std::string& path, std::size_t limit = kMaxTextFileSize);
 
-// Replaces the file's contents without ever leaving it half written: the bytes go to a
-// temporary file in the same folder, which is flushed to disk and renamed over the target.
-// An existing file keeps its permissions (and owner, when we may set it); a symbolic link
-// keeps pointing at the file it names, which is the one replaced. Where renaming would
-// change the file's identity (other hard links) the bytes are written in place instead,
-// with a copy of the old contents put back on failure. On any error the target is
-// untouched and no temporary file is left behind. The folder must exist.
+// Writes a file so that it changes only once every byte has been written. The bytes go to
+// a temporary file in the same folder, which is flushed to disk and renamed over the
+// target. An existing file keeps its permissions and owner; a symbolic link keeps pointing
+// at the file it names, which is the one replaced. Where renaming would change the file's
+// identity (other hard links, an owner we may not give the new file) the bytes are written
+// in place instead, after a temporary copy of the old contents has been made, and that
+// copy is put back on failure. On any error the target keeps its contents and no
+// temporary file is left behind. The folder must exist.
+class TSafeFileWriter {
+public:
+    explicit TSafeFileWriter(const std::string& path);
+    ~TSafeFileWriter(); // an unfinished write is abandoned
+    TSafeFileWriter(const TSafeFileWriter&) = delete;
+    TSafeFileWriter& operator=(const TSafeFileWriter&) = delete;
+
+    // Prepares the write; on failure nothing has changed.
+    TWriteResult Open();
+    // Where the new contents go between Open and Commit.
+    int Fd() const { return fd_; }
+    // Flushes the new contents and puts them in place. On failure the target keeps its
+    // old contents.
+    TWriteResult Commit();
+    // Gives the write up: the target keeps its old contents.
+    void Abort();
+    // The file finally written, symbolic links followed.
+    const std::string& Target() const { return target_; }
+
+private:
+    std::string target_;
+    std::string folder_;
+    std::string tempName_;   // the new contents, when replacing by rename
+    std::string safetyCopy_; // the old contents, when writing in place
+    int fd_ = -1;
+    bool inPlace_ = false;
+};
+
+// The whole contents at once, through TSafeFileWriter.
 TWriteResult WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// Copies a file's bytes to `to` (created with the source's permissions, or truncated),
+// flushed to disk. Returns 0 or the error number.
+int CopyFileBytes(const std::string& from, const std::string& to);
 
 // Creates the folder and every missing parent. Success when it already exists.
 TWriteResult ForceDirectories(const std::string& folder);

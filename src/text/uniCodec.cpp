@@ -11,6 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "storage/uniFileIO.h"
 #include "text/uniCodePage.h"
 #include "text/uniNumRefs.h"
 #include "text/uniUtf8.h"
@@ -18,10 +19,6 @@
 namespace {
 
 enum class TFamily { Ansi, Oem, Utf8, Utf16LE, Utf16BE };
-
-std::string ErrorText(int err) {
-    return std::strerror(err);
-}
 
 // Buffered file input with look-ahead.
 class TByteInput {
@@ -423,78 +420,6 @@ std::string TablePath(const std::string& folder, const std::string& file) {
     return base + "Ini/" + rel;
 }
 
-bool CopyFileBytes(const std::string& from, const std::string& to) {
-    int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-        return false;
-    }
-    struct stat st {};
-    fstat(in, &st);
-    int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
-    if (out < 0) {
-        close(in);
-        return false;
-    }
-    std::vector<char> buf(1 << 20);
-    bool ok = true;
-    for (;;) {
-        ssize_t r = read(in, buf.data(), buf.size());
-        if (r < 0 && errno == EINTR) {
-            continue;
-        }
-        if (r <= 0) {
-            ok = r == 0;
-            break;
-        }
-        for (ssize_t done = 0; done < r;) {
-            ssize_t w = write(out, buf.data() + done, static_cast<size_t>(r - done));
-            if (w < 0 && errno == EINTR) {
-                continue;
-            }
-            if (w < 0) {
-                ok = false;
-                break;
-            }
-            done += w;
-        }
-        if (!ok) {
-            break;
-        }
-    }
-    ok = fsync(out) == 0 && ok;
-    ok = close(out) == 0 && ok;
-    close(in);
-    return ok;
-}
-
-std::string FolderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-// Follows symbolic links so that a save writes through to the file they point at. A
-// missing target stays as named.
-std::string ResolveTarget(const std::string& fileName) {
-    std::string current = fileName;
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st {};
-        if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-            return current;
-        }
-        std::vector<char> buf(PATH_MAX + 1);
-        ssize_t n = readlink(current.c_str(), buf.data(), PATH_MAX);
-        if (n < 0) {
-            return current;
-        }
-        std::string link(buf.data(), static_cast<size_t>(n));
-        current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
-    }
-    return current;
-}
-
 } // namespace
 
 bool IsBuiltinCharset(std::string_view charset) {
@@ -719,77 +644,22 @@ TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName) {
     ++saveCounter;
     unmappableChars = 0;
 
-    const std::string target = ResolveTarget(fileName);
-    struct stat old {};
-    const bool exists = stat(target.c_str(), &old) == 0;
-    if (exists && S_ISDIR(old.st_mode)) {
-        return {false, ErrorText(EISDIR)};
-    }
-
-    if (profile.createBackup && exists) {
-        const std::string backup = BackupName(fileName);
-        if (!backup.empty()) {
-            CopyFileBytes(target, backup); // a failed backup does not stop the save
-        }
-    }
-
-    // Where replacing the file by a new one would change its identity (other hard links,
-    // an owner we cannot give the new file) the bytes are written in place, with a
-    // temporary copy of the old contents to fall back on.
-    bool inPlace = exists && old.st_nlink > 1;
-    const std::string folder = FolderOf(target);
-    std::string tempName;
-    int fd = -1;
-    if (!inPlace) {
-        std::string pattern = folder + "/.pelmar-save-XXXXXX";
-        fd = mkostemp(pattern.data(), O_CLOEXEC);
-        if (fd < 0) {
-            return {false, ErrorText(errno)};
-        }
-        tempName = pattern;
-        mode_t mode;
-        if (exists) {
-            mode = old.st_mode & 07777;
-        } else {
-            const mode_t mask = umask(0);
-            umask(mask);
-            mode = 0666 & ~mask;
-        }
-        fchmod(fd, mode);
-        if (exists) {
-            struct stat now {};
-            fstat(fd, &now);
-            if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) &&
-                fchown(fd, old.st_uid, old.st_gid) != 0) {
-                close(fd);
-                unlink(tempName.c_str());
-                tempName.clear();
-                inPlace = true;
+    TSafeFileWriter file(fileName);
+    {
+        struct stat old {};
+        if (profile.createBackup && stat(file.Target().c_str(), &old) == 0 &&
+            S_ISREG(old.st_mode)) {
+            const std::string backup = BackupName(fileName);
+            if (!backup.empty()) {
+                CopyFileBytes(file.Target(), backup); // a failed backup does not stop the save
             }
         }
     }
-    std::string safetyCopy;
-    if (inPlace) {
-        safetyCopy = folder + "/.pelmar-old-XXXXXX";
-        int copyFd = mkostemp(safetyCopy.data(), O_CLOEXEC);
-        if (copyFd < 0) {
-            return {false, ErrorText(errno)};
-        }
-        close(copyFd);
-        if (!CopyFileBytes(target, safetyCopy)) {
-            const int err = errno != 0 ? errno : EIO;
-            unlink(safetyCopy.c_str());
-            return {false, ErrorText(err)};
-        }
-        fd = open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        if (fd < 0) {
-            const int err = errno;
-            unlink(safetyCopy.c_str());
-            return {false, ErrorText(err)};
-        }
+    if (TWriteResult opened = file.Open(); !opened.ok) {
+        return {false, opened.error};
     }
 
-    TByteOutput out(fd);
+    TByteOutput out(file.Fd());
     const TFamily family = WriterFamily(charset);
     if (SameText(charset, kCharsetUtf16LE)) {
         out.Buffer() += "\xFF\xFE";
@@ -824,32 +694,12 @@ TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName) {
         }
     }
     out.Flush();
-    int err = out.Error();
-    if (err == 0 && fsync(fd) != 0) {
-        err = errno;
-    }
-    if (close(fd) != 0 && err == 0) {
-        err = errno;
-    }
-    if (err == 0 && !inPlace && rename(tempName.c_str(), target.c_str()) != 0) {
-        err = errno;
-    }
-    if (err != 0) {
-        if (inPlace) {
-            // Put the old bytes back; keep the copy if even that fails.
-            if (CopyFileBytes(safetyCopy, target)) {
-                unlink(safetyCopy.c_str());
-            }
-        } else {
-            unlink(tempName.c_str());
-        }
+    if (const int err = out.Error(); err != 0) {
+        file.Abort();
         return {false, ErrorText(err)};
     }
-    if (inPlace) {
-        unlink(safetyCopy.c_str());
-    } else if (int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
-        fsync(dirFd); // make the rename itself durable
-        close(dirFd);
+    if (TWriteResult committed = file.Commit(); !committed.ok) {
+        return {false, committed.error};
     }
 
     list.SetModified(false);
