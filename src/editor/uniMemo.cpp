@@ -1,0 +1,413 @@
+// The editor's state: the shared line list and its watchers, caret, selection,
+// bookmarks, settings, the modified state, positions requested from outside.
+#include "editor/uniMemo.h"
+
+#include <algorithm>
+
+// The editors that show one line list. It lives in the list's change notification, so
+// every view of a list finds the others through the list alone, and the document-wide
+// save counter lives with it: a save point made in one view is recognised in all.
+class TLineListWatchers {
+public:
+    struct TShared {
+        std::vector<TuniMemo*> memos;
+        int saveCounter = 0;
+    };
+    std::shared_ptr<TShared> shared = std::make_shared<TShared>();
+
+    void operator()() const {
+        const std::vector<TuniMemo*> memos = shared->memos; // a handler may detach
+        for (TuniMemo* memo : memos) {
+            memo->ListChanged();
+        }
+    }
+
+    static TShared* Of(const TWStringList& list) {
+        const auto* w = list.OnChange.target<TLineListWatchers>();
+        return w != nullptr ? w->shared.get() : nullptr;
+    }
+
+    static void Attach(TWStringList& list, TuniMemo* memo) {
+        TShared* shared = Of(list);
+        if (shared == nullptr) {
+            TLineListWatchers watchers;
+            shared = watchers.shared.get();
+            list.OnChange = watchers;
+        }
+        shared->memos.push_back(memo);
+    }
+
+    static void Detach(TWStringList& list, TuniMemo* memo) {
+        TShared* shared = Of(list);
+        if (shared == nullptr) {
+            return;
+        }
+        std::erase(shared->memos, memo);
+        if (shared->memos.empty()) {
+            list.OnChange = nullptr;
+        }
+    }
+
+    static void Inserted(TuniMemo& editor, int index) {
+        if (TShared* shared = Of(editor.Lines())) {
+            const std::vector<TuniMemo*> memos = shared->memos;
+            for (TuniMemo* memo : memos) {
+                memo->LinesInserted(index);
+            }
+        } else {
+            editor.LinesInserted(index);
+        }
+    }
+
+    static void Removed(TuniMemo& editor, int index) {
+        if (TShared* shared = Of(editor.Lines())) {
+            const std::vector<TuniMemo*> memos = shared->memos;
+            for (TuniMemo* memo : memos) {
+                memo->LinesRemoved(index);
+            }
+        } else {
+            editor.LinesRemoved(index);
+        }
+    }
+};
+
+TuniMemo::TuniMemo(TMemoPlatform platform, TMemoEnvironment environment)
+    : platform_(platform), environment_(environment),
+      substitutions_(std::make_unique<TWStringList>()) {
+    bookmarks_.fill(TPoint{-1, -1});
+    substitutions_->SetSorted(true);
+    if (environment_.common != nullptr) {
+        settings_.gutterWidth = environment_.common->gutterWidth;
+        settings_.textColor = environment_.common->textColor;
+        settings_.highlightColor = environment_.common->highlightColor;
+        settings_.fontName = environment_.common->editFont;
+        settings_.fontSize = environment_.common->editFontSize;
+    }
+    codec_.charset = std::string(kCharsetUtf8);
+    codec_.editor = this;
+    codec_.charsetLists = environment_.charsetLists;
+    if (environment_.folder != nullptr) {
+        codec_.programFolder = environment_.folder->Root();
+    }
+    AttachLines(new TWStringList);
+    lines_->SetTabSize(settings_.tabSize);
+    MeasureFont();
+}
+
+TuniMemo::TuniMemo(TMemoPlatform platform, TMemoEnvironment environment, TSingleLine)
+    : TuniMemo(platform, environment) {
+    singleLine_ = true;
+    settings_.gutterWidth = 0;
+    scrollBarsEnabled_ = false;
+}
+
+TuniEdit::TuniEdit(TMemoPlatform platform, TMemoEnvironment environment)
+    : TuniMemo(platform, environment, TSingleLine{}) {}
+
+TuniMemo::~TuniMemo() {
+    destroying_ = true;
+    *alive_ = false;
+    DetachLines();
+}
+
+void TuniMemo::AttachLines(TWStringList* list) {
+    lines_ = list;
+    TLineListWatchers::Attach(*lines_, this);
+}
+
+void TuniMemo::DetachLines() {
+    if (lines_ == nullptr) {
+        return;
+    }
+    TLineListWatchers::Detach(*lines_, this);
+    lines_->Release();
+    lines_ = nullptr;
+}
+
+void TuniMemo::SetLines(TWStringList* list, const std::string& fileName) {
+    if (list == nullptr || list == lines_) {
+        return;
+    }
+    list->AddRef();
+    DetachLines();
+    AttachLines(list);
+    fileName_ = fileName;
+    caret_ = caretBefore_ = {};
+    tabOffset_ = 0;
+    topLine_ = firstRow_ = horzScroll_ = 0;
+    selActive_ = false;
+    selStart_ = selEnd_ = {};
+    bookmarks_.fill(TPoint{-1, -1});
+    settings_.tabSize = lines_->TabSize();
+    fullRepaint_ = repaint_ = layoutDirty_ = true;
+    UpdateView();
+}
+
+void TuniMemo::ListChanged() {
+    fullRepaint_ = true;
+    layoutDirty_ = true;
+    if (OnChange) {
+        OnChange();
+    }
+}
+
+void TuniMemo::LinesInserted(int index) {
+    ShiftBookmarksInserted(index);
+}
+
+void TuniMemo::LinesRemoved(int index) {
+    ShiftBookmarksRemoved(index);
+}
+
+void TuniMemo::ShiftBookmarksInserted(int index) {
+    for (TPoint& b : bookmarks_) {
+        if (b.Y >= index) {
+            ++b.Y;
+        }
+    }
+}
+
+void TuniMemo::ShiftBookmarksRemoved(int index) {
+    for (TPoint& b : bookmarks_) {
+        if (b.Y == index) {
+            b = {-1, -1};
+        } else if (b.Y > index) {
+            --b.Y;
+        }
+    }
+}
+
+TPoint TuniMemo::Bookmark(int n) const {
+    if (n < 0 || n >= kBookmarkCount) {
+        return {-1, -1};
+    }
+    return bookmarks_[static_cast<size_t>(n)];
+}
+
+void TuniMemo::SetBookmarkAt(int n, TPoint pos) {
+    if (n >= 0 && n < kBookmarkCount) {
+        bookmarks_[static_cast<size_t>(n)] = pos.Y < 0 ? TPoint{-1, -1} : pos;
+        repaint_ = true;
+    }
+}
+
+void TuniMemo::BeginCommand() {
+    caretBefore_ = caret_;
+    prevTopLine_ = topLine_;
+    prevFirstRow_ = firstRow_;
+    prevHorzScroll_ = horzScroll_;
+    caretMoved_ = false;
+    if (selStart_.pos == selEnd_.pos) {
+        selActive_ = false;
+    }
+    if (!selActive_) {
+        SetSelStart(caret_);
+        SetSelEnd(caret_);
+    }
+}
+
+// --- selection ---------------------------------------------------------------------------
+
+int TuniMemo::VisualColumn(TPoint pos) const {
+    const std::u16string& text = lines_->Get(pos.Y);
+    const int cw = std::max(metrics_.charWidth, 1);
+    const int tabSize = std::max(settings_.tabSize, 1);
+    const int n = std::clamp(pos.X, 0, static_cast<int>(text.size()));
+    int x = 0;
+    for (int i = 0; i < n; ++i) {
+        const char16_t unit = text[static_cast<size_t>(i)];
+        if (unit == u'\t') {
+            const int c = (x + cw / 2) / cw;
+            x = ((c / tabSize) + 1) * tabSize * cw;
+        } else {
+            x += platform_.measurer->UnitExtent(unit, 0);
+        }
+    }
+    return x / cw + std::max(pos.X - n, 0);
+}
+
+void TuniMemo::SetSelStart(TPoint pos) {
+    selStart_ = {pos, {VisualColumn(pos), pos.Y}};
+}
+
+void TuniMemo::SetSelEnd(TPoint pos) {
+    selEnd_ = {pos, {VisualColumn(pos), pos.Y}};
+}
+
+void TuniMemo::Select(TPoint start, TPoint end, TSelectionMode mode) {
+    selMode_ = (mode == TSelectionMode::Column && !wordWrap_ && !proportional_)
+                   ? TSelectionMode::Column
+                   : TSelectionMode::Stream;
+    SetSelStart(start);
+    SetSelEnd(end);
+    selActive_ = true;
+    repaint_ = true;
+}
+
+void TuniMemo::DropSelection() {
+    if (selActive_) {
+        repaint_ = true;
+    }
+    selActive_ = false;
+}
+
+TNormalSelection TuniMemo::NormalSelection() const {
+    TNormalSelection n;
+    n.mode = selMode_;
+    if (selMode_ == TSelectionMode::Column) {
+        n.start = {std::min(selStart_.visual.X, selEnd_.visual.X),
+                   std::min(selStart_.visual.Y, selEnd_.visual.Y)};
+        n.end = {std::max(selStart_.visual.X, selEnd_.visual.X),
+                 std::max(selStart_.visual.Y, selEnd_.visual.Y)};
+        return n;
+    }
+    TPoint a = selStart_.pos;
+    TPoint b = selEnd_.pos;
+    if (b.Y < a.Y || (b.Y == a.Y && b.X < a.X)) {
+        std::swap(a, b);
+    }
+    n.start = a;
+    n.end = b;
+    return n;
+}
+
+std::u16string TuniMemo::SelectedText() const {
+    std::u16string out;
+    if (!selActive_) {
+        return out;
+    }
+    const TNormalSelection n = NormalSelection();
+    for (int y = n.start.Y; y <= n.end.Y && y < lines_->Count(); ++y) {
+        const std::u16string& line = lines_->Get(y);
+        if (n.mode == TSelectionMode::Column) {
+            const std::u16string expanded = lines_->ExpandTabs(line);
+            const size_t left = static_cast<size_t>(n.start.X);
+            if (left < expanded.size()) {
+                out += expanded.substr(left, static_cast<size_t>(n.end.X - n.start.X));
+            }
+        } else {
+            const size_t from = y == n.start.Y ? static_cast<size_t>(n.start.X) : 0;
+            const size_t to = y == n.end.Y ? static_cast<size_t>(n.end.X) : line.size();
+            if (from < std::min(to, line.size())) {
+                out += line.substr(from, std::min(to, line.size()) - from);
+            }
+        }
+        if (out.size() >= 256) {
+            break;
+        }
+    }
+    return out;
+}
+
+// --- settings and the modified state -----------------------------------------------------
+
+void TuniMemo::SetTabSize(int n) {
+    settings_.tabSize = n < 1 ? 4 : n;
+    lines_->SetTabSize(settings_.tabSize);
+    fullRepaint_ = layoutDirty_ = true;
+}
+
+void TuniMemo::SetWordWrap(bool on) {
+    if (wordWrap_ == on) {
+        return;
+    }
+    wordWrap_ = on;
+    firstRow_ = 0;
+    horzScroll_ = 0;
+    if (on && selMode_ == TSelectionMode::Column) {
+        selMode_ = TSelectionMode::Stream;
+    }
+    fullRepaint_ = repaint_ = layoutDirty_ = true;
+}
+
+void TuniMemo::MeasureFont() {
+    metrics_.charWidth = std::max(platform_.measurer->SpaceWidth(), 1);
+    metrics_.lineHeight = std::max(platform_.measurer->LineHeight(), 1);
+    proportional_ = !platform_.measurer->FixedPitch();
+    fullRepaint_ = layoutDirty_ = true;
+}
+
+void TuniMemo::SetModified(bool modified) {
+    if (OnEdited) {
+        OnEdited();
+    }
+    if (OnModified) {
+        OnModified(modified);
+    }
+    lines_->SetModified(modified);
+    if (modified) {
+        saveDeclined_ = false;
+    }
+}
+
+bool TuniMemo::Modified() const {
+    return lines_->Modified() && !saveDeclined_;
+}
+
+// --- positions from outside --------------------------------------------------------------
+
+void TuniMemo::GotoPosition(int column, int line) {
+    if (loadPending_ || loading_) {
+        pendingGoto_ = TPoint{column, line};
+        return;
+    }
+    if (column < 0) {
+        column = caret_.X;
+    }
+    line = std::clamp(line, 0, std::max(lines_->Count() - 1, 0));
+    if (!VirtualSpace()) {
+        column = std::min(column, static_cast<int>(lines_->Get(line).size()));
+    }
+    DropSelection();
+    caret_ = {column, line};
+    tabOffset_ = 0;
+    if (!wordWrap_) {
+        SetTopLine(std::max(0, line - VisibleRows() / 2));
+    }
+    SetSelStart(caret_);
+    SetSelEnd(caret_);
+    UpdateView();
+}
+
+void TuniMemo::RefreshView(TViewOf view) {
+    fullRepaint_ = repaint_ = layoutDirty_ = true;
+    if (view == TViewOf::Other) {
+        DropSelection();
+        const int count = std::max(lines_->Count(), 1);
+        caret_.Y = std::min(caret_.Y, count - 1);
+        topLine_ = std::min(topLine_, count - 1);
+        UpdateView();
+    }
+}
+
+void TuniMemo::SetFileName(TViewOf view, const std::string& name) {
+    fileName_ = name;
+    if (view == TViewOf::Other) {
+        fullRepaint_ = repaint_ = layoutDirty_ = true;
+    }
+}
+
+int TuniMemo::SaveCounter() const {
+    if (auto* shared = TLineListWatchers::Of(*lines_)) {
+        return shared->saveCounter;
+    }
+    return codec_.saveCounter;
+}
+
+void TuniMemo::SyncSaveCounter(bool fromDocument) {
+    if (auto* shared = TLineListWatchers::Of(*lines_)) {
+        if (fromDocument) {
+            codec_.saveCounter = shared->saveCounter;
+        } else {
+            shared->saveCounter = codec_.saveCounter;
+        }
+    }
+}
+
+void TuniMemo::NotifyInserted(int index) {
+    TLineListWatchers::Inserted(*this, index);
+}
+
+void TuniMemo::NotifyRemoved(int index) {
+    TLineListWatchers::Removed(*this, index);
+}

@@ -1,0 +1,373 @@
+// The editor control's document model: the shared line list, caret, selections, view,
+// bookmarks, the undo-recording text primitives, undo/redo replay, load and save.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/uniAbstractMemo.h"
+#include "editor/uniScrMap.h"
+#include "platform/uniEditorHost.h"
+#include "platform/uniMeasure.h"
+#include "shell/uniConfig.h"
+#include "text/uniCodec.h"
+#include "text/uniStringList.h"
+
+// The host services an editor borrows; only the measurer is required. A missing window
+// counts as an 80 x 25 cell client area.
+struct TMemoPlatform {
+    const TTextMeasurer* measurer = nullptr;
+    TEditorWindow* window = nullptr;
+    TCaretHost* caret = nullptr;
+    TScrollBarHost* scrollBars = nullptr;
+    TBusyCursor* busyCursor = nullptr;
+    TMainThreadQueue* queue = nullptr;
+    TMessageBoxHost* messages = nullptr;
+};
+
+// Where profiles and tables are read from. Borrowed; a null folder leaves the profile alone.
+struct TMemoEnvironment {
+    const TConfigFolder* folder = nullptr;
+    const TCommonSettings* common = nullptr;
+    const TCharsetLists* charsetLists = nullptr;
+};
+
+// The settings a file-type profile gives an editor.
+struct TMemoSettings {
+    int tabSize = 4;
+    int highlightMode = 0; // bit 0: highlights only while Ctrl is held; bit 1: while Shift
+    int backLines = 0;
+    std::u16string delimiters{kDefaultDelimiters};
+    std::u16string upperCase;
+    std::u16string lowerCase;
+    std::u16string kbd1;
+    std::u16string kbd2;
+    std::vector<std::string> substTables;
+    std::vector<std::string> keyTables;
+    bool autoIndent = false;
+    bool useColorer = false;
+    std::u16string fontName = u"Courier New";
+    int fontSize = 10;
+    TColor textColor = 0x000000;
+    TColor backgroundColor = 0xFFFFFF;
+    TColor highlightColor = 0xC0C0C0;
+    int gutterWidth = 10;
+    std::string spellLanguage;
+    std::vector<TSpellIgnorePair> spellIgnore;
+    TIndentRules indent;
+};
+
+// One end of a selection: its text position and, for column blocks, its visual position
+// (visual column = screen column + horizontal scroll; visual line).
+struct TSelPoint {
+    TPoint pos;
+    TPoint visual;
+};
+
+enum class TSelectionMode { Stream, Column };
+
+// The selection ordered for the operations on it. Stream: first selected position and the
+// position after the last. Column: (left visual column, top line) and (right visual column
+// excluded, bottom line included).
+struct TNormalSelection {
+    TSelectionMode mode = TSelectionMode::Stream;
+    TPoint start;
+    TPoint end;
+};
+
+enum class TViewOf { This, Other };
+enum class TPageDirection { Up, Down };
+enum class TUpdate { Now, Later };
+enum class TMerge { No, Yes };
+
+// The outcome of paging: PageDown past the last row leaves the caret to the caller
+// (the PageDown command then goes to the end of the text).
+enum class TPageResult { Moved, ReachedEnd };
+
+class TuniMemo : public TuniAbstractMemo {
+public:
+    TuniMemo(TMemoPlatform platform, TMemoEnvironment environment = {});
+    ~TuniMemo() override;
+
+    // --- the line list -------------------------------------------------------------------
+    TWStringList& Lines() { return *lines_; }
+    const TWStringList& Lines() const { return *lines_; }
+    // Shares another editor's list (a cloned window): releases the current one, holds the
+    // new one, resets caret and view, drops the selection, then updates and repaints.
+    void SetLines(TWStringList* list, const std::string& fileName);
+    // The document's save count: shared by the views of one list, so a save point made in
+    // one view is recognised in all of them.
+    int SaveCounter() const;
+    TTextCodec& Codec() { return codec_; }
+    const TTextCodec& Codec() const { return codec_; }
+
+    // --- caret ---------------------------------------------------------------------------
+    TPoint Caret() const { return caret_; }
+    // Places the caret as a command does: no clamping, no update cycle.
+    void SetCaret(TPoint caret) { caret_ = caret; }
+    TPoint CaretBefore() const { return caretBefore_; }
+    int TabOffset() const { return tabOffset_; }
+    void SetTabOffset(int offset) { tabOffset_ = offset < 0 ? 0 : offset; }
+    bool Overwrite() const { return overwrite_; }
+    void SetOverwrite(bool on) { overwrite_ = on; }
+    // What the input layer does before every key, character and scroll request: the caret
+    // and view become the "before" values; a selection whose ends meet is dropped, and
+    // without one both ends follow the caret.
+    void BeginCommand();
+
+    // --- selection -----------------------------------------------------------------------
+    bool SelectionActive() const { return selActive_; }
+    TSelectionMode SelectionMode() const { return selMode_; }
+    const TSelPoint& SelStart() const { return selStart_; }
+    const TSelPoint& SelEnd() const { return selEnd_; }
+    // Sets an end at a text position; its visual position is taken from the text.
+    void SetSelStart(TPoint pos);
+    void SetSelEnd(TPoint pos);
+    // Selects from `start` to `end` in the given mode and makes the selection active.
+    void Select(TPoint start, TPoint end, TSelectionMode mode = TSelectionMode::Stream);
+    void SetSelectionMode(TSelectionMode mode) { selMode_ = mode; }
+    void DropSelection();
+    TNormalSelection NormalSelection() const;
+    // The visual column of a text position: tabs expanded as the layout does, virtual
+    // space past the end counted one column each.
+    int VisualColumn(TPoint pos) const;
+    // The selected text, lines joined without separators; stops after the line that
+    // brings it to 256 or more code units.
+    std::u16string SelectedText() const;
+
+    // --- view ----------------------------------------------------------------------------
+    int TopLine() const { return topLine_; }
+    int FirstRow() const { return firstRow_; }
+    int HorzScroll() const { return horzScroll_; }
+    void SetTopLine(int line, int firstRow = 0);
+    void SetHorzScroll(int columns) { horzScroll_ = columns < 0 ? 0 : columns; }
+    bool FullRepaintPending() const { return fullRepaint_; }
+    bool RepaintPending() const { return repaint_; }
+    void Repaint() { repaint_ = true; }
+    bool CaretMoved() const { return caretMoved_; }
+    void SetCaretMoved(bool moved) { caretMoved_ = moved; }
+    bool WordWrap() const { return wordWrap_; }
+    virtual void SetWordWrap(bool on);
+    bool CursorBeyondEOL() const { return cursorBeyondEOL_; }
+    void SetCursorBeyondEOL(bool on) { cursorBeyondEOL_ = on; }
+    // Whether the caret may stand in virtual space now.
+    bool VirtualSpace() const { return cursorBeyondEOL_ && !wordWrap_; }
+    bool HighlightLine() const { return highlightLine_; }
+    void SetHighlightLine(bool on) { highlightLine_ = on; }
+    bool HighlightColumn() const { return highlightColumn_; }
+    void SetHighlightColumn(bool on) { highlightColumn_ = on; }
+    void SetScrollBarsEnabled(bool on) { scrollBarsEnabled_ = on; }
+    int CharWidth() const { return metrics_.charWidth; }
+    int LineHeight() const { return metrics_.lineHeight; }
+    bool Proportional() const { return proportional_; }
+    int GutterWidth() const { return settings_.gutterWidth; }
+    int VisibleRows() const;
+    int VisibleColumns() const;
+    // The scale of the vertical scroll bar: thumb position p shows line p * scale on top.
+    int ScrollScale() const { return scrollScale_; }
+    // Re-reads the font metrics (after a font change).
+    void MeasureFont();
+
+    const TScrMap& ScreenMap() const { return map_; }
+    const TScrMap& PreviousMap() const { return previousMap_; }
+    // Lays out the lines from the top line into the current map, whatever the flags say.
+    void RebuildMap();
+
+    // --- bookmarks -----------------------------------------------------------------------
+    static constexpr int kBookmarkCount = 10;
+    // (-1, -1) when unset.
+    TPoint Bookmark(int n) const;
+    void SetBookmarkAt(int n, TPoint pos);
+    void ClearBookmark(int n) { SetBookmarkAt(n, {-1, -1}); }
+
+    // --- settings ------------------------------------------------------------------------
+    const TMemoSettings& Settings() const { return settings_; }
+    void SetTabSize(int n);
+    const TWStringList& Substitutions() const { return *substitutions_; }
+    // Reads the file type's profile (section "*" overlaid by the type's section of
+    // files.ini), its substitutions and indentation rules. `colorerType` is the
+    // highlighter's type name when it picked one.
+    void ApplyProfile(const std::string& type, const std::string& colorerType = {});
+    // The type the profile is read for: the file name's extension in lower case.
+    std::string ProfileType() const;
+    // Builds the editor's action map and key map for the profile's Keys list (the actions
+    // module sets it; the editor calls it at the end of ApplyProfile).
+    std::function<void(TuniMemo&, const TDocumentConfig&)> buildActionMaps;
+
+    // --- text primitives -----------------------------------------------------------------
+    void SetLineText(int index, std::u16string text, TMerge mergeable);
+    void InsertLineAt(int index, std::u16string text);
+    void RemoveLineAt(int index);
+    void BeginUndoGroup();
+    void EndUndoGroup();
+    void DeleteSelection(TUpdate update);
+    void TypeChar(char16_t unit);
+    void SetModified(bool modified);
+    bool Modified() const;
+    // The user declined saving at close: Modified answers false from now on.
+    void DeclineSave() { saveDeclined_ = true; }
+
+    // Inserts lines at the caret as a paste does: in block mode line i goes into line
+    // caret line + i at the caret's visual column (the caret stays); otherwise one line is
+    // inserted at the caret and several split the caret line, the tail following the last
+    // one (the caret goes after the inserted text). Recorded inside the caller's group.
+    void InsertLinesAtCaret(const std::vector<std::u16string>& lines, TSelectionMode mode);
+    // The selection as 8-bit lines through the tables of `charset` and `surrogate`; a
+    // trailing empty line is dropped. Returns whether it was a column block.
+    bool ExportSelection(std::vector<std::string>& out, const std::string& charset,
+                         const std::string& surrogate) const;
+    // Replaces the selection with 8-bit lines decoded through those tables.
+    void ImportSelection(const std::vector<std::string>& lines, TSelectionMode mode,
+                         const std::string& surrogate, const std::string& charset);
+
+    // --- undo and redo -------------------------------------------------------------------
+    void Undo();
+    void Redo();
+    bool CanUndo() const;
+    bool CanRedo() const;
+
+    // --- positions and the view ----------------------------------------------------------
+    void GotoPosition(int column, int line);
+    // Places the caret at a pixel point relative to the first visible row and the text
+    // origin (horizontal scroll not applied); scrolls when the point is outside.
+    void MoveCaretToPixel(TPoint point, bool keepBeyondEOL);
+    // The caret's pixel point in the same coordinates (tab offset included).
+    TPoint CaretPixel();
+    TPageResult Page(TPageDirection direction);
+    void KeepCaretVisible();
+    void UpdateView();
+    // The row move the last update cycle found: +1 the view moved one row down, -1 up, 0
+    // neither (the painter scrolls the window's pixels for such a move).
+    int LastRowMove() const { return lastRowMove_; }
+    void RefreshView(TViewOf view);
+
+    // --- files ---------------------------------------------------------------------------
+    const std::string& FileName() const { return fileName_; }
+    void SetFileName(TViewOf view, const std::string& name);
+    // Sets the file name and posts the load to the main thread; until it has run,
+    // GotoPosition requests are kept (the last one wins).
+    void OpenFile(const std::string& fileName);
+    bool LoadPending() const { return loadPending_; }
+    bool Loading() const { return loading_; }
+    // Loads the document's file now (the posted request ends here).
+    bool LoadFile();
+    // Saves to `fileName` (empty: the document's own name), which becomes the name.
+    bool SaveToFile(const std::string& fileName = {});
+
+    // --- events --------------------------------------------------------------------------
+    std::function<void()> OnChange;
+    std::function<void()> OnEdited;
+    std::function<void(bool modified)> OnModified;
+    // (visual column, refresh now, code unit under the caret, caret line)
+    std::function<void(int, bool, char16_t, int)> OnCaret;
+    std::function<void(std::int64_t position, std::int64_t size)> OnLoadProgress;
+    std::function<void(const std::string& fileName)> OnAfterSave;
+
+protected:
+    // A single-line box: no wrap, no scroll bars, no gutter.
+    struct TSingleLine {};
+    TuniMemo(TMemoPlatform platform, TMemoEnvironment environment, TSingleLine);
+    bool singleLine_ = false;
+
+private:
+    friend class TLineListWatchers;
+    void AttachLines(TWStringList* list);
+    void DetachLines();
+    // Called through the list's change notification and the other views' line edits.
+    void ListChanged();
+    void LinesInserted(int index);
+    void LinesRemoved(int index);
+    void NotifyInserted(int index); // every view of the list
+    void NotifyRemoved(int index);
+    void SyncSaveCounter(bool fromDocument);
+    void ShiftBookmarksInserted(int index);
+    void ShiftBookmarksRemoved(int index);
+    void ClearRedo();
+
+    int ClientWidth() const;
+    int ClientHeight() const;
+    TLayoutParams LayoutParams() const;
+    void EnsureLayout();
+    void Paint();
+    void PlaceCaret();
+    void SetScrollBars();
+    int RowsOfTopLine() const;
+    void NormaliseFirstRow();
+    void AdvanceOneRow();
+    int CaretScreenRow();
+    void ReplayStep(bool undo);
+    void ReplaySavePoint(const TUndoEntry& e, bool undo);
+    TConvTable TableFor(const std::string& charset, const std::string& surrogate) const;
+    // The code units of a line cut at visual columns: [left, right) removed, tabs crossing
+    // a boundary split into spaces.
+    std::u16string CutVisual(const std::u16string& text, int left, int right) const;
+    std::u16string InsertAtVisual(const std::u16string& text, int column,
+                                  const std::u16string& piece) const;
+    void RaiseCaret(bool refresh);
+
+    TMemoPlatform platform_;
+    TMemoEnvironment environment_;
+    TWStringList* lines_ = nullptr;
+    std::unique_ptr<TWStringList> substitutions_;
+    TTextCodec codec_;
+    std::string fileName_;
+    TMemoSettings settings_;
+
+    TPoint caret_;
+    TPoint caretBefore_;
+    int tabOffset_ = 0;
+    bool overwrite_ = false;
+    bool selActive_ = false;
+    TSelectionMode selMode_ = TSelectionMode::Stream;
+    TSelPoint selStart_;
+    TSelPoint selEnd_;
+
+    int topLine_ = 0;
+    int firstRow_ = 0;
+    int horzScroll_ = 0;
+    int prevTopLine_ = 0;
+    int prevFirstRow_ = 0;
+    int prevHorzScroll_ = 0;
+    bool fullRepaint_ = true;
+    bool repaint_ = true;
+    bool caretMoved_ = false;
+    int lastRowMove_ = 0;
+    int layoutTopLine_ = -1;
+    int layoutWidth_ = -1;
+    int layoutRows_ = -1;
+    bool layoutDirty_ = true;
+    TScrMap map_;
+    TScrMap previousMap_;
+    TScrMetrics metrics_;
+    bool proportional_ = false;
+    bool wordWrap_ = false;
+    bool cursorBeyondEOL_ = true;
+    bool highlightLine_ = false;
+    bool highlightColumn_ = false;
+    bool scrollBarsEnabled_ = true;
+    int scrollScale_ = 1;
+
+    std::array<TPoint, kBookmarkCount> bookmarks_;
+    bool replaying_ = false;
+    bool saveDeclined_ = false;
+    bool loadPending_ = false;
+    bool loading_ = false;
+    bool destroying_ = false;
+    std::optional<TPoint> pendingGoto_;
+    // Tells posted work whether the editor still exists.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+// The single-line variant used in dialogs.
+class TuniEdit : public TuniMemo {
+public:
+    explicit TuniEdit(TMemoPlatform platform, TMemoEnvironment environment = {});
+    // Word wrap stays off.
+    void SetWordWrap(bool) override {}
+    bool DialogMode() const { return true; }
+};

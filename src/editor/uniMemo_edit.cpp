@@ -1,0 +1,508 @@
+// The text primitives with their undo records, deleting and typing, inserting lines at
+// the caret, the selection as 8-bit lines and back, and undo/redo replay.
+#include <algorithm>
+
+#include "editor/uniMemo.h"
+#include "storage/uniFileIO.h"
+#include "text/uniCodePage.h"
+
+namespace {
+
+// One code unit's span of visual columns in a line.
+struct TUnitSpan {
+    int start = 0;
+    int end = 0;
+};
+
+std::u16string Spaces(int n) {
+    return std::u16string(static_cast<size_t>(std::max(n, 0)), u' ');
+}
+
+} // namespace
+
+// --- primitives --------------------------------------------------------------------------
+
+void TuniMemo::ClearRedo() {
+    if (!replaying_) {
+        lines_->Redo().Clear();
+    }
+}
+
+void TuniMemo::SetLineText(int index, std::u16string text, TMerge mergeable) {
+    const bool merge = mergeable == TMerge::Yes;
+    const int count = lines_->Count();
+    if (index >= 0 && index < count) {
+        lines_->Undo().Add(ukChangeLine, index, merge, this, lines_->Get(index), caretBefore_);
+        ClearRedo();
+        lines_->Put(index, std::move(text));
+    } else if (index >= count) {
+        lines_->Undo().Add(ukInsertLine, count, merge, this, std::u16string(), caretBefore_);
+        ClearRedo();
+        lines_->Add(std::move(text));
+        NotifyInserted(count);
+    }
+}
+
+void TuniMemo::InsertLineAt(int index, std::u16string text) {
+    if (index < 0 || index > lines_->Count()) {
+        return;
+    }
+    lines_->Undo().Add(ukInsertLine, index, true, this, std::u16string(), caretBefore_);
+    ClearRedo();
+    lines_->Insert(index, std::move(text));
+    NotifyInserted(index);
+}
+
+void TuniMemo::RemoveLineAt(int index) {
+    if (index < 0 || index >= lines_->Count()) {
+        return;
+    }
+    lines_->Undo().Add(ukDeleteLine, index, true, this, lines_->Get(index), caretBefore_);
+    ClearRedo();
+    lines_->Delete(index);
+    NotifyRemoved(index);
+}
+
+void TuniMemo::BeginUndoGroup() {
+    lines_->Undo().Add(ukGroupBegin, 0, false, this, std::u16string(), caretBefore_);
+    ClearRedo();
+}
+
+void TuniMemo::EndUndoGroup() {
+    lines_->Undo().Add(ukGroupEnd, 0, false, this, std::u16string(), caretBefore_);
+    ClearRedo();
+}
+
+// --- visual columns ----------------------------------------------------------------------
+
+namespace {
+
+std::vector<TUnitSpan> UnitSpans(const std::u16string& text, const TTextMeasurer& measurer,
+                                 int charWidth, int tabSize) {
+    std::vector<TUnitSpan> spans;
+    spans.reserve(text.size());
+    int x = 0;
+    for (const char16_t unit : text) {
+        const int left = x;
+        if (unit == u'\t') {
+            const int c = (x + charWidth / 2) / charWidth;
+            x = ((c / tabSize) + 1) * tabSize * charWidth;
+        } else {
+            x += measurer.UnitExtent(unit, 0);
+        }
+        spans.push_back({left / charWidth, x / charWidth});
+    }
+    return spans;
+}
+
+} // namespace
+
+std::u16string TuniMemo::CutVisual(const std::u16string& text, int left, int right) const {
+    const auto spans =
+        UnitSpans(text, *platform_.measurer, metrics_.charWidth, std::max(settings_.tabSize, 1));
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const TUnitSpan s = spans[i];
+        if (s.end <= left || s.start >= right) {
+            out.push_back(text[i]);
+        } else if (text[i] == u'\t') {
+            // The parts of the TAB's expansion outside the block stay, as spaces, so the
+            // text on both sides keeps its columns.
+            out += Spaces(left - s.start);
+            out += Spaces(s.end - right);
+        } else if (s.start < left) {
+            out.push_back(text[i]); // a wide unit that begins left of the block
+        }
+    }
+    return out;
+}
+
+std::u16string TuniMemo::InsertAtVisual(const std::u16string& text, int column,
+                                        const std::u16string& piece) const {
+    const auto spans =
+        UnitSpans(text, *platform_.measurer, metrics_.charWidth, std::max(settings_.tabSize, 1));
+    for (size_t i = 0; i < text.size(); ++i) {
+        const TUnitSpan s = spans[i];
+        if (s.start >= column) {
+            return text.substr(0, i) + piece + text.substr(i);
+        }
+        if (s.end > column) {
+            if (text[i] == u'\t') {
+                return text.substr(0, i) + Spaces(column - s.start) + piece +
+                       Spaces(s.end - column) + text.substr(i + 1);
+            }
+            return text.substr(0, i + 1) + piece + text.substr(i + 1);
+        }
+    }
+    const int width = spans.empty() ? 0 : spans.back().end;
+    return text + Spaces(column - width) + piece;
+}
+
+// --- deleting and typing -----------------------------------------------------------------
+
+void TuniMemo::DeleteSelection(TUpdate update) {
+    if (!selActive_ || selStart_.pos == selEnd_.pos) {
+        return;
+    }
+    const TNormalSelection n = NormalSelection();
+    TPoint start = n.start;
+    BeginUndoGroup();
+    if (n.mode == TSelectionMode::Column) {
+        for (int y = n.start.Y; y <= n.end.Y && y < lines_->Count(); ++y) {
+            const std::u16string& line = lines_->Get(y);
+            std::u16string cut = CutVisual(line, n.start.X, n.end.X);
+            if (cut != line) {
+                SetLineText(y, std::move(cut), TMerge::Yes);
+            }
+        }
+        // The caret goes to the block's left edge on its top line.
+        const std::u16string& top = lines_->Get(n.start.Y);
+        const auto spans =
+            UnitSpans(top, *platform_.measurer, metrics_.charWidth, std::max(settings_.tabSize, 1));
+        int x = 0;
+        while (x < static_cast<int>(spans.size()) &&
+               spans[static_cast<size_t>(x)].start < n.start.X) {
+            ++x;
+        }
+        const int width = spans.empty() ? 0 : spans.back().end;
+        start = {x == static_cast<int>(spans.size()) ? x + std::max(n.start.X - width, 0) : x,
+                 n.start.Y};
+    } else if (n.start.Y == n.end.Y) {
+        std::u16string line = lines_->Get(n.start.Y);
+        const size_t from = std::min(static_cast<size_t>(n.start.X), line.size());
+        const size_t to = std::min(static_cast<size_t>(n.end.X), line.size());
+        if (from < to) {
+            line.erase(from, to - from);
+            SetLineText(n.start.Y, std::move(line), TMerge::Yes);
+        }
+    } else if (n.start.Y < lines_->Count()) {
+        std::u16string first = lines_->Get(n.start.Y);
+        first.resize(std::min(static_cast<size_t>(n.start.X), first.size()));
+        SetLineText(n.start.Y, first, TMerge::Yes);
+        for (int k = n.start.Y + 1; k < n.end.Y && n.start.Y + 1 < lines_->Count(); ++k) {
+            RemoveLineAt(n.start.Y + 1);
+        }
+        if (n.start.Y + 1 < lines_->Count()) {
+            const std::u16string& last = lines_->Get(n.start.Y + 1);
+            first += last.substr(std::min(static_cast<size_t>(n.end.X), last.size()));
+            SetLineText(n.start.Y, std::move(first), TMerge::Yes);
+            RemoveLineAt(n.start.Y + 1);
+        }
+    }
+    EndUndoGroup();
+    caretBefore_ = caret_;
+    caret_ = start;
+    tabOffset_ = 0;
+    selActive_ = false;
+    SetSelStart(caret_);
+    SetSelEnd(caret_);
+    SetModified(true);
+    repaint_ = true;
+    if (update == TUpdate::Now) {
+        UpdateView();
+    }
+}
+
+void TuniMemo::TypeChar(char16_t unit) {
+    if (unit == 0) {
+        return;
+    }
+    // Typing is a command of its own: its record carries the caret from before it.
+    caretBefore_ = caret_;
+    if (selMode_ != TSelectionMode::Column) {
+        DeleteSelection(TUpdate::Later);
+    }
+    if (caret_.Y >= lines_->Count()) {
+        caret_.Y = lines_->Count();
+        InsertLineAt(caret_.Y, std::u16string());
+    }
+    std::u16string text = lines_->Get(caret_.Y);
+    if (static_cast<int>(text.size()) < caret_.X) {
+        text.resize(static_cast<size_t>(caret_.X), u' ');
+    }
+    if (tabOffset_ > 0) {
+        text.insert(static_cast<size_t>(caret_.X), Spaces(tabOffset_));
+        caret_.X += tabOffset_;
+    }
+    const size_t at = static_cast<size_t>(caret_.X);
+    if (overwrite_) {
+        if (at == text.size()) {
+            text.push_back(u' ');
+        }
+        text[at] = unit;
+    } else {
+        text.insert(at, 1, unit);
+    }
+    tabOffset_ = 0;
+    ++caret_.X;
+    SetLineText(caret_.Y, std::move(text), unit == u' ' ? TMerge::No : TMerge::Yes);
+    SetSelStart(caret_);
+    SetSelEnd(caret_);
+    selActive_ = false;
+    SetModified(true);
+    repaint_ = true;
+    // FIXME: typed-text substitution on the text before the caret belongs here.
+}
+
+void TuniMemo::InsertLinesAtCaret(const std::vector<std::u16string>& pieces, TSelectionMode mode) {
+    if (pieces.empty()) {
+        return;
+    }
+    caret_.Y = std::min(caret_.Y, lines_->Count());
+    if (mode == TSelectionMode::Column) {
+        const int column = VisualColumn(caret_);
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            const int y = caret_.Y + static_cast<int>(i);
+            SetLineText(y, InsertAtVisual(lines_->Get(y), column, pieces[i]), TMerge::No);
+        }
+        return;
+    }
+    std::u16string line = lines_->Get(caret_.Y);
+    if (static_cast<int>(line.size()) < caret_.X) {
+        line.resize(static_cast<size_t>(caret_.X), u' ');
+    }
+    const size_t at = static_cast<size_t>(caret_.X);
+    if (pieces.size() == 1) {
+        line.insert(at, pieces.front());
+        SetLineText(caret_.Y, std::move(line), TMerge::No);
+        caret_.X += static_cast<int>(pieces.front().size());
+        return;
+    }
+    const std::u16string tail = line.substr(at);
+    SetLineText(caret_.Y, line.substr(0, at) + pieces.front(), TMerge::No);
+    for (size_t i = 1; i < pieces.size(); ++i) {
+        std::u16string text = pieces[i];
+        if (i + 1 == pieces.size()) {
+            text += tail;
+        }
+        InsertLineAt(caret_.Y + static_cast<int>(i), std::move(text));
+    }
+    caret_ = {static_cast<int>(pieces.back().size()),
+              caret_.Y + static_cast<int>(pieces.size()) - 1};
+}
+
+// --- the selection as 8-bit lines --------------------------------------------------------
+
+TConvTable TuniMemo::TableFor(const std::string& charset, const std::string& surrogate) const {
+    TConvTable table;
+    table.name = charset;
+    if (environment_.charsetLists == nullptr) {
+        return table;
+    }
+    const auto load = [&](const std::optional<std::string>& file) {
+        if (file) {
+            table.LoadFromFile(ConfigPath(codec_.programFolder, "Ini/" + *file));
+        }
+    };
+    if (!IsBuiltinCharset(charset)) {
+        load(environment_.charsetLists->CharsetFile(charset));
+    }
+    if (!surrogate.empty() && surrogate != "-") {
+        load(environment_.charsetLists->SurrogateFile(surrogate));
+    }
+    return table;
+}
+
+bool TuniMemo::ExportSelection(std::vector<std::string>& out, const std::string& charset,
+                               const std::string& surrogate) const {
+    out.clear();
+    if (!selActive_) {
+        return false;
+    }
+    const TNormalSelection n = NormalSelection();
+    const TConvTable table = TableFor(charset, surrogate);
+    std::vector<std::u16string> texts;
+    for (int y = n.start.Y; y <= n.end.Y && y < lines_->Count(); ++y) {
+        const std::u16string& line = lines_->Get(y);
+        if (n.mode == TSelectionMode::Column) {
+            const std::u16string expanded = lines_->ExpandTabs(line);
+            const size_t left = static_cast<size_t>(n.start.X);
+            texts.push_back(left < expanded.size()
+                                ? expanded.substr(left, static_cast<size_t>(n.end.X - n.start.X))
+                                : std::u16string());
+        } else {
+            const size_t from =
+                std::min(y == n.start.Y ? static_cast<size_t>(n.start.X) : size_t{0}, line.size());
+            const size_t to =
+                std::min(y == n.end.Y ? static_cast<size_t>(n.end.X) : line.size(), line.size());
+            texts.push_back(from < to ? line.substr(from, to - from) : std::u16string());
+        }
+    }
+    if (!texts.empty() && texts.back().empty()) {
+        texts.pop_back();
+    }
+    for (const std::u16string& text : texts) {
+        const std::u16string encoded = table.Empty() ? text : table.EncodeText(text);
+        if (auto bytes = EncodeByCharset(charset, encoded)) {
+            out.push_back(std::move(*bytes));
+        } else {
+            out.push_back(WideToAnsi(encoded));
+        }
+    }
+    return n.mode == TSelectionMode::Column;
+}
+
+void TuniMemo::ImportSelection(const std::vector<std::string>& bytes, TSelectionMode mode,
+                               const std::string& surrogate, const std::string& charset) {
+    const TConvTable table = TableFor(charset, surrogate);
+    const TPoint before = caret_;
+    caretBefore_ = caret_;
+    BeginUndoGroup();
+    DeleteSelection(TUpdate::Later);
+    std::vector<std::u16string> pieces;
+    pieces.reserve(bytes.size());
+    for (const std::string& line : bytes) {
+        std::u16string text;
+        if (auto decoded = DecodeByCharset(charset, line)) {
+            text = std::move(*decoded);
+        } else {
+            text = AnsiToWide(line);
+        }
+        pieces.push_back(table.Empty() ? std::move(text) : table.DecodeText(text));
+    }
+    const TPoint start = caret_;
+    InsertLinesAtCaret(pieces, mode);
+    EndUndoGroup();
+    const int n = static_cast<int>(pieces.size());
+    if (mode == TSelectionMode::Column) {
+        caret_ = start;
+    } else if (n > 0 && start.Y <= before.Y && before.Y <= start.Y + n - 1) {
+        // The old position lies within the inserted lines: the caret goes back there.
+        caret_ = before;
+    }
+    SetModified(true);
+    DropSelection();
+    SetSelStart(caret_);
+    SetSelEnd(caret_);
+    fullRepaint_ = repaint_ = layoutDirty_ = true;
+    UpdateView();
+}
+
+// --- undo and redo -----------------------------------------------------------------------
+
+bool TuniMemo::CanUndo() const {
+    const TUndo& undo = lines_->Undo();
+    return undo.Count() > 1 || (undo.Count() == 1 && undo.PeekKind() != ukSavePoint);
+}
+
+bool TuniMemo::CanRedo() const {
+    return lines_->Redo().Count() > 0;
+}
+
+void TuniMemo::Undo() {
+    ReplayStep(true);
+}
+
+void TuniMemo::Redo() {
+    ReplayStep(false);
+}
+
+void TuniMemo::ReplaySavePoint(const TUndoEntry& e, bool undo) {
+    TUndo& journal = undo && lines_->Undo().Count() == 0 ? lines_->Undo()
+                     : undo                              ? lines_->Redo()
+                                                         : lines_->Undo();
+    journal.Add(ukSavePoint, e.line, false, e.editor, std::u16string(), e.caretStart);
+}
+
+// One step of the replay. Save points are passed on both sides of the step, so a step
+// that ends in the saved state always reports it unmodified, in either direction.
+void TuniMemo::ReplayStep(bool undo) {
+    if (undo ? !CanUndo() : !CanRedo()) {
+        return;
+    }
+    TUndo& from = undo ? lines_->Undo() : lines_->Redo();
+    TUndo& to = undo ? lines_->Redo() : lines_->Undo();
+    replaying_ = true;
+    caretBefore_ = caret_;
+    const TPoint recordCaret = caret_;
+    std::optional<bool> modified;
+    const auto passSavePoints = [&] {
+        while (from.PeekKind() == ukSavePoint) {
+            const TUndoEntry e = from.Pop();
+            const bool floor = undo && from.Count() == 0;
+            ReplaySavePoint(e, undo);
+            if (e.line == SaveCounter()) {
+                modified = false;
+            }
+            if (floor) {
+                break;
+            }
+        }
+    };
+    passSavePoints();
+    int depth = 0;
+    bool lineDone = false;
+    while (undo ? CanUndo() : CanRedo()) {
+        TUndoEntry e = from.Pop();
+        if (e.kind == ukNone) {
+            break;
+        }
+        if (e.kind == ukSavePoint) {
+            // Only inside a group: no caret move, the record passes to the other side.
+            ReplaySavePoint(e, undo);
+            continue;
+        }
+        if (e.editor == this) {
+            caret_ = e.caretStart;
+        }
+        switch (e.kind) {
+        case ukInsertLine:
+            if (undo) {
+                to.Add(ukInsertLine, e.line, false, this, lines_->Get(e.line), recordCaret);
+                if (e.line < lines_->Count()) {
+                    lines_->Delete(e.line);
+                    NotifyRemoved(e.line);
+                }
+            } else {
+                to.Add(ukInsertLine, e.line, false, this, std::u16string(), recordCaret);
+                lines_->Insert(std::min(e.line, lines_->Count()), std::move(e.text));
+                NotifyInserted(e.line);
+            }
+            lineDone = true;
+            break;
+        case ukDeleteLine:
+            if (undo) {
+                lines_->Insert(std::min(e.line, lines_->Count()), std::move(e.text));
+                NotifyInserted(e.line);
+                to.Add(ukDeleteLine, e.line, false, this, std::u16string(), recordCaret);
+            } else {
+                to.Add(ukDeleteLine, e.line, false, this, lines_->Get(e.line), recordCaret);
+                if (e.line < lines_->Count()) {
+                    lines_->Delete(e.line);
+                    NotifyRemoved(e.line);
+                }
+            }
+            lineDone = true;
+            break;
+        case ukChangeLine:
+            to.Add(ukChangeLine, e.line, false, this, lines_->Get(e.line), recordCaret);
+            if (e.line < lines_->Count()) {
+                lines_->Put(e.line, std::move(e.text));
+            }
+            lineDone = true;
+            break;
+        case ukGroupBegin:
+        case ukGroupEnd:
+            to.Add(e.kind, 0, false, this, std::u16string(), recordCaret);
+            depth += (e.kind == ukGroupEnd) == undo ? 1 : -1;
+            break;
+        default:
+            break;
+        }
+        modified = true;
+        if (depth <= 0 && lineDone) {
+            break;
+        }
+    }
+    passSavePoints();
+    replaying_ = false;
+    tabOffset_ = 0;
+    DropSelection();
+    SetSelStart(caret_);
+    SetSelEnd(caret_);
+    if (modified) {
+        SetModified(*modified);
+    }
+    fullRepaint_ = repaint_ = layoutDirty_ = true;
+}

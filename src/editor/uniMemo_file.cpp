@@ -1,0 +1,176 @@
+// The file-type profile, and loading and saving the document through the codec.
+#include <algorithm>
+
+#include "editor/uniMemo.h"
+#include "text/uniUtf8.h"
+
+namespace {
+
+constexpr std::u16string_view kErrorCaption = u"Error";
+
+std::u16string WideText(const std::string& text) {
+    return DecodeUtf8(text); // the system's error texts are UTF-8
+}
+
+} // namespace
+
+std::string TuniMemo::ProfileType() const {
+    return ProfileTypeFor(fileName_, "", std::nullopt).extension;
+}
+
+void TuniMemo::ApplyProfile(const std::string& type, const std::string& colorerType) {
+    settings_.substTables.clear();
+    settings_.keyTables.clear();
+    if (environment_.folder == nullptr || environment_.common == nullptr) {
+        return;
+    }
+    const TCommonSettings& common = *environment_.common;
+    const TDocumentConfig config =
+        LoadDocumentConfig(*environment_.folder, TProfileType{type, colorerType}, common);
+    const TFileProfile& p = config.profile;
+    settings_.highlightMode = p.highlightMode;
+    highlightLine_ = p.highlightLine.value_or(highlightLine_);
+    highlightColumn_ = p.highlightColumn.value_or(highlightColumn_);
+    if (p.tabSize) {
+        SetTabSize(*p.tabSize);
+    }
+    settings_.useColorer = p.useColorer.value_or(settings_.useColorer);
+    settings_.backLines = p.backLines;
+    settings_.delimiters = p.delimiters;
+    settings_.upperCase = p.upperCase;
+    settings_.lowerCase = p.lowerCase;
+    settings_.kbd1 = p.kbd1;
+    settings_.kbd2 = p.kbd2;
+    settings_.substTables = p.subst;
+    settings_.keyTables = p.keys;
+    settings_.autoIndent = p.autoIndent;
+    codec_.profile = p.CodecProfile();
+    if (p.wrap) {
+        SetWordWrap(*p.wrap);
+    }
+    const std::u16string fontName = p.fontName.value_or(settings_.fontName);
+    const int fontSize = p.fontSize.value_or(settings_.fontSize);
+    if (fontName != settings_.fontName || fontSize != settings_.fontSize) {
+        settings_.fontName = fontName;
+        settings_.fontSize = fontSize;
+        if (platform_.window != nullptr) {
+            platform_.window->SelectFont(fontName, fontSize);
+        }
+        MeasureFont();
+    }
+    settings_.textColor = common.textColor;
+    settings_.backgroundColor = common.backgroundColor;
+    settings_.highlightColor = common.highlightColor;
+    settings_.gutterWidth = singleLine_ ? 0 : common.gutterWidth;
+    settings_.spellLanguage = p.spellLanguage.value_or(settings_.spellLanguage);
+    settings_.spellIgnore = p.SpellIgnorePairs();
+    substitutions_->Clear();
+    config.substitutions.AddTo(*substitutions_);
+    settings_.indent = config.indent;
+    if (buildActionMaps) {
+        buildActionMaps(*this, config);
+    }
+    fullRepaint_ = repaint_ = layoutDirty_ = true;
+}
+
+void TuniMemo::OpenFile(const std::string& fileName) {
+    fileName_ = fileName;
+    loadPending_ = true;
+    pendingGoto_.reset();
+    if (platform_.queue == nullptr) {
+        LoadFile();
+        return;
+    }
+    std::weak_ptr<bool> alive = alive_;
+    platform_.queue->Post([this, alive] {
+        if (auto living = alive.lock(); living && *living) {
+            LoadFile();
+        }
+    });
+}
+
+bool TuniMemo::LoadFile() {
+    loading_ = true;
+    if (platform_.busyCursor != nullptr) {
+        platform_.busyCursor->SetBusy(true);
+    }
+    SyncSaveCounter(true);
+    codec_.editor = this;
+    codec_.applyProfile = [this] { ApplyProfile(ProfileType()); };
+    codec_.onFirstLines = [this] {
+        if (platform_.window != nullptr) {
+            platform_.window->Invalidate();
+        }
+    };
+    codec_.onPumpPaint = [this] {
+        if (platform_.window != nullptr) {
+            platform_.window->ProcessPendingPaint();
+        }
+    };
+    codec_.onScrollRange = [this] { SetScrollBars(); };
+    codec_.onLoadProgress = [this](std::int64_t position, std::int64_t size) {
+        if (OnLoadProgress) {
+            OnLoadProgress(position, size);
+        }
+    };
+    caret_ = caretBefore_ = {};
+    tabOffset_ = 0;
+    topLine_ = firstRow_ = horzScroll_ = 0;
+    selActive_ = false;
+    selStart_ = selEnd_ = {};
+    bookmarks_.fill(TPoint{-1, -1});
+    const TCodecResult result = codec_.Load(*lines_, fileName_);
+    loading_ = false;
+    loadPending_ = false;
+    if (platform_.busyCursor != nullptr) {
+        platform_.busyCursor->SetBusy(false);
+    }
+    if (result.ok) {
+        SetModified(false);
+    } else if (platform_.messages != nullptr) {
+        platform_.messages->ShowMessage(kErrorCaption, WideText(result.error), TMessageKind::Error);
+    }
+    fullRepaint_ = repaint_ = layoutDirty_ = true;
+    const TPoint target = pendingGoto_.value_or(TPoint{0, 0});
+    pendingGoto_.reset();
+    GotoPosition(target.X, target.Y);
+    RaiseCaret(true);
+    return result.ok;
+}
+
+bool TuniMemo::SaveToFile(const std::string& fileName) {
+    const std::string target = fileName.empty() ? fileName_ : fileName;
+    if (target.empty()) {
+        return false;
+    }
+    fileName_ = target;
+    if (platform_.busyCursor != nullptr) {
+        platform_.busyCursor->SetBusy(true);
+    }
+    SyncSaveCounter(true);
+    codec_.editor = this;
+    codec_.onPumpPaint = [this] {
+        if (platform_.window != nullptr) {
+            platform_.window->ProcessPendingPaint();
+        }
+    };
+    codec_.afterSave = [this](const std::string& name) {
+        if (OnAfterSave) {
+            OnAfterSave(name);
+        }
+    };
+    const TCodecResult result = codec_.Save(*lines_, target);
+    SyncSaveCounter(false);
+    if (platform_.busyCursor != nullptr) {
+        platform_.busyCursor->SetBusy(false);
+    }
+    if (!result.ok) {
+        if (platform_.messages != nullptr) {
+            const std::u16string text = WideText(result.error);
+            platform_.messages->ShowMessage(text, text, TMessageKind::Error);
+        }
+        return false;
+    }
+    SetModified(false);
+    return true;
+}

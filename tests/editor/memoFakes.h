@@ -1,0 +1,163 @@
+// Test doubles for the editor's host: a fixed-pitch 8 x 16 measurer and recording fakes
+// of the window, caret, scroll bars, busy cursor, main-thread queue and message boxes.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "editor/uniMemo.h"
+#include "platform/uniEditorHost.h"
+#include "platform/uniMeasure.h"
+#include "support/testSupport.h"
+
+namespace memo_fakes {
+
+// 8 x 16 pixels a cell; the characters in `wide` draw twice as wide.
+class TFixedMeasurer : public TTextMeasurer {
+public:
+    std::set<char16_t> wide;
+    int UnitExtent(char16_t unit, std::uint8_t) const override { return wide.count(unit) ? 16 : 8; }
+    int SpaceWidth() const override { return 8; }
+    int LineHeight() const override { return 16; }
+    bool FixedPitch() const override { return wide.empty(); }
+};
+
+// 40 columns of text right of a 10-pixel gutter, 10 rows.
+class TFakeWindow : public TEditorWindow {
+public:
+    int width = 10 + 40 * 8;
+    int height = 10 * 16;
+    int invalidations = 0;
+    int pendingPaints = 0;
+    std::vector<std::pair<std::u16string, int>> fonts;
+    int ClientWidth() const override { return width; }
+    int ClientHeight() const override { return height; }
+    void Invalidate() override { ++invalidations; }
+    void ProcessPendingPaint() override { ++pendingPaints; }
+    void SelectFont(std::u16string_view name, int size) override {
+        fonts.emplace_back(std::u16string(name), size);
+    }
+};
+
+class TFakeCaret : public TCaretHost {
+public:
+    int x = -1;
+    int y = -1;
+    int width = 0;
+    int height = 0;
+    bool visible = false;
+    void PlaceCaret(int px, int py, int w, int h) override {
+        x = px;
+        y = py;
+        width = w;
+        height = h;
+        visible = true;
+    }
+    void HideCaret() override { visible = false; }
+};
+
+class TFakeScrollBars : public TScrollBarHost {
+public:
+    bool vertical = false;
+    bool horizontal = false;
+    TScrollInfo v;
+    TScrollInfo h;
+    void ShowScrollBars(bool vert, bool horz) override {
+        vertical = vert;
+        horizontal = horz;
+    }
+    void SetScrollInfo(TScrollBarKind bar, const TScrollInfo& info) override {
+        (bar == TScrollBarKind::Vertical ? v : h) = info;
+    }
+};
+
+class TFakeBusyCursor : public TBusyCursor {
+public:
+    std::vector<bool> calls;
+    void SetBusy(bool busy) override { calls.push_back(busy); }
+};
+
+class TFakeQueue : public TMainThreadQueue {
+public:
+    std::vector<std::function<void()>> work;
+    void Post(std::function<void()> w) override { work.push_back(std::move(w)); }
+    void RunAll() {
+        auto pending = std::move(work);
+        work.clear();
+        for (auto& w : pending) {
+            w();
+        }
+    }
+};
+
+class TFakeMessages : public TMessageBoxHost {
+public:
+    struct TShown {
+        std::u16string caption;
+        std::u16string text;
+        TMessageKind kind;
+    };
+    std::vector<TShown> shown;
+    void ShowMessage(std::u16string_view caption, std::u16string_view text,
+                     TMessageKind kind) override {
+        shown.push_back({std::u16string(caption), std::u16string(text), kind});
+    }
+};
+
+// Every fake at once, and the platform bundle that points at them.
+struct TFakeHost {
+    TFixedMeasurer measurer;
+    TFakeWindow window;
+    TFakeCaret caret;
+    TFakeScrollBars scrollBars;
+    TFakeBusyCursor busy;
+    TFakeQueue queue;
+    TFakeMessages messages;
+
+    // `withQueue` false: loads run at once instead of being posted.
+    TMemoPlatform Platform(bool withQueue = true) {
+        return {&measurer, &window, &caret, &scrollBars, &busy, withQueue ? &queue : nullptr,
+                &messages};
+    }
+};
+
+// The document as UTF-8, lines joined by "\n" (readable in failure messages).
+inline std::string Text(const TuniMemo& memo) {
+    std::string out;
+    for (int i = 0; i < memo.Lines().Count(); ++i) {
+        if (i > 0) {
+            out += '\n';
+        }
+        out += testing_support::U8(memo.Lines().Get(i));
+    }
+    return out;
+}
+
+// Replaces the document without undo records (test setup); "\n" separates lines.
+inline void SetText(TuniMemo& memo, std::string_view utf8) {
+    TWStringList& list = memo.Lines();
+    list.Clear();
+    size_t start = 0;
+    for (;;) {
+        const size_t end = utf8.find('\n', start);
+        list.Add(testing_support::U16(utf8.substr(start, end - start)));
+        if (end == std::string_view::npos) {
+            break;
+        }
+        start = end + 1;
+    }
+}
+
+// One typed string, each unit as its own keystroke (the input layer's bookkeeping first).
+inline void Type(TuniMemo& memo, std::string_view utf8) {
+    for (char16_t unit : testing_support::U16(utf8)) {
+        memo.BeginCommand();
+        memo.TypeChar(unit);
+        memo.UpdateView();
+    }
+}
+
+} // namespace memo_fakes
