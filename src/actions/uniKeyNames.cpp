@@ -3,6 +3,8 @@
 
 #include <array>
 
+#include "text/uniAscii.h"
+
 namespace {
 
 using TNameTable = std::array<std::string_view, 256>;
@@ -83,28 +85,8 @@ const TNameTable& Names() {
     return names;
 }
 
-bool SameLetters(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'a' && x <= 'z') {
-            x = static_cast<char>(x - 'a' + 'A');
-        }
-        if (y >= 'a' && y <= 'z') {
-            y = static_cast<char>(y - 'a' + 'A');
-        }
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool TakePrefix(std::string_view& text, std::string_view prefix) {
-    if (text.size() > prefix.size() && SameLetters(text.substr(0, prefix.size()), prefix)) {
+    if (text.size() > prefix.size() && SameText(text.substr(0, prefix.size()), prefix)) {
         text.remove_prefix(prefix.size());
         return true;
     }
@@ -135,7 +117,7 @@ TShortCut TextToShortCut(std::string_view text) {
     }
     for (int vk = 0x08; vk <= 0xFF; ++vk) {
         const std::string_view name = Names()[static_cast<size_t>(vk)];
-        if (!name.empty() && SameLetters(name, text)) {
+        if (!name.empty() && SameText(name, text)) {
             return static_cast<TShortCut>(modifiers | vk);
         }
     }

@@ -1,5 +1,6 @@
 // The program folder's configuration files.
 #include "shell/uniConfig.h"
+#include "text/uniAscii.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,16 +26,6 @@ std::u16string LowerWide(std::u16string_view s) {
     std::u16string out(s);
     for (char16_t& c : out) {
         c = LowerUnit(c);
-    }
-    return out;
-}
-
-std::string LowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
     }
     return out;
 }

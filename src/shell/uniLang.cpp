@@ -1,5 +1,6 @@
 // Caption markup rules and the table of interface texts.
 #include "shell/uniLang.h"
+#include "text/uniAscii.h"
 
 #include <algorithm>
 
@@ -65,16 +66,6 @@ std::u16string ReplaceAll(std::u16string_view text, std::u16string_view from,
             i += from.size();
         } else {
             out.push_back(text[i++]);
-        }
-    }
-    return out;
-}
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
         }
     }
     return out;
@@ -222,7 +213,7 @@ TUniLangTexts::TUniLangTexts() {
 }
 
 std::string TUniLangTexts::Slot(std::string_view section, std::string_view key) {
-    return Lower(section) + '\x1f' + Lower(key);
+    return LowerAscii(section) + '\x1f' + LowerAscii(key);
 }
 
 std::u16string TUniLangTexts::FromValue(TLangTextKind kind, std::u16string_view value) {
@@ -266,7 +257,7 @@ void TUniLangTexts::ApplyFree(const TLangSource& source, std::string_view sectio
                               std::unordered_map<std::string, std::u16string>& into) {
     for (const std::string& key : source.keys(section)) {
         if (auto value = source.value(section, key)) {
-            into[Lower(key)] = *value;
+            into[LowerAscii(key)] = *value;
         }
     }
 }
@@ -292,7 +283,7 @@ std::u16string TUniLangTexts::Hint(std::string_view menuKey) const {
 std::optional<std::u16string>
 TUniLangTexts::FreeValue(const std::unordered_map<std::string, std::u16string>& from,
                          std::string_view key) const {
-    auto it = from.find(Lower(key));
+    auto it = from.find(LowerAscii(key));
     if (it == from.end()) {
         return std::nullopt;
     }

@@ -7,28 +7,13 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "text/uniAscii.h"
 #include "text/uniCodePage.h"
 #include "text/uniUtf8.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string LowerAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
-
-bool SameAsciiText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && LowerAscii(a) == LowerAscii(b);
-}
-
-} // namespace
+namespace {} // namespace
 
 std::vector<std::string> SplitStoredLines(std::string_view bytes) {
     std::vector<std::string> lines;
@@ -88,7 +73,7 @@ std::string TUniFolderStorageItem::FilePath() const {
     // "searchhistory".
     for (auto it = fs::directory_iterator(folder_, ec); !ec && it != fs::directory_iterator();
          it.increment(ec)) {
-        if (SameAsciiText(it->path().filename().string(), name_)) {
+        if (SameText(it->path().filename().string(), name_)) {
             return it->path().string();
         }
     }

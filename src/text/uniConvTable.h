@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "text/uniAscii.h"
 #include "text/uniStringList.h" // TDuplicates, EStringListError
 
 // A sorted list of (key, value) pairs of UTF-16 strings, ordered by key (ordinal).
@@ -109,6 +110,3 @@ std::u16string DecodeFromChecker(const TConvTable& table, std::string_view bytes
 // Text for the 8-bit drawing functions: the twelve Esperanto letters spelled with "h"
 // (and u-breve as "u"), everything else through the ANSI page.
 std::string TranslitToAnsi(std::u16string_view text);
-
-// Case-insensitive comparison of ASCII names (charset names, section keys).
-bool SameText(std::string_view a, std::string_view b);

@@ -16,16 +16,6 @@ namespace {
 // The declaration's score: a file that names its charset is all but certain.
 constexpr int kDeclaredScore = 200;
 
-std::string Upper(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return out;
-}
-
 std::string TablePath(const std::string& folder, std::string file) {
     std::replace(file.begin(), file.end(), '\\', '/');
     return folder + "/Ini/" + file;
@@ -128,7 +118,7 @@ std::u16string TCharsetDetector::DecodeSample(const TDetectionEntry& entry,
 }
 
 std::optional<std::string> TCharsetDetector::FindDeclaredCharset(std::string_view line) const {
-    const std::string upper = Upper(line);
+    const std::string upper = UpperAscii(line);
     size_t at = upper.find("CHARSET");
     size_t skip = 7;
     if (at == std::string::npos) {
