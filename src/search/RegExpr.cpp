@@ -66,6 +66,20 @@ void TRegExpr::Compile() {
     in.lineSeparators = lineSeparators_;
     in.linePaired = linePaired_;
     in.invert = &invert_;
+    in.movedByInvert = [this]() -> const std::vector<std::pair<char16_t, char16_t>>& {
+        if (!movedValid_) {
+            movedByInvert_.clear();
+            for (unsigned c = 0; c <= 0xFFFF; ++c) {
+                const char16_t u = static_cast<char16_t>(c);
+                const char16_t inverted = invert_(u);
+                if (inverted != u) {
+                    movedByInvert_.emplace_back(u, inverted);
+                }
+            }
+            movedValid_ = true;
+        }
+        return movedByInvert_;
+    };
     in.optimize = optimize_;
     program_.reset();
     try {
@@ -125,6 +139,7 @@ void TRegExpr::SetLinePairedSeparator(std::u16string_view chars) {
 
 void TRegExpr::SetInvertCase(TRegExprInvertCase invert) {
     invert_ = invert ? std::move(invert) : TRegExprInvertCase(RegExprInvertCaseDefault);
+    movedValid_ = false;
     Invalidate();
 }
 

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // Error codes of the engine. Compile errors are below 1000; run-time errors from 1000 up.
 enum TRegExprError : int {
@@ -174,6 +176,9 @@ private:
     std::u16string lineSeparators_;
     std::u16string linePaired_;
     TRegExprInvertCase invert_;
+    // Units the inversion changes, paired with their inversions; built when first needed.
+    std::vector<std::pair<char16_t, char16_t>> movedByInvert_;
+    bool movedValid_ = false;
 
     std::unique_ptr<regexpr_detail::TProgram> program_;
     std::unique_ptr<regexpr_detail::TExecScratch> scratch_;

@@ -963,8 +963,8 @@ bool TCompiler::First(int n, std::vector<std::uint64_t>& bits, bool& nullable) c
         if (cls.ignoreCase) {
             // Also every unit whose inversion is a member (the inversion need not be its
             // own inverse, so the members' inversions would not do).
-            for (unsigned c = 0; c <= 0xFFFF; ++c) {
-                if (cls.set.Contains(Invert(static_cast<char16_t>(c)))) {
+            for (const auto& [c, inverted] : in_.movedByInvert()) {
+                if (cls.set.Contains(inverted)) {
                     set(c);
                 }
             }

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -131,6 +132,8 @@ struct TCompileInput {
     std::u16string_view lineSeparators;
     std::u16string_view linePaired;
     const TRegExprInvertCase* invert = nullptr;
+    // The units that the inversion changes, with their inversions (computed on demand).
+    std::function<const std::vector<std::pair<char16_t, char16_t>>&()> movedByInvert;
     bool optimize = true;
 };
 
