@@ -611,9 +611,10 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) {
     return {};
 }
 
-std::u16string TTextCodec::EncodeForSave(std::u16string_view line) const {
+std::u16string TTextCodec::EncodeForSave(std::u16string_view line) {
     if (uniRepr != urDecimalRef && uniRepr != urUEscape) {
-        return table.Empty() ? std::u16string(line) : table.EncodeText(line);
+        return table.Empty() ? std::u16string(line)
+                             : table.EncodeForFile(line, u'?', unmappableChars);
     }
     const bool tableEmpty = table.EncodeList().Count() == 0;
     if (tableEmpty) {

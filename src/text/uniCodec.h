@@ -83,7 +83,8 @@ public:
 
     // Whether the last load kept undecodable bytes as escaped code units.
     bool escapedBytes = false;
-    // Characters the last save could not hold in its 8-bit charset (written as "?").
+    // Characters the last save could not hold in its 8-bit charset (written as "?"): not in
+    // the code page, or, for a table charset, a character whose byte means another one there.
     std::int64_t unmappableChars = 0;
 
     // The backup name for a file: extension ".ext" becomes ".~ex"; empty when there is
@@ -92,7 +93,7 @@ public:
 
 private:
     void PrepareTable(const std::string& charsetName);
-    std::u16string EncodeForSave(std::u16string_view line) const;
+    std::u16string EncodeForSave(std::u16string_view line);
 };
 
 // Test hook: make the next file write fail with `error` after `bytes` more bytes have

@@ -345,6 +345,30 @@ std::u16string TConvTable::EncodeText(std::u16string_view s) const {
     return ReplaceLongest(encode_, s);
 }
 
+std::u16string TConvTable::EncodeForFile(std::u16string_view s, char16_t substitute,
+                                         std::int64_t& substituted) const {
+    std::u16string out;
+    out.reserve(s.size());
+    size_t pos = 0;
+    while (pos < s.size()) {
+        const int i = encode_.Count() == 0 ? -1 : MatchAt(encode_, s, pos, false);
+        if (i >= 0) {
+            out += encode_.GetValue(i);
+            pos += encode_.GetKey(i).size();
+            continue;
+        }
+        int found = 0;
+        if (s[pos] >= 0x80 && decode_.Find(s.substr(pos, 1), found)) {
+            out.push_back(substitute);
+            ++substituted;
+        } else {
+            out.push_back(s[pos]);
+        }
+        ++pos;
+    }
+    return out;
+}
+
 int TConvTable::FirstEncodeMatch(std::u16string_view s, size_t pos) const {
     if (pos >= s.size() || encode_.Count() == 0) {
         return -1;

@@ -1,6 +1,7 @@
 // Conversion tables between file text and document text, and the in-memory codecs by charset name.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,6 +65,11 @@ public:
     // Longest-match replacement, file text -> document text and back.
     std::u16string DecodeText(std::u16string_view s) const;
     std::u16string EncodeText(std::u16string_view s) const;
+    // EncodeText for a file in the table's charset: a character the table does not encode
+    // and whose own byte means another character in that charset (a decode key) cannot be
+    // written; it becomes `substitute` and is counted in `substituted`.
+    std::u16string EncodeForFile(std::u16string_view s, char16_t substitute,
+                                 std::int64_t& substituted) const;
 
     // The save-time matcher of the Unicode representations: the first encode entry in
     // sorted order whose key matches `s` at `pos`. Returns its index or -1.
