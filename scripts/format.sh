@@ -3,9 +3,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "${1:-}" = "--check" ]; then
-    mapfile -t files < <(git ls-files -- '*.cpp' '*.h')
+    mapfile -t files < <(git ls-files -- '*.cpp' '*.h' ':!data/')
 else
-    mapfile -t files < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h')
+    mapfile -t files < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h' ':!data/')
 fi
 existing=()
 for f in "${files[@]}"; do
