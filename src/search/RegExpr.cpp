@@ -143,8 +143,8 @@ void TRegExpr::SetInvertCase(TRegExprInvertCase invert) {
     Invalidate();
 }
 
-void TRegExpr::SetInputString(std::u16string_view text) {
-    const size_t nul = text.find(u'\0');
+void TRegExpr::SetInputString(std::u16string_view text, TInputEnd end) {
+    const size_t nul = end == TInputEnd::FirstNul ? text.find(u'\0') : text.npos;
     input_.assign(text.substr(0, nul));
     hasInput_ = true;
     execDone_ = false;

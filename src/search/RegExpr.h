@@ -140,8 +140,10 @@ public:
         Invalidate();
     }
 
-    // Keeps a copy up to the first U+0000 and forgets the previous match.
-    void SetInputString(std::u16string_view text);
+    // Keeps a copy up to the first U+0000 and forgets the previous match. With
+    // TInputEnd::WholeText a U+0000 is an ordinary unit (lines of documents may hold one).
+    enum class TInputEnd : std::uint8_t { FirstNul, WholeText };
+    void SetInputString(std::u16string_view text, TInputEnd end = TInputEnd::FirstNul);
     // Raises 1008 without an input string.
     const std::u16string& InputString() const;
 

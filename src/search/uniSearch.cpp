@@ -74,7 +74,8 @@ bool TuniSearch::FindRegExpr() {
         if (regex_.Expression() != pattern) {
             regex_.SetExpression(pattern);
         }
-        regex_.SetInputString(subject);
+        // The whole line: a document line may hold U+0000 and text after it.
+        regex_.SetInputString(subject, TRegExpr::TInputEnd::WholeText);
         inputSet_ = true;
     }
     if (!regex_.ExecPos(startPos)) {

@@ -143,6 +143,12 @@ TEST(uniSearch, RegularExpressionSearch) {
     // Changing the pattern between calls takes effect.
     s.pattern = u"3$";
     EXPECT_EQ(Matches(s), (std::vector<std::string>{"2:1"}));
+    // Text after a U+0000 in the line is searched too.
+    s.subject = std::u16string(u"a") + u'\0' + u"b3";
+    s.pattern = u"\\d";
+    EXPECT_EQ(Matches(s), (std::vector<std::string>{"4:1"}));
+    s.pattern = u"a.b";
+    EXPECT_EQ(Matches(s), (std::vector<std::string>{"1:3"}));
     // Errors reach the caller.
     s.pattern = u"(";
     s.startPos = 1;
