@@ -195,7 +195,6 @@ private:
     TProgram& out_;
     unsigned flags_;
     size_t i_ = 0;
-    int depth_ = 0;
     std::vector<TNode> nodes_;
     TCharSet spaces_;
 };
@@ -524,9 +523,7 @@ int TCompiler::ParseGroupOrModifier() {
         Fail(reeCompParseRegTooManyBrackets);
     }
     const int number = ++out_.groupCount;
-    ++depth_;
-    const int inner = ParseReg();
-    --depth_;
+    const int inner = ParseReg(); // nesting is bounded by the group limit
     if (AtEnd() || e_[i_] != u')') {
         Fail(reeCompParseRegUnmatchedBrackets);
     }
