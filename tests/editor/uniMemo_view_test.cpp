@@ -1,0 +1,271 @@
+// The view: keeping the caret visible, placing it by pixels, paging, the update cycle and
+// its scroll bars and caret, GotoPosition.
+#include <gtest/gtest.h>
+
+#include "editor/uniMemo.h"
+#include "memoFakes.h"
+
+using namespace memo_fakes;
+using testing_support::U16;
+
+namespace {
+
+// A window of 40 columns and 10 rows of 8 x 16 pixels, right of a 10-pixel gutter.
+class MemoViewTest : public ::testing::Test {
+protected:
+    TFakeHost host;
+    TuniMemo memo{host.Platform()};
+
+    void Numbered(int count, int width = 0) {
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            text +=
+                (i ? "\n" : "") + std::to_string(i) + std::string(static_cast<size_t>(width), 'x');
+        }
+        SetText(memo, text);
+    }
+    void MoveTo(TPoint caret) {
+        memo.BeginCommand();
+        memo.SetCaret(caret);
+        memo.UpdateView();
+    }
+};
+
+TEST_F(MemoViewTest, TheCaretStaysInsideTheWindowVertically) {
+    Numbered(100);
+    MoveTo({0, 50});
+    EXPECT_EQ(memo.TopLine(), 41); // 50 is more than 10 below the top: it ends on the last row
+    MoveTo({0, 45});
+    EXPECT_EQ(memo.TopLine(), 41);
+    MoveTo({0, 20});
+    EXPECT_EQ(memo.TopLine(), 20);
+    MoveTo({0, 30});
+    EXPECT_EQ(memo.TopLine(), 21);
+    EXPECT_EQ(host.caret.y, 9 * 16);
+}
+
+TEST_F(MemoViewTest, TheCaretStaysInsideTheWindowHorizontally) {
+    SetText(memo, std::string(100, 'a'));
+    MoveTo({50, 0});
+    EXPECT_EQ(memo.HorzScroll(), 10);
+    // Column 50 is 40 columns right of the scroll: the caret's x reaches the client's
+    // right edge and is drawn one pixel left of it.
+    EXPECT_EQ(host.caret.x, 10 + 40 * 8 - 1);
+    MoveTo({5, 0});
+    EXPECT_EQ(memo.HorzScroll(), 5);
+    EXPECT_EQ(host.caret.x, 10);
+    EXPECT_EQ(host.caret.width, 2);
+    memo.SetOverwrite(true);
+    host.measurer.wide = {u'a'};
+    memo.MeasureFont();
+    MoveTo({6, 0});
+    EXPECT_EQ(host.caret.width, 16); // as wide as the cell under it
+}
+
+TEST_F(MemoViewTest, WrappedLinesScrollByRows) {
+    memo.SetWordWrap(true);
+    // Each line is 100 letters: rows of 39, 39 and 22 in a 40-column text area.
+    std::string text;
+    for (int i = 0; i < 20; ++i) {
+        text += (i ? "\n" : "") + std::string(100, static_cast<char>('a' + i));
+    }
+    SetText(memo, text);
+    MoveTo({0, 3}); // rows 9..11 of the text: the view moves so row 9 is the last
+    EXPECT_EQ(memo.TopLine(), 0);
+    EXPECT_EQ(memo.FirstRow(), 0);
+    MoveTo({50, 3}); // row 10
+    EXPECT_EQ(memo.TopLine(), 0);
+    EXPECT_EQ(memo.FirstRow(), 1);
+    MoveTo({90, 3}); // row 11
+    EXPECT_EQ(memo.FirstRow(), 2);
+    MoveTo({0, 4}); // row 12: the view starts at the next line
+    EXPECT_EQ(memo.TopLine(), 1);
+    EXPECT_EQ(memo.FirstRow(), 0);
+    EXPECT_EQ(memo.LastRowMove(), 1);
+    EXPECT_EQ(host.caret.y, 9 * 16);
+}
+
+TEST_F(MemoViewTest, MovingThePixelPointBelowTheWindowScrolls) {
+    Numbered(100);
+    memo.UpdateView();
+    memo.MoveCaretToPixel({0, 10 * 16}, false);
+    EXPECT_EQ(memo.TopLine(), 1);
+    EXPECT_EQ(memo.Caret(), (TPoint{0, 10}));
+    memo.MoveCaretToPixel({0, 9 * 16}, false); // the last row fits: no scrolling
+    EXPECT_EQ(memo.TopLine(), 1);
+    EXPECT_EQ(memo.Caret(), (TPoint{0, 10}));
+    memo.MoveCaretToPixel({0, -16}, false);
+    EXPECT_EQ(memo.TopLine(), 0);
+    EXPECT_EQ(memo.Caret(), (TPoint{0, 0}));
+    memo.MoveCaretToPixel({0, -16}, false); // at the top already: nothing moves
+    EXPECT_EQ(memo.Caret(), (TPoint{0, 0}));
+}
+
+TEST_F(MemoViewTest, PixelPlacementClampsToLinesAndColumns) {
+    SetText(memo, "abc\nabcdefgh\nxy");
+    memo.UpdateView();
+    memo.MoveCaretToPixel({100, 0}, false);
+    EXPECT_EQ(memo.Caret(), (TPoint{3, 0}));
+    memo.MoveCaretToPixel({100, 0}, true); // virtual space
+    EXPECT_EQ(memo.Caret(), (TPoint{12, 0}));
+    memo.MoveCaretToPixel({5 * 8, 5 * 16}, false); // below the last line
+    EXPECT_EQ(memo.Caret(), (TPoint{2, 2}));
+    memo.SetWordWrap(true);
+    memo.MoveCaretToPixel({100, 0}, true); // no virtual space with word wrap
+    EXPECT_EQ(memo.Caret(), (TPoint{3, 0}));
+}
+
+TEST_F(MemoViewTest, PixelPlacementInsideATabGivesATabOffset) {
+    SetText(memo, "\tb");
+    memo.UpdateView();
+    memo.MoveCaretToPixel({2 * 8 + 1, 4}, true);
+    EXPECT_EQ(memo.Caret(), (TPoint{0, 0}));
+    EXPECT_EQ(memo.TabOffset(), 2);
+    EXPECT_EQ(memo.CaretPixel(), (TPoint{16, 0}));
+    memo.MoveCaretToPixel({33, 4}, true);
+    EXPECT_EQ(memo.Caret(), (TPoint{1, 0}));
+    EXPECT_EQ(memo.TabOffset(), 0);
+}
+
+TEST_F(MemoViewTest, PagingKeepsTheCaretsPlaceInTheWindow) {
+    Numbered(100);
+    MoveTo({0, 3});
+    EXPECT_EQ(memo.Page(TPageDirection::Down), TPageResult::Moved);
+    EXPECT_EQ(memo.TopLine(), 10);
+    EXPECT_EQ(memo.Caret(), (TPoint{0, 13}));
+    memo.Page(TPageDirection::Up);
+    EXPECT_EQ(memo.TopLine(), 0);
+    EXPECT_EQ(memo.Caret(), (TPoint{0, 3}));
+    memo.SetTopLine(5);
+    memo.SetCaret({0, 7});
+    memo.Page(TPageDirection::Up); // less than a page above: the caret goes to the top row
+    EXPECT_EQ(memo.TopLine(), 0);
+    EXPECT_EQ(memo.Caret(), (TPoint{0, 0}));
+}
+
+TEST_F(MemoViewTest, PagingDownAtTheEndLeavesTheCaretToTheCaller) {
+    Numbered(15);
+    memo.SetTopLine(5);
+    memo.SetCaret({0, 8});
+    const TPoint caret = memo.Caret();
+    EXPECT_EQ(memo.Page(TPageDirection::Down), TPageResult::ReachedEnd);
+    EXPECT_EQ(memo.TopLine(), 5);
+    EXPECT_EQ(memo.Caret(), caret);
+}
+
+TEST_F(MemoViewTest, PagingThroughWrappedRows) {
+    memo.SetWordWrap(true);
+    SetText(memo, std::string(39 * 25, 'a') + "\nlast"); // one line of 25 rows
+    memo.UpdateView();
+    memo.Page(TPageDirection::Down);
+    EXPECT_EQ(memo.TopLine(), 0);
+    EXPECT_EQ(memo.FirstRow(), 10);
+    EXPECT_EQ(memo.Caret(), (TPoint{39 * 10, 0}));
+    memo.Page(TPageDirection::Up);
+    EXPECT_EQ(memo.FirstRow(), 0);
+    EXPECT_EQ(memo.Caret(), (TPoint{0, 0}));
+}
+
+TEST_F(MemoViewTest, UpdateCycleSetsTheScrollBars) {
+    Numbered(100);
+    MoveTo({0, 30});
+    EXPECT_TRUE(host.scrollBars.vertical);
+    EXPECT_TRUE(host.scrollBars.horizontal);
+    EXPECT_EQ(host.scrollBars.v, (TScrollInfo{0, 99, 10, 21}));
+    EXPECT_EQ(host.scrollBars.h, (TScrollInfo{0, 512, 80, 0}));
+    memo.SetWordWrap(true);
+    memo.UpdateView();
+    EXPECT_FALSE(host.scrollBars.horizontal);
+    TuniEdit edit(host.Platform());
+    host.scrollBars.vertical = false;
+    edit.UpdateView();
+    EXPECT_FALSE(host.scrollBars.vertical);
+}
+
+TEST_F(MemoViewTest, ALongDocumentGetsAScaledScrollBar) {
+    Numbered(200000);
+    MoveTo({0, 150000});
+    EXPECT_EQ(memo.ScrollScale(), 4);
+    EXPECT_EQ(host.scrollBars.v.max, 199999 / 4);
+    EXPECT_EQ(host.scrollBars.v.pos, memo.TopLine() / 4);
+    EXPECT_LE(host.scrollBars.v.max, 65535);
+}
+
+TEST_F(MemoViewTest, OnlyWhatChangedIsRepainted) {
+    Numbered(100, 5);
+    memo.UpdateView();
+    const int painted = host.window.invalidations;
+    MoveTo({2, 1}); // inside the window, no selection: the caret moves, nothing repaints
+    EXPECT_EQ(host.window.invalidations, painted);
+    EXPECT_EQ(host.caret.x, 10 + 16);
+    EXPECT_EQ(host.caret.y, 16);
+    MoveTo({2, 40});
+    EXPECT_GT(host.window.invalidations, painted);
+    EXPECT_FALSE(memo.RepaintPending());
+    EXPECT_FALSE(memo.FullRepaintPending());
+}
+
+TEST_F(MemoViewTest, TheMapFollowsTheTopLineAndTheSelection) {
+    Numbered(30, 3);
+    memo.Select({1, 2}, {2, 2});
+    MoveTo({2, 20});
+    EXPECT_EQ(memo.ScreenMap().CellChar(0, 1), u'1'); // line 11 on top
+    memo.SetTopLine(0);
+    memo.Repaint();
+    memo.UpdateView();
+    EXPECT_EQ(memo.TopLine(), 11); // the caret is kept visible
+    memo.GotoPosition(0, 2);
+    memo.Select({1, 2}, {3, 2});
+    memo.UpdateView();
+    const int row = 2 - memo.TopLine();
+    EXPECT_EQ(memo.ScreenMap().CellBg(row, 2), clHighlight);
+    EXPECT_EQ(memo.ScreenMap().CellBg(row, 4), kNoColor);
+}
+
+TEST_F(MemoViewTest, CaretNotificationAfterARepaint) {
+    std::vector<std::tuple<int, bool, char16_t, int>> seen;
+    memo.OnCaret = [&](int column, bool refresh, char16_t unit, int line) {
+        seen.emplace_back(column, refresh, unit, line);
+    };
+    SetText(memo, "\tab\nxyz");
+    memo.BeginCommand();
+    memo.SetCaret({1, 0});
+    memo.Repaint();
+    memo.UpdateView();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back(), (std::tuple<int, bool, char16_t, int>{4, false, u'a', 0}));
+}
+
+TEST_F(MemoViewTest, GotoPositionClampsAndCentres) {
+    Numbered(100, 5);
+    memo.Select({0, 0}, {3, 3});
+    memo.GotoPosition(4, 60);
+    EXPECT_EQ(memo.Caret(), (TPoint{4, 60}));
+    EXPECT_EQ(memo.TopLine(), 55);
+    EXPECT_FALSE(memo.SelectionActive());
+    memo.GotoPosition(-1, 500); // the column is kept, the line clamped
+    EXPECT_EQ(memo.Caret(), (TPoint{4, 99}));
+    memo.SetCursorBeyondEOL(false);
+    memo.GotoPosition(50, 2);
+    EXPECT_EQ(memo.Caret(), (TPoint{6, 2}));
+    memo.GotoPosition(0, 3);
+    EXPECT_EQ(memo.TopLine(), 0);
+}
+
+TEST_F(MemoViewTest, SharingAListResetsTheView) {
+    Numbered(50);
+    MoveTo({1, 40});
+    TuniMemo clone(host.Platform());
+    clone.GotoPosition(0, 0);
+    clone.SetLines(&memo.Lines(), "x.txt");
+    EXPECT_EQ(clone.Caret(), (TPoint{0, 0}));
+    EXPECT_EQ(clone.TopLine(), 0);
+    EXPECT_EQ(memo.TopLine(), 31);
+    clone.SetCaret({0, 49});
+    memo.BeginCommand();
+    memo.RemoveLineAt(0);
+    clone.RefreshView(TViewOf::Other); // the other view's text changed
+    EXPECT_EQ(clone.Caret().Y, 48);
+}
+
+} // namespace
