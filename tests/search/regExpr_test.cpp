@@ -241,6 +241,22 @@ TEST(RegExprDialect, GroupsAndAlternation) {
     EXPECT_EQ(Find("x(a|b|)y", "xy"), "1:2");
     EXPECT_EQ(Find("|a", "a"), "1:0");
 
+    // Groups set on a path that failed are unset again.
+    r.SetExpression(u"(a)(b)?c|(a)bd");
+    ASSERT_TRUE(r.Exec(u"abd"));
+    EXPECT_EQ(r.MatchPos(1), -1);
+    EXPECT_EQ(r.MatchPos(2), -1);
+    EXPECT_EQ(r.MatchPos(3), 1);
+    EXPECT_EQ(r.SubExprMatchCount(), 3);
+    r.SetExpression(u"(x(y)?)+z");
+    ASSERT_TRUE(r.Exec(u"xyxz"));
+    EXPECT_EQ(U8(r.Match(1)), "x");
+    EXPECT_EQ(U8(r.Match(2)), "y"); // from the earlier iteration
+    r.SetExpression(u"(\\w+?)(\\d)?$");
+    ASSERT_TRUE(r.Exec(u"ab1"));
+    EXPECT_EQ(U8(r.Match(1)), "ab");
+    EXPECT_EQ(U8(r.Match(2)), "1");
+
     // A repeated group keeps its last iteration.
     r.SetExpression(u"(?:x)");
     EXPECT_THROW(r.Compile(), ERegExpr);
