@@ -15,10 +15,12 @@ public:
     };
     std::shared_ptr<TShared> shared = std::make_shared<TShared>();
 
+    // By index, without a copy: this runs for every line a load appends. A handler that
+    // detaches a view only shortens the list.
     void operator()() const {
-        const std::vector<TuniMemo*> memos = shared->memos; // a handler may detach
-        for (TuniMemo* memo : memos) {
-            memo->ListChanged();
+        const std::vector<TuniMemo*>& memos = shared->memos;
+        for (size_t i = 0; i < memos.size(); ++i) {
+            memos[i]->ListChanged();
         }
     }
 
@@ -50,9 +52,8 @@ public:
 
     static void Inserted(TuniMemo& editor, int index) {
         if (TShared* shared = Of(editor.Lines())) {
-            const std::vector<TuniMemo*> memos = shared->memos;
-            for (TuniMemo* memo : memos) {
-                memo->LinesInserted(index);
+            for (size_t i = 0; i < shared->memos.size(); ++i) {
+                shared->memos[i]->LinesInserted(index);
             }
         } else {
             editor.LinesInserted(index);
@@ -61,9 +62,8 @@ public:
 
     static void Removed(TuniMemo& editor, int index) {
         if (TShared* shared = Of(editor.Lines())) {
-            const std::vector<TuniMemo*> memos = shared->memos;
-            for (TuniMemo* memo : memos) {
-                memo->LinesRemoved(index);
+            for (size_t i = 0; i < shared->memos.size(); ++i) {
+                shared->memos[i]->LinesRemoved(index);
             }
         } else {
             editor.LinesRemoved(index);

@@ -341,6 +341,7 @@ private:
     int layoutWidth_ = -1;
     int layoutRows_ = -1;
     bool layoutDirty_ = true;
+    bool mapFresh_ = false; // laid out during the running update cycle
     TScrMap map_;
     TScrMap previousMap_;
     TScrMetrics metrics_;

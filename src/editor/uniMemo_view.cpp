@@ -64,6 +64,7 @@ void TuniMemo::RebuildMap() {
     layoutWidth_ = p.textAreaWidth;
     layoutRows_ = p.visibleRows;
     layoutDirty_ = false;
+    mapFresh_ = true;
 }
 
 void TuniMemo::EnsureLayout() {
@@ -258,6 +259,7 @@ void TuniMemo::UpdateView() {
     }
     bool paint = false;
     lastRowMove_ = 0;
+    mapFresh_ = false;
     if (repaint_ || caret_ != caretBefore_ || topLine_ != prevTopLine_ ||
         firstRow_ != prevFirstRow_) {
         KeepCaretVisible();
@@ -297,7 +299,9 @@ void TuniMemo::UpdateView() {
 // request to the window, the caret. The painter draws from the map and keeps the
 // previous map.
 void TuniMemo::Paint() {
-    if (repaint_ || fullRepaint_ || layoutDirty_ || layoutTopLine_ != topLine_) {
+    // A map laid out earlier in this cycle already has the current caret line and
+    // selection: the caret and selection do not change between there and here.
+    if (!mapFresh_ && (repaint_ || fullRepaint_)) {
         RebuildMap();
     } else {
         EnsureLayout();

@@ -72,21 +72,6 @@ TEST_F(MemoEditTest, OverwriteReplacesAndAppendsAtTheEnd) {
     EXPECT_EQ(Text(memo), "aXcY");
 }
 
-TEST_F(MemoEditTest, TypedCodeUnitZeroDoesNothing) {
-    SetText(memo, "abc");
-    memo.TypeChar(0);
-    EXPECT_EQ(Text(memo), "abc");
-    EXPECT_EQ(memo.Lines().Undo().Count(), 0);
-}
-
-TEST_F(MemoEditTest, TypingReplacesAStreamSelection) {
-    SetText(memo, "hello world");
-    memo.Select({0, 0}, {6, 0});
-    Type(memo, "W");
-    EXPECT_EQ(Text(memo), "Wworld");
-    EXPECT_FALSE(memo.SelectionActive());
-}
-
 TEST_F(MemoEditTest, PrimitivesRecordWhatReplayNeeds) {
     SetText(memo, "one\ntwo");
     memo.BeginCommand();
@@ -162,13 +147,6 @@ TEST_F(MemoEditTest, ColumnBlockStartingInsideATabKeepsItsLeftPart) {
     memo.DeleteSelection(TUpdate::Later);
     EXPECT_EQ(Text(memo), "a b\nab");
     EXPECT_EQ(memo.Caret(), (TPoint{2, 0}));
-}
-
-TEST_F(MemoEditTest, ColumnModeNeedsFixedPitchAndNoWrap) {
-    SetText(memo, "abc\ndef");
-    memo.SetWordWrap(true);
-    memo.Select({0, 0}, {2, 1}, TSelectionMode::Column);
-    EXPECT_EQ(memo.SelectionMode(), TSelectionMode::Stream);
 }
 
 TEST_F(MemoEditTest, NormalisedSelections) {
@@ -292,18 +270,9 @@ TEST_F(MemoEditTest, BookmarksFollowInsertedAndRemovedLines) {
     EXPECT_EQ(memo.Bookmark(1), (TPoint{-1, -1}));
     memo.RemoveLineAt(0);
     EXPECT_EQ(memo.Bookmark(2), (TPoint{3, 2}));
-    EXPECT_EQ(memo.Bookmark(0), (TPoint{-1, -1})); // never set
-    EXPECT_EQ(memo.Bookmark(10), (TPoint{-1, -1}));
-}
-
-TEST_F(MemoEditTest, BookmarksFollowUndoneLinesToo) {
-    SetText(memo, "a\nb\nc");
-    memo.SetBookmarkAt(0, {0, 2});
     memo.BeginCommand();
-    memo.InsertLineAt(0, u"x");
-    EXPECT_EQ(memo.Bookmark(0).Y, 3);
-    memo.Undo();
-    EXPECT_EQ(memo.Bookmark(0).Y, 2);
+    memo.Undo(); // the line comes back below the bookmark
+    EXPECT_EQ(memo.Bookmark(2), (TPoint{3, 3}));
 }
 
 TEST_F(MemoEditTest, ModifiedEventsAndTheDeclinedSave) {
@@ -319,13 +288,6 @@ TEST_F(MemoEditTest, ModifiedEventsAndTheDeclinedSave) {
     memo.DeclineSave();
     EXPECT_FALSE(memo.Modified());
     EXPECT_TRUE(memo.Lines().Modified());
-}
-
-TEST_F(MemoEditTest, TheSingleLineBoxNeverWraps) {
-    TuniEdit edit(host.Platform());
-    edit.SetWordWrap(true);
-    EXPECT_FALSE(edit.WordWrap());
-    EXPECT_EQ(edit.GutterWidth(), 0);
 }
 
 } // namespace

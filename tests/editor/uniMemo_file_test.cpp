@@ -242,12 +242,4 @@ TEST_F(MemoProfileTest, AFontChangeIsSelectedAndMeasured) {
     EXPECT_EQ(host.window.fonts.size(), 1u); // unchanged: not selected again
 }
 
-TEST_F(MemoProfileTest, TheTypeIsTheExtensionInLowerCase) {
-    TuniMemo memo(host.Platform(), Environment());
-    memo.SetFileName(TViewOf::This, "/some/where/Read.Me.TXT");
-    EXPECT_EQ(memo.ProfileType(), "txt");
-    memo.SetFileName(TViewOf::This, "Makefile");
-    EXPECT_EQ(memo.ProfileType(), "makefile");
-}
-
 } // namespace
