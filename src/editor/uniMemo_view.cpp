@@ -222,6 +222,12 @@ void TuniMemo::KeepCaretVisible() {
     }
     if (wordWrap_) {
         NormaliseFirstRow();
+        // The top line may have lost rows (an edit, an undo): normalising then moves the
+        // view down, possibly past the caret.
+        if (caret_.Y < topLine_) {
+            topLine_ = caret_.Y;
+            firstRow_ = 0;
+        }
         if (caret_.Y == topLine_ && CaretScreenRow() < 0) {
             firstRow_ = std::max(firstRow_ + CaretScreenRow(), 0);
         }

@@ -85,6 +85,22 @@ TEST_F(MemoViewTest, WrappedLinesScrollByRows) {
     EXPECT_EQ(host.caret.y, 9 * 16);
 }
 
+TEST_F(MemoViewTest, ATopLineThatLosesItsRowsKeepsTheCaretInView) {
+    memo.SetWordWrap(true);
+    Numbered(30);
+    MoveTo({1, 5});
+    Type(memo, std::string(39 * 20, 'a')); // line 5 grows to 21 rows; the view follows
+    ASSERT_EQ(memo.TopLine(), 5);
+    ASSERT_GT(memo.FirstRow(), 5);
+    memo.BeginCommand();
+    memo.Undo(); // one row again: the view must not run on past the caret
+    memo.UpdateView();
+    EXPECT_EQ(memo.Caret(), (TPoint{1, 5}));
+    EXPECT_EQ(memo.TopLine(), 5);
+    EXPECT_EQ(memo.FirstRow(), 0);
+    EXPECT_EQ(host.caret.y, 0);
+}
+
 TEST_F(MemoViewTest, MovingThePixelPointBelowTheWindowScrolls) {
     Numbered(100);
     memo.UpdateView();
