@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -19,6 +20,22 @@
 namespace {
 
 enum class TFamily { Ansi, Oem, Utf8, Utf16LE, Utf16BE };
+
+// The number of leading bytes below 0x80, eight at a time where it can.
+size_t AsciiRun(const unsigned char* p, size_t n) {
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, 8);
+        if ((word & 0x8080808080808080ULL) != 0) {
+            break;
+        }
+    }
+    while (i < n && p[i] < 0x80) {
+        ++i;
+    }
+    return i;
+}
 
 // Buffered file input with look-ahead.
 class TByteInput {
@@ -201,8 +218,12 @@ private:
             while (i < limit) {
                 const unsigned char b = p[i];
                 if (b < 0x80) {
-                    *q++ = b;
-                    ++i;
+                    const size_t run = AsciiRun(p + i, limit - i);
+                    for (size_t k = 0; k < run; ++k) {
+                        q[k] = p[i + k];
+                    }
+                    q += run;
+                    i += run;
                     continue;
                 }
                 if (b >= 0xC2 && b <= 0xDF && i + 1 < end && (p[i + 1] & 0xC0) == 0x80) {

@@ -1,6 +1,10 @@
 // UTF-8 <-> UTF-16 that keeps every byte.
 #include "text/uniUtf8.h"
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 inline bool IsCont(unsigned char b) {
@@ -76,10 +80,30 @@ void AppendUtf8(std::string& out, std::u16string_view text) {
     char* p = out.data() + old;
     const auto put = [&p](unsigned v) { *p++ = static_cast<char>(v); };
     for (size_t i = 0; i < text.size(); ++i) {
+        // Runs of ASCII go four units at a time.
+        if constexpr (std::endian::native == std::endian::little) {
+            while (i + 4 <= text.size()) {
+                std::uint64_t units;
+                std::memcpy(&units, text.data() + i, 8);
+                if ((units & 0xFF80FF80FF80FF80ULL) != 0) {
+                    break;
+                }
+                const auto bytes = static_cast<std::uint32_t>(
+                    (units & 0xFF) | ((units >> 8) & 0xFF00) | ((units >> 16) & 0xFF0000) |
+                    ((units >> 24) & 0xFF000000));
+                std::memcpy(p, &bytes, 4);
+                p += 4;
+                i += 4;
+            }
+        }
+        while (i < text.size() && text[i] < 0x80) {
+            *p++ = static_cast<char>(text[i++]);
+        }
+        if (i == text.size()) {
+            break;
+        }
         const char16_t u = text[i];
-        if (u < 0x80) {
-            put(u);
-        } else if (u < 0x800) {
+        if (u < 0x800) {
             put(0xC0 | (u >> 6));
             put(0x80 | (u & 0x3F));
         } else if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
