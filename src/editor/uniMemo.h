@@ -174,6 +174,7 @@ public:
     void MeasureFont();
 
     const TScrMap& ScreenMap() const { return map_; }
+    // What was painted last; the painter keeps it in step.
     const TScrMap& PreviousMap() const { return previousMap_; }
     // Lays out the lines from the top line into the current map, whatever the flags say.
     void RebuildMap();
@@ -288,6 +289,10 @@ private:
     void ShiftBookmarksInserted(int index);
     void ShiftBookmarksRemoved(int index);
     void ClearRedo();
+    // A group that recorded nothing is taken back: an empty group would make the next
+    // undo step take the step before it along.
+    int OpenGroup();
+    void CloseGroup(int mark);
 
     int ClientWidth() const;
     int ClientHeight() const;

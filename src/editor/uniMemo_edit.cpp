@@ -73,6 +73,20 @@ void TuniMemo::EndUndoGroup() {
     ClearRedo();
 }
 
+int TuniMemo::OpenGroup() {
+    const int mark = lines_->Undo().Count();
+    BeginUndoGroup();
+    return mark;
+}
+
+void TuniMemo::CloseGroup(int mark) {
+    if (lines_->Undo().Count() == mark + 1 && lines_->Undo().PeekKind() == ukGroupBegin) {
+        lines_->Undo().Pop();
+    } else {
+        EndUndoGroup();
+    }
+}
+
 // --- visual columns ----------------------------------------------------------------------
 
 namespace {
@@ -147,7 +161,7 @@ void TuniMemo::DeleteSelection(TUpdate update) {
     }
     const TNormalSelection n = NormalSelection();
     TPoint start = n.start;
-    BeginUndoGroup();
+    const int group = OpenGroup();
     if (n.mode == TSelectionMode::Column) {
         for (int y = n.start.Y; y <= n.end.Y && y < lines_->Count(); ++y) {
             const std::u16string& line = lines_->Get(y);
@@ -190,7 +204,7 @@ void TuniMemo::DeleteSelection(TUpdate update) {
             RemoveLineAt(n.start.Y + 1);
         }
     }
-    EndUndoGroup();
+    CloseGroup(group);
     caretBefore_ = caret_;
     caret_ = start;
     tabOffset_ = 0;
@@ -348,7 +362,7 @@ void TuniMemo::ImportSelection(const std::vector<std::string>& bytes, TSelection
     const TConvTable table = TableFor(charset, surrogate);
     const TPoint before = caret_;
     caretBefore_ = caret_;
-    BeginUndoGroup();
+    const int group = OpenGroup();
     DeleteSelection(TUpdate::Later);
     std::vector<std::u16string> pieces;
     pieces.reserve(bytes.size());
@@ -363,7 +377,7 @@ void TuniMemo::ImportSelection(const std::vector<std::string>& bytes, TSelection
     }
     const TPoint start = caret_;
     InsertLinesAtCaret(pieces, mode);
-    EndUndoGroup();
+    CloseGroup(group);
     const int n = static_cast<int>(pieces.size());
     if (mode == TSelectionMode::Column) {
         caret_ = start;
