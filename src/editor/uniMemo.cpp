@@ -320,6 +320,35 @@ void TuniMemo::SetWordWrap(bool on) {
     fullRepaint_ = repaint_ = layoutDirty_ = true;
 }
 
+namespace {
+
+bool KeysHeld(int mode, bool ctrl, bool shift) {
+    return ((mode & 1) == 0 || ctrl) && ((mode & 2) == 0 || shift);
+}
+
+} // namespace
+
+bool TuniMemo::EffectiveHighlightLine() const {
+    return highlightLine_ && !wordWrap_ && KeysHeld(settings_.highlightMode, ctrlDown_, shiftDown_);
+}
+
+bool TuniMemo::EffectiveHighlightColumn() const {
+    return highlightColumn_ && !wordWrap_ && !proportional_ &&
+           KeysHeld(settings_.highlightMode, ctrlDown_, shiftDown_);
+}
+
+bool TuniMemo::ApplyModifierKeys(bool ctrl, bool shift) {
+    const bool line = EffectiveHighlightLine();
+    const bool column = EffectiveHighlightColumn();
+    ctrlDown_ = ctrl;
+    shiftDown_ = shift;
+    if (line == EffectiveHighlightLine() && column == EffectiveHighlightColumn()) {
+        return false;
+    }
+    repaint_ = true;
+    return true;
+}
+
 void TuniMemo::MeasureFont() {
     metrics_.charWidth = std::max(platform_.measurer->SpaceWidth(), 1);
     metrics_.lineHeight = std::max(platform_.measurer->LineHeight(), 1);

@@ -161,6 +161,14 @@ public:
     void SetHighlightLine(bool on) { highlightLine_ = on; }
     bool HighlightColumn() const { return highlightColumn_; }
     void SetHighlightColumn(bool on) { highlightColumn_ = on; }
+    // The highlights in effect: the properties, shown only while the modifier keys that
+    // HighlightMode names are held; the line highlight never with word wrap, the column
+    // highlight neither with word wrap nor with a proportional font.
+    bool EffectiveHighlightLine() const;
+    bool EffectiveHighlightColumn() const;
+    // The modifier keys as the idle step finds them; requests a repaint and returns true
+    // when the effective highlights change.
+    bool ApplyModifierKeys(bool ctrl, bool shift);
     void SetScrollBarsEnabled(bool on) { scrollBarsEnabled_ = on; }
     int CharWidth() const { return metrics_.charWidth; }
     int LineHeight() const { return metrics_.lineHeight; }
@@ -356,6 +364,8 @@ private:
     bool highlightLine_ = false;
     bool highlightColumn_ = false;
     bool scrollBarsEnabled_ = true;
+    bool ctrlDown_ = false;
+    bool shiftDown_ = false;
     int scrollScale_ = 1;
 
     std::array<TPoint, kBookmarkCount> bookmarks_;

@@ -45,7 +45,7 @@ TLayoutParams TuniMemo::LayoutParams() const {
     p.tabSize = settings_.tabSize;
     p.textColor = settings_.textColor;
     p.highlightColor = settings_.highlightColor;
-    p.highlightLine = highlightLine_;
+    p.highlightLine = EffectiveHighlightLine();
     p.caretLine = caret_.Y;
     if (selActive_ && selStart_.pos != selEnd_.pos) {
         const TNormalSelection n = NormalSelection();

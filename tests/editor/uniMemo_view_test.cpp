@@ -238,6 +238,31 @@ TEST_F(MemoViewTest, TheMapFollowsTheTopLineAndTheSelection) {
     EXPECT_EQ(memo.ScreenMap().CellBg(row, 4), kNoColor);
 }
 
+TEST_F(MemoViewTest, HighlightsFollowTheModifierKeysTheModeNames) {
+    testing_support::TempDir dir;
+    std::filesystem::create_directories(dir.path() / "Ini");
+    const TConfigFolder folder(dir.path().string());
+    testing_support::WriteBytes(folder.FilesIni(), "[*]\r\nHighlightMode=3\r\nHighlightLine=1\r\n");
+    const TCommonSettings common;
+    TuniMemo keyed(host.Platform(), {&folder, &common, nullptr});
+    keyed.ApplyProfile("txt");
+    EXPECT_TRUE(keyed.HighlightLine());
+    EXPECT_FALSE(keyed.EffectiveHighlightLine());
+    EXPECT_FALSE(keyed.ApplyModifierKeys(true, false)); // Shift is needed too
+    EXPECT_TRUE(keyed.ApplyModifierKeys(true, true));
+    EXPECT_TRUE(keyed.EffectiveHighlightLine());
+    EXPECT_TRUE(keyed.RepaintPending());
+    keyed.SetWordWrap(true);
+    EXPECT_FALSE(keyed.EffectiveHighlightLine());
+
+    memo.SetHighlightLine(true); // mode 0: the properties themselves
+    memo.SetHighlightColumn(true);
+    host.measurer.wide = {u'W'};
+    memo.MeasureFont();
+    EXPECT_TRUE(memo.EffectiveHighlightLine());
+    EXPECT_FALSE(memo.EffectiveHighlightColumn()); // never with a proportional font
+}
+
 TEST_F(MemoViewTest, CaretNotificationAfterARepaint) {
     std::vector<std::tuple<int, bool, char16_t, int>> seen;
     memo.OnCaret = [&](int column, bool refresh, char16_t unit, int line) {
