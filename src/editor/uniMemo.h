@@ -254,6 +254,11 @@ public:
     // neither (the painter scrolls the window's pixels for such a move).
     int LastRowMove() const { return lastRowMove_; }
     void RefreshView(TViewOf view);
+    // Idle processing with the modifier keys as they are now: highlights that follow the
+    // keys, a repaint the owner asked for, then the caret notification (refresh off).
+    void IdleStep(bool ctrl, bool shift);
+    // A repaint the next idle step performs.
+    void RequestRepaint() { forcedRepaint_ = true; }
 
     // --- files ---------------------------------------------------------------------------
     const std::string& FileName() const { return fileName_; }
@@ -364,6 +369,7 @@ private:
     bool highlightLine_ = false;
     bool highlightColumn_ = false;
     bool scrollBarsEnabled_ = true;
+    bool forcedRepaint_ = false;
     bool ctrlDown_ = false;
     bool shiftDown_ = false;
     int scrollScale_ = 1;

@@ -363,6 +363,16 @@ void TuniMemo::SetScrollBars() {
     }
 }
 
+void TuniMemo::IdleStep(bool ctrl, bool shift) {
+    const bool changed = ApplyModifierKeys(ctrl, shift);
+    if (changed || forcedRepaint_) {
+        forcedRepaint_ = false;
+        repaint_ = true;
+        UpdateView();
+    }
+    RaiseCaret(false);
+}
+
 void TuniMemo::RaiseCaret(bool refresh) {
     if (!OnCaret) {
         return;

@@ -252,6 +252,15 @@ TEST_F(MemoViewTest, HighlightsFollowTheModifierKeysTheModeNames) {
     EXPECT_TRUE(keyed.ApplyModifierKeys(true, true));
     EXPECT_TRUE(keyed.EffectiveHighlightLine());
     EXPECT_TRUE(keyed.RepaintPending());
+    keyed.UpdateView();
+    const int painted = host.window.invalidations;
+    keyed.IdleStep(true, true); // nothing changed: no paint
+    EXPECT_EQ(host.window.invalidations, painted);
+    keyed.IdleStep(false, true);
+    EXPECT_EQ(host.window.invalidations, painted + 1);
+    keyed.RequestRepaint();
+    keyed.IdleStep(false, true);
+    EXPECT_EQ(host.window.invalidations, painted + 2);
     keyed.SetWordWrap(true);
     EXPECT_FALSE(keyed.EffectiveHighlightLine());
 
