@@ -1,25 +1,17 @@
 // The screen map: wrapping rules, tabs, hit-testing both ways, row comparison and shifts.
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 
 #include "editor/uniScrMap.h"
+#include "memoFakes.h"
 #include "support/testSupport.h"
 
 using testing_support::U16;
 
 namespace {
 
-// Fixed pitch, 8 x 16 pixels a cell; chosen characters draw twice as wide.
-class TFakeMeasurer : public TTextMeasurer {
-public:
-    std::set<char16_t> wide;
-    int UnitExtent(char16_t unit, std::uint8_t) const override { return wide.count(unit) ? 16 : 8; }
-    int SpaceWidth() const override { return 8; }
-    int LineHeight() const override { return 16; }
-    bool FixedPitch() const override { return wide.empty(); }
-};
+using TFakeMeasurer = memo_fakes::TFixedMeasurer;
 
 constexpr TScrMetrics kMetrics{8, 16};
 
