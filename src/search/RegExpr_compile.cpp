@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "search/RegExpr_program.h"
+#include "text/uniNumRefs.h"
 
 namespace regexpr_detail {
 
@@ -113,19 +114,6 @@ struct TNode {
     int max = 0;
     std::vector<int> kids;
 };
-
-int HexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9') {
-        return c - u'0';
-    }
-    if (c >= u'a' && c <= u'f') {
-        return c - u'a' + 10;
-    }
-    if (c >= u'A' && c <= u'F') {
-        return c - u'A' + 10;
-    }
-    return -1;
-}
 
 class TCompiler {
 public:
@@ -549,7 +537,7 @@ char16_t TCompiler::ReadHexEscape() {
             if (e_[i_] == u'}') {
                 break;
             }
-            const int d = HexDigit(e_[i_]);
+            const int d = HexDigitValue(e_[i_]);
             if (d < 0) {
                 Fail(reeBadHexDigit);
             }
@@ -569,7 +557,7 @@ char16_t TCompiler::ReadHexEscape() {
         if (AtEnd()) {
             Fail(reeNoHexCodeAfterBSlashX);
         }
-        const int d = HexDigit(e_[i_]);
+        const int d = HexDigitValue(e_[i_]);
         if (d < 0) {
             Fail(reeBadHexDigit);
         }
@@ -1068,23 +1056,9 @@ void TCompiler::ChooseScan(int root) {
 // ---- possessive repeats ------------------------------------------------------------------
 
 bool TCompiler::UnitTest(const TInst& in, char16_t c) const {
-    switch (in.op) {
-    case TOp::Char:
-        return c == in.c1;
-    case TOp::CharCI:
-        return c == in.c1 || c == in.c2;
-    case TOp::Any:
-        return true;
-    case TOp::AnyNoSep:
-        return !out_.separators.Contains(c);
-    case TOp::Class: {
-        const TCharClass& cls = out_.classes[static_cast<size_t>(in.a)];
-        const bool in_set = cls.set.Contains(c) || (cls.ignoreCase && cls.set.Contains(Invert(c)));
-        return in_set != cls.negated;
-    }
-    default:
-        return true;
-    }
+    // Anything but a one-unit test might accept the unit.
+    return PassesUnitTest(
+        out_, in, c, [this](char16_t u) { return Invert(u); }, true);
 }
 
 // Whether one unit can pass both tests (true when unsure).

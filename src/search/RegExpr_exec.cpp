@@ -62,26 +62,7 @@ private:
     }
 
     bool One(const TInst& in, char16_t c) const {
-        switch (in.op) {
-        case TOp::Char:
-            return c == in.c1;
-        case TOp::CharCI:
-            return c == in.c1 || c == in.c2;
-        case TOp::Any:
-            return true;
-        case TOp::AnyNoSep:
-            return !prog_.separators.Contains(c);
-        case TOp::Class: {
-            const TCharClass& cls = prog_.classes[static_cast<size_t>(in.a)];
-            bool in_set = cls.set.Contains(c);
-            if (!in_set && cls.ignoreCase) {
-                in_set = cls.set.Contains(invert_(c));
-            }
-            return in_set != cls.negated;
-        }
-        default:
-            return false;
-        }
+        return PassesUnitTest(prog_, in, c, invert_, false);
     }
     bool IsWord(int p) const {
         return p >= 0 && p < len_ && prog_.words.Contains(s_[static_cast<size_t>(p)]);

@@ -123,6 +123,30 @@ struct TProgram {
     bool hasPair = false;
 };
 
+// Whether unit `c` passes the one-unit test `in` (a character, ".", or a class);
+// `otherwise` for every other instruction. `invert` gives a letter's other case.
+template <typename Invert>
+bool PassesUnitTest(const TProgram& prog, const TInst& in, char16_t c, const Invert& invert,
+                    bool otherwise) {
+    switch (in.op) {
+    case TOp::Char:
+        return c == in.c1;
+    case TOp::CharCI:
+        return c == in.c1 || c == in.c2;
+    case TOp::Any:
+        return true;
+    case TOp::AnyNoSep:
+        return !prog.separators.Contains(c);
+    case TOp::Class: {
+        const TCharClass& cls = prog.classes[static_cast<size_t>(in.a)];
+        const bool inSet = cls.set.Contains(c) || (cls.ignoreCase && cls.set.Contains(invert(c)));
+        return inSet != cls.negated;
+    }
+    default:
+        return otherwise;
+    }
+}
+
 // Everything Compile needs from the engine.
 struct TCompileInput {
     std::u16string_view expression;

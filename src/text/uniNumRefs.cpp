@@ -6,19 +6,6 @@
 
 namespace {
 
-int HexValue(char16_t c) {
-    if (c >= u'0' && c <= u'9') {
-        return c - u'0';
-    }
-    if (c >= u'a' && c <= u'f') {
-        return c - u'a' + 10;
-    }
-    if (c >= u'A' && c <= u'F') {
-        return c - u'A' + 10;
-    }
-    return -1;
-}
-
 void AppendDecimal(std::u16string& out, unsigned value) {
     char16_t digits[12];
     int n = 0;
@@ -55,7 +42,7 @@ bool ReadReference(std::u16string_view text, size_t pos, size_t& end, char16_t& 
     std::uint64_t value = 0;
     size_t digitsStart = p;
     while (p < limit) {
-        int d = HexValue(text[p]);
+        int d = HexDigitValue(text[p]);
         if (d < 0 || d >= base) {
             break;
         }
@@ -77,6 +64,19 @@ bool ReadReference(std::u16string_view text, size_t pos, size_t& end, char16_t& 
 }
 
 } // namespace
+
+int HexDigitValue(char16_t c) {
+    if (c >= u'0' && c <= u'9') {
+        return c - u'0';
+    }
+    if (c >= u'a' && c <= u'f') {
+        return c - u'a' + 10;
+    }
+    if (c >= u'A' && c <= u'F') {
+        return c - u'A' + 10;
+    }
+    return -1;
+}
 
 std::u16string EncodeNumericRefs(std::u16string_view text) {
     std::u16string out;
@@ -145,8 +145,8 @@ std::u16string DecodeUEscapes(std::u16string_view text) {
         if (text[i] == u'\\' && i + 1 < text.size() && text[i + 1] == u'u') {
             unsigned value = 0;
             size_t p = i + 2;
-            while (p < text.size() && p < i + 6 && HexValue(text[p]) >= 0) {
-                value = value * 16 + static_cast<unsigned>(HexValue(text[p]));
+            while (p < text.size() && p < i + 6 && HexDigitValue(text[p]) >= 0) {
+                value = value * 16 + static_cast<unsigned>(HexDigitValue(text[p]));
                 ++p;
             }
             if (p > i + 2) {

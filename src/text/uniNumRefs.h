@@ -10,6 +10,9 @@ enum class TRefForms {
     AmpersandOrDollar, // "&#" and "$#"
 };
 
+// The value of a hexadecimal digit (either case), or -1.
+int HexDigitValue(char16_t c);
+
 // Every character from U+0080 up becomes "&#" + decimal code + ";".
 std::u16string EncodeNumericRefs(std::u16string_view text);
 // The same, as 8-bit text (the result is pure ASCII).
