@@ -431,16 +431,6 @@ TFamily WriterFamily(std::string_view charset) {
     return ReaderFamily(charset);
 }
 
-std::string TablePath(const std::string& folder, const std::string& file) {
-    std::string rel = file;
-    std::replace(rel.begin(), rel.end(), '\\', '/');
-    std::string base = folder.empty() ? std::string(".") : folder;
-    if (base.back() != '/') {
-        base.push_back('/');
-    }
-    return base + "Ini/" + rel;
-}
-
 } // namespace
 
 bool IsBuiltinCharset(std::string_view charset) {
@@ -512,12 +502,12 @@ void TTextCodec::PrepareTable(const std::string& charsetName) {
     }
     if (!IsBuiltinCharset(charsetName)) {
         if (auto file = charsetLists->CharsetFile(charsetName)) {
-            table.LoadFromFile(TablePath(programFolder, *file));
+            table.LoadFromFile(ConfigPath(programFolder, "Ini/" + *file));
         }
     }
     if (!surrogate.empty() && surrogate != "-") {
         if (auto file = charsetLists->SurrogateFile(surrogate)) {
-            table.LoadFromFile(TablePath(programFolder, *file));
+            table.LoadFromFile(ConfigPath(programFolder, "Ini/" + *file));
         }
     }
 }

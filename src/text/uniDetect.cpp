@@ -6,6 +6,7 @@
 
 #include "search/uniSearch.h"
 #include "shell/uniIni.h"
+#include "storage/uniFileIO.h"
 #include "text/uniCodePage.h"
 #include "text/uniCodec.h"
 #include "text/uniNumRefs.h"
@@ -15,11 +16,6 @@ namespace {
 
 // The declaration's score: a file that names its charset is all but certain.
 constexpr int kDeclaredScore = 200;
-
-std::string TablePath(const std::string& folder, std::string file) {
-    std::replace(file.begin(), file.end(), '\\', '/');
-    return folder + "/Ini/" + file;
-}
 
 bool IsUnicodeEntry(std::string_view name) {
     return SameText(name, kCharsetUtf8) || SameText(name, kCharsetUtf16LE) ||
@@ -82,7 +78,7 @@ void TCharsetDetector::Build(const std::vector<std::pair<std::string, std::strin
             entry.table = std::make_unique<TConvTable>();
             entry.table->name = name;
             if (auto file = lists.CharsetFile(name)) {
-                entry.table->LoadFromFile(TablePath(programFolder, *file));
+                entry.table->LoadFromFile(ConfigPath(programFolder, "Ini/" + *file));
             }
         }
         entries_.push_back(std::move(entry));
