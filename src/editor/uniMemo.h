@@ -14,7 +14,9 @@
 #include "editor/uniScrMap.h"
 #include "platform/uniEditorHost.h"
 #include "platform/uniMeasure.h"
+#include "search/uniSearch.h"
 #include "shell/uniConfig.h"
+#include "shell/uniLang.h"
 #include "text/uniCodec.h"
 #include "text/uniStringList.h"
 
@@ -28,6 +30,8 @@ struct TMemoPlatform {
     TBusyCursor* busyCursor = nullptr;
     TMainThreadQueue* queue = nullptr;
     TMessageBoxHost* messages = nullptr;
+    TClipboardHost* clipboard = nullptr;
+    TQuestionHost* questions = nullptr;
 };
 
 // Where profiles and tables are read from. Borrowed; a null folder leaves the profile alone.
@@ -35,6 +39,15 @@ struct TMemoEnvironment {
     const TConfigFolder* folder = nullptr;
     const TCommonSettings* common = nullptr;
     const TCharsetLists* charsetLists = nullptr;
+    // The interface texts of the messages; null: the built-in English ones.
+    const TUniLangTexts* texts = nullptr;
+};
+
+// The editor's search settings (the search dialog's three boxes).
+struct TMemoSearchOptions {
+    bool ignoreCase = true;
+    bool wholeWord = false;
+    bool regExpr = false;
 };
 
 // The settings a file-type profile gives an editor.
@@ -212,8 +225,8 @@ public:
     void SetLineText(int index, std::u16string text, TMerge mergeable);
     void InsertLineAt(int index, std::u16string text);
     void RemoveLineAt(int index);
-    void BeginUndoGroup();
-    void EndUndoGroup();
+    void BeginUndoGroup() override;
+    void EndUndoGroup() override;
     void DeleteSelection(TUpdate update);
     void TypeChar(char16_t unit);
     void SetModified(bool modified);
@@ -235,10 +248,83 @@ public:
                          const std::string& surrogate, const std::string& charset);
 
     // --- undo and redo -------------------------------------------------------------------
-    void Undo();
-    void Redo();
+    void Undo() override;
+    void Redo() override;
     bool CanUndo() const;
     bool CanRedo() const;
+
+    // --- commands ------------------------------------------------------------------------
+    void InsertText(std::u16string_view text) override;
+    void NewLine() override;
+    void Backspace() override;
+    void DeleteLine() override;
+    void DeleteWordBack() override;
+    void IndentSelection() override;
+    void UnindentSelection() override;
+    void BackIndent() override;
+    void NewLineIndent() override;
+    void SelectAll() override;
+    void Unselect() override;
+    void CaretRight() override;
+    void CaretLeft() override;
+    void WordRight() override;
+    void WordLeft() override;
+    void CaretDown() override;
+    void CaretUp() override;
+    void ScrollDown() override;
+    void ScrollUp() override;
+    void LineHome() override;
+    void LineEnd() override;
+    void TextTop() override;
+    void TextBottom() override;
+    void PageUp() override;
+    void PageDown() override;
+    void DeleteChar() override;
+    void CutSelection() override;
+    void DeleteWord() override;
+    void SelectionToUpper() override;
+    void SelectionToLower() override;
+    void KeyboardPrev() override;
+    void KeyboardNext() override;
+    void InsertTab() override;
+    void MatchBracket() override;
+    void ToggleOverwrite() override;
+    void PasteClipboard() override;
+    void CopyClipboard() override;
+    void ToggleWrap() override;
+    void ToggleMaximize() override;
+    void EnterUnicode() override;
+    void WordSearch() override;
+    void WordSearchBack() override;
+    void SetBookmark(int n) override;
+    void GotoBookmark(int n) override;
+    void RunCompiler(const std::string& name) override;
+    void RunFilter(const std::string& name) override;
+    void SelectWord() override;
+    void SelectLine() override;
+
+    // Whether the key that runs a command counts as handled; a command clears it to let
+    // the key go on to the platform (Enter in a box that does not take it, TAB likewise).
+    bool KeyHandled() const { return keyHandled_; }
+    void SetKeyHandled(bool handled) { keyHandled_ = handled; }
+    bool WantReturns() const { return wantReturns_; }
+    void SetWantReturns(bool on) { wantReturns_ = on; }
+    bool WantTabs() const { return wantTabs_; }
+    void SetWantTabs(bool on) { wantTabs_ = on; }
+    // The highlighter's paired construct at the caret (MatchBracket); empty until a
+    // highlighter is attached.
+    std::function<std::optional<TPoint>(TPoint caret)> pairedBracket;
+
+    // --- search --------------------------------------------------------------------------
+    TMemoSearchOptions& SearchOptions() { return searchOptions_; }
+    const TMemoSearchOptions& SearchOptions() const { return searchOptions_; }
+    // From the caret: the match is selected and the caret goes to its start. No wrap-around.
+    bool FindForward(std::u16string_view pattern, bool showResult, bool addToHistory);
+    bool FindBackward(std::u16string_view pattern, bool showResult, bool addToHistory);
+    // Interactive replace with the Yes/No/Cancel/All question; All is one undo step.
+    void Replace(std::u16string_view pattern, std::u16string_view replacement, bool backward);
+    // The word at the caret as WordSearch takes it: delimiters and blanks stripped.
+    std::u16string WordAtCaret() const;
 
     // --- positions and the view ----------------------------------------------------------
     void GotoPosition(int column, int line);
@@ -281,6 +367,11 @@ public:
     std::function<void(int, bool, char16_t, int)> OnCaret;
     std::function<void(std::int64_t position, std::int64_t size)> OnLoadProgress;
     std::function<void(const std::string& fileName)> OnAfterSave;
+    // (profile name, editor): the owner runs the compiler or filter.
+    std::function<void(const std::string& name, TuniMemo& editor)> OnCompileRequest;
+    std::function<void(const std::string& name, TuniMemo& editor)> OnFilterRequest;
+    // The document window is to be maximized when normal, else restored.
+    std::function<void()> OnToggleMaximize;
 
 protected:
     // A single-line box: no wrap, no scroll bars, no gutter.
@@ -328,6 +419,12 @@ private:
                                   const std::u16string& piece) const;
     void RaiseCaret(bool refresh);
 
+    // --- command internals (uniMemo_commands.cpp) ---
+    // --- end of command internals ---
+
+    // --- search internals (uniMemo_search.cpp) ---
+    // --- end of search internals ---
+
     TMemoPlatform platform_;
     TMemoEnvironment environment_;
     TWStringList* lines_ = nullptr;
@@ -373,6 +470,12 @@ private:
     bool ctrlDown_ = false;
     bool shiftDown_ = false;
     int scrollScale_ = 1;
+
+    bool keyHandled_ = false;
+    bool wantReturns_ = true;
+    bool wantTabs_ = true;
+    TMemoSearchOptions searchOptions_;
+    std::unique_ptr<TuniSearch> search_;
 
     std::array<TPoint, kBookmarkCount> bookmarks_;
     bool replaying_ = false;

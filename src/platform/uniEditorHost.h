@@ -4,6 +4,8 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 
 // The client area of the editor's window.
@@ -91,4 +93,47 @@ public:
 
     virtual void ShowMessage(std::u16string_view caption, std::u16string_view text,
                              TMessageKind kind) = 0;
+};
+
+// What the clipboard holds for a paste: the UTF-16 text and the 8-bit text when present,
+// and whether the column-block format is there too.
+struct TClipboardText {
+    std::optional<std::u16string> utf16;
+    std::optional<std::string> ansi;
+    bool columnBlock = false;
+};
+
+class TClipboardHost {
+public:
+    TClipboardHost() = default;
+    TClipboardHost(const TClipboardHost&) = delete;
+    TClipboardHost& operator=(const TClipboardHost&) = delete;
+    virtual ~TClipboardHost() = default;
+
+    // Empties the clipboard and places the texts (with the column-block format first when
+    // `columnBlock`); false when the clipboard cannot be opened.
+    virtual bool SetText(const std::u16string& utf16, const std::string& ansi,
+                         bool columnBlock) = 0;
+    // nullopt when the clipboard cannot be opened.
+    virtual std::optional<TClipboardText> GetText() = 0;
+};
+
+enum class TReplaceAnswer { Yes, No, Cancel, All };
+
+// The modal questions the commands ask.
+class TQuestionHost {
+public:
+    TQuestionHost() = default;
+    TQuestionHost(const TQuestionHost&) = delete;
+    TQuestionHost& operator=(const TQuestionHost&) = delete;
+    virtual ~TQuestionHost() = default;
+
+    // The replace confirmation with Yes, No, Cancel and All. `caretX`, `caretY` are the
+    // caret's top-left corner in the editor's client coordinates; the box goes 20 pixels
+    // right of it, above or below the caret line as the space below allows.
+    virtual TReplaceAnswer AskReplace(std::u16string_view text, int caretX, int caretY,
+                                      int lineHeight) = 0;
+    // The code entry box with its top-left corner at (x, y) of the client area, its text in
+    // the given font size; nullopt when cancelled.
+    virtual std::optional<std::u16string> EnterCode(int x, int y, int fontSize) = 0;
 };

@@ -107,6 +107,51 @@ public:
     }
 };
 
+// An in-memory clipboard; `openable` false makes it refuse like a clipboard another
+// program holds.
+class TFakeClipboard : public TClipboardHost {
+public:
+    TClipboardText content;
+    bool openable = true;
+    bool SetText(const std::u16string& utf16, const std::string& ansi, bool column) override {
+        if (!openable) {
+            return false;
+        }
+        content = {utf16, ansi, column};
+        return true;
+    }
+    std::optional<TClipboardText> GetText() override {
+        if (!openable) {
+            return std::nullopt;
+        }
+        return content;
+    }
+};
+
+// Scripted answers: the replace questions take `answers` in order (Cancel once they run
+// out); the code entry box gives `code` (nullopt: cancelled).
+class TFakeQuestions : public TQuestionHost {
+public:
+    std::vector<TReplaceAnswer> answers;
+    int asked = 0;
+    std::optional<std::u16string> code;
+    int codeAsked = 0;
+    int codeX = 0;
+    int codeY = 0;
+    int codeFontSize = 0;
+    TReplaceAnswer AskReplace(std::u16string_view, int, int, int) override {
+        const size_t i = static_cast<size_t>(asked++);
+        return i < answers.size() ? answers[i] : TReplaceAnswer::Cancel;
+    }
+    std::optional<std::u16string> EnterCode(int x, int y, int fontSize) override {
+        ++codeAsked;
+        codeX = x;
+        codeY = y;
+        codeFontSize = fontSize;
+        return code;
+    }
+};
+
 // Every fake at once, and the platform bundle that points at them.
 struct TFakeHost {
     TFixedMeasurer measurer;
@@ -116,11 +161,13 @@ struct TFakeHost {
     TFakeBusyCursor busy;
     TFakeQueue queue;
     TFakeMessages messages;
+    TFakeClipboard clipboard;
+    TFakeQuestions questions;
 
     // `withQueue` false: loads run at once instead of being posted.
     TMemoPlatform Platform(bool withQueue = true) {
-        return {&measurer, &window, &caret, &scrollBars, &busy, withQueue ? &queue : nullptr,
-                &messages};
+        return {&measurer, &window,    &caret,    &scrollBars, &busy, withQueue ? &queue : nullptr,
+                &messages, &clipboard, &questions};
     }
 };
 
