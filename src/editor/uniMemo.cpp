@@ -74,6 +74,7 @@ public:
 TuniMemo::TuniMemo(TMemoPlatform platform, TMemoEnvironment environment)
     : platform_(platform), environment_(environment),
       substitutions_(std::make_unique<TWStringList>()), search_(std::make_unique<TuniSearch>()) {
+    substKeys_->SetSorted(true);
     bookmarks_.fill(TPoint{-1, -1});
     substitutions_->SetSorted(true);
     if (environment_.common != nullptr) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "editor/uniAbstractMemo.h"
@@ -420,9 +421,50 @@ private:
     void RaiseCaret(bool refresh);
 
     // --- command internals (uniMemo_commands.cpp) ---
+    // 0 space or TAB (also past the line's end), 1 word delimiter, 2 anything else.
+    int CharClass(const std::u16string& line, int x) const;
+    int WordLeftOf(const std::u16string& line, int x) const;
+    int RunEnd(const std::u16string& line, int x) const;
+    int RunStart(const std::u16string& line, int x) const;
+    // The leading whitespace of the nearest line above `line` with other characters whose
+    // indentation is shorter than `width` code units; empty when there is none.
+    std::u16string OuterIndent(int line, int width) const;
+    bool IndentMatches(const std::u16string& pattern, const std::u16string& line) const;
+    std::u16string SmartIndent(int line);
+    void SplitCaretLine(bool smart);
+    void ConvertSelection(const std::u16string& from, const std::u16string& to);
+    std::vector<std::u16string> SelectionLines(bool padColumns) const;
+    void BuildSubstitutionKeys(const TSubstitutions& substitutions);
+    void Substitute();
+    void MoveCaretCommand(TPoint caret);
+    // Typed-text substitution: the keys reversed, sorted, and their replacements.
+    std::unique_ptr<TWStringList> substKeys_ = std::make_unique<TWStringList>();
+    std::unordered_map<std::u16string, std::u16string> substValues_; // by reversed key
+    int substMaxKey_ = 0;
     // --- end of command internals ---
 
     // --- search internals (uniMemo_search.cpp) ---
+    // A match in document positions; `end` is the position after its last unit, each line
+    // end inside it counting one unit.
+    struct TFoundText {
+        TPoint start;
+        TPoint end;
+    };
+    // The case folding and inversion tables built from the profile's case strings.
+    struct TSearchCase;
+    std::shared_ptr<const TSearchCase> searchCase_;
+    // Where the last find left its match: a search from there goes past it.
+    std::optional<TFoundText> lastFound_;
+    const TSearchCase& SearchCase();
+    void PrepareSearch(std::u16string_view pattern);
+    bool SkipAtCaret() const;
+    std::optional<TFoundText> SearchFrom(TPoint origin, bool backward, bool skipAtOrigin);
+    TFoundText FoundAt(int line, int pos, int len) const;
+    void ShowFound(const TFoundText& found);
+    void ShowNotFound();
+    TPoint ReplaceFound(const TFoundText& found, std::u16string_view replacement);
+    TPoint ReplaceAllInLines(const TFoundText& first, TPoint origin, bool skip, bool backward,
+                             std::u16string_view replacement, bool& changed);
     // --- end of search internals ---
 
     TMemoPlatform platform_;

@@ -3,22 +3,13 @@
 #include <algorithm>
 
 #include "editor/uniMemo.h"
+#include "editor/uniMemoText.h"
 #include "storage/uniFileIO.h"
 #include "text/uniCodePage.h"
 
-namespace {
-
-// One code unit's span of visual columns in a line.
-struct TUnitSpan {
-    int start = 0;
-    int end = 0;
-};
-
-std::u16string Spaces(int n) {
-    return std::u16string(static_cast<size_t>(std::max(n, 0)), u' ');
-}
-
-} // namespace
+using memo_text::Spaces;
+using memo_text::TUnitSpan;
+using memo_text::UnitSpans;
 
 // --- primitives --------------------------------------------------------------------------
 
@@ -88,28 +79,6 @@ void TuniMemo::CloseGroup(int mark) {
 }
 
 // --- visual columns ----------------------------------------------------------------------
-
-namespace {
-
-std::vector<TUnitSpan> UnitSpans(const std::u16string& text, const TTextMeasurer& measurer,
-                                 int charWidth, int tabSize) {
-    std::vector<TUnitSpan> spans;
-    spans.reserve(text.size());
-    int x = 0;
-    for (const char16_t unit : text) {
-        const int left = x;
-        if (unit == u'\t') {
-            const int c = (x + charWidth / 2) / charWidth;
-            x = ((c / tabSize) + 1) * tabSize * charWidth;
-        } else {
-            x += measurer.UnitExtent(unit, 0);
-        }
-        spans.push_back({left / charWidth, x / charWidth});
-    }
-    return spans;
-}
-
-} // namespace
 
 std::u16string TuniMemo::CutVisual(const std::u16string& text, int left, int right) const {
     const auto spans =
@@ -256,7 +225,7 @@ void TuniMemo::TypeChar(char16_t unit) {
     selActive_ = false;
     SetModified(true);
     repaint_ = true;
-    // FIXME: typed-text substitution on the text before the caret belongs here.
+    Substitute();
 }
 
 void TuniMemo::InsertLinesAtCaret(const std::vector<std::u16string>& pieces, TSelectionMode mode) {
@@ -324,25 +293,8 @@ bool TuniMemo::ExportSelection(std::vector<std::string>& out, const std::string&
     if (!selActive_) {
         return false;
     }
-    const TNormalSelection n = NormalSelection();
     const TConvTable table = TableFor(charset, surrogate);
-    std::vector<std::u16string> texts;
-    for (int y = n.start.Y; y <= n.end.Y && y < lines_->Count(); ++y) {
-        const std::u16string& line = lines_->Get(y);
-        if (n.mode == TSelectionMode::Column) {
-            const std::u16string expanded = lines_->ExpandTabs(line);
-            const size_t left = static_cast<size_t>(n.start.X);
-            texts.push_back(left < expanded.size()
-                                ? expanded.substr(left, static_cast<size_t>(n.end.X - n.start.X))
-                                : std::u16string());
-        } else {
-            const size_t from =
-                std::min(y == n.start.Y ? static_cast<size_t>(n.start.X) : size_t{0}, line.size());
-            const size_t to =
-                std::min(y == n.end.Y ? static_cast<size_t>(n.end.X) : line.size(), line.size());
-            texts.push_back(from < to ? line.substr(from, to - from) : std::u16string());
-        }
-    }
+    std::vector<std::u16string> texts = SelectionLines(false);
     if (!texts.empty() && texts.back().empty()) {
         texts.pop_back();
     }
@@ -354,7 +306,7 @@ bool TuniMemo::ExportSelection(std::vector<std::string>& out, const std::string&
             out.push_back(WideToAnsi(encoded));
         }
     }
-    return n.mode == TSelectionMode::Column;
+    return selMode_ == TSelectionMode::Column;
 }
 
 void TuniMemo::ImportSelection(const std::vector<std::string>& bytes, TSelectionMode mode,

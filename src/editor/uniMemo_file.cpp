@@ -66,6 +66,7 @@ void TuniMemo::ApplyProfile(const std::string& type, const std::string& colorerT
     settings_.spellIgnore = p.SpellIgnorePairs();
     substitutions_->Clear();
     config.substitutions.AddTo(*substitutions_);
+    BuildSubstitutionKeys(config.substitutions);
     settings_.indent = config.indent;
     if (buildActionMaps) {
         buildActionMaps(*this, config);
