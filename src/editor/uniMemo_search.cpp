@@ -1,0 +1,751 @@
+// Search and replace over the document: forward and backward search from the caret,
+// interactive replace with Yes/No/Cancel/All, the word at the caret and the word search.
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+#include "editor/uniMemo.h"
+#include "search/searchHistory.h"
+
+// One code unit to one code unit: `fold` gives the case the literal search compares in,
+// `invert` the other case of a letter (the expression engine's i modifier).
+namespace {
+struct TCaseTables {
+    std::vector<char16_t> fold;
+    std::vector<char16_t> invert;
+};
+} // namespace
+
+struct TuniMemo::TSearchCase : TCaseTables {
+    std::u16string upper;
+    std::u16string lower;
+};
+
+namespace {
+
+constexpr std::u16string_view kInfoCaption = u"Information";
+constexpr std::u16string_view kNotFoundDefault = u"Pattern not found!";
+constexpr std::u16string_view kReplaceDefault = u"Pattern found! Replace it?";
+
+// The letters whose cases lie a fixed distance apart, for documents whose profile gives
+// no case strings: [first upper, last upper, distance to lower, excluded unit].
+struct TCaseRange {
+    char16_t first;
+    char16_t last;
+    char16_t distance;
+    char16_t except;
+};
+constexpr TCaseRange kSimpleCases[] = {
+    {u'A', u'Z', 32, 0},          // Latin
+    {0x00C0, 0x00DE, 32, 0x00D7}, // Latin-1 letters (not the multiplication sign)
+    {0x0391, 0x03A9, 32, 0x03A2}, // Greek
+    {0x0410, 0x042F, 32, 0},      // Cyrillic
+    {0x0400, 0x040F, 80, 0},      // Cyrillic with marks
+};
+
+// Busy cursor for as long as the object lives, also when the search raises.
+class TBusyScope {
+public:
+    explicit TBusyScope(TBusyCursor* cursor) : cursor_(cursor) {
+        if (cursor_ != nullptr) {
+            cursor_->SetBusy(true);
+        }
+    }
+    ~TBusyScope() {
+        if (cursor_ != nullptr) {
+            cursor_->SetBusy(false);
+        }
+    }
+    TBusyScope(const TBusyScope&) = delete;
+    TBusyScope& operator=(const TBusyScope&) = delete;
+
+private:
+    TBusyCursor* cursor_;
+};
+
+// The matches of the configured engine in one subject, 1-based as the engine counts. A
+// literal case-insensitive search compares folded copies, made once per subject; an
+// expression search hands the subject to the engine once and searches it from any
+// position, so enumerating the matches of a long line costs one pass, not one per match.
+class TScan {
+public:
+    TScan(TuniSearch& engine, const std::vector<char16_t>& fold)
+        : engine_(engine), fold_(fold), folding_(!engine.useRegExpr && engine.ignoreCase) {
+        if (folding_) {
+            Fold(engine.pattern, pattern_);
+        } else {
+            pattern_ = engine.pattern;
+        }
+    }
+
+    // The view must stay valid while the subject is searched.
+    void SetSubject(std::u16string_view text) {
+        subject_ = text;
+        if (engine_.useRegExpr) {
+            engine_.Regex().SetInputString(text, TRegExpr::TInputEnd::WholeText);
+        } else if (folding_) {
+            Fold(text, folded_);
+        }
+    }
+    int Size() const { return static_cast<int>(subject_.size()); }
+
+    // The first match at or after `pos` that passes the whole-word test.
+    bool MatchFrom(int pos, int& matchPos, int& matchLen) {
+        const int size = Size();
+        if (pos < 1 || pos > size + 1 || pattern_.empty()) {
+            return false;
+        }
+        for (;;) {
+            if (!Candidate(pos, matchPos, matchLen)) {
+                return false;
+            }
+            if (!engine_.wholeWord || WholeWordAt(matchPos, matchLen)) {
+                return true;
+            }
+            pos = matchPos + 1;
+            if (pos > size) {
+                return false;
+            }
+        }
+    }
+
+    // The replacement for the match the engine found last.
+    std::u16string Replacement(std::u16string_view tmpl) {
+        std::u16string out;
+        engine_.Substitute(tmpl, out);
+        return out;
+    }
+    bool RegExpr() const { return engine_.useRegExpr; }
+
+private:
+    void Fold(std::u16string_view text, std::u16string& out) const {
+        out.resize(text.size());
+        for (size_t i = 0; i < text.size(); ++i) {
+            out[i] = fold_[text[i]];
+        }
+    }
+
+    bool Candidate(int pos, int& matchPos, int& matchLen) {
+        if (engine_.useRegExpr) {
+            TRegExpr& regex = engine_.Regex();
+            if (!regex.ExecPos(pos) || regex.MatchPos(0) > Size() + 1) {
+                return false;
+            }
+            matchPos = regex.MatchPos(0);
+            matchLen = regex.MatchLen(0);
+            return true;
+        }
+        const std::u16string_view hay = folding_ ? std::u16string_view(folded_) : subject_;
+        const size_t hit = hay.find(pattern_, static_cast<size_t>(pos - 1));
+        if (hit == std::u16string_view::npos) {
+            return false;
+        }
+        matchPos = static_cast<int>(hit) + 1;
+        matchLen = static_cast<int>(pattern_.size());
+        return true;
+    }
+
+    bool IsDelimiter(char16_t c) const {
+        return c == u' ' || c == u'\t' || engine_.delimiters.find(c) != std::u16string::npos;
+    }
+
+    bool WholeWordAt(int pos, int len) const {
+        if (pos > 1 && !IsDelimiter(subject_[static_cast<size_t>(pos - 2)])) {
+            return false;
+        }
+        const size_t after = static_cast<size_t>(pos - 1 + len);
+        return after >= subject_.size() || IsDelimiter(subject_[after]);
+    }
+
+    TuniSearch& engine_;
+    const std::vector<char16_t>& fold_;
+    const bool folding_;
+    std::u16string pattern_;
+    std::u16string_view subject_;
+    std::u16string folded_;
+};
+
+struct TLineMatch {
+    int pos = 0; // 1-based in the subject
+    int len = 0;
+};
+
+// Every match start of the subject at or before `lastStart`, in order: each search starts
+// one unit after the previous match's start, so overlapping candidates are all seen.
+std::vector<TLineMatch> AllStarts(TScan& scan, int lastStart) {
+    std::vector<TLineMatch> out;
+    int pos = 1;
+    TLineMatch m;
+    while (pos <= scan.Size() + 1 && scan.MatchFrom(pos, m.pos, m.len) && m.pos <= lastStart) {
+        out.push_back(m);
+        pos = m.pos + 1;
+    }
+    return out;
+}
+
+// The match a backward search takes in a subject: the one starting furthest right whose end
+// (0-based, exclusive) is at most `limit`; with `skipAt` >= 0 an empty match there does not
+// count (it is where the previous match was).
+const TLineMatch* BackwardChoice(const std::vector<TLineMatch>& starts, int limit, int skipAt) {
+    for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
+        const int start = it->pos - 1;
+        if (start + it->len <= limit && !(it->len == 0 && start == skipAt)) {
+            return &*it;
+        }
+    }
+    return nullptr;
+}
+
+// Character classes for the word at the caret: 0 blank (and past the line's end),
+// 1 delimiter, 2 any other unit.
+int ClassAt(const std::u16string& line, int x, const std::u16string& delimiters) {
+    if (x < 0 || x >= static_cast<int>(line.size())) {
+        return 0;
+    }
+    const char16_t c = line[static_cast<size_t>(x)];
+    if (c == u' ' || c == u'\t') {
+        return 0;
+    }
+    return delimiters.find(c) != std::u16string::npos ? 1 : 2;
+}
+
+void FillCaseTables(TCaseTables* c, const std::u16string& upper, const std::u16string& lower) {
+    c->fold.resize(0x10000);
+    c->invert.resize(0x10000);
+    for (size_t u = 0; u < 0x10000; ++u) {
+        c->fold[u] = c->invert[u] = static_cast<char16_t>(u);
+    }
+    for (const TCaseRange& r : kSimpleCases) {
+        for (char16_t u = r.first; u <= r.last; ++u) {
+            if (u == r.except) {
+                continue;
+            }
+            const char16_t l = static_cast<char16_t>(u + r.distance);
+            c->fold[u] = l;
+            c->invert[u] = l;
+            c->invert[l] = u;
+        }
+    }
+    // The profile's strings win: a unit found in either is swapped to the other case.
+    const size_t n = std::min(upper.size(), lower.size());
+    for (size_t k = 0; k < n; ++k) {
+        const char16_t u = upper[k];
+        const char16_t l = lower[k];
+        c->fold[u] = l;
+        c->fold[l] = l;
+        c->invert[u] = l;
+        c->invert[l] = u;
+    }
+}
+
+} // namespace
+
+// --- configuration -----------------------------------------------------------------------
+
+const TuniMemo::TSearchCase& TuniMemo::SearchCase() {
+    if (!searchCase_ || searchCase_->upper != settings_.upperCase ||
+        searchCase_->lower != settings_.lowerCase) {
+        auto made = std::make_shared<TSearchCase>();
+        made->upper = settings_.upperCase;
+        made->lower = settings_.lowerCase;
+        FillCaseTables(made.get(), made->upper, made->lower);
+        std::shared_ptr<const TSearchCase> tables = made;
+        searchCase_ = tables;
+        search_->SetInvertCase([tables](char16_t c) { return tables->invert[c]; });
+        search_->SetCaseMap([tables](int, std::u16string_view text, std::u16string& out) {
+            out.resize(text.size());
+            for (size_t i = 0; i < text.size(); ++i) {
+                out[i] = tables->fold[text[i]];
+            }
+        });
+    }
+    return *searchCase_;
+}
+
+void TuniMemo::PrepareSearch(std::u16string_view pattern) {
+    SearchCase();
+    TuniSearch& s = *search_;
+    s.pattern.assign(pattern);
+    s.ignoreCase = searchOptions_.ignoreCase;
+    s.wholeWord = searchOptions_.wholeWord;
+    s.useRegExpr = searchOptions_.regExpr;
+    s.delimiters = settings_.delimiters;
+    s.startPos = 1;
+    s.matchPos = s.matchLen = 0;
+    if (s.useRegExpr) {
+        TRegExpr& regex = s.Regex();
+        regex.SetModifier(TRegExpr::kModI, s.ignoreCase);
+        if (regex.Expression() != s.pattern) {
+            regex.SetExpression(s.pattern);
+        }
+        regex.Compile(); // a bad expression raises here, before anything moved
+    }
+}
+
+// A search starting where the last find left its match goes past that match, so "search
+// again" moves on instead of finding the same text.
+bool TuniMemo::SkipAtCaret() const {
+    if (!lastFound_ || lastFound_->start != caret_) {
+        return false;
+    }
+    if (lastFound_->start == lastFound_->end) {
+        return true;
+    }
+    if (!selActive_ || selMode_ != TSelectionMode::Stream) {
+        return false;
+    }
+    const TNormalSelection n = NormalSelection();
+    return n.start == lastFound_->start && n.end == lastFound_->end;
+}
+
+TuniMemo::TFoundText TuniMemo::FoundAt(int line, int pos, int len) const {
+    TFoundText f;
+    f.start = {pos - 1, line};
+    int rest = pos - 1 + len;
+    int y = line;
+    // Each line end inside the match counts one unit.
+    while (y + 1 < lines_->Count() && rest > static_cast<int>(lines_->Get(y).size())) {
+        rest -= static_cast<int>(lines_->Get(y).size()) + 1;
+        ++y;
+    }
+    f.end = {rest, y};
+    return f;
+}
+
+std::optional<TuniMemo::TFoundText> TuniMemo::SearchFrom(TPoint origin, bool backward,
+                                                         bool skipAtOrigin) {
+    const int count = lines_->Count();
+    if (count == 0 || search_->pattern.empty()) {
+        return std::nullopt;
+    }
+    const int span = SearchLineSpan(search_->pattern, search_->useRegExpr);
+    TScan scan(*search_, SearchCase().fold);
+    std::u16string joined;
+    const auto lineAt = [this](int i) { return std::u16string_view(lines_->Get(i)); };
+    const auto subjectOf = [&](int y) {
+        if (span == 0) {
+            scan.SetSubject(lines_->Get(y));
+        } else {
+            joined = JoinSearchLines(y, span, count, lineAt);
+            scan.SetSubject(joined);
+        }
+    };
+    const int first = std::clamp(origin.Y, 0, count - 1);
+    if (!backward) {
+        for (int y = first; y < count; ++y) {
+            subjectOf(y);
+            int from = 1;
+            if (y == origin.Y) {
+                from = origin.X + 1 + (skipAtOrigin ? 1 : 0);
+            }
+            TLineMatch m;
+            if (!scan.MatchFrom(from, m.pos, m.len)) {
+                continue;
+            }
+            // A match further on starts on a later line; it is found again from there.
+            if (span > 0 &&
+                !MatchStartsOnFirstLine(m.pos, static_cast<int>(lines_->Get(y).size()))) {
+                continue;
+            }
+            return FoundAt(y, m.pos, m.len);
+        }
+        return std::nullopt;
+    }
+    for (int y = first; y >= 0; --y) {
+        subjectOf(y);
+        const std::vector<TLineMatch> starts =
+            AllStarts(scan, static_cast<int>(lines_->Get(y).size()) + 1);
+        const bool caretLine = y == origin.Y;
+        const TLineMatch* m = BackwardChoice(starts, caretLine ? origin.X : INT_MAX,
+                                             caretLine && skipAtOrigin ? origin.X : -1);
+        if (m == nullptr) {
+            continue;
+        }
+        if (scan.RegExpr()) {
+            // Leave the engine on the chosen match, for its replacement text.
+            int pos = 0;
+            int len = 0;
+            scan.MatchFrom(m->pos, pos, len);
+        }
+        return FoundAt(y, m->pos, m->len);
+    }
+    return std::nullopt;
+}
+
+// --- showing results ---------------------------------------------------------------------
+
+void TuniMemo::ShowFound(const TFoundText& found) {
+    Select(found.end, found.start, TSelectionMode::Stream);
+    tabOffset_ = 0;
+    lastFound_ = found;
+    // The end first, then the start: a match that fits in the window is shown whole.
+    caret_ = found.end;
+    KeepCaretVisible();
+    caret_ = found.start;
+    KeepCaretVisible();
+    UpdateView();
+}
+
+void TuniMemo::ShowNotFound() {
+    if (platform_.messages == nullptr) {
+        return;
+    }
+    std::u16string text(kNotFoundDefault);
+    if (environment_.texts != nullptr &&
+        !environment_.texts->Text("Messages", "NotFoundMsg").empty()) {
+        text = environment_.texts->Text("Messages", "NotFoundMsg");
+    }
+    platform_.messages->ShowMessage(kInfoCaption, text, TMessageKind::Information);
+}
+
+// --- find --------------------------------------------------------------------------------
+
+bool TuniMemo::FindForward(std::u16string_view pattern, bool showResult, bool addToHistory) {
+    if (pattern.empty()) {
+        return false;
+    }
+    if (addToHistory) {
+        SearchHistory().Add(pattern);
+    }
+    std::optional<TFoundText> found;
+    {
+        TBusyScope busy(platform_.busyCursor);
+        PrepareSearch(pattern);
+        found = SearchFrom(caret_, false, SkipAtCaret());
+    }
+    if (found) {
+        ShowFound(*found);
+        return true;
+    }
+    if (showResult) {
+        ShowNotFound();
+    }
+    return false;
+}
+
+bool TuniMemo::FindBackward(std::u16string_view pattern, bool showResult, bool addToHistory) {
+    if (pattern.empty()) {
+        return false;
+    }
+    if (addToHistory) {
+        SearchHistory().Add(pattern);
+    }
+    std::optional<TFoundText> found;
+    {
+        TBusyScope busy(platform_.busyCursor);
+        PrepareSearch(pattern);
+        found = SearchFrom(caret_, true, SkipAtCaret());
+    }
+    if (found) {
+        ShowFound(*found);
+        return true;
+    }
+    if (showResult) {
+        ShowNotFound();
+    }
+    return false;
+}
+
+// --- replace -----------------------------------------------------------------------------
+
+namespace {
+
+// The replacement's lines: each line feed in it starts a new line.
+std::vector<std::u16string> SplitReplacement(std::u16string_view text) {
+    std::vector<std::u16string> pieces;
+    size_t start = 0;
+    for (;;) {
+        const size_t lf = text.find(u'\n', start);
+        pieces.emplace_back(text.substr(start, lf - start));
+        if (lf == std::u16string_view::npos) {
+            return pieces;
+        }
+        start = lf + 1;
+    }
+}
+
+} // namespace
+
+// Deletes the match and inserts its replacement (the engine is on the match); returns the
+// position after the inserted text. Recorded inside the caller's group.
+TPoint TuniMemo::ReplaceFound(const TFoundText& found, std::u16string_view replacement) {
+    std::u16string text;
+    search_->Substitute(replacement, text);
+    caret_ = found.start;
+    if (found.start != found.end) {
+        Select(found.start, found.end, TSelectionMode::Stream);
+        DeleteSelection(TUpdate::Later);
+    }
+    caret_ = found.start;
+    if (!text.empty()) {
+        // Plain line splits: the replacement comes out exactly as given, without indentation.
+        InsertLinesAtCaret(SplitReplacement(text), TSelectionMode::Stream);
+    }
+    return caret_;
+}
+
+// Replace-all of single-line patterns, line by line: each line's matches are collected on
+// the line as it stands and the line is stored once, so the work and the undo records grow
+// with the lines changed, not with the matches. `first` is the match the All answer was
+// given on; returns the position after the last replacement made.
+TPoint TuniMemo::ReplaceAllInLines(const TFoundText& first, TPoint origin, bool skip, bool backward,
+                                   std::u16string_view replacement, bool& changed) {
+    TScan scan(*search_, SearchCase().fold);
+    TPoint last = first.start;
+    struct TPiece {
+        TLineMatch match;
+        std::u16string text;
+    };
+    // Stores line y with the pieces (ascending) replaced; returns how many lines it became.
+    // `last` gets the position after the final replacement, or after the first one when
+    // `markFirst` (going backward, the first one on a line is the last one made).
+    const auto commit = [&](int y, const std::u16string& line, const std::vector<TPiece>& pieces,
+                            bool markFirst) {
+        std::u16string out;
+        out.reserve(line.size() + pieces.size() * replacement.size());
+        std::vector<size_t> splits; // where the replacements' line feeds stand in `out`
+        size_t kept = 0;
+        size_t mark = 0;
+        for (size_t i = 0; i < pieces.size(); ++i) {
+            const TLineMatch& m = pieces[i].match;
+            out.append(line, kept, static_cast<size_t>(m.pos - 1) - kept);
+            for (const char16_t unit : pieces[i].text) {
+                if (unit == u'\n') {
+                    splits.push_back(out.size());
+                }
+                out.push_back(unit);
+            }
+            kept = static_cast<size_t>(m.pos - 1 + m.len);
+            if (!markFirst || i == 0) {
+                mark = out.size();
+            }
+        }
+        out.append(line, kept, std::u16string::npos);
+        size_t from = 0;
+        int row = 0;
+        for (size_t k = 0; k <= splits.size(); ++k) {
+            const size_t to = k < splits.size() ? splits[k] : out.size();
+            if (mark >= from && mark <= to) {
+                last = {static_cast<int>(mark - from), y + row};
+            }
+            std::u16string piece = out.substr(from, to - from);
+            if (row == 0) {
+                if (piece != line) {
+                    SetLineText(y, std::move(piece), TMerge::No);
+                    changed = true;
+                }
+            } else {
+                InsertLineAt(y + row, std::move(piece));
+                changed = true;
+            }
+            ++row;
+            from = to + 1;
+        }
+        return row;
+    };
+
+    std::vector<TPiece> pieces;
+    if (!backward) {
+        for (int y = first.start.Y; y < lines_->Count();) {
+            const std::u16string line = lines_->Get(y);
+            scan.SetSubject(line);
+            pieces.clear();
+            int pos = y == first.start.Y ? first.start.X + 1 : 1;
+            TLineMatch m;
+            while (pos <= scan.Size() + 1 && scan.MatchFrom(pos, m.pos, m.len)) {
+                pieces.push_back({m, scan.Replacement(replacement)});
+                // After an empty match the next one must start further on.
+                pos = m.len == 0 ? m.pos + 1 : m.pos + m.len;
+            }
+            y += pieces.empty() ? 1 : commit(y, line, pieces, false);
+        }
+        return last;
+    }
+    for (int y = first.start.Y; y >= 0; --y) {
+        const std::u16string line = lines_->Get(y);
+        scan.SetSubject(line);
+        const std::vector<TLineMatch> starts = AllStarts(scan, static_cast<int>(line.size()) + 1);
+        const bool originLine = y == origin.Y;
+        int limit = originLine ? origin.X : INT_MAX;
+        int skipAt = originLine && skip ? origin.X : -1;
+        pieces.clear();
+        while (const TLineMatch* m = BackwardChoice(starts, limit, skipAt)) {
+            if (scan.RegExpr()) {
+                TLineMatch again;
+                scan.MatchFrom(m->pos, again.pos, again.len); // the engine on this match
+            }
+            pieces.push_back({*m, scan.Replacement(replacement)});
+            limit = skipAt = m->pos - 1;
+        }
+        if (!pieces.empty()) {
+            std::reverse(pieces.begin(), pieces.end());
+            commit(y, line, pieces, true);
+        }
+    }
+    return last;
+}
+
+void TuniMemo::Replace(std::u16string_view pattern, std::u16string_view replacement,
+                       bool backward) {
+    if (pattern.empty()) {
+        return;
+    }
+    SearchHistory().Add(pattern);
+    ReplaceHistory().Add(replacement);
+    TBusyScope busy(platform_.busyCursor);
+    PrepareSearch(pattern);
+    caretBefore_ = caret_;
+    const bool singleLine = SearchLineSpan(search_->pattern, search_->useRegExpr) == 0;
+    bool answered = false;
+    bool all = false;
+    bool changed = false;
+    int group = -1;
+    TPoint origin = caret_;
+    bool skip = SkipAtCaret();
+    TPoint after = caret_;
+    const auto finish = [&] {
+        if (group >= 0) {
+            CloseGroup(group);
+            group = -1;
+        }
+        lastFound_.reset();
+        if (changed) {
+            caret_ = after;
+            caret_.Y = std::clamp(caret_.Y, 0, std::max(lines_->Count() - 1, 0));
+            tabOffset_ = 0;
+            DropSelection();
+            SetSelStart(caret_);
+            SetSelEnd(caret_);
+            SetModified(true);
+            fullRepaint_ = repaint_ = layoutDirty_ = true;
+            UpdateView();
+        }
+    };
+    try {
+        for (;;) {
+            const std::optional<TFoundText> found = SearchFrom(origin, backward, skip);
+            if (!found) {
+                if (!answered) {
+                    ShowNotFound();
+                }
+                break;
+            }
+            if (!all) {
+                ShowFound(*found);
+                TReplaceAnswer answer = TReplaceAnswer::Cancel;
+                if (platform_.questions != nullptr) {
+                    std::u16string text(kReplaceDefault);
+                    if (environment_.texts != nullptr &&
+                        !environment_.texts->Text("Messages", "ReplaceMsg").empty()) {
+                        text = environment_.texts->Text("Messages", "ReplaceMsg");
+                    }
+                    const TPoint p = CaretPixel();
+                    answer = platform_.questions->AskReplace(
+                        text, p.X - horzScroll_ * metrics_.charWidth + settings_.gutterWidth, p.Y,
+                        metrics_.lineHeight);
+                }
+                answered = true;
+                if (answer == TReplaceAnswer::Cancel) {
+                    break;
+                }
+                if (answer == TReplaceAnswer::No) {
+                    origin = found->start;
+                    skip = true;
+                    continue;
+                }
+                caretBefore_ = caret_;
+                group = OpenGroup();
+                if (answer == TReplaceAnswer::All) {
+                    all = true;
+                    if (singleLine) {
+                        after =
+                            ReplaceAllInLines(*found, origin, skip, backward, replacement, changed);
+                        break;
+                    }
+                }
+            }
+            after = ReplaceFound(*found, replacement);
+            changed = true;
+            if (backward) {
+                origin = found->start;
+                skip = true;
+            } else {
+                origin = after;
+                skip = found->start == found->end;
+            }
+            if (!all) {
+                CloseGroup(group);
+                group = -1;
+                finish();
+                changed = false;
+            }
+        }
+    } catch (...) {
+        // The engine gave up (a bad or runaway expression): what was replaced stays, as one
+        // closed undo step, and the view shows it.
+        finish();
+        throw;
+    }
+    finish();
+}
+
+// --- the word at the caret ---------------------------------------------------------------
+
+std::u16string TuniMemo::WordAtCaret() const {
+    const std::u16string& line = lines_->Get(caret_.Y);
+    const std::u16string& delims = settings_.delimiters;
+    const int size = static_cast<int>(line.size());
+    const int x = std::clamp(caret_.X, 0, size);
+    const auto runStart = [&](int at) {
+        const int cls = ClassAt(line, at, delims);
+        while (at > 0 && ClassAt(line, at - 1, delims) == cls) {
+            --at;
+        }
+        return at;
+    };
+    const auto runEnd = [&](int at) {
+        const int cls = ClassAt(line, at, delims);
+        while (at < size && ClassAt(line, at, delims) == cls) {
+            ++at;
+        }
+        return at;
+    };
+    int start = x;
+    int end = x;
+    if (ClassAt(line, x, delims) != 2) {
+        // On a blank or a delimiter the run left of it is meant.
+        if (x > 0) {
+            start = runStart(x - 1);
+        }
+    } else {
+        start = runStart(x);
+        end = runEnd(x);
+    }
+    if (start == end) {
+        // Nothing to the left: the next run after the blanks.
+        start = x;
+        while (start < size && ClassAt(line, start, delims) == 0) {
+            ++start;
+        }
+        end = start < size ? runEnd(start) : start;
+    }
+    while (start < end && ClassAt(line, start, delims) != 2) {
+        ++start;
+    }
+    while (end > start && ClassAt(line, end - 1, delims) != 2) {
+        --end;
+    }
+    return line.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
+}
+
+void TuniMemo::WordSearch() {
+    searchOptions_ = {true, true, false};
+    const std::u16string word = WordAtCaret();
+    FindForward(word, true, false);
+}
+
+void TuniMemo::WordSearchBack() {
+    searchOptions_ = {true, true, false};
+    const std::u16string word = WordAtCaret();
+    FindBackward(word, true, false);
+}
