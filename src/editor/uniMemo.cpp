@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "actions/uniMemoActions.h" // the editor owns its action maps
+
 // The editors that show one line list. It lives in the list's change notification, so
 // every view of a list finds the others through the list alone, and the document-wide
 // save counter lives with it: a save point made in one view is recognised in all.

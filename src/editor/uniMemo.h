@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "editor/uniAbstractMemo.h"
+#include "editor/uniPaint.h"
 #include "editor/uniScrMap.h"
+#include "platform/uniCanvas.h"
 #include "platform/uniEditorHost.h"
 #include "platform/uniMeasure.h"
 #include "search/uniSearch.h"
@@ -20,6 +22,10 @@
 #include "shell/uniLang.h"
 #include "text/uniCodec.h"
 #include "text/uniStringList.h"
+
+// --- actions and keys (src/actions/uniMemoActions.h) ---
+class TuniMemoActions;
+// --- end of actions and keys ---
 
 // The host services an editor borrows; only the measurer is required. A missing window
 // counts as an 80 x 25 cell client area.
@@ -33,6 +39,8 @@ struct TMemoPlatform {
     TMessageBoxHost* messages = nullptr;
     TClipboardHost* clipboard = nullptr;
     TQuestionHost* questions = nullptr;
+    // The surface the editor paints on; without one nothing is drawn.
+    TCanvas* canvas = nullptr;
 };
 
 // Where profiles and tables are read from. Borrowed; a null folder leaves the profile alone.
@@ -198,6 +206,16 @@ public:
     const TScrMap& ScreenMap() const { return map_; }
     // What was painted last; the painter keeps it in step.
     const TScrMap& PreviousMap() const { return previousMap_; }
+    // --- painting (uniPaint.cpp) ---
+    // Draws the whole client area on the platform's canvas (the window was exposed or
+    // resized); the update cycle draws only what changed.
+    void PaintWhole();
+    // The painter's write access: the comparison stores repaint states in the current map,
+    // and the previous map follows every scroll of the surface.
+    TScrMap& MapForPainting() { return map_; }
+    TScrMap& PreviousMapForPainting() { return previousMap_; }
+    // The process-wide settings (gutter colours, ...); null when the editor has none.
+    const TCommonSettings* CommonSettings() const { return environment_.common; }
     // Lays out the lines from the top line into the current map, whatever the flags say.
     void RebuildMap();
 
@@ -221,6 +239,11 @@ public:
     // Builds the editor's action map and key map for the profile's Keys list (the actions
     // module sets it; the editor calls it at the end of ApplyProfile).
     std::function<void(TuniMemo&, const TDocumentConfig&)> buildActionMaps;
+    // --- actions and keys (src/actions/uniMemoActions.h) ---
+    // The document's own action map and keymap, which buildActionMaps makes; freed with
+    // the editor.
+    std::unique_ptr<TuniMemoActions> memoActions;
+    // --- end of actions and keys ---
 
     // --- text primitives -----------------------------------------------------------------
     void SetLineText(int index, std::u16string text, TMerge mergeable);
@@ -501,6 +524,7 @@ private:
     bool mapFresh_ = false; // laid out during the running update cycle
     TScrMap map_;
     TScrMap previousMap_;
+    TMemoPainter painter_;
     TScrMetrics metrics_;
     bool proportional_ = false;
     bool wordWrap_ = false;

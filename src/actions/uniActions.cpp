@@ -1,0 +1,312 @@
+// The action class tree, action maps, macro text and the actions.ini reader.
+#include "actions/uniActions.h"
+
+#include "shell/uniConfig.h"
+#include "shell/uniIni.h"
+#include "text/uniAscii.h"
+#include "text/uniNumRefs.h"
+
+namespace {
+
+constexpr char16_t kBlank = u' ';
+
+bool IsQuote(char16_t c) {
+    return c == u'"' || c == u'\'';
+}
+
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// One character: a single code unit, or a surrogate pair.
+bool IsOneCharacter(std::u16string_view token) {
+    return token.size() == 1 ||
+           (token.size() == 2 && IsHighSurrogate(token[0]) && IsLowSurrogate(token[1]));
+}
+
+bool IsSpaceWord(std::u16string_view token) {
+    if (token.size() != 5) {
+        return false;
+    }
+    std::string ascii;
+    for (char16_t c : token) {
+        if (c >= 0x80) {
+            return false;
+        }
+        ascii.push_back(static_cast<char>(c));
+    }
+    return SameText(ascii, "SPACE");
+}
+
+// The tokens of macro text: a quoted token runs to the next same quote (included) or the
+// end; any other token to the next blank. Blanks between tokens are skipped.
+std::vector<std::u16string_view> Tokens(std::u16string_view text) {
+    std::vector<std::u16string_view> tokens;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        if (text[pos] == kBlank) {
+            ++pos;
+            continue;
+        }
+        size_t end;
+        if (IsQuote(text[pos])) {
+            const size_t close = text.find(text[pos], pos + 1);
+            end = close == std::u16string_view::npos ? text.size() : close + 1;
+        } else {
+            end = text.find(kBlank, pos);
+            if (end == std::u16string_view::npos) {
+                end = text.size();
+            }
+        }
+        tokens.push_back(text.substr(pos, end - pos));
+        pos = end;
+    }
+    return tokens;
+}
+
+// The text a quoted token stands for: from its second character up to, not including,
+// its last one, stopping early at the quote character. A token cut off by the end of the
+// text therefore loses its last character.
+std::u16string QuotedText(std::u16string_view token) {
+    std::u16string text;
+    for (size_t i = 1; i + 1 < token.size(); ++i) {
+        if (token[i] == token[0]) {
+            break;
+        }
+        text.push_back(token[i]);
+    }
+    return text;
+}
+
+} // namespace
+
+void TUniNotifyEventAction::Perform() {
+    if (handler_) {
+        handler_(*this);
+    }
+}
+
+void TuniMemoAction::Perform() {
+    if (!currentEditor_) {
+        return;
+    }
+    if (TuniAbstractMemo* editor = currentEditor_(*this)) {
+        execute(*editor);
+    }
+}
+
+void TuniMemoAction::execute(TuniAbstractMemo&) {}
+
+void TuniMemoMacroAction::Add(std::unique_ptr<TUniAction> action) {
+    if (action) {
+        items_.push_back(std::move(action));
+    }
+}
+
+void TuniMemoMacroAction::execute(TuniAbstractMemo& editor) {
+    // The group is closed even when an item throws, so the editor's journal never stays
+    // inside an open group.
+    struct TGroup {
+        TuniAbstractMemo& editor;
+        explicit TGroup(TuniAbstractMemo& e) : editor(e) { editor.BeginUndoGroup(); }
+        ~TGroup() { editor.EndUndoGroup(); }
+        TGroup(const TGroup&) = delete;
+        TGroup& operator=(const TGroup&) = delete;
+    } group(editor);
+    for (const std::unique_ptr<TUniAction>& item : items_) {
+        RunAction(editor, *item);
+    }
+}
+
+void RunAction(TuniAbstractMemo& editor, TUniAction& action) {
+    if (TuniMemoAction* memoAction = AsMemoAction(action)) {
+        memoAction->execute(editor);
+    } else {
+        action.Perform();
+    }
+}
+
+TUniAction* TUniActionMap::Add(std::string name, std::unique_ptr<TUniAction> action) {
+    if (!action) {
+        return nullptr;
+    }
+    TUniAction* added = action.get();
+    entries_.push_back({std::move(name), std::move(action)});
+    return added;
+}
+
+TUniAction* TUniActionMap::Find(std::string_view name) const {
+    for (const TUniActionMap* map = this; map != nullptr; map = map->parent_) {
+        for (const TEntry& entry : map->entries_) {
+            if (SameText(entry.name, name)) {
+                return entry.action.get();
+            }
+        }
+    }
+    return nullptr;
+}
+
+std::unique_ptr<TUniAction> MakeProxy(TUniAction& target, const TCurrentEditor& currentEditor) {
+    if (TuniMemoAction* memoTarget = AsMemoAction(target)) {
+        return std::make_unique<TuniMemoProxyAction>(*memoTarget, currentEditor);
+    }
+    return std::make_unique<TUniProxyAction>(target);
+}
+
+TParsedMacro ParseMacro(std::u16string_view text, const TUniActionMap& map,
+                        const TCurrentEditor& currentEditor) {
+    TParsedMacro result;
+    TuniMemoMacroAction* macro = nullptr;
+    // The first item is held apart until a second one shows the text is a macro.
+    std::unique_ptr<TUniAction> firstCreated;
+    TUniAction* firstExisting = nullptr;
+    int items = 0;
+
+    auto addItem = [&](std::unique_ptr<TUniAction> created, TUniAction* existing) {
+        ++items;
+        if (items == 1) {
+            firstCreated = std::move(created);
+            firstExisting = existing;
+            return;
+        }
+        if (macro == nullptr) {
+            auto newMacro = std::make_unique<TuniMemoMacroAction>(currentEditor);
+            macro = newMacro.get();
+            macro->Add(firstExisting != nullptr ? MakeProxy(*firstExisting, currentEditor)
+                                                : std::move(firstCreated));
+            firstExisting = nullptr;
+            result.created = std::move(newMacro);
+        }
+        macro->Add(existing != nullptr ? MakeProxy(*existing, currentEditor) : std::move(created));
+    };
+    auto addText = [&](std::u16string insert) {
+        addItem(std::make_unique<TuniInsertAction>(std::move(insert), currentEditor), nullptr);
+    };
+
+    for (std::u16string_view token : Tokens(text)) {
+        if (IsOneCharacter(token)) {
+            addText(std::u16string(token));
+        } else if (IsQuote(token[0])) {
+            if (std::u16string quoted = QuotedText(token); !quoted.empty()) {
+                addText(std::move(quoted));
+            }
+        } else if (IsSpaceWord(token)) {
+            addText(u" ");
+        } else {
+            const std::string name = EncodeNumericRefsA(token);
+            if (TUniAction* named = map.Find(name)) {
+                addItem(nullptr, named);
+            } else {
+                result.unresolved.push_back(name);
+                addText(std::u16string(token));
+            }
+        }
+    }
+    if (macro == nullptr) {
+        result.existing = firstExisting;
+        result.created = std::move(firstCreated);
+    }
+    return result;
+}
+
+void TLoadReport::Append(TLoadReport other) {
+    added += other.added;
+    for (TUnresolvedName& u : other.unresolved) {
+        unresolved.push_back(std::move(u));
+    }
+    for (std::string& k : other.badKeys) {
+        badKeys.push_back(std::move(k));
+    }
+}
+
+TLoadReport LoadActions(const TIniFile& ini, const TIniName& section,
+                        std::unique_ptr<TUniActionMap>& map, const TUniActionMap* parent,
+                        const TCurrentEditor& currentEditor) {
+    if (!map) {
+        map = std::make_unique<TUniActionMap>(parent);
+    }
+    TLoadReport report;
+    for (const std::string& name : ini.ReadSectionA(section)) {
+        const std::u16string value = ini.ReadString(section, name, {}, TIniRefs::DecodeDollar);
+        if (value.empty()) {
+            continue;
+        }
+        TParsedMacro parsed = ParseMacro(value, *map, currentEditor);
+        for (std::string& token : parsed.unresolved) {
+            report.unresolved.push_back({section.Text(), name, std::move(token)});
+        }
+        // An alias is an object of its own, so the map never holds one action twice.
+        std::unique_ptr<TUniAction> action = parsed.IsExisting()
+                                                 ? MakeProxy(*parsed.existing, currentEditor)
+                                                 : std::move(parsed.created);
+        if (action) {
+            map->Add(name, std::move(action));
+            ++report.added;
+        }
+    }
+    return report;
+}
+
+namespace {
+
+// "Compile/<type>.ini" and the like; empty when the type cannot name a file there.
+std::string TypeFile(const TConfigFolder& folder, std::string_view dir, std::string_view type) {
+    if (type.empty() || type == "." || type == ".." ||
+        type.find_first_of("/\\") != std::string_view::npos ||
+        type.find('\0') != std::string_view::npos) {
+        return {};
+    }
+    return folder.Path(std::string(dir) + "/" + std::string(type) + ".ini");
+}
+
+std::vector<std::string> SectionsOf(const std::string& path) {
+    if (path.empty()) {
+        return {};
+    }
+    return TIniFile(path).ReadSectionsA();
+}
+
+} // namespace
+
+TToolEntries ReadToolEntries(const TConfigFolder& folder, std::string_view typeName) {
+    TToolEntries entries;
+    entries.compile = SectionsOf(TypeFile(folder, "Compile", typeName));
+    entries.filter = SectionsOf(folder.Path("Ini/filters.ini"));
+    // A filter both files define is one entry (its keys are merged when it runs).
+    for (std::string& name : SectionsOf(TypeFile(folder, "Filter", typeName))) {
+        bool listed = false;
+        for (const std::string& known : entries.filter) {
+            listed = listed || TIniName(known).Folded() == TIniName(name).Folded();
+        }
+        if (!listed) {
+            entries.filter.push_back(std::move(name));
+        }
+    }
+    return entries;
+}
+
+std::string ToolActionName(std::string_view entry) {
+    std::string name(entry);
+    for (char& c : name) {
+        if (c == ' ') {
+            c = '_';
+        }
+    }
+    return name;
+}
+
+void RegisterToolActions(TUniActionMap& map, const TToolEntries& entries,
+                         const TCurrentEditor& currentEditor) {
+    for (const std::string& entry : entries.compile) {
+        const std::string name = ToolActionName(entry);
+        map.Add("Compile." + name, std::make_unique<TuniMemoCompileAction>(name, currentEditor));
+    }
+    for (const std::string& entry : entries.filter) {
+        const std::string name = ToolActionName(entry);
+        map.Add("Filter." + name, std::make_unique<TuniMemoFilterAction>(name, currentEditor));
+    }
+}

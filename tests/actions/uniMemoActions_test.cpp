@@ -1,0 +1,187 @@
+// Actions on a real editor: macros undone in one step, the handled mark, the document's
+// own map and keymap rebuilt with its profile, and a rebuild while one of its actions runs.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "actions/uniMemoActions.h"
+#include "actions/uniStdActions.h"
+#include "editor/memoFakes.h"
+
+using namespace memo_fakes;
+using testing_support::TempDir;
+using testing_support::WriteBytes;
+
+namespace {
+
+class MemoActionsTest : public ::testing::Test {
+protected:
+    TFakeHost host;
+    TempDir dir;
+    TConfigFolder folder{dir.path().string()};
+    TCommonSettings common;
+    std::unique_ptr<TUniActionMap> global = std::make_unique<TUniActionMap>();
+    std::unique_ptr<TUniActionKeymap> globalKeys;
+    TuniMemo* active = nullptr;
+    TCurrentEditor activeEditor = [this](TUniAction&) -> TuniAbstractMemo* { return active; };
+
+    MemoActionsTest() {
+        for (const char* sub : {"Ini", "Compile"}) {
+            std::filesystem::create_directories(dir.path() / sub);
+        }
+        RegisterStandardActions(*global);
+    }
+
+    void Write(std::string_view relative, std::string_view text) {
+        WriteBytes(folder.Path(relative), text);
+    }
+
+    std::unique_ptr<TuniMemo> NewEditor(const std::string& type) {
+        auto memo = std::make_unique<TuniMemo>(host.Platform(false),
+                                               TMemoEnvironment{&folder, &common, nullptr});
+        AttachActionMaps(*memo, *global, folder);
+        memo->ApplyProfile(type);
+        return memo;
+    }
+
+    void Press(TuniMemo& memo, TShortCut key) {
+        TUniAction* action = FindKeyAction(memo, globalKeys.get(), key);
+        ASSERT_NE(action, nullptr) << key;
+        memo.BeginCommand();
+        ExecuteAction(memo, *action);
+        memo.UpdateView();
+    }
+};
+
+TEST_F(MemoActionsTest, MacroOfSeveralItemsUndoesInOneStep) {
+    auto memo = NewEditor("txt");
+    SetText(*memo, "xy");
+    memo->SetCaret({2, 0});
+    TParsedMacro parsed = ParseMacro(u"Return \"abc\" Return", *global, activeEditor);
+    ExecuteAction(*memo, *parsed.Action());
+    EXPECT_EQ(Text(*memo), "xy\nabc\n");
+    EXPECT_EQ(memo->Caret(), (TPoint{0, 2}));
+    memo->Undo();
+    EXPECT_EQ(Text(*memo), "xy");
+    EXPECT_FALSE(memo->CanUndo());
+    memo->Redo();
+    EXPECT_EQ(Text(*memo), "xy\nabc\n");
+}
+
+TEST_F(MemoActionsTest, BookmarksAndTopThroughTheirNames) {
+    auto memo = NewEditor("txt");
+    SetText(*memo, "one\ntwo\nthree");
+    memo->SetCaret({2, 1});
+    ExecuteAction(*memo, *global->Find("mark3"));
+    ExecuteAction(*memo, *global->Find("Bottom"));
+    EXPECT_EQ(memo->Caret(), (TPoint{5, 2}));
+    ExecuteAction(*memo, *global->Find("Goto3"));
+    EXPECT_EQ(memo->Caret(), (TPoint{2, 1}));
+    ExecuteAction(*memo, *global->Find("Goto4")); // unset: stays
+    EXPECT_EQ(memo->Caret(), (TPoint{2, 1}));
+    ExecuteAction(*memo, *global->Find("Top"));
+    EXPECT_EQ(memo->Caret(), (TPoint{0, 0}));
+    memo->SetCaret({2, 1});
+    ExecuteAction(*memo, *global->Find("ToTop"));
+    EXPECT_EQ(memo->Caret(), (TPoint{0, 0}));
+}
+
+TEST_F(MemoActionsTest, ExecuteActionMarksTheKeyHandledUnlessTheCommandDeclines) {
+    auto memo = NewEditor("txt");
+    SetText(*memo, "ab");
+    memo->SetKeyHandled(false);
+    ExecuteAction(*memo, *global->Find("Right"));
+    EXPECT_TRUE(memo->KeyHandled());
+
+    memo->SetWantReturns(false);
+    ExecuteAction(*memo, *global->Find("Return"));
+    EXPECT_FALSE(memo->KeyHandled());
+    EXPECT_EQ(Text(*memo), "ab");
+
+    // A plain action runs without the editor and leaves the mark set.
+    int performed = 0;
+    global->Add("Beep", std::make_unique<TUniNotifyEventAction>([&](TUniAction&) { ++performed; }));
+    ExecuteAction(*memo, *global->Find("Beep"));
+    EXPECT_TRUE(memo->KeyHandled());
+    EXPECT_EQ(performed, 1);
+}
+
+TEST_F(MemoActionsTest, DocumentBindingsBeatGlobalOnes) {
+    Write("Ini/files.ini", "[*]\nKeys=Base\n[txt]\nKeys=Doc\n");
+    Write("Ini/actions.ini", "[*]\nOpenBelow=End Return\n"
+                             "[Doc]\nMine=Down \"z\"\nReturn=Up\n");
+    Write("Ini/keys.ini", "[*]\nCtrl+K=Up\nCtrl+J=OpenBelow\n"
+                          "[Base]\nF4=Home\n"
+                          "[Doc]\nCtrl+K=Mine\nCtrl+L=Return\n");
+    Write("Compile/txt.ini", "[Word count]\nCmd=wc\n");
+    const TLoadReport globalReport = LoadGlobalActions(folder, global, globalKeys, activeEditor);
+    EXPECT_TRUE(globalReport.unresolved.empty());
+
+    auto text = NewEditor("txt");
+    auto other = NewEditor("md");
+    const TUniActionMap* own = DocumentActionMap(*text);
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(own->Parent(), global.get());
+    EXPECT_TRUE(text->memoActions->Report().unresolved.empty());
+    EXPECT_EQ(text->memoActions->Tools().compile, std::vector<std::string>{"Word count"});
+
+    const TShortCut ctrlK = scCtrl | 'K';
+    EXPECT_EQ(FindKeyAction(*text, globalKeys.get(), ctrlK), own->Find("Mine"));
+    EXPECT_EQ(FindKeyAction(*other, globalKeys.get(), ctrlK), global->Find("Up"));
+    // "Return" means Up in the text document's map only.
+    EXPECT_EQ(FindKeyAction(*text, globalKeys.get(), scCtrl | 'L'), own->Find("Return"));
+    EXPECT_NE(own->Find("Return"), global->Find("Return"));
+    // Both documents take "*" of files.ini and with it the Base group.
+    EXPECT_NE(FindKeyAction(*other, globalKeys.get(), vkF1 + 3), nullptr);
+    EXPECT_EQ(FindKeyAction(*text, globalKeys.get(), scAlt | 'Q'), nullptr);
+
+    SetText(*text, "ab\ncd");
+    Press(*text, ctrlK);
+    EXPECT_EQ(Text(*text), "ab\nzcd");
+    Press(*text, scCtrl | 'J');
+    EXPECT_EQ(Text(*text), "ab\nzcd\n");
+    text->Undo();
+    EXPECT_EQ(Text(*text), "ab\nzcd");
+
+    // The compile action asks the editor's owner.
+    std::vector<std::string> requests;
+    text->OnCompileRequest = [&](const std::string& name, TuniMemo&) { requests.push_back(name); };
+    own->Find("Compile.Word_count")->Perform();
+    EXPECT_EQ(requests, std::vector<std::string>{"Word_count"});
+}
+
+TEST_F(MemoActionsTest, ProfileAppliedAgainRebuildsTheMaps) {
+    Write("Ini/files.ini", "[txt]\nKeys=Doc\n");
+    Write("Ini/actions.ini", "[Doc]\nMine=Up\n");
+    Write("Ini/keys.ini", "[Doc]\nF4=Mine\n");
+    auto memo = NewEditor("txt");
+    EXPECT_NE(DocumentActionMap(*memo)->Find("Mine"), nullptr);
+    EXPECT_NE(DocumentKeymap(*memo)->FindBinding(vkF1 + 3), nullptr);
+
+    memo->ApplyProfile("md");
+    EXPECT_EQ(DocumentActionMap(*memo)->Find("Mine"), nullptr);
+    EXPECT_EQ(DocumentKeymap(*memo)->FindBinding(vkF1 + 3), nullptr);
+}
+
+TEST_F(MemoActionsTest, RebuildWhileADocumentMacroRunsKeepsTheMacroAlive) {
+    Write("Ini/files.ini", "[txt]\nKeys=Doc\n");
+    Write("Ini/actions.ini", "[Doc]\nReapplyAndType=Reapply \"a\" Reapply \"b\"\n");
+    std::unique_ptr<TuniMemo> memo;
+    int reapplied = 0;
+    global->Add("Reapply", std::make_unique<TUniNotifyEventAction>([&](TUniAction&) {
+                    ++reapplied;
+                    memo->ApplyProfile("txt");
+                }));
+    memo = NewEditor("txt");
+    const TUniActionMap* before = DocumentActionMap(*memo);
+    TUniAction* macro = before->Find("ReapplyAndType");
+    ASSERT_NE(macro, nullptr);
+    ExecuteAction(*memo, *macro);
+    EXPECT_EQ(reapplied, 2);
+    EXPECT_EQ(Text(*memo), "ab");
+    EXPECT_NE(DocumentActionMap(*memo)->Find("ReapplyAndType"), nullptr);
+    memo->Undo();
+    EXPECT_EQ(Text(*memo), "");
+}
+
+} // namespace
