@@ -12,9 +12,7 @@
 #include <vector>
 
 #include "editor/uniAbstractMemo.h"
-#include "editor/uniPaint.h"
 #include "editor/uniScrMap.h"
-#include "platform/uniCanvas.h"
 #include "platform/uniEditorHost.h"
 #include "platform/uniMeasure.h"
 #include "search/uniSearch.h"
@@ -39,8 +37,6 @@ struct TMemoPlatform {
     TMessageBoxHost* messages = nullptr;
     TClipboardHost* clipboard = nullptr;
     TQuestionHost* questions = nullptr;
-    // The surface the editor paints on; without one nothing is drawn.
-    TCanvas* canvas = nullptr;
 };
 
 // Where profiles and tables are read from. Borrowed; a null folder leaves the profile alone.
@@ -206,16 +202,6 @@ public:
     const TScrMap& ScreenMap() const { return map_; }
     // What was painted last; the painter keeps it in step.
     const TScrMap& PreviousMap() const { return previousMap_; }
-    // --- painting (uniPaint.cpp) ---
-    // Draws the whole client area on the platform's canvas (the window was exposed or
-    // resized); the update cycle draws only what changed.
-    void PaintWhole();
-    // The painter's write access: the comparison stores repaint states in the current map,
-    // and the previous map follows every scroll of the surface.
-    TScrMap& MapForPainting() { return map_; }
-    TScrMap& PreviousMapForPainting() { return previousMap_; }
-    // The process-wide settings (gutter colours, ...); null when the editor has none.
-    const TCommonSettings* CommonSettings() const { return environment_.common; }
     // Lays out the lines from the top line into the current map, whatever the flags say.
     void RebuildMap();
 
@@ -524,7 +510,6 @@ private:
     bool mapFresh_ = false; // laid out during the running update cycle
     TScrMap map_;
     TScrMap previousMap_;
-    TMemoPainter painter_;
     TScrMetrics metrics_;
     bool proportional_ = false;
     bool wordWrap_ = false;
