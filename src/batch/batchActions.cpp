@@ -1,11 +1,17 @@
 // pelmar-batch's command line: options, the document, the actions run on it.
 #include "batch/batchActions.h"
 
+#include <charconv>
+#include <exception>
 #include <fstream>
 #include <memory>
 #include <optional>
 #include <utility>
 
+#include "batch/batchCommands.h"
+#include "editor/uniMemo.h"
+#include "platform/uniEditorHost.h"
+#include "platform/uniMeasure.h"
 #include "search/uniSearch.h"
 #include "shell/ProgramFolder.h"
 #include "shell/uniConfig.h"
@@ -52,15 +58,85 @@ const char* const kUsage =
     "usage: pelmar-batch [--home DIR] [--charset NAME] [--surrogate NAME] [--repr 0|1|2] FILE "
     "ACTION...\n"
     "actions: --dump  --info  --set-charset NAME  --set-surrogate NAME  --set-repr 0|1|2\n"
-    "         --set-eol LF|CR|CRLF|LS  --backup on|off  --save [OUT]\n";
+    "         --set-eol LF|CR|CRLF|LS  --backup on|off  --save [OUT]\n"
+    "         --goto COL LINE  --select COL1 LINE1 COL2 LINE2 [--column]  --type TEXT\n"
+    "         --cmd NAME[:ARG]  --undo  --redo  --state\n"
+    "         --find PATTERN [--regex] [--case] [--word] [--back]\n"
+    "         --replace-all PATTERN REPLACEMENT [--regex] [--case] [--word]\n";
+
+std::optional<int> IntFromText(const std::string& s) {
+    int v = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (ec != std::errc() || end != s.data() + s.size()) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+std::string JsonPoint(TPoint p) {
+    return "[" + std::to_string(p.X) + "," + std::to_string(p.Y) + "]";
+}
+
+// Every cell 8 pixels wide and 16 high: the editor's layout in character cells.
+class TCellMeasurer : public TTextMeasurer {
+public:
+    int UnitExtent(char16_t, std::uint8_t) const override { return 8; }
+    int SpaceWidth() const override { return 8; }
+    int LineHeight() const override { return 16; }
+    bool FixedPitch() const override { return true; }
+};
+
+// The editor's message boxes go to standard error; the last error text is kept for the
+// exit message of a failed load or save.
+class TStreamMessages : public TMessageBoxHost {
+public:
+    explicit TStreamMessages(std::ostream& err) : err_(err) {}
+    std::string lastError;
+    void ShowMessage(std::u16string_view, std::u16string_view text, TMessageKind kind) override {
+        if (kind == TMessageKind::Error) {
+            lastError = EncodeUtf8(text);
+        } else {
+            err_ << "pelmar-batch: " << EncodeUtf8(text) << "\n";
+        }
+    }
+
+private:
+    std::ostream& err_;
+};
+
+// Nobody to ask: the replace question is answered All (the only replace the tool offers),
+// the code entry box is cancelled.
+class TReplaceAllQuestions : public TQuestionHost {
+public:
+    TReplaceAnswer AskReplace(std::u16string_view, int, int, int) override {
+        return TReplaceAnswer::All;
+    }
+    std::optional<std::u16string> EnterCode(int, int, int) override { return std::nullopt; }
+};
+
+// A clipboard that lives as long as the run: copy and paste work between actions.
+class TRunClipboard : public TClipboardHost {
+public:
+    bool SetText(const std::u16string& utf16, const std::string& ansi, bool column) override {
+        content_ = {utf16, ansi, column};
+        return true;
+    }
+    std::optional<TClipboardText> GetText() override { return content_; }
+
+private:
+    TClipboardText content_;
+};
 
 class TBatch {
 public:
-    TBatch(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+    TBatch(std::ostream& out, std::ostream& err) : out_(out), err_(err), messages_(err) {}
 
     int Run(const std::vector<std::string>& args) {
         size_t i = 0;
         std::string home;
+        std::optional<std::string> charset;
+        std::optional<std::string> surrogate;
+        std::optional<TUniRepr> repr;
         for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
             const std::string& opt = args[i];
             if (opt == "--") {
@@ -74,15 +150,14 @@ public:
             if (opt == "--home") {
                 home = value;
             } else if (opt == "--charset") {
-                codec_.charset = value;
+                charset = value;
             } else if (opt == "--surrogate") {
-                codec_.surrogate = value;
+                surrogate = value;
             } else if (opt == "--repr") {
-                auto repr = ReprFromText(value);
+                repr = ReprFromText(value);
                 if (!repr) {
                     return Usage("--repr takes 0, 1 or 2");
                 }
-                codec_.uniRepr = *repr;
             } else {
                 return Usage("unknown option " + opt);
             }
@@ -91,56 +166,40 @@ public:
             return Usage("no file named");
         }
         const std::string fileName = args[i++];
-        Configure(home.empty() ? FindProgramFolder() : home, fileName);
-        if (!CheckCharset(codec_.charset) || !CheckSurrogate(codec_.surrogate)) {
+        Configure(home.empty() ? FindProgramFolder() : home);
+        TTextCodec& codec = memo_->Codec();
+        // The document's own encoding is found at the load unless the command line names it.
+        codec.charset = charset.value_or(std::string(kCharsetDefault));
+        if (surrogate) {
+            codec.surrogate = *surrogate;
+        }
+        if (repr) {
+            codec.uniRepr = *repr;
+        }
+        if (!CheckCharset(codec.charset) || !CheckSurrogate(codec.surrogate)) {
             return kBatchUsage;
         }
 
-        TCodecResult loaded = codec_.Load(*list_, fileName);
-        if (!loaded.ok) {
-            err_ << "pelmar-batch: " << fileName << ": " << loaded.error << "\n";
+        memo_->SetFileName(TViewOf::This, fileName);
+        if (!memo_->LoadFile()) {
+            err_ << "pelmar-batch: " << fileName << ": " << messages_.lastError << "\n";
             return kBatchLoadFailed;
         }
         fileName_ = fileName;
 
         while (i < args.size()) {
             const std::string action = args[i++];
-            auto value = [&]() -> std::optional<std::string> {
-                if (i < args.size()) {
-                    return args[i++];
-                }
-                return std::nullopt;
-            };
-            if (action == "--dump") {
-                Dump();
-            } else if (action == "--info") {
-                Info();
-            } else if (action == "--save") {
-                std::string target = fileName_;
-                if (i < args.size() && args[i].rfind("--", 0) != 0) {
-                    target = args[i++];
-                }
-                TCodecResult saved = codec_.Save(*list_, target);
-                if (!saved.ok) {
-                    err_ << "pelmar-batch: " << target << ": " << saved.error << "\n";
-                    return kBatchSaveFailed;
-                }
-                if (codec_.unmappableChars > 0) {
-                    err_ << "pelmar-batch: " << target << ": " << codec_.unmappableChars
-                         << " characters cannot be held by " << codec_.charset
-                         << " and were written as \"?\"\n";
-                }
-            } else if (action == "--set-charset" || action == "--set-surrogate" ||
-                       action == "--set-repr" || action == "--set-eol" || action == "--backup") {
-                auto v = value();
-                if (!v) {
-                    return Usage("missing value for " + action);
-                }
-                if (int rc = Set(action, *v); rc != kBatchOk) {
-                    return rc;
-                }
-            } else {
-                return Usage("unknown action " + action);
+            int rc = kBatchOk;
+            try {
+                rc = Action(action, args, i);
+            } catch (const std::exception& e) {
+                // An editor command or an expression that failed: the run stops here.
+                err_ << "pelmar-batch: " << action << ": " << e.what() << "\n";
+                rc = kBatchActionFailed;
+            }
+            if (rc != kBatchOk) {
+                out_.flush();
+                return rc;
             }
         }
         out_.flush();
@@ -153,28 +212,177 @@ private:
         return kBatchUsage;
     }
 
+    // One action and its values, read from args[i...]; `i` moves past them.
+    int Action(const std::string& action, const std::vector<std::string>& args, size_t& i) {
+        auto value = [&]() -> std::optional<std::string> {
+            if (i < args.size()) {
+                return args[i++];
+            }
+            return std::nullopt;
+        };
+        auto flag = [&](const char* name) {
+            if (i < args.size() && args[i] == name) {
+                ++i;
+                return true;
+            }
+            return false;
+        };
+        auto numbers = [&](int n) -> std::optional<std::vector<int>> {
+            std::vector<int> out;
+            for (int k = 0; k < n; ++k) {
+                auto v = value();
+                auto number = v ? IntFromText(*v) : std::nullopt;
+                if (!number || *number < 0) {
+                    return std::nullopt;
+                }
+                out.push_back(*number);
+            }
+            return out;
+        };
+        TuniMemo& memo = *memo_;
+        if (action == "--dump") {
+            Dump();
+        } else if (action == "--info") {
+            Info();
+        } else if (action == "--state") {
+            State();
+        } else if (action == "--save") {
+            std::string target = fileName_;
+            if (i < args.size() && args[i].rfind("--", 0) != 0) {
+                target = args[i++];
+            }
+            return Save(target);
+        } else if (action == "--set-charset" || action == "--set-surrogate" ||
+                   action == "--set-repr" || action == "--set-eol" || action == "--backup") {
+            auto v = value();
+            if (!v) {
+                return Usage("missing value for " + action);
+            }
+            return Set(action, *v);
+        } else if (action == "--goto") {
+            auto n = numbers(2);
+            if (!n) {
+                return Usage("--goto takes COL LINE (numbers from 0)");
+            }
+            memo.BeginCommand();
+            memo.GotoPosition((*n)[0], (*n)[1]);
+        } else if (action == "--select") {
+            auto n = numbers(4);
+            if (!n) {
+                return Usage("--select takes COL1 LINE1 COL2 LINE2 (numbers from 0)");
+            }
+            const bool column = flag("--column");
+            const int last = std::max(memo.Lines().Count() - 1, 0);
+            const TPoint start{(*n)[0], std::min((*n)[1], last)};
+            const TPoint end{(*n)[2], std::min((*n)[3], last)};
+            memo.BeginCommand();
+            memo.Select(start, end, column ? TSelectionMode::Column : TSelectionMode::Stream);
+            memo.SetCaret(end); // the caret is where the selection's end follows
+            memo.UpdateView();
+        } else if (action == "--type") {
+            auto v = value();
+            if (!v) {
+                return Usage("missing value for --type");
+            }
+            for (const char16_t unit : DecodeUtf8(*v)) {
+                memo.BeginCommand();
+                memo.TypeChar(unit);
+                memo.UpdateView();
+            }
+        } else if (action == "--cmd") {
+            auto v = value();
+            if (!v) {
+                return Usage("missing value for --cmd");
+            }
+            TCommandLookup found = FindEditorCommand(*v);
+            if (!found.command) {
+                return Usage(found.error);
+            }
+            memo.BeginCommand();
+            (*found.command)(memo);
+            // As an unshifted key: a command that moved the caret leaves no selection.
+            if (memo.CaretMoved()) {
+                memo.DropSelection();
+                memo.SetSelStart(memo.Caret());
+                memo.SetSelEnd(memo.Caret());
+            }
+            memo.UpdateView();
+        } else if (action == "--undo" || action == "--redo") {
+            memo.BeginCommand();
+            if (action == "--undo") {
+                memo.Undo();
+            } else {
+                memo.Redo();
+            }
+            memo.UpdateView();
+        } else if (action == "--find" || action == "--replace-all") {
+            auto pattern = value();
+            std::optional<std::string> replacement;
+            if (action == "--replace-all") {
+                replacement = value();
+            }
+            if (!pattern || (action == "--replace-all" && !replacement)) {
+                return Usage(action == "--find" ? "--find takes PATTERN"
+                                                : "--replace-all takes PATTERN REPLACEMENT");
+            }
+            TMemoSearchOptions options;
+            bool back = false;
+            for (bool more = true; more;) {
+                more = false;
+                if (flag("--regex")) {
+                    options.regExpr = more = true;
+                } else if (flag("--case")) {
+                    options.ignoreCase = false;
+                    more = true;
+                } else if (flag("--word")) {
+                    options.wholeWord = more = true;
+                } else if (action == "--find" && flag("--back")) {
+                    back = more = true;
+                }
+            }
+            memo.SearchOptions() = options;
+            memo.BeginCommand();
+            if (replacement) {
+                // The whole document, from its start.
+                memo.GotoPosition(0, 0);
+                memo.Replace(DecodeUtf8(*pattern), DecodeUtf8(*replacement), false);
+            } else if (back) {
+                memo.FindBackward(DecodeUtf8(*pattern), true, false);
+            } else {
+                memo.FindForward(DecodeUtf8(*pattern), true, false);
+            }
+        } else {
+            return Usage("unknown action " + action);
+        }
+        return kBatchOk;
+    }
+
     // The settings, charset lists and detection rules of the program folder, and the
-    // file-type profile of the document.
-    void Configure(const std::string& home, const std::string& fileName) {
-        const TConfigFolder folder(home);
-        TProgramSettings settings = ReadProgramSettings(folder);
-        SetAnsiCodePage(settings.common.ansiCodePage);
-        SetOemCodePage(settings.common.oemCodePage);
-        lists_ = std::move(settings.charsetLists);
-        const TIniFile files(folder.FilesIni());
-        const TProfileResult profile =
-            LoadFileProfile(files, ProfileTypeFor(fileName, "", std::nullopt), settings.common);
-        codec_.profile = profile.profile.CodecProfile();
-        codec_.programFolder = home;
-        codec_.charsetLists = &lists_;
-        detector_.Load(lists_, home);
-        codec_.detectCharset = [this](const std::string& name) {
-            return detector_.DetectCharset(name, codec_.profile.defaultCharset, &search_);
+    // editor that holds the document (its profile is applied when it loads).
+    void Configure(const std::string& home) {
+        folder_ = std::make_unique<TConfigFolder>(home);
+        settings_ = ReadProgramSettings(*folder_);
+        SetAnsiCodePage(settings_.common.ansiCodePage);
+        SetOemCodePage(settings_.common.oemCodePage);
+        detector_.Load(settings_.charsetLists, home);
+        TMemoPlatform platform;
+        platform.measurer = &measurer_;
+        platform.messages = &messages_;
+        platform.questions = &questions_;
+        platform.clipboard = &clipboard_;
+        memo_ = std::make_unique<TuniMemo>(
+            platform, TMemoEnvironment{folder_.get(), &settings_.common, &settings_.charsetLists});
+        TTextCodec& codec = memo_->Codec();
+        codec.programFolder = home;
+        codec.detectCharset = [this](const std::string& name) {
+            return detector_.DetectCharset(name, memo_->Codec().profile.defaultCharset, &search_);
         };
     }
 
+    const TCharsetLists& Lists() const { return settings_.charsetLists; }
+
     bool CheckCharset(const std::string& name) {
-        if (IsBuiltinCharset(name) || lists_.CharsetFile(name)) {
+        if (IsBuiltinCharset(name) || Lists().CharsetFile(name)) {
             return true;
         }
         err_ << "pelmar-batch: unknown charset \"" << name << "\"\n";
@@ -182,7 +390,7 @@ private:
     }
 
     bool CheckSurrogate(const std::string& name) {
-        if (name.empty() || name == "-" || lists_.SurrogateFile(name)) {
+        if (name.empty() || name == "-" || Lists().SurrogateFile(name)) {
             return true;
         }
         err_ << "pelmar-batch: unknown surrogate table \"" << name << "\"\n";
@@ -190,42 +398,61 @@ private:
     }
 
     int Set(const std::string& action, const std::string& v) {
+        TTextCodec& codec = memo_->Codec();
         if (action == "--set-charset") {
             if (!CheckCharset(v)) {
                 return kBatchUsage;
             }
-            codec_.charset = v;
+            codec.charset = v;
         } else if (action == "--set-surrogate") {
             if (!CheckSurrogate(v)) {
                 return kBatchUsage;
             }
-            codec_.surrogate = v;
+            codec.surrogate = v;
         } else if (action == "--set-repr") {
             auto repr = ReprFromText(v);
             if (!repr) {
                 return Usage("--set-repr takes 0, 1 or 2");
             }
-            codec_.uniRepr = *repr;
+            codec.uniRepr = *repr;
         } else if (action == "--set-eol") {
             auto sep = SeparatorFromText(v);
             if (!sep) {
                 return Usage("--set-eol takes LF, CR, CRLF or LS");
             }
-            codec_.lineSeparator = *sep;
+            codec.lineSeparator = *sep;
         } else if (action == "--backup") {
             if (v != "on" && v != "off") {
                 return Usage("--backup takes on or off");
             }
-            codec_.profile.createBackup = v == "on";
+            codec.profile.createBackup = v == "on";
+        }
+        return kBatchOk;
+    }
+
+    int Save(const std::string& target) {
+        messages_.lastError.clear();
+        if (!memo_->SaveToFile(target)) {
+            err_ << "pelmar-batch: " << target << ": " << messages_.lastError << "\n";
+            return kBatchSaveFailed;
+        }
+        // --save without a name keeps writing the file that was loaded.
+        memo_->SetFileName(TViewOf::This, fileName_);
+        const TTextCodec& codec = memo_->Codec();
+        if (codec.unmappableChars > 0) {
+            err_ << "pelmar-batch: " << target << ": " << codec.unmappableChars
+                 << " characters cannot be held by " << codec.charset
+                 << " and were written as \"?\"\n";
         }
         return kBatchOk;
     }
 
     void Dump() {
+        const TWStringList& list = memo_->Lines();
         std::string buf;
-        const int n = list_->Count();
+        const int n = list.Count();
         for (int k = 0; k < n; ++k) {
-            AppendUtf8(buf, list_->Get(k)); // escaped bytes come out as the raw bytes
+            AppendUtf8(buf, list.Get(k)); // escaped bytes come out as the raw bytes
             buf.push_back('\n');
             if (buf.size() >= (1u << 20)) {
                 out_.write(buf.data(), static_cast<std::streamsize>(buf.size()));
@@ -236,24 +463,49 @@ private:
     }
 
     void Info() {
-        out_ << "{\"lines\":" << list_->Count() << ",\"charset\":" << JsonString(codec_.charset)
-             << ",\"surrogate\":" << JsonString(codec_.surrogate.empty() ? "-" : codec_.surrogate)
-             << ",\"repr\":" << static_cast<int>(codec_.uniRepr)
-             << ",\"separator\":" << JsonString(std::string(SeparatorText(codec_.lineSeparator)))
-             << ",\"modified\":" << (list_->Modified() ? "true" : "false")
-             << ",\"escaped_bytes\":" << (codec_.escapedBytes ? "true" : "false") << "}\n";
+        const TTextCodec& codec = memo_->Codec();
+        out_ << "{\"lines\":" << memo_->Lines().Count()
+             << ",\"charset\":" << JsonString(codec.charset)
+             << ",\"surrogate\":" << JsonString(codec.surrogate.empty() ? "-" : codec.surrogate)
+             << ",\"repr\":" << static_cast<int>(codec.uniRepr)
+             << ",\"separator\":" << JsonString(std::string(SeparatorText(codec.lineSeparator)))
+             << ",\"modified\":" << (memo_->Modified() ? "true" : "false")
+             << ",\"escaped_bytes\":" << (codec.escapedBytes ? "true" : "false") << "}\n";
+    }
+
+    void State() {
+        const TuniMemo& m = *memo_;
+        const auto b = [](bool v) { return v ? "true" : "false"; };
+        out_ << "{\"caret\":" << JsonPoint(m.Caret())
+             << ",\"selection\":{\"active\":" << b(m.SelectionActive()) << ",\"mode\":\""
+             << (m.SelectionMode() == TSelectionMode::Column ? "column" : "stream")
+             << "\",\"start\":" << JsonPoint(m.SelStart().pos)
+             << ",\"end\":" << JsonPoint(m.SelEnd().pos) << "},\"modified\":" << b(m.Modified())
+             << ",\"lines\":" << m.Lines().Count() << ",\"can_undo\":" << b(m.CanUndo())
+             << ",\"can_redo\":" << b(m.CanRedo()) << ",\"bookmarks\":{";
+        bool first = true;
+        for (int n = 0; n < TuniMemo::kBookmarkCount; ++n) {
+            const TPoint p = m.Bookmark(n);
+            if (p.Y < 0) {
+                continue;
+            }
+            out_ << (first ? "" : ",") << "\"" << n << "\":" << JsonPoint(p);
+            first = false;
+        }
+        out_ << "}}\n";
     }
 
     std::ostream& out_;
     std::ostream& err_;
-    TCharsetLists lists_;
+    std::unique_ptr<TConfigFolder> folder_;
+    TProgramSettings settings_;
     TCharsetDetector detector_;
     TuniSearch search_;
-    TTextCodec codec_;
-    struct TReleaser {
-        void operator()(TWStringList* l) const { l->Release(); }
-    };
-    std::unique_ptr<TWStringList, TReleaser> list_{new TWStringList};
+    TCellMeasurer measurer_;
+    TStreamMessages messages_;
+    TReplaceAllQuestions questions_;
+    TRunClipboard clipboard_;
+    std::unique_ptr<TuniMemo> memo_;
     std::string fileName_;
 };
 

@@ -10,6 +10,8 @@ inline constexpr int kBatchOk = 0;
 inline constexpr int kBatchUsage = 1;
 inline constexpr int kBatchLoadFailed = 2;
 inline constexpr int kBatchSaveFailed = 3;
+// An editing action failed: an editor command or a search raised.
+inline constexpr int kBatchActionFailed = 4;
 
 // Runs one command line (without the program name); output goes to `out`, messages to `err`.
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

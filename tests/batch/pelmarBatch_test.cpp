@@ -162,3 +162,194 @@ TEST(PelmarBatch, EveryCharsetRoundTrips) {
 }
 
 } // namespace
+
+// --- editing actions ------------------------------------------------------------------------
+
+namespace {
+
+// The value of a top-level or nested key in a --state line, as written ("[3,1]", "true").
+std::string StateValue(const std::string& state, const std::string& key) {
+    const size_t at = state.find("\"" + key + "\":");
+    if (at == std::string::npos) {
+        return "";
+    }
+    size_t from = at + key.size() + 3;
+    size_t to = from;
+    int depth = 0;
+    for (; to < state.size(); ++to) {
+        const char c = state[to];
+        if (c == '[' || c == '{') {
+            ++depth;
+        } else if (c == ']' || c == '}') {
+            if (depth == 0) {
+                break;
+            }
+            --depth;
+        } else if (c == ',' && depth == 0) {
+            break;
+        }
+    }
+    return state.substr(from, to - from);
+}
+
+std::vector<std::string> Lines(const std::string& out) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t nl; (nl = out.find('\n', start)) != std::string::npos; start = nl + 1) {
+        lines.push_back(out.substr(start, nl - start));
+    }
+    return lines;
+}
+
+TEST(PelmarBatchEditing, TypingUndoRedoAndStateInOrder) {
+    TempDir dir;
+    WriteBytes(dir.file("a.txt"), "abc\ndef");
+    ProcessResult r = Batch({dir.file("a.txt"), "--state", "--goto", "1", "1", "--type",
+                             "X\xD0\xB6 y", "--state", "--undo", "--state", "--undo", "--state",
+                             "--redo", "--state", "--save", dir.file("b.txt"), "--state"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> states = Lines(r.out);
+    ASSERT_EQ(states.size(), 6u) << r.out;
+    EXPECT_EQ(states[0], "{\"caret\":[0,0],\"selection\":{\"active\":false,\"mode\":\"stream\","
+                         "\"start\":[0,0],\"end\":[0,0]},\"modified\":false,\"lines\":2,"
+                         "\"can_undo\":false,\"can_redo\":false,\"bookmarks\":{}}");
+    EXPECT_EQ(StateValue(states[1], "caret"), "[5,1]"); // each UTF-16 unit typed at the caret
+    EXPECT_EQ(StateValue(states[1], "modified"), "true");
+    // A typed space starts a new undo step: the first undo takes " y", the second "Xж".
+    EXPECT_EQ(StateValue(states[2], "caret"), "[3,1]");
+    EXPECT_EQ(StateValue(states[3], "caret"), "[1,1]");
+    EXPECT_EQ(StateValue(states[3], "modified"), "false"); // back at the loaded state
+    EXPECT_EQ(StateValue(states[3], "can_undo"), "false");
+    EXPECT_EQ(StateValue(states[3], "can_redo"), "true");
+    EXPECT_EQ(StateValue(states[4], "can_redo"), "true");
+    EXPECT_EQ(StateValue(states[5], "modified"), "false"); // saved
+    EXPECT_EQ(ReadBytes(dir.file("b.txt")), "abc\ndX\xD0\xB6"
+                                            "ef");
+    EXPECT_EQ(ReadBytes(dir.file("a.txt")), "abc\ndef"); // --save OUT leaves the original alone
+}
+
+TEST(PelmarBatchEditing, SelectionsCommandsAndBookmarks) {
+    TempDir dir; // a type without word wrap: column blocks need it off
+    WriteBytes(dir.file("a.dat"), "one two\nthree\nfour");
+    ProcessResult r = Batch({dir.file("a.dat"),
+                             "--select",
+                             "4",
+                             "0",
+                             "2",
+                             "1",
+                             "--state",
+                             "--type",
+                             "Z",
+                             "--dump",
+                             "--select",
+                             "1",
+                             "0",
+                             "3",
+                             "1",
+                             "--column",
+                             "--state",
+                             "--goto",
+                             "2",
+                             "1",
+                             "--cmd",
+                             "setbookmark:3",
+                             "--goto",
+                             "0",
+                             "0",
+                             "--cmd",
+                             "GotoBookmark:3",
+                             "--state"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> out = Lines(r.out);
+    ASSERT_EQ(out.size(), 5u) << r.out;
+    EXPECT_EQ(StateValue(out[0], "selection"),
+              "{\"active\":true,\"mode\":\"stream\",\"start\":[4,0],\"end\":[2,1]}");
+    EXPECT_EQ(StateValue(out[0], "caret"), "[2,1]");
+    EXPECT_EQ(out[1], "one Zree"); // typing replaced the selection
+    EXPECT_EQ(out[2], "four");
+    EXPECT_EQ(StateValue(out[3], "selection"),
+              "{\"active\":true,\"mode\":\"column\",\"start\":[1,0],\"end\":[3,1]}");
+    EXPECT_EQ(StateValue(out[4], "caret"), "[2,1]");
+    EXPECT_EQ(StateValue(out[4], "bookmarks"), "{\"3\":[2,1]}");
+}
+
+TEST(PelmarBatchEditing, EditorCommandsByName) {
+    TempDir dir;
+    WriteBytes(dir.file("a.txt"), "alpha beta\ngamma");
+    ProcessResult r = Batch({dir.file("a.txt"), "--goto",         "6",     "0",
+                             "--cmd",           "DeleteWord",     "--cmd", "NewLine",
+                             "--cmd",           "InsertText:x y", "--cmd", "TextBottom",
+                             "--cmd",           "SelectAll",      "--cmd", "SelectionToUpper",
+                             "--dump",          "--cmd",          "Undo",  "--dump"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "ALPHA \nX Y\nGAMMA\nalpha \nx y\ngamma\n");
+
+    // A bad name or argument is a usage error; nothing after it runs.
+    r = Batch({dir.file("a.txt"), "--cmd", "Frobnicate", "--dump"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("unknown editor command \"Frobnicate\""), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(Batch({dir.file("a.txt"), "--cmd", "SetBookmark:x"}).status, 1);
+    EXPECT_EQ(Batch({dir.file("a.txt"), "--cmd", "NewLine:3"}).status, 1);
+    EXPECT_EQ(Batch({dir.file("a.txt"), "--goto", "1"}).status, 1);
+    EXPECT_EQ(Batch({dir.file("a.txt"), "--select", "0", "0", "-1", "0"}).status, 1);
+}
+
+TEST(PelmarBatchEditing, FindMovesTheSelectionAndReportsNotFound) {
+    TempDir dir;
+    WriteBytes(dir.file("a.txt"), "cats a.cat\nCAT cat");
+    ProcessResult r = Batch({dir.file("a.txt"), "--find", "cat", "--word", "--state", "--find",
+                             "cat", "--word", "--case", "--state", "--find", "c.t", "--regex",
+                             "--back", "--state", "--find", "dog", "--state"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> out = Lines(r.out);
+    ASSERT_EQ(out.size(), 4u) << r.out;
+    EXPECT_EQ(StateValue(out[0], "caret"), "[7,0]");
+    EXPECT_EQ(StateValue(out[1], "caret"), "[4,1]"); // "CAT" is skipped case-sensitively
+    EXPECT_EQ(StateValue(out[1], "selection"),
+              "{\"active\":true,\"mode\":\"stream\",\"start\":[7,1],\"end\":[4,1]}");
+    EXPECT_EQ(StateValue(out[2], "caret"), "[0,1]");
+    EXPECT_EQ(out[3], out[2]); // not found: nothing moves
+    EXPECT_NE(r.err.find("Pattern not found!"), std::string::npos) << r.err;
+}
+
+TEST(PelmarBatchEditing, ReplaceAllIsOneUndoStepAndSaves) {
+    TempDir dir;
+    WriteBytes(dir.file("a.txt"), "the cat\nThe other\nbathe");
+    ProcessResult r = Batch({dir.file("a.txt"),
+                             "--goto",
+                             "3",
+                             "2",
+                             "--replace-all",
+                             "the",
+                             "THE",
+                             "--case",
+                             "--save",
+                             dir.file("b.txt"),
+                             "--undo",
+                             "--dump",
+                             "--replace-all",
+                             "the",
+                             "a",
+                             "--word",
+                             "--dump",
+                             "--replace-all",
+                             "(\\w+) (\\w+)",
+                             "$2\\n$1",
+                             "--regex",
+                             "--dump"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // From the start of the document, whatever the caret.
+    EXPECT_EQ(ReadBytes(dir.file("b.txt")), "THE cat\nThe oTHEr\nbaTHE");
+    EXPECT_EQ(r.out, "the cat\nThe other\nbathe\n"
+                     "a cat\na other\nbathe\n"
+                     "cat\na\nother\na\nbathe\n");
+
+    // A bad expression fails the action: exit status 4, the message on stderr, nothing after.
+    r = Batch({dir.file("a.txt"), "--replace-all", "(x", "y", "--regex", "--dump"});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_NE(r.err.find("--replace-all: TRegExpr(comp)"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
+} // namespace
