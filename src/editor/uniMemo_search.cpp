@@ -547,7 +547,7 @@ TPoint TuniMemo::ReplaceAllInLines(const TFoundText& first, TPoint origin, bool 
     std::vector<TPiece> pieces;
     if (!backward) {
         for (int y = first.start.Y; y < lines_->Count();) {
-            const std::u16string line = lines_->Get(y);
+            const std::u16string& line = lines_->Get(y); // read before it is stored
             scan.SetSubject(line);
             pieces.clear();
             int pos = y == first.start.Y ? first.start.X + 1 : 1;
@@ -562,7 +562,7 @@ TPoint TuniMemo::ReplaceAllInLines(const TFoundText& first, TPoint origin, bool 
         return last;
     }
     for (int y = first.start.Y; y >= 0; --y) {
-        const std::u16string line = lines_->Get(y);
+        const std::u16string& line = lines_->Get(y); // read before it is stored
         scan.SetSubject(line);
         const std::vector<TLineMatch> starts = AllStarts(scan, static_cast<int>(line.size()) + 1);
         const bool originLine = y == origin.Y;
