@@ -448,8 +448,10 @@ void ReadProfileSection(const TIniFile& ini, const TIniName& section, const TCom
     if (auto v = ReadOptionalBool(ini, section, "HighlightColumn")) {
         p.highlightColumn = v;
     }
-    if (auto v = ReadOptionalInt(ini, section, "TabSize"); v && *v >= 1 && *v <= 100) {
-        p.tabSize = v;
+    // A tab size below 1 would divide by zero in the layout: it becomes the default 4.
+    // Sizes above 100 are ignored.
+    if (auto v = ReadOptionalInt(ini, section, "TabSize"); v && *v <= 100) {
+        p.tabSize = *v < 1 ? 4 : *v;
     }
     if (auto v = ReadOptionalBool(ini, section, "UseColorer")) {
         p.useColorer = v;

@@ -223,10 +223,10 @@ TEST_F(MemoProfileTest, TheFileTypesProfileIsAppliedOnLoad) {
     EXPECT_EQ(builtFor, (std::vector<std::string>{"txt", "txt"}));
 }
 
-TEST_F(MemoProfileTest, AnUnusableTabSizeKeepsTheCurrentOne) {
+TEST_F(MemoProfileTest, ATabSizeBelowOneBecomesFour) {
     TuniMemo memo(host.Platform(), Environment());
     memo.ApplyProfile("bad");
-    EXPECT_EQ(memo.Settings().tabSize, 8); // from "*": the type's 0 is not taken
+    EXPECT_EQ(memo.Settings().tabSize, 4); // the type's 0 over the 8 of "*"
     memo.SetTabSize(0);
     EXPECT_EQ(memo.Settings().tabSize, 4);
     EXPECT_EQ(memo.Lines().TabSize(), 4);

@@ -233,7 +233,7 @@ TEST(ConfigProfile, KeysOverlayAndDefaults) {
     EXPECT_EQ(p.highlightMode, 3);
     EXPECT_EQ(p.uniRepr, urDecimalRef);
     EXPECT_TRUE(p.createBak);
-    EXPECT_FALSE(p.tabSize.has_value()); // 0 is no tab size
+    EXPECT_EQ(p.tabSize, std::optional<int>(4)); // 0 cannot be used: the default
     EXPECT_FALSE(p.highlightLine.has_value());
     EXPECT_EQ(p.backLines, 0);
     EXPECT_EQ(p.spellLanguage, "russian");
