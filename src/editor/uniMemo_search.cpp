@@ -353,12 +353,23 @@ std::optional<TuniMemo::TFoundText> TuniMemo::SearchFrom(TPoint origin, bool bac
     }
     for (int y = first; y >= 0; --y) {
         subjectOf(y);
-        const std::vector<TLineMatch> starts =
-            AllStarts(scan, static_cast<int>(lines_->Get(y).size()) + 1);
+        // The starts in order, keeping the last one that counts (nothing stored: a long
+        // line may have very many).
+        const int lastStart = static_cast<int>(lines_->Get(y).size()) + 1;
         const bool caretLine = y == origin.Y;
-        const TLineMatch* m = BackwardChoice(starts, caretLine ? origin.X : INT_MAX,
-                                             caretLine && skipAtOrigin ? origin.X : -1);
-        if (m == nullptr) {
+        const int limit = caretLine ? origin.X : INT_MAX;
+        const int skipAt = caretLine && skipAtOrigin ? origin.X : -1;
+        std::optional<TLineMatch> m;
+        TLineMatch c;
+        for (int pos = 1;
+             pos <= scan.Size() + 1 && scan.MatchFrom(pos, c.pos, c.len) && c.pos <= lastStart;
+             pos = c.pos + 1) {
+            const int start = c.pos - 1;
+            if (start + c.len <= limit && !(c.len == 0 && start == skipAt)) {
+                m = c;
+            }
+        }
+        if (!m) {
             continue;
         }
         if (scan.RegExpr()) {
