@@ -146,6 +146,10 @@ public:
     // Sets an end at a text position; its visual position is taken from the text.
     void SetSelStart(TPoint pos);
     void SetSelEnd(TPoint pos);
+    // With the visual position given (the caret's screen column inside a TAB, say).
+    void SetSelStart(TPoint pos, TPoint visual) { selStart_ = {pos, visual}; }
+    void SetSelEnd(TPoint pos, TPoint visual) { selEnd_ = {pos, visual}; }
+    void SetSelectionActive(bool on) { selActive_ = on; }
     // Selects from `start` to `end` in the given mode and makes the selection active.
     void Select(TPoint start, TPoint end, TSelectionMode mode = TSelectionMode::Stream);
     void SetSelectionMode(TSelectionMode mode) { selMode_ = mode; }
@@ -204,6 +208,8 @@ public:
     const TScrMap& PreviousMap() const { return previousMap_; }
     // Lays out the lines from the top line into the current map, whatever the flags say.
     void RebuildMap();
+    // Lays out again only when the text, the view or the window changed since the last time.
+    void EnsureMap() { EnsureLayout(); }
 
     // --- bookmarks -----------------------------------------------------------------------
     static constexpr int kBookmarkCount = 10;
@@ -320,6 +326,8 @@ public:
     bool WantReturns() const { return wantReturns_; }
     void SetWantReturns(bool on) { wantReturns_ = on; }
     bool WantTabs() const { return wantTabs_; }
+    // A single-line box in a dialog: TAB, Enter and Escape belong to the dialog.
+    bool DialogMode() const { return singleLine_; }
     void SetWantTabs(bool on) { wantTabs_ = on; }
     // The highlighter's paired construct at the caret (MatchBracket); empty until a
     // highlighter is attached.
@@ -545,5 +553,4 @@ public:
     explicit TuniEdit(TMemoPlatform platform, TMemoEnvironment environment = {});
     // Word wrap stays off.
     void SetWordWrap(bool) override {}
-    bool DialogMode() const { return true; }
 };

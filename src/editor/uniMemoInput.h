@@ -1,0 +1,70 @@
+// The editor's input handling: key presses looked up in the keymaps and run as actions,
+// characters typed, the mouse placing the caret and selecting, the wheel, the scroll
+// bars. The toolkit layer translates its events into these calls.
+#pragma once
+
+#include <cstdint>
+
+#include "actions/uniKeyNames.h"
+#include "platform/uniInputHost.h"
+
+class TuniMemo;
+class TUniActionKeymap;
+
+// Modifier keys held: the shortcut bits scShift, scCtrl and scAlt.
+using TShiftState = std::uint16_t;
+
+enum class TScrollCode { LineUp, LineDown, PageUp, PageDown, Top, Bottom, Thumb };
+
+// How a character arrived: a plain character message, or an input method / Unicode
+// character message (full code points).
+enum class TCharSource { Plain, InputMethod };
+
+class TMemoInput {
+public:
+    static constexpr int kDragPeriodMs = 200;
+    static constexpr std::uint64_t kDoubleClickMs = 500;
+
+    // `globalKeymap` may be null (no global bindings); the editor and keymap are borrowed
+    // and must outlive the handler.
+    TMemoInput(TuniMemo& memo, const TUniActionKeymap* globalKeymap, TInputPlatform platform);
+    ~TMemoInput();
+    TMemoInput(const TMemoInput&) = delete;
+    TMemoInput& operator=(const TMemoInput&) = delete;
+
+    void SetGlobalKeymap(const TUniActionKeymap* keymap) { globalKeymap_ = keymap; }
+
+    // A key press; true when the key was consumed (the platform must not handle it).
+    bool KeyDown(int virtualKey, TShiftState shift);
+    // A character message; true when consumed.
+    bool Char(char32_t c, TShiftState shift, TCharSource source = TCharSource::Plain);
+
+    // Pointer positions are in the editor's client coordinates.
+    void MouseDown(int x, int y);
+    void MouseMove(int x, int y);
+    void MouseUp();
+    // One drag-timer period with the last pointer position.
+    void DragTick();
+    bool Dragging() const { return dragging_; }
+
+    // Positive steps go down: each step pages once.
+    void Wheel(int steps);
+    void HorizontalScroll(TScrollCode code, int position = 0);
+    void VerticalScroll(TScrollCode code, int position = 0);
+
+private:
+    bool RunKey(TShortCut key, TShiftState shift);
+    void AfterCommand(TShiftState shift, bool wasSelected);
+    bool PlaceCaretAtPointer(int x, int y);
+    std::uint64_t Now() const;
+    void TypeCodePoint(char32_t c, TCharSource source);
+
+    TuniMemo& memo_;
+    const TUniActionKeymap* globalKeymap_;
+    TInputPlatform platform_;
+    bool dragging_ = false;
+    int lastX_ = 0;
+    int lastY_ = 0;
+    int clickState_ = 0;
+    std::uint64_t clickTime_ = 0;
+};
