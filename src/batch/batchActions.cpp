@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "batch/batchCommands.h"
+#include "batch/batchExec.h"
 #include "editor/uniMemo.h"
 #include "platform/uniEditorHost.h"
 #include "platform/uniMeasure.h"
@@ -60,7 +61,7 @@ const char* const kUsage =
     "actions: --dump  --info  --set-charset NAME  --set-surrogate NAME  --set-repr 0|1|2\n"
     "         --set-eol LF|CR|CRLF|LS  --backup on|off  --save [OUT]\n"
     "         --goto COL LINE  --select COL1 LINE1 COL2 LINE2 [--column]  --type TEXT\n"
-    "         --cmd NAME[:ARG]  --undo  --redo  --state\n"
+    "         --cmd NAME[:ARG]  --exec MACRO  --undo  --redo  --state\n"
     "         --find PATTERN [--regex] [--case] [--word] [--back]\n"
     "         --replace-all PATTERN REPLACEMENT [--regex] [--case] [--word]\n";
 
@@ -307,6 +308,12 @@ private:
                 memo.SetSelEnd(memo.Caret());
             }
             memo.UpdateView();
+        } else if (action == "--exec") {
+            auto v = value();
+            if (!v) {
+                return Usage("missing value for --exec");
+            }
+            ExecMacro(memo, *folder_, *v, err_);
         } else if (action == "--undo" || action == "--redo") {
             memo.BeginCommand();
             if (action == "--undo") {
