@@ -335,6 +335,9 @@ public:
 
     // --- search --------------------------------------------------------------------------
     TMemoSearchOptions& SearchOptions() { return searchOptions_; }
+    // The expression engine's step budget for each line it examines (0: unlimited); a
+    // runaway expression ends with the engine's error once it is spent.
+    void SetSearchStepLimit(std::uint64_t steps) { search_->Regex().SetStepLimit(steps); }
     const TMemoSearchOptions& SearchOptions() const { return searchOptions_; }
     // From the caret: the match is selected and the caret goes to its start. No wrap-around.
     bool FindForward(std::u16string_view pattern, bool showResult, bool addToHistory);

@@ -350,6 +350,7 @@ TEST_F(MemoSearchTest, HistoriesTakeTheTextsMostRecentFirst) {
 TEST_F(MemoSearchTest, RunawayExpressionRaisesAndLeavesTheEditorSane) {
     SetText(memo, "abc\nabc\n" + std::string(5000, 'a') + "\nabc");
     Options(false, false, true);
+    memo.SetSearchStepLimit(2'000'000); // the default budget takes long under sanitizers
     // A nested repeat with a failing tail backtracks beyond any budget on a long line.
     const std::u16string runaway = u"(a|aa)*(a|aa)*c";
     // Replace-all that hits it halfway (the engine's step budget runs out on the long line):
