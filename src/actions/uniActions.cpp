@@ -1,6 +1,7 @@
 // The action class tree, action maps, macro text and the actions.ini reader.
 #include "actions/uniActions.h"
 
+#include "editor/uniMemo.h"
 #include "shell/uniConfig.h"
 #include "shell/uniIni.h"
 #include "text/uniAscii.h"
@@ -117,8 +118,23 @@ void TuniMemoMacroAction::execute(TuniAbstractMemo& editor) {
         TGroup(const TGroup&) = delete;
         TGroup& operator=(const TGroup&) = delete;
     } group(editor);
+    // Inside a macro a move leaves no selection behind, as a move without Shift would:
+    // text that a later item types must not replace what was selected before the move.
+    // Whether the macro moved the caret at all is what the key handler sees afterwards.
+    auto* memo = dynamic_cast<TuniMemo*>(&editor);
+    bool moved = false;
     for (const std::unique_ptr<TUniAction>& item : items_) {
+        if (memo != nullptr) {
+            memo->SetCaretMoved(false);
+        }
         RunAction(editor, *item);
+        if (memo != nullptr && memo->CaretMoved()) {
+            moved = true;
+            memo->CollapseSelection();
+        }
+    }
+    if (memo != nullptr) {
+        memo->SetCaretMoved(moved);
     }
 }
 

@@ -10,6 +10,7 @@
 
 #include "batch/batchCommands.h"
 #include "batch/batchExec.h"
+#include "batch/batchKeys.h"
 #include "editor/uniMemo.h"
 #include "platform/uniEditorHost.h"
 #include "platform/uniMeasure.h"
@@ -61,7 +62,7 @@ const char* const kUsage =
     "actions: --dump  --info  --set-charset NAME  --set-surrogate NAME  --set-repr 0|1|2\n"
     "         --set-eol LF|CR|CRLF|LS  --backup on|off  --save [OUT]\n"
     "         --goto COL LINE  --select COL1 LINE1 COL2 LINE2 [--column]  --type TEXT\n"
-    "         --cmd NAME[:ARG]  --exec MACRO  --undo  --redo  --state\n"
+    "         --cmd NAME[:ARG]  --exec MACRO  --key KEYS  --undo  --redo  --state\n"
     "         --find PATTERN [--regex] [--case] [--word] [--back]\n"
     "         --replace-all PATTERN REPLACEMENT [--regex] [--case] [--word]\n";
 
@@ -314,6 +315,17 @@ private:
                 return Usage("missing value for --exec");
             }
             ExecMacro(memo, *folder_, *v, err_);
+        } else if (action == "--key") {
+            auto v = value();
+            if (!v) {
+                return Usage("missing value for --key");
+            }
+            if (!keys_) {
+                keys_ = std::make_unique<TBatchKeys>(*memo_, *folder_, err_);
+            }
+            if (!keys_->Press(*v)) {
+                return Usage("--key: \"" + *v + "\" names no key");
+            }
         } else if (action == "--undo" || action == "--redo") {
             memo.BeginCommand();
             if (action == "--undo") {
@@ -513,6 +525,8 @@ private:
     TReplaceAllQuestions questions_;
     TRunClipboard clipboard_;
     std::unique_ptr<TuniMemo> memo_;
+    // Made at the first --key; goes before the editor.
+    std::unique_ptr<TBatchKeys> keys_;
     std::string fileName_;
 };
 

@@ -156,10 +156,12 @@ void TuniMemo::ListChanged() {
 
 void TuniMemo::LinesInserted(int index) {
     ShiftBookmarksInserted(index);
+    painter_.LineInserted(*this, index);
 }
 
 void TuniMemo::LinesRemoved(int index) {
     ShiftBookmarksRemoved(index);
+    painter_.LineRemoved(*this, index);
 }
 
 void TuniMemo::ShiftBookmarksInserted(int index) {

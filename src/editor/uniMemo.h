@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "editor/uniAbstractMemo.h"
+#include "editor/uniPaint.h"
 #include "editor/uniScrMap.h"
+#include "platform/uniCanvas.h"
 #include "platform/uniEditorHost.h"
 #include "platform/uniMeasure.h"
 #include "search/uniSearch.h"
@@ -37,6 +39,8 @@ struct TMemoPlatform {
     TMessageBoxHost* messages = nullptr;
     TClipboardHost* clipboard = nullptr;
     TQuestionHost* questions = nullptr;
+    // The surface the editor paints on; without one nothing is drawn.
+    TCanvas* canvas = nullptr;
 };
 
 // Where profiles and tables are read from. Borrowed; a null folder leaves the profile alone.
@@ -154,6 +158,12 @@ public:
     void Select(TPoint start, TPoint end, TSelectionMode mode = TSelectionMode::Stream);
     void SetSelectionMode(TSelectionMode mode) { selMode_ = mode; }
     void DropSelection();
+    // Selection off with both ends at the caret, as after a move without Shift.
+    void CollapseSelection() {
+        DropSelection();
+        SetSelStart(caret_);
+        SetSelEnd(caret_);
+    }
     TNormalSelection NormalSelection() const;
     // The visual column of a text position: tabs expanded as the layout does, virtual
     // space past the end counted one column each.
@@ -206,6 +216,16 @@ public:
     const TScrMap& ScreenMap() const { return map_; }
     // What was painted last; the painter keeps it in step.
     const TScrMap& PreviousMap() const { return previousMap_; }
+    // --- painting (uniPaint.cpp) ---
+    // Draws the whole client area on the platform's canvas (the window was exposed or
+    // resized); the update cycle draws only what changed.
+    void PaintWhole();
+    // The painter's write access: the comparison stores repaint states in the current map,
+    // and the previous map follows every scroll of the surface.
+    TScrMap& MapForPainting() { return map_; }
+    TScrMap& PreviousMapForPainting() { return previousMap_; }
+    // The process-wide settings (gutter colours, ...); null when the editor has none.
+    const TCommonSettings* CommonSettings() const { return environment_.common; }
     // Lays out the lines from the top line into the current map, whatever the flags say.
     void RebuildMap();
     // Lays out again only when the text, the view or the window changed since the last time.
@@ -457,6 +477,7 @@ private:
     void BuildSubstitutionKeys(const TSubstitutions& substitutions);
     void Substitute();
     void MoveCaretCommand(TPoint caret);
+    void PlaceCaretAfterEdit(TPoint caret);
     // Typed-text substitution: the keys reversed, sorted, and their replacements.
     std::unique_ptr<TWStringList> substKeys_ = std::make_unique<TWStringList>();
     std::unordered_map<std::u16string, std::u16string> substValues_; // by reversed key
@@ -521,6 +542,7 @@ private:
     bool mapFresh_ = false; // laid out during the running update cycle
     TScrMap map_;
     TScrMap previousMap_;
+    TMemoPainter painter_;
     TScrMetrics metrics_;
     bool proportional_ = false;
     bool wordWrap_ = false;

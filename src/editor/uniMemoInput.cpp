@@ -27,6 +27,15 @@ std::uint64_t TMemoInput::Now() const {
                                           .count());
 }
 
+// The journal's state: any edit adds a record or extends the newest one, an undo or redo
+// takes one away.
+TMemoInput::TJournalMark TMemoInput::JournalMark() const {
+    const TUndo& undo = memo_.Lines().Undo();
+    const TUndoRec* newest = undo.Newest();
+    return {undo.Count(), memo_.Lines().Redo().Count(), newest,
+            newest != nullptr ? newest->caretEnd : TPoint{}};
+}
+
 // --- keys --------------------------------------------------------------------------------
 
 // Looks the key up in the document keymap, then the global one, and runs what it binds.
@@ -84,11 +93,15 @@ bool TMemoInput::KeyDown(int virtualKey, TShiftState shift) {
     memo_.BeginCommand();
     const bool wasSelected = memo_.SelectionActive();
     memo_.SetKeyHandled(true);
+    const TJournalMark before = JournalMark();
     if (!RunKey(static_cast<TShortCut>(virtualKey | mods), mods)) {
         return false;
     }
     const bool consumed = memo_.KeyHandled();
-    AfterCommand(mods, wasSelected);
+    // Shift extends the selection only over a move: after a command that changed the text
+    // (a macro that opens a line, say, bound to a shifted key) the selection is dropped.
+    const bool edited = JournalMark() != before;
+    AfterCommand(edited ? static_cast<TShiftState>(mods & ~scShift) : mods, wasSelected);
     return consumed;
 }
 

@@ -7,6 +7,7 @@
 
 #include "actions/uniKeyNames.h"
 #include "platform/uniInputHost.h"
+#include "text/uniStringList.h"
 
 class TuniMemo;
 class TUniActionKeymap;
@@ -53,6 +54,14 @@ public:
     void VerticalScroll(TScrollCode code, int position = 0);
 
 private:
+    struct TJournalMark {
+        int undoCount = 0;
+        int redoCount = 0;
+        const void* newest = nullptr;
+        TPoint newestEnd;
+        friend bool operator==(const TJournalMark&, const TJournalMark&) = default;
+    };
+    TJournalMark JournalMark() const;
     bool RunKey(TShortCut key, TShiftState shift);
     void AfterCommand(TShiftState shift, bool wasSelected);
     bool PlaceCaretAtPointer(int x, int y);

@@ -103,9 +103,15 @@ int TuniMemo::WordLeftOf(const std::u16string& line, int x) const {
 }
 
 void TuniMemo::MoveCaretCommand(TPoint caret) {
+    PlaceCaretAfterEdit(caret);
+    caretMoved_ = true;
+}
+
+// Editing commands place the caret without the caret-moved flag: Shift held with them does
+// not make a selection.
+void TuniMemo::PlaceCaretAfterEdit(TPoint caret) {
     caret_ = caret;
     tabOffset_ = 0;
-    caretMoved_ = true;
 }
 
 // --- inserting and new lines -------------------------------------------------------------
@@ -130,7 +136,7 @@ void TuniMemo::InsertText(std::u16string_view text) {
     line.insert(static_cast<size_t>(caret_.X), text);
     SetLineText(caret_.Y, std::move(line), TMerge::No);
     CloseGroup(group);
-    MoveCaretCommand({caret_.X + static_cast<int>(text.size()), caret_.Y});
+    PlaceCaretAfterEdit({caret_.X + static_cast<int>(text.size()), caret_.Y});
     DropSelection();
     SetSelStart(caret_);
     SetSelEnd(caret_);
@@ -252,7 +258,7 @@ void TuniMemo::SplitCaretLine(bool smart) {
     }
     InsertLineAt(y + 1, indent + tail);
     CloseGroup(group);
-    MoveCaretCommand({static_cast<int>(indent.size()), y + 1});
+    PlaceCaretAfterEdit({static_cast<int>(indent.size()), y + 1});
     DropSelection();
     SetSelStart(caret_);
     SetSelEnd(caret_);
@@ -295,7 +301,7 @@ void TuniMemo::Backspace() {
     tabOffset_ = 0;
     if (caret_.X > 0) {
         if (caret_.Y >= count) {
-            MoveCaretCommand({caret_.X - 1, caret_.Y});
+            PlaceCaretAfterEdit({caret_.X - 1, caret_.Y});
             return;
         }
         std::u16string line = lines_->Get(caret_.Y);
@@ -306,14 +312,14 @@ void TuniMemo::Backspace() {
             std::u16string indent = OuterIndent(caret_.Y, caret_.X);
             line.replace(0, before, indent);
             SetLineText(caret_.Y, std::move(line), TMerge::No);
-            MoveCaretCommand({static_cast<int>(indent.size()), caret_.Y});
+            PlaceCaretAfterEdit({static_cast<int>(indent.size()), caret_.Y});
             SetModified(true);
         } else if (caret_.X > len) {
-            MoveCaretCommand({caret_.X - 1, caret_.Y});
+            PlaceCaretAfterEdit({caret_.X - 1, caret_.Y});
         } else {
             line.erase(static_cast<size_t>(caret_.X - 1), 1);
             SetLineText(caret_.Y, std::move(line), TMerge::Yes);
-            MoveCaretCommand({caret_.X - 1, caret_.Y});
+            PlaceCaretAfterEdit({caret_.X - 1, caret_.Y});
             SetModified(true);
         }
         repaint_ = true;
@@ -323,7 +329,7 @@ void TuniMemo::Backspace() {
         return;
     }
     if (caret_.Y >= count) {
-        MoveCaretCommand({static_cast<int>(lines_->Get(count - 1).size()), count - 1});
+        PlaceCaretAfterEdit({static_cast<int>(lines_->Get(count - 1).size()), count - 1});
         return;
     }
     const int y = caret_.Y;
@@ -333,7 +339,7 @@ void TuniMemo::Backspace() {
     SetLineText(y - 1, above + lines_->Get(y), TMerge::No);
     RemoveLineAt(y);
     CloseGroup(group);
-    MoveCaretCommand({joinAt, y - 1});
+    PlaceCaretAfterEdit({joinAt, y - 1});
     SetModified(true);
     repaint_ = true;
 }
@@ -415,7 +421,6 @@ void TuniMemo::DeleteLine() {
         layoutDirty_ = true;
         MoveCaretToPixel(pixel, true);
     }
-    caretMoved_ = true;
     DropSelection();
     SetModified(true);
     fullRepaint_ = repaint_ = true;
@@ -452,7 +457,7 @@ void TuniMemo::DeleteWordBack() {
         SetLineText(caret_.Y, std::move(line), TMerge::No);
         SetModified(true);
     }
-    MoveCaretCommand({from, caret_.Y});
+    PlaceCaretAfterEdit({from, caret_.Y});
     repaint_ = true;
 }
 
@@ -533,7 +538,7 @@ void TuniMemo::BackIndent() {
         SetModified(true);
     }
     CloseGroup(group);
-    MoveCaretCommand({static_cast<int>(indent.size()), caret_.Y});
+    PlaceCaretAfterEdit({static_cast<int>(indent.size()), caret_.Y});
     repaint_ = true;
 }
 
@@ -966,7 +971,6 @@ void TuniMemo::PasteClipboard() {
     tabOffset_ = 0;
     InsertLinesAtCaret(pieces, mode);
     CloseGroup(group);
-    caretMoved_ = true;
     SetModified(true);
     DropSelection();
     SetSelStart(caret_);

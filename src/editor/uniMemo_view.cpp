@@ -312,6 +312,9 @@ void TuniMemo::Paint() {
     } else {
         EnsureLayout();
     }
+    if (platform_.canvas != nullptr) {
+        painter_.Paint(*this, *platform_.canvas, TPaintKind::Changed);
+    }
     if (platform_.window != nullptr) {
         platform_.window->Invalidate();
     }

@@ -1,0 +1,34 @@
+// pelmar-batch's --key: a key combination delivered through the editor's key handling, so
+// the program folder's keys.ini decides what it does.
+#pragma once
+
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "actions/uniMemoActions.h"
+#include "editor/uniMemoInput.h"
+
+class TConfigFolder;
+class TuniMemo;
+
+class TBatchKeys {
+public:
+    // Loads the global actions and keys, then gives the editor the document maps of its
+    // profile. The editor must outlive this object.
+    TBatchKeys(TuniMemo& editor, const TConfigFolder& folder, std::ostream& err);
+    ~TBatchKeys();
+    TBatchKeys(const TBatchKeys&) = delete;
+    TBatchKeys& operator=(const TBatchKeys&) = delete;
+
+    // Presses the key that `keyText` names ("Ctrl+Shift+Right", "^Z", "F3"); false when the
+    // text names no key.
+    bool Press(const std::string& keyText);
+
+private:
+    TuniMemo& editor_;
+    std::ostream& err_;
+    std::unique_ptr<TUniActionMap> global_;
+    std::unique_ptr<TUniActionKeymap> globalKeys_;
+    std::unique_ptr<TMemoInput> input_;
+};
