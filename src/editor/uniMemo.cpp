@@ -62,6 +62,17 @@ public:
         }
     }
 
+    static void Changing(TuniMemo& editor, int index, std::u16string_view before,
+                         std::u16string_view after) {
+        if (TShared* shared = Of(editor.Lines())) {
+            for (size_t i = 0; i < shared->memos.size(); ++i) {
+                shared->memos[i]->geometry_.LineChanging(index, before, after);
+            }
+        } else {
+            editor.geometry_.LineChanging(index, before, after);
+        }
+    }
+
     static void Removed(TuniMemo& editor, int index) {
         if (TShared* shared = Of(editor.Lines())) {
             for (size_t i = 0; i < shared->memos.size(); ++i) {
@@ -147,6 +158,7 @@ void TuniMemo::SetLines(TWStringList* list, const std::string& fileName) {
 }
 
 void TuniMemo::ListChanged() {
+    geometry_.ListChanged();
     fullRepaint_ = true;
     layoutDirty_ = true;
     if (OnChange) {
@@ -155,11 +167,13 @@ void TuniMemo::ListChanged() {
 }
 
 void TuniMemo::LinesInserted(int index) {
+    geometry_.LinesInserted(index);
     ShiftBookmarksInserted(index);
     painter_.LineInserted(*this, index);
 }
 
 void TuniMemo::LinesRemoved(int index) {
+    geometry_.LinesRemoved(index);
     ShiftBookmarksRemoved(index);
     painter_.LineRemoved(*this, index);
 }
@@ -218,6 +232,10 @@ int TuniMemo::VisualColumn(TPoint pos) const {
     const int cw = std::max(metrics_.charWidth, 1);
     const int tabSize = std::max(settings_.tabSize, 1);
     const int n = std::clamp(pos.X, 0, static_cast<int>(text.size()));
+    if (text.size() >= static_cast<size_t>(kLongLine)) {
+        geometry_.SetMetrics(lines_, platform_.measurer, tabSize, cw);
+        return geometry_.X(pos.Y, n) / cw + std::max(pos.X - n, 0);
+    }
     int x = 0;
     for (int i = 0; i < n; ++i) {
         const char16_t unit = text[static_cast<size_t>(i)];
@@ -358,6 +376,7 @@ void TuniMemo::MeasureFont() {
     metrics_.charWidth = std::max(platform_.measurer->SpaceWidth(), 1);
     metrics_.lineHeight = std::max(platform_.measurer->LineHeight(), 1);
     proportional_ = !platform_.measurer->FixedPitch();
+    geometry_.Clear();
     fullRepaint_ = layoutDirty_ = true;
 }
 
@@ -444,4 +463,8 @@ void TuniMemo::NotifyInserted(int index) {
 
 void TuniMemo::NotifyRemoved(int index) {
     TLineListWatchers::Removed(*this, index);
+}
+
+void TuniMemo::NotifyLineChanging(int index, std::u16string_view after) {
+    TLineListWatchers::Changing(*this, index, lines_->Get(index), after);
 }

@@ -430,6 +430,8 @@ private:
     void LinesRemoved(int index);
     void NotifyInserted(int index); // every view of the list
     void NotifyRemoved(int index);
+    // Before line `index` takes `after`: every view's line geometry learns what changed.
+    void NotifyLineChanging(int index, std::u16string_view after);
     void SyncSaveCounter(bool fromDocument);
     void ShiftBookmarksInserted(int index);
     void ShiftBookmarksRemoved(int index);
@@ -542,6 +544,8 @@ private:
     bool mapFresh_ = false; // laid out during the running update cycle
     TScrMap map_;
     TScrMap previousMap_;
+    // Positions and row breaks of whole lines; the layout's cache for long lines.
+    mutable TLineGeometry geometry_;
     TMemoPainter painter_;
     TScrMetrics metrics_;
     bool proportional_ = false;

@@ -25,6 +25,7 @@ void TuniMemo::SetLineText(int index, std::u16string text, TMerge mergeable) {
     if (index >= 0 && index < count) {
         lines_->Undo().Add(ukChangeLine, index, merge, this, lines_->Get(index), caretBefore_);
         ClearRedo();
+        NotifyLineChanging(index, text);
         lines_->Put(index, std::move(text));
     } else if (index >= count) {
         lines_->Undo().Add(ukInsertLine, count, merge, this, std::u16string(), caretBefore_);
@@ -444,6 +445,7 @@ void TuniMemo::ReplayStep(bool undo) {
         case ukChangeLine:
             to.Add(ukChangeLine, e.line, false, this, lines_->Get(e.line), recordCaret);
             if (e.line < lines_->Count()) {
+                NotifyLineChanging(e.line, e.text);
                 lines_->Put(e.line, std::move(e.text));
             }
             lineDone = true;

@@ -38,7 +38,10 @@ TLayoutParams TuniMemo::LayoutParams() const {
     TLayoutParams p;
     p.lines = lines_;
     p.measurer = platform_.measurer;
+    p.geometry = &geometry_;
     p.topLine = topLine_;
+    p.firstRow = firstRow_;
+    p.scrollX = wordWrap_ ? 0 : horzScroll_ * metrics_.charWidth;
     p.visibleRows = VisibleRows();
     p.wordWrap = wordWrap_;
     p.textAreaWidth = ClientWidth() - settings_.gutterWidth;
@@ -69,13 +72,15 @@ void TuniMemo::RebuildMap() {
 
 void TuniMemo::EnsureLayout() {
     if (layoutDirty_ || layoutTopLine_ != topLine_ ||
-        layoutWidth_ != ClientWidth() - settings_.gutterWidth || layoutRows_ != VisibleRows()) {
+        layoutWidth_ != ClientWidth() - settings_.gutterWidth || layoutRows_ != VisibleRows() ||
+        !map_.Covers(firstRow_, VisibleRows(), wordWrap_ ? 0 : horzScroll_ * metrics_.charWidth)) {
         RebuildMap();
     }
 }
 
+// The map must be laid out for the current top line.
 int TuniMemo::RowsOfTopLine() const {
-    return map_.LineCount() >= 2 ? std::max(map_.LineRow(1) - map_.LineRow(0), 1) : 1;
+    return map_.LineRowCount(0);
 }
 
 TPoint TuniMemo::CaretPixel() {
@@ -85,14 +90,25 @@ TPoint TuniMemo::CaretPixel() {
 }
 
 int TuniMemo::CaretScreenRow() {
-    return CaretPixel().Y / metrics_.lineHeight;
+    EnsureLayout();
+    const int k = caret_.Y - topLine_;
+    if (k < map_.LineCount()) {
+        return CaretPixel().Y / metrics_.lineHeight;
+    }
+    // Below a long wrapped line the map holds only in part: count the rows in between.
+    const int last = map_.LineCount() - 1;
+    int row = map_.LineRow(last) + map_.LineRowCount(last) - firstRow_;
+    for (int line = topLine_ + last + 1; line < caret_.Y; ++line) {
+        row += geometry_.RowCount(line);
+    }
+    return row + geometry_.RowOfColumn(caret_.Y, caret_.X).row;
 }
 
 // --- moving the caret by pixels ----------------------------------------------------------
 
 void TuniMemo::AdvanceOneRow() {
     EnsureLayout();
-    if (firstRow_ + 1 < RowsOfTopLine()) {
+    if (map_.LineHasRow(0, firstRow_ + 1)) {
         ++firstRow_;
     } else {
         ++topLine_;
@@ -106,9 +122,9 @@ void TuniMemo::MoveCaretToPixel(TPoint point, bool keepBeyondEOL) {
     const bool beyond = keepBeyondEOL && VirtualSpace();
     const int lh = metrics_.lineHeight;
     const int count = lines_->Count();
-    EnsureLayout();
     bool placed = false;
     for (int guard = 0; guard < kRowWalkLimit; ++guard) {
+        EnsureLayout();
         if (point.Y < 0) {
             if (firstRow_ > 0) {
                 --firstRow_;
@@ -123,7 +139,7 @@ void TuniMemo::MoveCaretToPixel(TPoint point, bool keepBeyondEOL) {
             }
             continue;
         }
-        const bool lastRow = topLine_ >= count - 1 && firstRow_ >= RowsOfTopLine() - 1;
+        const bool lastRow = topLine_ >= count - 1 && !map_.LineHasRow(0, firstRow_ + 1);
         // A row that fits in the window whole is reached without scrolling; at the last row
         // the view cannot move further down and the point is clamped to the laid-out rows.
         if (point.Y + lh <= ClientHeight() || lh >= ClientHeight() || lastRow) {
@@ -139,6 +155,7 @@ void TuniMemo::MoveCaretToPixel(TPoint point, bool keepBeyondEOL) {
         AdvanceOneRow();
         point.Y -= lh;
     }
+    EnsureLayout();
     if (placed && lines_->Get(caret_.Y).size() > static_cast<size_t>(caret_.X) &&
         lines_->Get(caret_.Y)[static_cast<size_t>(caret_.X)] == u'\t') {
         const int tabX =
@@ -158,14 +175,15 @@ TPageResult TuniMemo::Page(TPageDirection direction) {
             const int oldTop = topLine_;
             const int k = n - firstRow_;
             topLine_ = std::max(0, topLine_ - k);
-            RebuildMap();
             firstRow_ = 0;
+            RebuildMap();
             for (int guard = 0; guard < kRowWalkLimit && topLine_ < count && map_.RowCount() > k;
                  ++guard) {
                 if (map_.RowLine(k) + topLine_ + firstRow_ >= oldTop) {
                     break;
                 }
                 AdvanceOneRow();
+                EnsureLayout();
             }
             if (map_.RowCount() > k && map_.RowLine(k) + topLine_ + firstRow_ > oldTop) {
                 point.Y = 0;
@@ -174,7 +192,7 @@ TPageResult TuniMemo::Page(TPageDirection direction) {
     } else {
         EnsureLayout();
         const int a = firstRow_ + n;
-        if (a < RowsOfTopLine()) {
+        if (map_.LineHasRow(0, a)) {
             firstRow_ = a;
         } else if (a >= map_.RowCount() || topLine_ + map_.RowLine(a) > count - 1) {
             return TPageResult::ReachedEnd;
@@ -191,11 +209,13 @@ TPageResult TuniMemo::Page(TPageDirection direction) {
 
 // --- keeping the caret visible -----------------------------------------------------------
 
+// Only the top line's row count matters here, which the map gives whatever first row it
+// was laid out for; the map is laid out anew on the next use.
 void TuniMemo::NormaliseFirstRow() {
     const int count = lines_->Count();
     EnsureLayout();
     for (int guard = 0; guard < kRowWalkLimit; ++guard) {
-        if (firstRow_ >= RowsOfTopLine() && topLine_ < count - 1) {
+        if (firstRow_ > 0 && !map_.LineHasRow(0, firstRow_) && topLine_ < count - 1) {
             firstRow_ -= RowsOfTopLine();
             ++topLine_;
             RebuildMap();
@@ -207,7 +227,11 @@ void TuniMemo::NormaliseFirstRow() {
             break;
         }
     }
-    firstRow_ = std::clamp(firstRow_, 0, RowsOfTopLine() - 1);
+    if (firstRow_ < 0) {
+        firstRow_ = 0;
+    } else if (!map_.LineHasRow(0, firstRow_)) {
+        firstRow_ = std::max(RowsOfTopLine() - 1, 0);
+    }
 }
 
 void TuniMemo::KeepCaretVisible() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "editor/uniLineGeometry.h"
 #include "platform/uniMeasure.h"
 #include "text/uniStringList.h"
 
@@ -24,7 +25,10 @@ struct TScrRow {
     std::vector<TScrCell> cells; // size() is the count in use; capacity grows by 100
     bool startsLine = true;
     int line = 0; // index into the map's lines (0 = the top line)
+    int left = 0; // x of the first cell (non-zero for a window into a long unwrapped line)
 };
+
+struct TLayoutParams;
 
 struct TScrMetrics {
     int charWidth = 8;
@@ -32,6 +36,15 @@ struct TScrMetrics {
 };
 
 // Rows are indexed from 0, cells from 1 in the readers (as the painter counts them).
+//
+// Long lines (kLongLine units and more) are laid out in windows when the layout has a line
+// geometry: unwrapped, a long line's row holds only the cells from the first one that
+// reaches the horizontal scroll position to the right edge, and RowLeft gives the x of its
+// first cell; wrapped, only the rows around the view are laid out. Row indices keep
+// counting from the top line's first row: the rows of the top line before FirstStoredRow,
+// and the rows of a long line after the last one the map holds, are not laid out (no
+// cells). Positions and pixels anywhere in a laid-out line, inside the window or not, come
+// out as a full layout of the line would give them.
 class TScrMap {
 public:
     TScrMap() { Clear(); }
@@ -44,7 +57,8 @@ public:
     int WrapAt(int column);
     void EndLine();
 
-    const TScrCell& Cell(int row, int j) const { return rows_[Index(row)].cells[Index(j - 1)]; }
+    // A cell the map does not hold reads as a default cell.
+    const TScrCell& Cell(int row, int j) const;
     char16_t CellChar(int row, int j) const { return Cell(row, j).ch; }
     TColor CellFg(int row, int j) const { return Cell(row, j).fg; }
     TColor CellBg(int row, int j) const { return Cell(row, j).bg; }
@@ -54,13 +68,29 @@ public:
     int CellColumn(int row, int j) const { return Cell(row, j).column; }
     int CellCount(int row) const;
     bool RowStartsLine(int row) const;
-    int RowLine(int row) const { return rows_[Index(row)].line; }
+    int RowLine(int row) const;
+    // The x of the row's first cell, relative to the text area with the horizontal scroll
+    // not applied: 0 but for a window into a long unwrapped line.
+    int RowLeft(int row) const;
+    // The x right of the row's last cell (RowLeft plus the widths of all cells).
     int RowWidth(int row) const;
+    // The x right of the row's first n cells (RowLeft plus their widths).
     int CellsWidth(int row, int n) const;
-    int RowCount() const { return rowCount_; }
+    int RowCount() const { return rowBase_ + rowCount_; }
     int LineCount() const { return static_cast<int>(lines_.size()); }
     // The first row of laid-out line k.
     int LineRow(int k) const { return lines_[Index(k)]; }
+    // The first row that holds cells: rows before it belong to the top line.
+    int FirstStoredRow() const { return rowBase_; }
+    // Whether laid-out line k is a long line laid out in a window.
+    bool LineWindowed(int k) const;
+    // Whether laid-out line k has a row with this index (counted from its first row), and
+    // how many rows it has, including those the map does not hold.
+    bool LineHasRow(int k, int row) const;
+    int LineRowCount(int k) const;
+    // Whether the map still serves a view at firstRow with the horizontal scroll at scrollX
+    // pixels, or a new layout is needed.
+    bool Covers(int firstRow, int visibleRows, int scrollX) const;
 
     // The first 1-based cell of `row` that must be redrawn, comparing with the same row of
     // `previous`; stores each compared cell's state. 1 when the row is beyond either map,
@@ -79,12 +109,32 @@ public:
     TPoint PixelToPos(TPoint point, int firstRow, bool beyondEOL, TScrMetrics metrics) const;
 
 private:
+    friend void LayoutLines(TScrMap& map, const TLayoutParams& params);
+    struct TLineInfo {
+        int doc = 0;           // the document line
+        bool windowed = false; // laid out through the line geometry
+    };
+
     static size_t Index(int i) { return static_cast<size_t>(i); }
     TScrRow& NewRow();
+    // The stored row with this index, null for a row the map does not hold.
+    const TScrRow* RowAt(int row) const;
+    TScrRow* RowAt(int row);
+    int RowsOfLine(int k) const; // rows the map holds for a line laid out whole
+    TPoint WindowedPosToPixel(TPoint pos, int firstRow, int tabOffset, bool beyondEOL,
+                              TScrMetrics metrics) const;
 
     std::vector<TScrRow> rows_; // the first rowCount_ are in use; the rest keep their storage
     int rowCount_ = 0;
+    int rowBase_ = 0; // the row index of rows_[0]
     std::vector<int> lines_;
+    std::vector<TLineInfo> info_; // one per lines_ entry
+    TLineGeometry* geometry_ = nullptr;
+    bool wrap_ = false;
+    int scrollX_ = 0;
+    bool windows_ = false; // some row is a window into a long unwrapped line
+    bool cut_ = false;     // the last line goes on past the last row held
+    mutable std::vector<TRawCell> raw_;
 };
 
 // Colours from the syntax highlighter for the cells being laid out.
@@ -109,7 +159,12 @@ struct TLayoutParams {
     const TWStringList* lines = nullptr;
     const TTextMeasurer* measurer = nullptr;
     const TLayoutHighlighter* highlighter = nullptr; // may be null
+    // With a geometry, long lines are laid out in windows and their geometry is cached in
+    // it; without one every line is laid out whole.
+    TLineGeometry* geometry = nullptr;
     int topLine = 0;
+    int firstRow = 0; // the view's first row inside the top line (with word wrap)
+    int scrollX = 0;  // the horizontal scroll in pixels (without word wrap)
     int visibleRows = 1;
     bool wordWrap = false;
     int textAreaWidth = 0; // client width - gutter width
@@ -121,5 +176,6 @@ struct TLayoutParams {
     TLayoutSelection selection;
 };
 
-// Lays out visibleRows + 3 lines from the top line into `map` (cleared first).
+// Lays out visibleRows + 3 lines from the top line into `map` (cleared first); a long
+// wrapped line only as far as the rows that can be in view.
 void LayoutLines(TScrMap& map, const TLayoutParams& params);

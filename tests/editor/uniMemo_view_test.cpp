@@ -1,6 +1,11 @@
 // The view: keeping the caret visible, placing it by pixels, paging, the update cycle and
-// its scroll bars and caret, GotoPosition.
+// its scroll bars and caret, GotoPosition; long lines laid out in windows, against a whole
+// layout and against the clock.
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <random>
 
 #include "editor/uniMemo.h"
 #include "memoFakes.h"
@@ -316,6 +321,189 @@ TEST_F(MemoViewTest, SharingAListResetsTheView) {
     memo.RemoveLineAt(0);
     clone.RefreshView(TViewOf::Other); // the other view's text changed
     EXPECT_EQ(clone.Caret().Y, 48);
+}
+
+// --- long lines ---------------------------------------------------------------------------
+
+// The time bounds below hold with a wide margin in an optimised build; a sanitised or
+// unoptimised build gets more room.
+#if defined(__SANITIZE_ADDRESS__) || !defined(__OPTIMIZE__)
+constexpr double kSlowBuild = 25;
+#else
+constexpr double kSlowBuild = 1;
+#endif
+
+template <class F>
+double Seconds(F&& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The layout of the memo's view with every line laid out whole: what the windows must
+// reproduce.
+TScrMap WholeLayout(const TuniMemo& memo, TFixedMeasurer& measurer) {
+    TLayoutParams p;
+    p.lines = &memo.Lines();
+    p.measurer = &measurer;
+    p.topLine = memo.TopLine();
+    p.visibleRows = memo.VisibleRows();
+    p.wordWrap = memo.WordWrap();
+    p.textAreaWidth = 40 * 8;
+    p.tabSize = memo.Settings().tabSize;
+    TScrMap map;
+    LayoutLines(map, p);
+    return map;
+}
+
+TEST_F(MemoViewTest, CaretPixelsInLongLinesMatchAWholeLayout) {
+    host.measurer.wide = {u'W'};
+    memo.MeasureFont();
+    std::mt19937 rng(5);
+    static const std::u16string kUnits = u"abcdef  \tW";
+    std::string text;
+    for (int line = 0; line < 6; ++line) {
+        std::u16string units;
+        const int length = line == 2 ? 12 : 1100 + static_cast<int>(rng() % 2500);
+        for (int i = 0; i < length; ++i) {
+            units.push_back(kUnits[rng() % kUnits.size()]);
+        }
+        text += testing_support::U8(units) + (line < 5 ? "\n" : "");
+    }
+    SetText(memo, text);
+    const TScrMetrics metrics{8, 16};
+    for (const bool wrap : {false, true}) {
+        SCOPED_TRACE(wrap ? "wrap" : "no wrap");
+        memo.SetWordWrap(wrap);
+        memo.UpdateView();
+        for (int step = 0; step < 150; ++step) {
+            SCOPED_TRACE("step " + std::to_string(step));
+            const int y = static_cast<int>(rng() % 6);
+            const int length = static_cast<int>(memo.Lines().Get(y).size());
+            MoveTo({static_cast<int>(rng() % static_cast<unsigned>(length + 1)), y});
+            const TScrMap whole = WholeLayout(memo, host.measurer);
+            const TPoint caret = memo.Caret();
+            const TPoint expected =
+                whole.PosToPixel({caret.X, caret.Y - memo.TopLine()}, memo.FirstRow(),
+                                 memo.TabOffset(), memo.VirtualSpace(), metrics);
+            ASSERT_EQ(memo.CaretPixel(), expected);
+            // The caret is on screen where those pixels say.
+            ASSERT_TRUE(host.caret.visible);
+            const int x = expected.X - memo.HorzScroll() * 8;
+            ASSERT_GE(x, 0);
+            ASSERT_LT(x, 40 * 8 + 1);
+            ASSERT_EQ(host.caret.y, expected.Y);
+            // A click inside the window lands where the whole layout puts it.
+            const TPoint click{static_cast<int>(rng() % 330) + memo.HorzScroll() * 8,
+                               static_cast<int>(rng() % (9 * 16))};
+            const TPoint hit =
+                whole.PixelToPos(click, memo.FirstRow(), memo.VirtualSpace(), metrics);
+            memo.MoveCaretToPixel(click, true);
+            const int line = std::min(memo.TopLine() + hit.Y, memo.Lines().Count() - 1);
+            if (memo.TopLine() + hit.Y < memo.Lines().Count()) {
+                ASSERT_EQ(memo.Caret(), (TPoint{hit.X, line}));
+            }
+        }
+    }
+}
+
+// A pattern with blanks and a TAB, so rows break between words.
+std::u16string HugeLine(size_t length) {
+    const std::u16string piece = u"lorem ipsum\tdolor ";
+    std::u16string text;
+    text.reserve(length);
+    while (text.size() < length) {
+        text += piece;
+    }
+    text.resize(length);
+    return text;
+}
+
+// The x of a position as the layout measures it, counted from the line start.
+int PlainX(const std::u16string& text, int column) {
+    int x = 0;
+    for (int i = 0; i < column; ++i) {
+        x = text[static_cast<size_t>(i)] == u'\t' ? (x / 32 + 1) * 32 : x + 8;
+    }
+    return x;
+}
+
+// The keystrokes at a position: the view's part of each (the input layer's bookkeeping and
+// the update cycle: layout, caret placement, scrolling) timed apart from the text change.
+struct TTypingTimes {
+    double view = 0;
+    double whole = 0;
+};
+TTypingTimes TypeTimed(TuniMemo& memo, int count) {
+    TTypingTimes t;
+    for (int i = 0; i < count; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        t.view += Seconds([&] { memo.BeginCommand(); });
+        memo.TypeChar(u'x');
+        t.view += Seconds([&] { memo.UpdateView(); });
+        t.whole += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    return t;
+}
+
+TEST_F(MemoViewTest, ATwentyMegabyteLineOpensScrollsAndTakesTyping) {
+    constexpr int kLength = 20'000'000;
+    constexpr int kKeys = 10;
+    for (const bool wrap : {false, true}) {
+        SCOPED_TRACE(wrap ? "wrap" : "no wrap");
+        memo.SetWordWrap(wrap);
+        memo.Lines().Clear();
+        memo.Lines().Add(HugeLine(kLength));
+        memo.Lines().Add(u"after");
+        const double open = Seconds([&] { memo.GotoPosition(0, 0); });
+        EXPECT_LT(open, 0.2 * kSlowBuild);
+
+        // To the middle and along it: the view follows without measuring the whole line
+        // each time.
+        const int middle = kLength / 2;
+        const double moves = Seconds([&] {
+            for (int i = 0; i < 200; ++i) {
+                MoveTo({middle + i * 997, 0});
+            }
+            MoveTo({middle, 0});
+        });
+        EXPECT_LT(moves, 2.0 * kSlowBuild);
+        ASSERT_TRUE(host.caret.visible);
+        if (!wrap) {
+            EXPECT_EQ(memo.CaretPixel().X, PlainX(memo.Lines().Get(0), middle));
+            EXPECT_EQ(memo.HorzScroll(), memo.CaretPixel().X / 8); // it came from the right
+        } else {
+            EXPECT_GT(memo.FirstRow(), middle / 40);
+            EXPECT_LT(memo.CaretPixel().Y, 10 * 16);
+        }
+
+        // Keystrokes in the middle. The line model copies the whole line for each, which
+        // takes its time; the view's part must not grow with the line.
+        const TTypingTimes inMiddle = TypeTimed(memo, kKeys);
+        EXPECT_LT(inMiddle.view, kKeys * 0.005 * kSlowBuild);
+        EXPECT_EQ(memo.Caret(), (TPoint{middle + kKeys, 0}));
+        EXPECT_EQ(memo.Lines().Get(0).substr(static_cast<size_t>(middle), kKeys),
+                  std::u16string(kKeys, u'x'));
+        EXPECT_TRUE(host.caret.visible);
+        if (!wrap) {
+            EXPECT_EQ(memo.CaretPixel().X, PlainX(memo.Lines().Get(0), middle + kKeys));
+        }
+
+        // At the end of the line.
+        const int end = kLength + kKeys;
+        MoveTo({end, 0});
+        const TTypingTimes atEnd = TypeTimed(memo, kKeys);
+        EXPECT_LT(atEnd.view, kKeys * 0.005 * kSlowBuild);
+        EXPECT_EQ(memo.Caret(), (TPoint{end + kKeys, 0}));
+        EXPECT_EQ(memo.Lines().Get(0).size(), static_cast<size_t>(end + kKeys));
+        EXPECT_TRUE(host.caret.visible);
+        EXPECT_LT(memo.CaretPixel().Y, 10 * 16);
+        std::printf("[ timing ] %s: open %.1f ms, 200 moves %.1f ms; per keystroke in the "
+                    "middle %.2f ms (view %.3f ms), at the end %.2f ms (view %.3f ms)\n",
+                    wrap ? "wrap" : "no wrap", open * 1e3, moves * 1e3,
+                    inMiddle.whole * 1e3 / kKeys, inMiddle.view * 1e3 / kKeys,
+                    atEnd.whole * 1e3 / kKeys, atEnd.view * 1e3 / kKeys);
+    }
 }
 
 } // namespace

@@ -1,6 +1,9 @@
-// The screen map: wrapping rules, tabs, hit-testing both ways, row comparison and shifts.
+// The screen map: wrapping rules, tabs, hit-testing both ways, row comparison and shifts;
+// long lines laid out in windows against a layout of the whole line; the line geometry's
+// cache under edits.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "editor/uniScrMap.h"
@@ -238,6 +241,338 @@ TEST_F(ScrMapTest, OnlyTheVisibleWindowIsLaidOut) {
     LayoutLines(map, params);
     EXPECT_EQ(map.LineCount(), 3 + 1);
     EXPECT_EQ(map.CellCount(map.LineRow(2)), 0);
+}
+
+} // namespace
+
+// --- long lines: windows into them against a layout of the whole line ---------------------
+
+namespace {
+
+// Random text over letters, blanks, TABs and a wide letter, so that tab stops, break
+// opportunities and cells wider than a column all occur.
+std::u16string RandomText(std::mt19937& rng, int length) {
+    static const std::u16string kUnits = u"abcdefghij   \t\tWW-";
+    std::uniform_int_distribution<size_t> pick(0, kUnits.size() - 1);
+    std::u16string text;
+    for (int i = 0; i < length; ++i) {
+        text.push_back(kUnits[pick(rng)]);
+    }
+    // Long runs without a blank make the rows break inside words.
+    if (length > 100 && rng() % 2 == 0) {
+        const size_t at = rng() % (text.size() - 60);
+        text.replace(at, 60, std::u16string(60, u'z'));
+    }
+    return text;
+}
+
+class WindowedLayoutTest : public ::testing::Test {
+protected:
+    WindowedLayoutTest() {
+        list = new TWStringList;
+        measurer.wide = {u'W'};
+    }
+    ~WindowedLayoutTest() override { list->Release(); }
+
+    // Lays the same view out whole and in windows.
+    void LayOutBoth() {
+        params.lines = list;
+        params.measurer = &measurer;
+        params.geometry = nullptr;
+        LayoutLines(full, params);
+        params.geometry = &geometry;
+        LayoutLines(windowed, params);
+    }
+
+    // Positions, pixels and cell widths of every line the windowed map holds agree with the
+    // whole layout; so do the cells the windowed map holds.
+    void ExpectSameAnswers(std::mt19937& rng) {
+        const int firstRow = params.firstRow;
+        for (int k = 0; k < windowed.LineCount(); ++k) {
+            SCOPED_TRACE("line " + std::to_string(k));
+            EXPECT_EQ(windowed.LineRow(k), full.LineRow(k));
+            EXPECT_EQ(windowed.LineRowCount(k), full.LineRowCount(k));
+            const int length = static_cast<int>(list->Get(params.topLine + k).size());
+            // Every column of an ordinary long line; a sample of a very long one, where
+            // the whole layout's own walk over the rows would take too long.
+            const int step = length > 5000 ? 97 : 1;
+            for (int column = -1; column <= length + 3; column += column < length ? step : 1) {
+                const TPoint pos{column, k};
+                for (const bool beyond : {false, true}) {
+                    const int tab = column % 3;
+                    ASSERT_EQ(windowed.PosToPixel(pos, firstRow, tab, beyond, kMetrics),
+                              full.PosToPixel(pos, firstRow, tab, beyond, kMetrics))
+                        << "column " << column << " beyond " << beyond;
+                }
+                ASSERT_EQ(windowed.CellWidthAt(pos, 8), full.CellWidthAt(pos, 8))
+                    << "column " << column;
+            }
+        }
+        // Clicks on the rows the windowed map reaches, before and inside its window.
+        const int lastRow = windowed.RowCount() - 1;
+        std::uniform_int_distribution<int> rowPick(0, std::max(lastRow - firstRow, 0) + 1);
+        std::uniform_int_distribution<int> xPick(-20, 40000);
+        for (int i = 0; i < 3000; ++i) {
+            const TPoint point{i < 100 ? i * 3 - 10 : xPick(rng), rowPick(rng) * 16 + 5};
+            if (point.Y / 16 + firstRow > lastRow) {
+                continue;
+            }
+            for (const bool beyond : {false, true}) {
+                ASSERT_EQ(windowed.PixelToPos(point, firstRow, beyond, kMetrics),
+                          full.PixelToPos(point, firstRow, beyond, kMetrics))
+                    << "x " << point.X << " y " << point.Y << " beyond " << beyond;
+            }
+        }
+        for (int r = windowed.FirstStoredRow(); r <= lastRow; ++r) {
+            SCOPED_TRACE("row " + std::to_string(r));
+            ASSERT_EQ(windowed.RowLine(r), full.RowLine(r));
+            ASSERT_EQ(windowed.RowStartsLine(r), full.RowStartsLine(r));
+            const int k = windowed.RowLine(r);
+            int j0 = 0; // the full row's cell where the windowed row begins
+            if (windowed.LineWindowed(k) && !params.wordWrap) {
+                if (windowed.CellCount(r) == 0) {
+                    EXPECT_EQ(windowed.RowLeft(r), full.RowWidth(r));
+                    EXPECT_GE(windowed.RowLeft(r), params.scrollX);
+                    continue;
+                }
+                while (full.CellColumn(r, j0 + 1) != windowed.CellColumn(r, 1)) {
+                    ++j0;
+                }
+                EXPECT_EQ(windowed.RowLeft(r), full.CellsWidth(r, j0));
+                EXPECT_LE(windowed.RowLeft(r), params.scrollX); // the window reaches the left
+                EXPECT_GE(windowed.RowWidth(r),                 // and the right edge
+                          std::min(params.scrollX + params.textAreaWidth, full.RowWidth(r)));
+            } else {
+                ASSERT_EQ(windowed.CellCount(r), full.CellCount(r));
+            }
+            for (int j = 1; j <= windowed.CellCount(r); ++j) {
+                const TScrCell& a = windowed.Cell(r, j);
+                const TScrCell& b = full.Cell(r, j0 + j);
+                ASSERT_TRUE(a.ch == b.ch && a.column == b.column && a.width == b.width &&
+                            a.fg == b.fg && a.bg == b.bg)
+                    << "cell " << j;
+            }
+        }
+    }
+
+    TWStringList* list;
+    memo_fakes::TFixedMeasurer measurer;
+    TLineGeometry geometry;
+    TLayoutParams params;
+    TScrMap full;
+    TScrMap windowed;
+};
+
+TEST_F(WindowedLayoutTest, RandomViewsAgreeWithAWholeLayout) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        list->Clear();
+        const int lines = 1 + static_cast<int>(rng() % 4);
+        for (int i = 0; i < lines; ++i) {
+            const bool longLine = rng() % 4 != 0;
+            list->Add(RandomText(rng, longLine ? kLongLine + static_cast<int>(rng() % 1500)
+                                               : static_cast<int>(rng() % 60)));
+        }
+        static const int kWidths[] = {7, 8 * 3 + 3, 8 * 12, 8 * 40, 8 * 80};
+        params = TLayoutParams{};
+        params.wordWrap = rng() % 2 == 0;
+        params.textAreaWidth = kWidths[rng() % 5];
+        params.tabSize = 1 + static_cast<int>(rng() % 8);
+        params.visibleRows = 1 + static_cast<int>(rng() % 10);
+        params.topLine = static_cast<int>(rng() % static_cast<unsigned>(lines));
+        params.highlightLine = true;
+        params.caretLine = params.topLine + static_cast<int>(rng() % 2);
+        if (rng() % 2 == 0) {
+            params.selection = {TLayoutSelection::Kind::Stream,
+                                {static_cast<int>(rng() % 900), params.topLine},
+                                {static_cast<int>(rng() % 3000), params.topLine + 1}};
+        } else if (!params.wordWrap) {
+            params.selection = {TLayoutSelection::Kind::Column,
+                                {static_cast<int>(rng() % 900), params.topLine},
+                                {900 + static_cast<int>(rng() % 900), params.topLine + 2}};
+        }
+        // The view somewhere along the top line: a first row inside it when wrapped, a
+        // scroll position along it, sometimes past its end, when not.
+        params.geometry = nullptr;
+        params.lines = list;
+        params.measurer = &measurer;
+        LayoutLines(full, params);
+        if (params.wordWrap) {
+            params.firstRow = static_cast<int>(rng() % static_cast<unsigned>(full.LineRowCount(0)));
+        } else {
+            params.scrollX =
+                static_cast<int>(rng() % static_cast<unsigned>(full.RowWidth(0) + 200)) / 8 * 8;
+        }
+        LayOutBoth();
+        ExpectSameAnswers(rng);
+        if (HasFatalFailure()) {
+            return;
+        }
+    }
+}
+
+TEST_F(WindowedLayoutTest, AWrappedLongLineIsLaidOutOnlyAroundTheView) {
+    list->Add(std::u16string(39 * 5000, u'a') + u"\tend");
+    list->Add(u"next");
+    params.wordWrap = true;
+    params.textAreaWidth = 40 * 8;
+    params.visibleRows = 10;
+    params.firstRow = 2500;
+    LayOutBoth();
+    EXPECT_EQ(windowed.FirstStoredRow(), 2490);
+    EXPECT_LE(windowed.RowCount(), 2500 + 10 + 3);
+    EXPECT_EQ(windowed.LineCount(), 1); // cut off inside the line: the next is not laid out
+    EXPECT_EQ(windowed.LineRowCount(0), 5001);
+    EXPECT_TRUE(windowed.Covers(2500, 10, 0));
+    EXPECT_FALSE(windowed.Covers(2400, 10, 0)); // above the rows it holds
+    EXPECT_FALSE(windowed.Covers(2510, 10, 0)); // below them
+    std::mt19937 rng(7);
+    ExpectSameAnswers(rng);
+    // The end of the line, far below the rows the map holds.
+    const TPoint end{39 * 5000 + 4, 0};
+    EXPECT_EQ(windowed.PosToPixel(end, 2500, 0, false, kMetrics),
+              (TPoint{3 * 8, (5000 - 2500) * 16})); // "end" alone on the last row
+}
+
+TEST_F(WindowedLayoutTest, AnUnwrappedLongLineHoldsTheCellsOfTheWindow) {
+    params.tabSize = 4;
+    list->Add(u"\t" + std::u16string(100000, u'x'));
+    params.textAreaWidth = 40 * 8;
+    params.scrollX = 50000 * 8;
+    LayOutBoth();
+    ASSERT_GT(windowed.CellCount(0), 0);
+    EXPECT_EQ(windowed.CellColumn(0, 1), 50000 - 4 + 1);
+    EXPECT_EQ(windowed.RowLeft(0), 50000 * 8);
+    EXPECT_LE(windowed.CellCount(0), 41);
+    EXPECT_TRUE(windowed.Covers(0, 10, 50000 * 8));
+    EXPECT_FALSE(windowed.Covers(0, 10, 50001 * 8)); // a new window is needed
+    // Left and right of the window: the caret's pixels as a whole layout gives them.
+    EXPECT_EQ(windowed.PosToPixel({1, 0}, 0, 0, false, kMetrics), (TPoint{32, 0}));
+    EXPECT_EQ(windowed.PosToPixel({90000, 0}, 0, 0, false, kMetrics), (TPoint{(90000 + 3) * 8, 0}));
+    EXPECT_EQ(windowed.PosToPixel({100005, 0}, 0, 0, true, kMetrics),
+              (TPoint{(100005 + 3) * 8, 0}));
+    EXPECT_EQ(windowed.PixelToPos({90000 * 8 + 5, 0}, 0, false, kMetrics), (TPoint{90000 - 3, 0}));
+    EXPECT_EQ(windowed.PixelToPos({5, 0}, 0, false, kMetrics), (TPoint{0, 0}));
+    EXPECT_EQ(windowed.CellWidthAt({0, 0}, 1), 8);
+    // Short lines are laid out whole and cost no cache entry.
+    list->Clear();
+    list->Add(u"short");
+    LayOutBoth();
+    EXPECT_EQ(windowed.CellCount(0), 5);
+    EXPECT_FALSE(windowed.LineWindowed(0));
+}
+
+// --- the geometry cache follows edits --------------------------------------------------
+
+class LineGeometryTest : public ::testing::Test {
+protected:
+    LineGeometryTest() { list = new TWStringList; }
+    ~LineGeometryTest() override { list->Release(); }
+
+    void Configure(TLineGeometry& g, int width) {
+        g.SetMetrics(list, &measurer, 4, 8);
+        g.SetWrapWidth(width);
+    }
+
+    // The cached geometry answers as one that measures the line afresh.
+    void ExpectFresh(int line, std::mt19937& rng) {
+        TLineGeometry fresh;
+        Configure(fresh, wrapWidth);
+        const int length = static_cast<int>(list->Get(line).size());
+        std::uniform_int_distribution<int> columns(0, length);
+        for (int i = 0; i < 60; ++i) {
+            const int column = i == 0 ? length : columns(rng);
+            ASSERT_EQ(cached.X(line, column), fresh.X(line, column)) << "column " << column;
+            const auto a = cached.RowOfColumn(line, column);
+            const auto b = fresh.RowOfColumn(line, column);
+            ASSERT_TRUE(a.row == b.row && a.found == b.found && a.empty == b.empty)
+                << "column " << column;
+            const int x = fresh.X(line, column) + static_cast<int>(rng() % 12);
+            ASSERT_EQ(cached.Hit(line, x, true), fresh.Hit(line, x, true)) << "x " << x;
+        }
+        const int rows = fresh.RowCount(line);
+        ASSERT_EQ(cached.RowCount(line), rows);
+        for (int i = 0; i < 20; ++i) {
+            const int row = static_cast<int>(rng() % static_cast<unsigned>(rows));
+            const TRowStart a = cached.Row(line, row);
+            const TRowStart b = fresh.Row(line, row);
+            ASSERT_TRUE(a.first == b.first && a.resume == b.resume && a.x == b.x) << "row " << row;
+        }
+    }
+
+    TWStringList* list;
+    memo_fakes::TFixedMeasurer measurer;
+    TLineGeometry cached;
+    int wrapWidth = 25 * 8;
+};
+
+TEST_F(LineGeometryTest, RandomEditsKeepTheCacheExact) {
+    measurer.wide = {u'W'};
+    std::mt19937 rng(11);
+    list->Add(u"a short line");
+    list->Add(RandomText(rng, 6000));
+    Configure(cached, wrapWidth);
+    int line = 1;
+    for (int step = 0; step < 120; ++step) {
+        SCOPED_TRACE("step " + std::to_string(step));
+        std::u16string text = list->Get(line);
+        const size_t at = rng() % (text.size() + 1);
+        switch (rng() % 4) {
+        case 0:
+            text.insert(at, RandomText(rng, 1 + static_cast<int>(rng() % 5)));
+            break;
+        case 1:
+            text.erase(at, rng() % 40);
+            break;
+        case 2:
+            text.replace(at, 1, u"\t");
+            break;
+        default:
+            text.append(RandomText(rng, static_cast<int>(rng() % 3)));
+            break;
+        }
+        if (step % 10 == 9) {
+            // A change nobody reports still leaves no stale answer behind.
+            list->Put(line, std::move(text));
+            cached.ListChanged();
+        } else if (step % 15 == 14) {
+            // A line inserted above moves the cached line down.
+            list->Insert(0, u"above");
+            cached.ListChanged();
+            cached.LinesInserted(0);
+            ++line;
+        } else {
+            cached.LineChanging(line, list->Get(line), text);
+            list->Put(line, std::move(text));
+            cached.ListChanged();
+        }
+        if (step % 20 == 19) {
+            wrapWidth = 8 * (5 + static_cast<int>(rng() % 40)) + static_cast<int>(rng() % 8);
+            cached.SetWrapWidth(wrapWidth);
+        }
+        ExpectFresh(line, rng);
+        if (HasFatalFailure()) {
+            return;
+        }
+    }
+    EXPECT_LE(cached.CachedLines(), 1); // the short line never takes an entry
+}
+
+TEST_F(LineGeometryTest, AnEditKeepsWhatLiesBeforeIt) {
+    // A line of 300,000 units: measuring it again after every edit would show in the time,
+    // but the edit near its end keeps everything before it.
+    list->Add(std::u16string(300000, u'x'));
+    Configure(cached, wrapWidth);
+    EXPECT_EQ(cached.RowCount(0), 300000 / 24);
+    std::u16string text = list->Get(0);
+    text.insert(299990, u"yy");
+    cached.LineChanging(0, list->Get(0), text);
+    list->Put(0, text);
+    cached.ListChanged();
+    EXPECT_EQ(cached.X(0, 299995), 299995 * 8);
+    EXPECT_EQ(cached.RowCount(0), 300002 / 24 + 1);
+    EXPECT_EQ(cached.Row(0, 12000).first, 12000 * 24);
 }
 
 } // namespace
