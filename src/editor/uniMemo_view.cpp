@@ -70,10 +70,10 @@ void TuniMemo::RebuildMap() {
     mapFresh_ = true;
 }
 
+// The map is laid out again when the text changed or the view or anything the cells show
+// (caret line, selection, colours) differs from what it was laid out for.
 void TuniMemo::EnsureLayout() {
-    if (layoutDirty_ || layoutTopLine_ != topLine_ ||
-        layoutWidth_ != ClientWidth() - settings_.gutterWidth || layoutRows_ != VisibleRows() ||
-        !map_.Covers(firstRow_, VisibleRows(), wordWrap_ ? 0 : horzScroll_ * metrics_.charWidth)) {
+    if (layoutDirty_ || !map_.LaidOutFor(LayoutParams())) {
         RebuildMap();
     }
 }
@@ -329,9 +329,12 @@ void TuniMemo::UpdateView() {
 // request to the window, the caret. The painter draws from the map and keeps the
 // previous map.
 void TuniMemo::Paint() {
-    // A map laid out earlier in this cycle already has the current caret line and
-    // selection: the caret and selection do not change between there and here.
-    if (!mapFresh_ && (repaint_ || fullRepaint_)) {
+    // A map laid out for the same text, view, caret line and selection is what a new
+    // layout would give, but syntax colours the map cannot compare: with a highlighter a
+    // repaint lays out again (once per cycle).
+    const TLayoutParams p = LayoutParams();
+    if (!mapFresh_ && (repaint_ || fullRepaint_) && p.highlighter != nullptr &&
+        p.highlighter->Active()) {
         RebuildMap();
     } else {
         EnsureLayout();

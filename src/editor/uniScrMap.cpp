@@ -13,6 +13,7 @@ void TScrMap::Clear() {
     scrollX_ = 0;
     windows_ = false;
     cut_ = false;
+    laidOut_ = false;
     TScrRow& row = NewRow();
     row.startsLine = true;
     row.line = 0;
@@ -170,6 +171,22 @@ bool TScrMap::Covers(int firstRow, int visibleRows, int scrollX) const {
     return !cut_ || RowCount() >= firstRow + visibleRows + 3;
 }
 
+bool TScrMap::LaidOutFor(const TLayoutParams& p) const {
+    const TLayoutParams& q = params_;
+    const auto same = [](const TLayoutSelection& a, const TLayoutSelection& b) {
+        return a.kind == b.kind &&
+               (a.kind == TLayoutSelection::Kind::None || (a.start == b.start && a.end == b.end));
+    };
+    const bool lineColour = p.highlightLine && !p.wordWrap;
+    return laidOut_ && p.lines == q.lines && p.measurer == q.measurer &&
+           p.highlighter == q.highlighter && p.geometry == q.geometry && p.topLine == q.topLine &&
+           p.visibleRows == q.visibleRows && p.wordWrap == q.wordWrap &&
+           p.textAreaWidth == q.textAreaWidth && p.tabSize == q.tabSize &&
+           p.textColor == q.textColor && p.highlightColor == q.highlightColor &&
+           p.highlightLine == q.highlightLine && (!lineColour || p.caretLine == q.caretLine) &&
+           same(p.selection, q.selection) && Covers(p.firstRow, p.visibleRows, p.scrollX);
+}
+
 int TScrMap::CompareRow(const TScrMap& previous, int row) {
     TScrRow* current = RowAt(row);
     const TScrRow* earlier = previous.RowAt(row);
@@ -213,6 +230,8 @@ void TScrMap::AssignTo(TScrMap& target) const {
     target.scrollX_ = scrollX_;
     target.windows_ = windows_;
     target.cut_ = cut_;
+    target.params_ = params_;
+    target.laidOut_ = laidOut_;
 }
 
 void TScrMap::ResetRow(int row) {
@@ -505,6 +524,8 @@ void LayoutLines(TScrMap& map, const TLayoutParams& p) {
     if (p.lines == nullptr || p.measurer == nullptr) {
         return;
     }
+    map.params_ = p;
+    map.laidOut_ = true;
     const int count = p.lines->Count();
     const int charWidth = std::max(p.measurer->SpaceWidth(), 1);
     const int tabSize = std::max(p.tabSize, 1);

@@ -28,11 +28,48 @@ struct TScrRow {
     int left = 0; // x of the first cell (non-zero for a window into a long unwrapped line)
 };
 
-struct TLayoutParams;
-
 struct TScrMetrics {
     int charWidth = 8;
     int lineHeight = 16;
+};
+
+// Colours from the syntax highlighter for the cells being laid out.
+class TLayoutHighlighter {
+public:
+    virtual ~TLayoutHighlighter() = default;
+    virtual bool Active() const = 0;
+    // Colours of `column` (1-based) of document line `line`; only set what it knows.
+    virtual void CellColours(int line, int column, TColor& fg, TColor& bg,
+                             std::uint8_t& style) const = 0;
+};
+
+// The selection as the layout sees it, already normalised.
+struct TLayoutSelection {
+    enum class Kind { None, Stream, Column } kind = Kind::None;
+    TPoint start; // stream: first selected position; column: (left visual column, top line)
+    TPoint end;   // stream: first position after it; column: (right visual column excluded,
+                  // bottom line included)
+};
+
+struct TLayoutParams {
+    const TWStringList* lines = nullptr;
+    const TTextMeasurer* measurer = nullptr;
+    const TLayoutHighlighter* highlighter = nullptr; // may be null
+    // With a geometry, long lines are laid out in windows and their geometry is cached in
+    // it; without one every line is laid out whole.
+    TLineGeometry* geometry = nullptr;
+    int topLine = 0;
+    int firstRow = 0; // the view's first row inside the top line (with word wrap)
+    int scrollX = 0;  // the horizontal scroll in pixels (without word wrap)
+    int visibleRows = 1;
+    bool wordWrap = false;
+    int textAreaWidth = 0; // client width - gutter width
+    int tabSize = 4;
+    TColor textColor = clBlack;
+    TColor highlightColor = 0xC0C0C0;
+    bool highlightLine = false; // the effective value
+    int caretLine = 0;
+    TLayoutSelection selection;
 };
 
 // Rows are indexed from 0, cells from 1 in the readers (as the painter counts them).
@@ -91,6 +128,9 @@ public:
     // Whether the map still serves a view at firstRow with the horizontal scroll at scrollX
     // pixels, or a new layout is needed.
     bool Covers(int firstRow, int visibleRows, int scrollX) const;
+    // Whether the map was laid out with these parameters (the view position as Covers
+    // checks it): a layout with them would give the same map, unless the text changed.
+    bool LaidOutFor(const TLayoutParams& params) const;
 
     // The first 1-based cell of `row` that must be redrawn, comparing with the same row of
     // `previous`; stores each compared cell's state. 1 when the row is beyond either map,
@@ -135,45 +175,8 @@ private:
     bool windows_ = false; // some row is a window into a long unwrapped line
     bool cut_ = false;     // the last line goes on past the last row held
     mutable std::vector<TRawCell> raw_;
-};
-
-// Colours from the syntax highlighter for the cells being laid out.
-class TLayoutHighlighter {
-public:
-    virtual ~TLayoutHighlighter() = default;
-    virtual bool Active() const = 0;
-    // Colours of `column` (1-based) of document line `line`; only set what it knows.
-    virtual void CellColours(int line, int column, TColor& fg, TColor& bg,
-                             std::uint8_t& style) const = 0;
-};
-
-// The selection as the layout sees it, already normalised.
-struct TLayoutSelection {
-    enum class Kind { None, Stream, Column } kind = Kind::None;
-    TPoint start; // stream: first selected position; column: (left visual column, top line)
-    TPoint end;   // stream: first position after it; column: (right visual column excluded,
-                  // bottom line included)
-};
-
-struct TLayoutParams {
-    const TWStringList* lines = nullptr;
-    const TTextMeasurer* measurer = nullptr;
-    const TLayoutHighlighter* highlighter = nullptr; // may be null
-    // With a geometry, long lines are laid out in windows and their geometry is cached in
-    // it; without one every line is laid out whole.
-    TLineGeometry* geometry = nullptr;
-    int topLine = 0;
-    int firstRow = 0; // the view's first row inside the top line (with word wrap)
-    int scrollX = 0;  // the horizontal scroll in pixels (without word wrap)
-    int visibleRows = 1;
-    bool wordWrap = false;
-    int textAreaWidth = 0; // client width - gutter width
-    int tabSize = 4;
-    TColor textColor = clBlack;
-    TColor highlightColor = 0xC0C0C0;
-    bool highlightLine = false; // the effective value
-    int caretLine = 0;
-    TLayoutSelection selection;
+    TLayoutParams params_; // the layout's
+    bool laidOut_ = false;
 };
 
 // Lays out visibleRows + 3 lines from the top line into `map` (cleared first); a long

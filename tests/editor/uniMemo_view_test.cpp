@@ -480,7 +480,7 @@ TEST_F(MemoViewTest, ATwentyMegabyteLineOpensScrollsAndTakesTyping) {
         // Keystrokes in the middle. The line model copies the whole line for each, which
         // takes its time; the view's part must not grow with the line.
         const TTypingTimes inMiddle = TypeTimed(memo, kKeys);
-        EXPECT_LT(inMiddle.view, kKeys * 0.005 * kSlowBuild);
+        EXPECT_LT(inMiddle.view, kKeys * 0.02 * kSlowBuild);
         EXPECT_EQ(memo.Caret(), (TPoint{middle + kKeys, 0}));
         EXPECT_EQ(memo.Lines().Get(0).substr(static_cast<size_t>(middle), kKeys),
                   std::u16string(kKeys, u'x'));
@@ -493,7 +493,7 @@ TEST_F(MemoViewTest, ATwentyMegabyteLineOpensScrollsAndTakesTyping) {
         const int end = kLength + kKeys;
         MoveTo({end, 0});
         const TTypingTimes atEnd = TypeTimed(memo, kKeys);
-        EXPECT_LT(atEnd.view, kKeys * 0.005 * kSlowBuild);
+        EXPECT_LT(atEnd.view, kKeys * 0.02 * kSlowBuild);
         EXPECT_EQ(memo.Caret(), (TPoint{end + kKeys, 0}));
         EXPECT_EQ(memo.Lines().Get(0).size(), static_cast<size_t>(end + kKeys));
         EXPECT_TRUE(host.caret.visible);
