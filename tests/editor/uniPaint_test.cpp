@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <random>
 #include <sstream>
 
@@ -57,7 +58,7 @@ public:
     void EndPaint() override { Push(Kind::End); }
     void FillRect(const TRect& rect, TColor colour) override {
         Push(Kind::Fill, rect, {}, colour);
-        ForEach(rect, [&](TPixel& p) { p = {colour, {}}; });
+        ForEach(rect, [&](TPixel& p) { p = TPixel{colour, 0, {}}; });
     }
     void DrawText(int x, int y, std::u16string_view text, TColor colour,
                   std::uint8_t style) override {
@@ -126,10 +127,10 @@ public:
             for (int x = 0; x < width_; ++x) {
                 const TPixel& a = pixels_[static_cast<size_t>(y * width_ + x)];
                 const TPixel& b = other.pixels_[static_cast<size_t>(y * width_ + x)];
-                if (a.bg != b.bg || a.ink != b.ink) {
+                if (!(a == b)) {
                     std::ostringstream out;
                     out << "pixel (" << x << ", " << y << ") bg " << std::hex << a.bg << " vs "
-                        << b.bg << ", " << std::dec << a.ink.size() << " vs " << b.ink.size()
+                        << b.bg << ", " << std::dec << int{a.count} << " vs " << int{b.count}
                         << " glyphs; the last paint's calls there:";
                     for (const TCall& c : calls) {
                         if (c.rect.left <= x && x < c.rect.right && c.rect.top <= y &&
@@ -174,9 +175,13 @@ private:
         call.style = style;
         calls.push_back(std::move(call));
     }
+    // A pixel's background and the glyphs over it, sorted. A fourth glyph in one pixel
+    // marks it as overflowing, which no paint from scratch produces.
     struct TPixel {
         TColor bg = kGarbage;
-        std::vector<std::uint64_t> ink;
+        std::uint8_t count = 0;
+        std::array<std::uint64_t, 3> ink{};
+        friend bool operator==(const TPixel&, const TPixel&) = default;
     };
     template <class F>
     void ForEach(const TRect& r, F f) {
@@ -188,10 +193,16 @@ private:
     }
     void Ink(const TRect& r, std::uint64_t glyph) {
         ForEach(r, [&](TPixel& p) {
-            if (std::find(p.ink.begin(), p.ink.end(), glyph) == p.ink.end()) {
-                p.ink.push_back(glyph);
-                std::sort(p.ink.begin(), p.ink.end());
+            const auto end = p.ink.begin() + p.count;
+            if (std::find(p.ink.begin(), end, glyph) != end) {
+                return;
             }
+            if (p.count == p.ink.size()) {
+                p.ink.fill(~std::uint64_t{0});
+                return;
+            }
+            p.ink[p.count++] = glyph;
+            std::sort(p.ink.begin(), p.ink.begin() + p.count);
         });
     }
 
@@ -429,10 +440,22 @@ TEST_F(PaintTest, TheCaretLineTakesTheHighlightColourUpToTheRightEdge) {
     EXPECT_EQ(canvas.TextAt(Row(2)), "e"); // only its last cell
     ExpectSurfaceIsFresh();
 
+    // The caret leaves a line that also lost its last character: the new last cell changed
+    // colour and is filled whole, edges included.
+    Step([&] {
+        memo.SetLineText(1, u"tw", TMerge::No);
+        memo.SetCaret({0, 2});
+    });
+    EXPECT_EQ(canvas.BgAt(Col(1), Row(1) + 3), kWhite);
+    EXPECT_EQ(canvas.BgAt(Col(2) - 1, Row(1) + 3), kWhite);
+    ExpectSurfaceIsFresh();
+
     // Not with word wrap.
+    ASSERT_EQ(canvas.BgAt(Col(30), Row(2) + 3), kSilver);
     memo.SetWordWrap(true);
     Step([] {});
-    EXPECT_EQ(canvas.BgAt(Col(30), Row(1) + 3), kWhite);
+    EXPECT_EQ(canvas.BgAt(Col(30), Row(2) + 3), kWhite);
+    EXPECT_EQ(canvas.BgAt(Col(1), Row(2) + 3), kWhite);
     ExpectSurfaceIsFresh();
 }
 
@@ -671,7 +694,7 @@ TEST_P(PaintSessionTest, IncrementalPaintsMatchAPaintFromScratch) {
         memo.MeasureFont();
     }
     Show(text);
-    for (int step = 0; step < 300; ++step) {
+    for (int step = 0; step < 200; ++step) {
         const int count = memo.Lines().Count();
         const int line = pick(count);
         const bool hidden = pick(25) == 0;
@@ -749,6 +772,6 @@ TEST_P(PaintSessionTest, IncrementalPaintsMatchAPaintFromScratch) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, PaintSessionTest, ::testing::Range(1u, 13u));
+INSTANTIATE_TEST_SUITE_P(Seeds, PaintSessionTest, ::testing::Range(1u, 7u));
 
 } // namespace
