@@ -23,7 +23,13 @@ void TuniMemo::SetLineText(int index, std::u16string text, TMerge mergeable) {
     const bool merge = mergeable == TMerge::Yes;
     const int count = lines_->Count();
     if (index >= 0 && index < count) {
-        lines_->Undo().Add(ukChangeLine, index, merge, this, lines_->Get(index), caretBefore_);
+        TUndo& undo = lines_->Undo();
+        // A merged record keeps the text it has: a long line is not copied for each key.
+        undo.Add(ukChangeLine, index, merge, this,
+                 undo.WouldMerge(ukChangeLine, index, merge, this, caretBefore_)
+                     ? std::u16string()
+                     : lines_->Get(index),
+                 caretBefore_);
         ClearRedo();
         NotifyLineChanging(index, text);
         lines_->Put(index, std::move(text));
@@ -201,7 +207,12 @@ void TuniMemo::TypeChar(char16_t unit) {
         caret_.Y = lines_->Count();
         InsertLineAt(caret_.Y, std::u16string());
     }
-    std::u16string text = lines_->Get(caret_.Y);
+    // One allocation of the final size: on a long line each copy counts.
+    const std::u16string& current = lines_->Get(caret_.Y);
+    std::u16string text;
+    text.reserve(std::max(current.size(), static_cast<size_t>(std::max(caret_.X, 0))) +
+                 static_cast<size_t>(tabOffset_) + 2);
+    text.append(current);
     if (static_cast<int>(text.size()) < caret_.X) {
         text.resize(static_cast<size_t>(caret_.X), u' ');
     }

@@ -37,17 +37,23 @@ bool StartsWithUnit(std::u16string_view line, char16_t c) {
 
 // ---- TUndo ----
 
+bool TUndo::WouldMerge(TUndoKind kind, int line, bool mayMerge, const TuniAbstractMemo* editor,
+                       TPoint caret) const {
+    if (!mayMerge || kind != ukChangeLine || records_.empty()) {
+        return false;
+    }
+    const TUndoRec& newest = records_.back();
+    return newest.kind == ukChangeLine && newest.line == line && newest.editor == editor &&
+           caret.Y == newest.caretEnd.Y && caret.X == newest.caretEnd.X + 1;
+}
+
 void TUndo::Add(TUndoKind kind, int line, bool mayMerge, const TuniAbstractMemo* editor,
                 std::u16string text, TPoint caret) {
     // Typing along one line: the newest record already holds the text from before the first
     // character, so only its end caret moves.
-    if (mayMerge && kind == ukChangeLine && !records_.empty()) {
-        TUndoRec& newest = records_.back();
-        if (newest.kind == ukChangeLine && newest.line == line && newest.editor == editor &&
-            caret.Y == newest.caretEnd.Y && caret.X == newest.caretEnd.X + 1) {
-            newest.caretEnd = caret;
-            return;
-        }
+    if (WouldMerge(kind, line, mayMerge, editor, caret)) {
+        records_.back().caretEnd = caret;
+        return;
     }
     TUndoRec rec;
     rec.line = line;

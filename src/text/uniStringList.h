@@ -66,6 +66,10 @@ public:
     // Appends a record, or merges a typed character into the newest one.
     void Add(TUndoKind kind, int line, bool mayMerge, const TuniAbstractMemo* editor,
              std::u16string text, TPoint caret);
+    // Whether Add with these values would merge (the text it would be given is not kept
+    // then, so the caller need not copy it).
+    bool WouldMerge(TUndoKind kind, int line, bool mayMerge, const TuniAbstractMemo* editor,
+                    TPoint caret) const;
     // Removes and returns the newest record (kind ukNone when empty).
     TUndoEntry Pop();
     TUndoKind PeekKind() const;
