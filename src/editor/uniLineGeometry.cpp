@@ -62,19 +62,23 @@ void TLineGeometry::Clear() {
 }
 
 void TLineGeometry::LineChanging(int index, std::u16string_view before, std::u16string_view after) {
+    LineChangingAt(index, static_cast<int>(CommonPrefix(before, after)), after.size());
+}
+
+void TLineGeometry::LineChangingAt(int index, int firstChanged, size_t newLength) {
     ++announced_;
     auto it = std::find_if(entries_.begin(), entries_.end(),
                            [index](const TEntry& e) { return e.line == index; });
     if (it == entries_.end()) {
         return;
     }
-    if (after.size() < static_cast<size_t>(kLongLine)) {
+    if (newLength < static_cast<size_t>(kLongLine)) {
         entries_.erase(it);
         return;
     }
     // What the units before the first changed one decide stays valid: the checkpoints up to
     // it and the rows whose break was found before it.
-    const int p = static_cast<int>(CommonPrefix(before, after));
+    const int p = firstChanged;
     it->checkpoints.resize(std::min(it->checkpoints.size(), static_cast<size_t>(p / kBlock + 1)));
     const auto keep = std::upper_bound(it->rows.begin() + 1, it->rows.end(), p,
                                        [](int v, const TRowStart& r) { return v < r.resume; });

@@ -56,6 +56,8 @@ public:
     // --- change reports ----------------------------------------------------------------
     // Before line `index` changes from `before` to `after`.
     void LineChanging(int index, std::u16string_view before, std::u16string_view after);
+    // The same when the caller knows where the change begins and how long the line becomes.
+    void LineChangingAt(int index, int firstChanged, size_t newLength);
     void LinesInserted(int index);
     void LinesRemoved(int index);
     // Any change of the list, reported or not (the list's change notification).

@@ -73,6 +73,16 @@ public:
         }
     }
 
+    static void ChangingAt(TuniMemo& editor, int index, int firstChanged, size_t newLength) {
+        if (TShared* shared = Of(editor.Lines())) {
+            for (size_t i = 0; i < shared->memos.size(); ++i) {
+                shared->memos[i]->geometry_.LineChangingAt(index, firstChanged, newLength);
+            }
+        } else {
+            editor.geometry_.LineChangingAt(index, firstChanged, newLength);
+        }
+    }
+
     static void Removed(TuniMemo& editor, int index) {
         if (TShared* shared = Of(editor.Lines())) {
             for (size_t i = 0; i < shared->memos.size(); ++i) {
@@ -467,4 +477,8 @@ void TuniMemo::NotifyRemoved(int index) {
 
 void TuniMemo::NotifyLineChanging(int index, std::u16string_view after) {
     TLineListWatchers::Changing(*this, index, lines_->Get(index), after);
+}
+
+void TuniMemo::NotifyLineChangingAt(int index, int firstChanged, size_t newLength) {
+    TLineListWatchers::ChangingAt(*this, index, firstChanged, newLength);
 }

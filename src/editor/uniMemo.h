@@ -432,6 +432,11 @@ private:
     void NotifyRemoved(int index);
     // Before line `index` takes `after`: every view's line geometry learns what changed.
     void NotifyLineChanging(int index, std::u16string_view after);
+    void NotifyLineChangingAt(int index, int firstChanged, size_t newLength);
+    // The undo record of a change to line `index` (no copy of the text when it merges).
+    void RecordLineChange(int index, bool mergeable);
+    // Typing's last steps: selection off at the caret, modified, repaint, substitution.
+    void FinishTyping();
     void SyncSaveCounter(bool fromDocument);
     void ShiftBookmarksInserted(int index);
     void ShiftBookmarksRemoved(int index);

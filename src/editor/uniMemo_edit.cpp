@@ -19,18 +19,22 @@ void TuniMemo::ClearRedo() {
     }
 }
 
+void TuniMemo::RecordLineChange(int index, bool mergeable) {
+    TUndo& undo = lines_->Undo();
+    // A merged record keeps the text it has: a long line is not copied for each key.
+    undo.Add(ukChangeLine, index, mergeable, this,
+             undo.WouldMerge(ukChangeLine, index, mergeable, this, caretBefore_)
+                 ? std::u16string()
+                 : lines_->Get(index),
+             caretBefore_);
+    ClearRedo();
+}
+
 void TuniMemo::SetLineText(int index, std::u16string text, TMerge mergeable) {
     const bool merge = mergeable == TMerge::Yes;
     const int count = lines_->Count();
     if (index >= 0 && index < count) {
-        TUndo& undo = lines_->Undo();
-        // A merged record keeps the text it has: a long line is not copied for each key.
-        undo.Add(ukChangeLine, index, merge, this,
-                 undo.WouldMerge(ukChangeLine, index, merge, this, caretBefore_)
-                     ? std::u16string()
-                     : lines_->Get(index),
-                 caretBefore_);
-        ClearRedo();
+        RecordLineChange(index, merge);
         NotifyLineChanging(index, text);
         lines_->Put(index, std::move(text));
     } else if (index >= count) {
@@ -207,6 +211,26 @@ void TuniMemo::TypeChar(char16_t unit) {
         caret_.Y = lines_->Count();
         InsertLineAt(caret_.Y, std::u16string());
     }
+    const int y = caret_.Y;
+    if (tabOffset_ == 0 && caret_.X <= static_cast<int>(lines_->Get(y).size())) {
+        // Within the line: edited in place, so a long line is not copied for each key.
+        const size_t at = static_cast<size_t>(caret_.X);
+        const size_t length = lines_->Get(y).size();
+        RecordLineChange(y, unit != u' ');
+        NotifyLineChangingAt(y, caret_.X, overwrite_ ? std::max(length, at + 1) : length + 1);
+        lines_->Edit(y, [&](std::u16string& text) {
+            if (!overwrite_) {
+                text.insert(at, 1, unit);
+            } else if (at == text.size()) {
+                text.push_back(unit);
+            } else {
+                text[at] = unit;
+            }
+        });
+        ++caret_.X;
+        FinishTyping();
+        return;
+    }
     // One allocation of the final size: on a long line each copy counts.
     const std::u16string& current = lines_->Get(caret_.Y);
     std::u16string text;
@@ -229,9 +253,13 @@ void TuniMemo::TypeChar(char16_t unit) {
     } else {
         text.insert(at, 1, unit);
     }
-    tabOffset_ = 0;
     ++caret_.X;
     SetLineText(caret_.Y, std::move(text), unit == u' ' ? TMerge::No : TMerge::Yes);
+    FinishTyping();
+}
+
+void TuniMemo::FinishTyping() {
+    tabOffset_ = 0;
     SetSelStart(caret_);
     SetSelEnd(caret_);
     selActive_ = false;

@@ -244,6 +244,18 @@ void TWStringList::Put(int i, std::u16string s) {
     Changed();
 }
 
+void TWStringList::Edit(int i, const std::function<void(std::u16string&)>& edit) {
+    if (sorted_) {
+        RaiseSorted();
+    }
+    if (i < 0 || i >= count_) {
+        IndexError(i);
+    }
+    Changing();
+    edit(items_[static_cast<size_t>(i)]);
+    Changed();
+}
+
 void TWStringList::InsertItem(int i, std::u16string s) {
     Changing();
     if (count_ == capacity_) {

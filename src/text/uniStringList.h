@@ -198,6 +198,11 @@ private:
     void QuickSort(int l, int r);
     [[noreturn]] static void IndexError(int i);
 
+public:
+    // Changes line i in place, with the change notifications: a long line is not copied.
+    void Edit(int i, const std::function<void(std::u16string&)>& edit);
+
+private:
     std::vector<std::u16string> items_; // reserve()d to capacity_
     int count_ = 0;
     int capacity_ = 0;
