@@ -20,15 +20,6 @@
 
 namespace {
 
-// An 8 x 16 fixed-pitch font.
-class TBenchMeasurer : public TTextMeasurer {
-public:
-    int UnitExtent(char16_t, std::uint8_t) const override { return 8; }
-    int SpaceWidth() const override { return 8; }
-    int LineHeight() const override { return 16; }
-    bool FixedPitch() const override { return true; }
-};
-
 // A window of 100 columns and 40 rows right of the gutter.
 class TBenchWindow : public TEditorWindow {
 public:
@@ -62,7 +53,7 @@ public:
 };
 
 struct THost {
-    TBenchMeasurer measurer;
+    TCellMeasurer measurer;
     TBenchWindow window;
     TBenchCaret caret;
     TNullCanvas canvas;

@@ -10,14 +10,6 @@
 
 namespace {
 
-class TCellMeasurer : public TTextMeasurer {
-public:
-    int UnitExtent(char16_t, std::uint8_t) const override { return 8; }
-    int SpaceWidth() const override { return 8; }
-    int LineHeight() const override { return 16; }
-    bool FixedPitch() const override { return true; }
-};
-
 class TAnswerAll : public TQuestionHost {
 public:
     TReplaceAnswer AskReplace(std::u16string_view, int, int, int) override {

@@ -79,15 +79,6 @@ std::string JsonPoint(TPoint p) {
     return "[" + std::to_string(p.X) + "," + std::to_string(p.Y) + "]";
 }
 
-// Every cell 8 pixels wide and 16 high: the editor's layout in character cells.
-class TCellMeasurer : public TTextMeasurer {
-public:
-    int UnitExtent(char16_t, std::uint8_t) const override { return 8; }
-    int SpaceWidth() const override { return 8; }
-    int LineHeight() const override { return 16; }
-    bool FixedPitch() const override { return true; }
-};
-
 // The editor's message boxes go to standard error; the last error text is kept for the
 // exit message of a failed load or save.
 class TStreamMessages : public TMessageBoxHost {
@@ -304,9 +295,7 @@ private:
             (*found.command)(memo);
             // As an unshifted key: a command that moved the caret leaves no selection.
             if (memo.CaretMoved()) {
-                memo.DropSelection();
-                memo.SetSelStart(memo.Caret());
-                memo.SetSelEnd(memo.Caret());
+                memo.CollapseSelection();
             }
             memo.UpdateView();
         } else if (action == "--exec") {

@@ -29,9 +29,7 @@ void ExecMacro(TuniMemo& editor, const TConfigFolder& folder, const std::string&
     ExecuteAction(editor, *parsed.Action());
     // As an unshifted key: a macro that moved the caret leaves no selection.
     if (editor.CaretMoved()) {
-        editor.DropSelection();
-        editor.SetSelStart(editor.Caret());
-        editor.SetSelEnd(editor.Caret());
+        editor.CollapseSelection();
     }
     editor.UpdateView();
 }

@@ -156,15 +156,20 @@ void TuniMemo::SetLines(TWStringList* list, const std::string& fileName) {
     DetachLines();
     AttachLines(list);
     fileName_ = fileName;
+    ResetPositions();
+    settings_.tabSize = lines_->TabSize();
+    fullRepaint_ = repaint_ = layoutDirty_ = true;
+    UpdateView();
+}
+
+// A new document in this view: caret, view, selection and bookmarks back at the start.
+void TuniMemo::ResetPositions() {
     caret_ = caretBefore_ = {};
     tabOffset_ = 0;
     topLine_ = firstRow_ = horzScroll_ = 0;
     selActive_ = false;
     selStart_ = selEnd_ = {};
     bookmarks_.fill(TPoint{-1, -1});
-    settings_.tabSize = lines_->TabSize();
-    fullRepaint_ = repaint_ = layoutDirty_ = true;
-    UpdateView();
 }
 
 void TuniMemo::ListChanged() {

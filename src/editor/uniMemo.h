@@ -144,6 +144,8 @@ public:
 
     // --- selection -----------------------------------------------------------------------
     bool SelectionActive() const { return selActive_; }
+    // An active selection whose ends differ: something is selected.
+    bool HasSelectedText() const { return selActive_ && selStart_.pos != selEnd_.pos; }
     TSelectionMode SelectionMode() const { return selMode_; }
     const TSelPoint& SelStart() const { return selStart_; }
     const TSelPoint& SelEnd() const { return selEnd_; }
@@ -426,6 +428,7 @@ private:
     void DetachLines();
     // Called through the list's change notification and the other views' line edits.
     void ListChanged();
+    void ResetPositions();
     void LinesInserted(int index);
     void LinesRemoved(int index);
     void NotifyInserted(int index); // every view of the list
@@ -435,8 +438,6 @@ private:
     void NotifyLineChangingAt(int index, int firstChanged, size_t newLength);
     // The undo record of a change to line `index` (no copy of the text when it merges).
     void RecordLineChange(int index, bool mergeable);
-    // Typing's last steps: selection off at the caret, modified, repaint, substitution.
-    void FinishTyping();
     void SyncSaveCounter(bool fromDocument);
     void ShiftBookmarksInserted(int index);
     void ShiftBookmarksRemoved(int index);
@@ -473,6 +474,7 @@ private:
     int WordLeftOf(const std::u16string& line, int x) const;
     int RunEnd(const std::u16string& line, int x) const;
     int RunStart(const std::u16string& line, int x) const;
+    std::pair<int, int> CommandLines() const;
     // The leading whitespace of the nearest line above `line` with other characters whose
     // indentation is shorter than `width` code units; empty when there is none.
     std::u16string OuterIndent(int line, int width) const;
@@ -492,6 +494,7 @@ private:
     // --- end of command internals ---
 
     // --- search internals (uniMemo_search.cpp) ---
+    bool Find(std::u16string_view pattern, bool showResult, bool addToHistory, bool backward);
     // A match in document positions; `end` is the position after its last unit, each line
     // end inside it counting one unit.
     struct TFoundText {

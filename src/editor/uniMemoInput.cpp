@@ -186,9 +186,7 @@ void TMemoInput::MouseDown(int x, int y) {
         memo_.SelectLine();
     } else {
         memo_.SetSelectionMode(TSelectionMode::Stream);
-        memo_.DropSelection();
-        memo_.SetSelStart(memo_.Caret());
-        memo_.SetSelEnd(memo_.Caret());
+        memo_.CollapseSelection();
     }
     memo_.SetCaretMoved(true);
     memo_.UpdateView();
@@ -226,7 +224,7 @@ void TMemoInput::MouseUp() {
         platform_.dragTimer->Stop();
     }
     const std::uint64_t now = Now();
-    const bool selected = memo_.SelectionActive() && memo_.SelStart().pos != memo_.SelEnd().pos;
+    const bool selected = memo_.HasSelectedText();
     if (selected) {
         clickState_ = 0;
     } else if (clickState_ == 0) {
@@ -250,9 +248,7 @@ void TMemoInput::Wheel(int steps) {
         } else {
             memo_.PageUp();
         }
-        memo_.DropSelection();
-        memo_.SetSelStart(memo_.Caret());
-        memo_.SetSelEnd(memo_.Caret());
+        memo_.CollapseSelection();
         memo_.Repaint();
         memo_.UpdateView();
     }

@@ -137,9 +137,7 @@ void TuniMemo::InsertText(std::u16string_view text) {
     SetLineText(caret_.Y, std::move(line), TMerge::No);
     CloseGroup(group);
     PlaceCaretAfterEdit({caret_.X + static_cast<int>(text.size()), caret_.Y});
-    DropSelection();
-    SetSelStart(caret_);
-    SetSelEnd(caret_);
+    CollapseSelection();
     SetModified(true);
     repaint_ = true;
 }
@@ -259,9 +257,7 @@ void TuniMemo::SplitCaretLine(bool smart) {
     InsertLineAt(y + 1, indent + tail);
     CloseGroup(group);
     PlaceCaretAfterEdit({static_cast<int>(indent.size()), y + 1});
-    DropSelection();
-    SetSelStart(caret_);
-    SetSelEnd(caret_);
+    CollapseSelection();
     SetModified(true);
     repaint_ = true;
 }
@@ -293,7 +289,7 @@ void TuniMemo::InsertTab() {
 // --- deleting ----------------------------------------------------------------------------
 
 void TuniMemo::Backspace() {
-    if (selActive_ && selStart_.pos != selEnd_.pos) {
+    if (HasSelectedText()) {
         DeleteSelection(TUpdate::Later);
         return;
     }
@@ -345,7 +341,7 @@ void TuniMemo::Backspace() {
 }
 
 void TuniMemo::DeleteChar() {
-    if (selActive_ && selStart_.pos != selEnd_.pos) {
+    if (HasSelectedText()) {
         DeleteSelection(TUpdate::Later);
         return;
     }
@@ -427,7 +423,7 @@ void TuniMemo::DeleteLine() {
 }
 
 void TuniMemo::DeleteWord() {
-    if (selActive_ && selStart_.pos != selEnd_.pos) {
+    if (HasSelectedText()) {
         DeleteSelection(TUpdate::Later);
         return;
     }
@@ -462,7 +458,7 @@ void TuniMemo::DeleteWordBack() {
 }
 
 void TuniMemo::CutSelection() {
-    if (!selActive_ || selStart_.pos == selEnd_.pos) {
+    if (!HasSelectedText()) {
         return;
     }
     CopyClipboard();
@@ -471,10 +467,12 @@ void TuniMemo::CutSelection() {
 
 // --- indentation -------------------------------------------------------------------------
 
-void TuniMemo::IndentSelection() {
+// The existing lines of the selection (one that ends at column 0 leaves its last line
+// out), or the caret line.
+std::pair<int, int> TuniMemo::CommandLines() const {
     int first = caret_.Y;
     int last = caret_.Y;
-    if (selActive_ && selStart_.pos != selEnd_.pos) {
+    if (HasSelectedText()) {
         const TNormalSelection n = NormalSelection();
         first = n.start.Y;
         last = n.end.Y;
@@ -482,7 +480,11 @@ void TuniMemo::IndentSelection() {
             --last;
         }
     }
-    last = std::min(last, lines_->Count() - 1);
+    return {first, std::min(last, lines_->Count() - 1)};
+}
+
+void TuniMemo::IndentSelection() {
+    const auto [first, last] = CommandLines();
     if (first > last) {
         return;
     }
@@ -496,17 +498,7 @@ void TuniMemo::IndentSelection() {
 }
 
 void TuniMemo::UnindentSelection() {
-    int first = caret_.Y;
-    int last = caret_.Y;
-    if (selActive_ && selStart_.pos != selEnd_.pos) {
-        const TNormalSelection n = NormalSelection();
-        first = n.start.Y;
-        last = n.end.Y;
-        if (n.mode == TSelectionMode::Stream && n.end.X == 0 && last > first) {
-            --last;
-        }
-    }
-    last = std::min(last, lines_->Count() - 1);
+    const auto [first, last] = CommandLines();
     const int group = OpenGroup();
     bool changed = false;
     for (int y = first; y <= last; ++y) {
@@ -570,7 +562,7 @@ void TuniMemo::ConvertSelection(const std::u16string& from, const std::u16string
         }
     };
     const int group = OpenGroup();
-    if (selActive_ && selStart_.pos != selEnd_.pos) {
+    if (HasSelectedText()) {
         const TNormalSelection s = NormalSelection();
         for (int y = s.start.Y; y <= s.end.Y && y < lines_->Count(); ++y) {
             if (s.mode == TSelectionMode::Column) {
@@ -630,9 +622,7 @@ void TuniMemo::SelectAll() {
 }
 
 void TuniMemo::Unselect() {
-    DropSelection();
-    SetSelStart(caret_);
-    SetSelEnd(caret_);
+    CollapseSelection();
 }
 
 void TuniMemo::SelectWord() {
@@ -917,7 +907,7 @@ std::vector<std::u16string> TuniMemo::SelectionLines(bool padColumns) const {
 }
 
 void TuniMemo::CopyClipboard() {
-    if (platform_.clipboard == nullptr || !selActive_ || selStart_.pos == selEnd_.pos) {
+    if (platform_.clipboard == nullptr || !HasSelectedText()) {
         return;
     }
     const std::vector<std::u16string> lines = SelectionLines(true);
@@ -972,9 +962,7 @@ void TuniMemo::PasteClipboard() {
     InsertLinesAtCaret(pieces, mode);
     CloseGroup(group);
     SetModified(true);
-    DropSelection();
-    SetSelStart(caret_);
-    SetSelEnd(caret_);
+    CollapseSelection();
     fullRepaint_ = repaint_ = layoutDirty_ = true;
     UpdateView();
 }

@@ -136,7 +136,7 @@ std::u16string TuniMemo::InsertAtVisual(const std::u16string& text, int column,
 // --- deleting and typing -----------------------------------------------------------------
 
 void TuniMemo::DeleteSelection(TUpdate update) {
-    if (!selActive_ || selStart_.pos == selEnd_.pos) {
+    if (!HasSelectedText()) {
         return;
     }
     const TNormalSelection n = NormalSelection();
@@ -211,54 +211,29 @@ void TuniMemo::TypeChar(char16_t unit) {
         caret_.Y = lines_->Count();
         InsertLineAt(caret_.Y, std::u16string());
     }
+    // The line is edited in place, so a long line is not copied for each key: padded with
+    // spaces up to the caret, the tab offset's spaces inserted, then the unit.
     const int y = caret_.Y;
-    if (tabOffset_ == 0 && caret_.X <= static_cast<int>(lines_->Get(y).size())) {
-        // Within the line: edited in place, so a long line is not copied for each key.
-        const size_t at = static_cast<size_t>(caret_.X);
-        const size_t length = lines_->Get(y).size();
-        RecordLineChange(y, unit != u' ');
-        NotifyLineChangingAt(y, caret_.X, overwrite_ ? std::max(length, at + 1) : length + 1);
-        lines_->Edit(y, [&](std::u16string& text) {
-            if (!overwrite_) {
-                text.insert(at, 1, unit);
-            } else if (at == text.size()) {
-                text.push_back(unit);
-            } else {
-                text[at] = unit;
-            }
-        });
-        ++caret_.X;
-        FinishTyping();
-        return;
-    }
-    // One allocation of the final size: on a long line each copy counts.
-    const std::u16string& current = lines_->Get(caret_.Y);
-    std::u16string text;
-    text.reserve(std::max(current.size(), static_cast<size_t>(std::max(caret_.X, 0))) +
-                 static_cast<size_t>(tabOffset_) + 2);
-    text.append(current);
-    if (static_cast<int>(text.size()) < caret_.X) {
-        text.resize(static_cast<size_t>(caret_.X), u' ');
-    }
-    if (tabOffset_ > 0) {
-        text.insert(static_cast<size_t>(caret_.X), Spaces(tabOffset_));
-        caret_.X += tabOffset_;
-    }
-    const size_t at = static_cast<size_t>(caret_.X);
-    if (overwrite_) {
-        if (at == text.size()) {
-            text.push_back(u' ');
+    const size_t x = static_cast<size_t>(std::max(caret_.X, 0));
+    const size_t offset = static_cast<size_t>(tabOffset_);
+    const size_t length = lines_->Get(y).size();
+    const size_t padded = std::max(length, x) + offset;
+    const size_t at = x + offset;
+    const bool replaces = overwrite_ && at < padded;
+    RecordLineChange(y, unit != u' ');
+    NotifyLineChangingAt(y, static_cast<int>(std::min(x, length)), replaces ? padded : padded + 1);
+    lines_->Edit(y, [&](std::u16string& text) {
+        if (text.size() < x) {
+            text.resize(x, u' ');
         }
-        text[at] = unit;
-    } else {
-        text.insert(at, 1, unit);
-    }
-    ++caret_.X;
-    SetLineText(caret_.Y, std::move(text), unit == u' ' ? TMerge::No : TMerge::Yes);
-    FinishTyping();
-}
-
-void TuniMemo::FinishTyping() {
+        text.insert(x, offset, u' ');
+        if (replaces) {
+            text[at] = unit;
+        } else {
+            text.insert(at, 1, unit);
+        }
+    });
+    caret_.X = static_cast<int>(at) + 1;
     tabOffset_ = 0;
     SetSelStart(caret_);
     SetSelEnd(caret_);
@@ -378,9 +353,7 @@ void TuniMemo::ImportSelection(const std::vector<std::string>& bytes, TSelection
         caret_ = before;
     }
     SetModified(true);
-    DropSelection();
-    SetSelStart(caret_);
-    SetSelEnd(caret_);
+    CollapseSelection();
     fullRepaint_ = repaint_ = layoutDirty_ = true;
     UpdateView();
 }
@@ -505,9 +478,7 @@ void TuniMemo::ReplayStep(bool undo) {
     passSavePoints();
     replaying_ = false;
     tabOffset_ = 0;
-    DropSelection();
-    SetSelStart(caret_);
-    SetSelEnd(caret_);
+    CollapseSelection();
     if (modified) {
         SetModified(*modified);
     }

@@ -114,12 +114,7 @@ bool TuniMemo::LoadFile() {
             OnLoadProgress(position, size);
         }
     };
-    caret_ = caretBefore_ = {};
-    tabOffset_ = 0;
-    topLine_ = firstRow_ = horzScroll_ = 0;
-    selActive_ = false;
-    selStart_ = selEnd_ = {};
-    bookmarks_.fill(TPoint{-1, -1});
+    ResetPositions();
     const TCodecResult result = codec_.Load(*lines_, fileName_);
     loading_ = false;
     loadPending_ = false;

@@ -412,29 +412,15 @@ void TuniMemo::ShowNotFound() {
 // --- find --------------------------------------------------------------------------------
 
 bool TuniMemo::FindForward(std::u16string_view pattern, bool showResult, bool addToHistory) {
-    if (pattern.empty()) {
-        return false;
-    }
-    if (addToHistory) {
-        SearchHistory().Add(pattern);
-    }
-    std::optional<TFoundText> found;
-    {
-        TBusyScope busy(platform_.busyCursor);
-        PrepareSearch(pattern);
-        found = SearchFrom(caret_, false, SkipAtCaret());
-    }
-    if (found) {
-        ShowFound(*found);
-        return true;
-    }
-    if (showResult) {
-        ShowNotFound();
-    }
-    return false;
+    return Find(pattern, showResult, addToHistory, false);
 }
 
 bool TuniMemo::FindBackward(std::u16string_view pattern, bool showResult, bool addToHistory) {
+    return Find(pattern, showResult, addToHistory, true);
+}
+
+bool TuniMemo::Find(std::u16string_view pattern, bool showResult, bool addToHistory,
+                    bool backward) {
     if (pattern.empty()) {
         return false;
     }
@@ -445,7 +431,7 @@ bool TuniMemo::FindBackward(std::u16string_view pattern, bool showResult, bool a
     {
         TBusyScope busy(platform_.busyCursor);
         PrepareSearch(pattern);
-        found = SearchFrom(caret_, true, SkipAtCaret());
+        found = SearchFrom(caret_, backward, SkipAtCaret());
     }
     if (found) {
         ShowFound(*found);
@@ -624,9 +610,7 @@ void TuniMemo::Replace(std::u16string_view pattern, std::u16string_view replacem
             caret_ = after;
             caret_.Y = std::clamp(caret_.Y, 0, std::max(lines_->Count() - 1, 0));
             tabOffset_ = 0;
-            DropSelection();
-            SetSelStart(caret_);
-            SetSelEnd(caret_);
+            CollapseSelection();
             SetModified(true);
             fullRepaint_ = repaint_ = layoutDirty_ = true;
             UpdateView();

@@ -50,7 +50,7 @@ TLayoutParams TuniMemo::LayoutParams() const {
     p.highlightColor = settings_.highlightColor;
     p.highlightLine = EffectiveHighlightLine();
     p.caretLine = caret_.Y;
-    if (selActive_ && selStart_.pos != selEnd_.pos) {
+    if (HasSelectedText()) {
         const TNormalSelection n = NormalSelection();
         p.selection.kind = n.mode == TSelectionMode::Column ? TLayoutSelection::Kind::Column
                                                             : TLayoutSelection::Kind::Stream;

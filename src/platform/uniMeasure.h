@@ -37,3 +37,13 @@ public:
     virtual int LineHeight() const = 0;
     virtual bool FixedPitch() const = 0;
 };
+
+// Every code unit one cell of 8 x 16 pixels: the layout in character cells, for editors
+// that have no screen (the command-line tool, benchmarks).
+class TCellMeasurer : public TTextMeasurer {
+public:
+    int UnitExtent(char16_t, std::uint8_t) const override { return 8; }
+    int SpaceWidth() const override { return 8; }
+    int LineHeight() const override { return 16; }
+    bool FixedPitch() const override { return true; }
+};

@@ -9,6 +9,7 @@
 #include "actions/uniStdActions.h"
 #include "shell/uniConfig.h"
 #include "shell/uniIni.h"
+#include "support/standardActions.h"
 #include "support/testSupport.h"
 #include "text/uniAscii.h"
 
@@ -44,58 +45,13 @@ ProcessResult Batch(const std::string& extension, const std::vector<std::string>
     return RunProcess(args);
 }
 
-// The editor command each standard action name promises.
+// The editor command each standard action name promises, and the bookmark commands.
 const std::map<std::string, std::string>& CommandOf() {
     static const std::map<std::string, std::string> commands = [] {
-        std::map<std::string, std::string> m = {
-            {"Return", "NewLine"},
-            {"Back", "Backspace"},
-            {"DelLine", "DeleteLine"},
-            {"WordBack", "DeleteWordBack"},
-            {"Indent", "IndentSelection"},
-            {"UnIndent", "UnindentSelection"},
-            {"BackIndent", "BackIndent"},
-            {"RetIndent", "NewLineIndent"},
-            {"Undo", "Undo"},
-            {"Redo", "Redo"},
-            {"MarkAll", "SelectAll"},
-            {"unMark", "Unselect"},
-            {"Right", "CaretRight"},
-            {"Left", "CaretLeft"},
-            {"WordRight", "WordRight"},
-            {"WordLeft", "WordLeft"},
-            {"Down", "CaretDown"},
-            {"Up", "CaretUp"},
-            {"ScrollDown", "ScrollDown"},
-            {"ScrollUp", "ScrollUp"},
-            {"Home", "LineHome"},
-            {"End", "LineEnd"},
-            {"ToTop", "TextTop"},
-            {"Top", "TextTop"},
-            {"ToBottom", "TextBottom"},
-            {"Bottom", "TextBottom"},
-            {"PageUp", "PageUp"},
-            {"PageDown", "PageDown"},
-            {"Delete", "DeleteChar"},
-            {"Cut", "CutSelection"},
-            {"DeleteWord", "DeleteWord"},
-            {"ToUpper", "SelectionToUpper"},
-            {"ToLower", "SelectionToLower"},
-            {"KbdPrev", "KeyboardPrev"},
-            {"KbdNext", "KeyboardNext"},
-            {"Tab", "InsertTab"},
-            {"Bracket", "MatchBracket"},
-            {"Insert", "ToggleOverwrite"},
-            {"Paste", "PasteClipboard"},
-            {"Copy", "CopyClipboard"},
-            {"Wrap", "ToggleWrap"},
-            {"Zoom", "ToggleMaximize"},
-            {"EnterUnicode", "EnterUnicode"},
-            {"WordSearch", "WordSearch"},
-            {"WordSearchBack", "WordSearchBack"},
-            {"MarkWord", "SelectWord"},
-            {"MarkLine", "SelectLine"},
-        };
+        std::map<std::string, std::string> m;
+        for (const auto& [name, command] : testing_support::StandardActionCommands()) {
+            m.emplace(name, command);
+        }
         for (int n = 0; n < 10; ++n) {
             m["Mark" + std::to_string(n)] = "SetBookmark:" + std::to_string(n);
             m["Goto" + std::to_string(n)] = "GotoBookmark:" + std::to_string(n);
