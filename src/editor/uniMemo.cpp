@@ -309,30 +309,36 @@ TNormalSelection TuniMemo::NormalSelection() const {
     return n;
 }
 
+// The selected part of line y: for a column block the line with its TABs expanded, cut
+// to the block's columns (padded with spaces to its width when asked).
+std::u16string TuniMemo::SelectedPart(const TNormalSelection& n, int y, bool padColumns) const {
+    const std::u16string& line = lines_->Get(y);
+    if (n.mode == TSelectionMode::Column) {
+        const std::u16string expanded = lines_->ExpandTabs(line);
+        const size_t left = static_cast<size_t>(n.start.X);
+        const size_t width = static_cast<size_t>(n.end.X - n.start.X);
+        std::u16string piece =
+            left < expanded.size() ? expanded.substr(left, width) : std::u16string();
+        if (padColumns) {
+            piece.resize(width, u' ');
+        }
+        return piece;
+    }
+    const size_t from =
+        std::min(y == n.start.Y ? static_cast<size_t>(n.start.X) : size_t{0}, line.size());
+    const size_t to =
+        std::min(y == n.end.Y ? static_cast<size_t>(n.end.X) : line.size(), line.size());
+    return from < to ? line.substr(from, to - from) : std::u16string();
+}
+
 std::u16string TuniMemo::SelectedText() const {
     std::u16string out;
     if (!selActive_) {
         return out;
     }
     const TNormalSelection n = NormalSelection();
-    for (int y = n.start.Y; y <= n.end.Y && y < lines_->Count(); ++y) {
-        const std::u16string& line = lines_->Get(y);
-        if (n.mode == TSelectionMode::Column) {
-            const std::u16string expanded = lines_->ExpandTabs(line);
-            const size_t left = static_cast<size_t>(n.start.X);
-            if (left < expanded.size()) {
-                out += expanded.substr(left, static_cast<size_t>(n.end.X - n.start.X));
-            }
-        } else {
-            const size_t from = y == n.start.Y ? static_cast<size_t>(n.start.X) : 0;
-            const size_t to = y == n.end.Y ? static_cast<size_t>(n.end.X) : line.size();
-            if (from < std::min(to, line.size())) {
-                out += line.substr(from, std::min(to, line.size()) - from);
-            }
-        }
-        if (out.size() >= 256) {
-            break;
-        }
+    for (int y = n.start.Y; y <= n.end.Y && y < lines_->Count() && out.size() < 256; ++y) {
+        out += SelectedPart(n, y, false);
     }
     return out;
 }

@@ -483,6 +483,7 @@ private:
     void SplitCaretLine(bool smart);
     void ConvertSelection(const std::u16string& from, const std::u16string& to);
     std::vector<std::u16string> SelectionLines(bool padColumns) const;
+    std::u16string SelectedPart(const TNormalSelection& n, int y, bool padColumns) const;
     void BuildSubstitutionKeys(const TSubstitutions& substitutions);
     void Substitute();
     void MoveCaretCommand(TPoint caret);

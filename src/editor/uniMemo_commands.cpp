@@ -884,24 +884,7 @@ std::vector<std::u16string> TuniMemo::SelectionLines(bool padColumns) const {
     }
     const TNormalSelection n = NormalSelection();
     for (int y = n.start.Y; y <= n.end.Y && y < lines_->Count(); ++y) {
-        const std::u16string& line = lines_->Get(y);
-        if (n.mode == TSelectionMode::Column) {
-            const std::u16string expanded = lines_->ExpandTabs(line);
-            const size_t left = static_cast<size_t>(n.start.X);
-            const size_t width = static_cast<size_t>(n.end.X - n.start.X);
-            std::u16string piece =
-                left < expanded.size() ? expanded.substr(left, width) : std::u16string();
-            if (padColumns) {
-                piece.resize(width, u' ');
-            }
-            texts.push_back(std::move(piece));
-        } else {
-            const size_t from =
-                std::min(y == n.start.Y ? static_cast<size_t>(n.start.X) : size_t{0}, line.size());
-            const size_t to =
-                std::min(y == n.end.Y ? static_cast<size_t>(n.end.X) : line.size(), line.size());
-            texts.push_back(from < to ? line.substr(from, to - from) : std::u16string());
-        }
+        texts.push_back(SelectedPart(n, y, padColumns));
     }
     return texts;
 }
