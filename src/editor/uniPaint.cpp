@@ -133,22 +133,32 @@ void TMemoPainter::Queue(TuniMemo& memo, const TBandScroll& scroll) {
     }
 }
 
-void TMemoPainter::LineInserted(TuniMemo& memo, int index) {
+// The surface row from which a line inserted or removed at `index` moves the rows below
+// (`delta` +1 or -1 lines); nullopt when nothing on the surface is to move, the
+// comparison then finds what changed. A line above the surface only renumbers it.
+std::optional<int> TMemoPainter::MovedRow(const TuniMemo& memo, int index, int delta) {
     if (!painted_) {
-        return;
+        return std::nullopt;
     }
+    shifted_ = true;
     if (index < paintedTop_) {
-        // The lines on the surface now have indices one higher.
-        ++paintedTop_;
-        shifted_ = true;
-        return;
+        paintedTop_ += delta;
+        return std::nullopt;
     }
     const int a = PaintedScreenRow(memo, index);
-    shifted_ = true;
     const int rows = std::max(paintedHeight_ / paintedLineHeight_, 1);
     if (a < 0 || a >= rows - 1) {
-        return; // nothing to move: the comparison finds what changed
+        return std::nullopt;
     }
+    return a;
+}
+
+void TMemoPainter::LineInserted(TuniMemo& memo, int index) {
+    const std::optional<int> row = MovedRow(memo, index, +1);
+    if (!row) {
+        return;
+    }
+    const int a = *row;
     TScrMap& previous = memo.PreviousMapForPainting();
     const int p = a + paintedFirstRow_;
     previous.ShiftRowsDown(p, previous.RowCount() - 1);
@@ -159,20 +169,12 @@ void TMemoPainter::LineInserted(TuniMemo& memo, int index) {
 }
 
 void TMemoPainter::LineRemoved(TuniMemo& memo, int index) {
-    if (!painted_) {
+    const std::optional<int> row = MovedRow(memo, index, -1);
+    if (!row) {
         return;
     }
-    if (index < paintedTop_) {
-        --paintedTop_;
-        shifted_ = true;
-        return;
-    }
-    const int a = PaintedScreenRow(memo, index);
-    shifted_ = true;
+    const int a = *row;
     const int rows = std::max(paintedHeight_ / paintedLineHeight_, 1);
-    if (a < 0 || a >= rows - 1) {
-        return;
-    }
     TScrMap& previous = memo.PreviousMapForPainting();
     const int p = a + paintedFirstRow_;
     const int last = paintedFirstRow_ + rows - 1; // the last whole row on the surface

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "editor/uniScrMap.h"
@@ -56,6 +57,7 @@ private:
     // The screen row (from the top of the surface) where document line `index` started at
     // the last paint; -1 when it is not known or not on the surface.
     int PaintedScreenRow(const TuniMemo& memo, int index) const;
+    std::optional<int> MovedRow(const TuniMemo& memo, int index, int delta);
     void Queue(TuniMemo& memo, const TBandScroll& scroll);
     // A view move of exactly one row since the last paint: +1 the pixels move down, -1 up.
     int ViewMove(const TFrame& f, const TScrMap& map, const TScrMap& previous) const;
