@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libpcre2-dev time vim-nox
     clang clang-format
     qt6-base-dev xvfb xauth imagemagick
-    fonts-dejavu-core fonts-liberation2
+    fonts-dejavu-core fonts-liberation2 fonts-wqy-microhei
 )
 
 missing=()
