@@ -29,7 +29,7 @@ bool IsBlankLine(const std::u16string& s) {
     return std::all_of(s.begin(), s.end(), IsBlank);
 }
 
-// A code typed into the code entry box: decimal, or hexadecimal after "$" or "0x".
+// A code typed into the code entry box: decimal, or hexadecimal after "$", "x" or "0x".
 std::optional<char32_t> ParseCode(std::u16string_view text) {
     std::string ascii;
     for (const char16_t c : text) {
@@ -42,7 +42,7 @@ std::optional<char32_t> ParseCode(std::u16string_view text) {
     }
     int base = 10;
     std::string_view digits = ascii;
-    if (digits.starts_with('$')) {
+    if (digits.starts_with('$') || digits.starts_with('x') || digits.starts_with('X')) {
         base = 16;
         digits.remove_prefix(1);
     } else if (digits.starts_with("0x") || digits.starts_with("0X")) {

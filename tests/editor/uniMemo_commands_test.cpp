@@ -595,13 +595,16 @@ TEST_F(MemoCommandsTest, EnterUnicodeTypesTheCodeEntered) {
     host.questions.code = u"128512";
     Press(&TuniMemo::EnterUnicode);
     EXPECT_EQ(memo.Lines().Get(0), u"a\u0416\U0001F600b");
-    for (const char16_t* bad : {u"0", u"abc", u"", u"1114112"}) {
+    host.questions.code = u"x41"; // the code entry's hexadecimal form
+    Press(&TuniMemo::EnterUnicode);
+    EXPECT_EQ(memo.Lines().Get(0), u"a\u0416\U0001F600Ab");
+    for (const char16_t* bad : {u"0", u"abc", u"", u"1114112", u"x", u"x0"}) {
         host.questions.code = bad;
         Press(&TuniMemo::EnterUnicode);
     }
     host.questions.code = std::nullopt; // cancelled
     Press(&TuniMemo::EnterUnicode);
-    EXPECT_EQ(memo.Lines().Get(0), u"a\u0416\U0001F600b");
+    EXPECT_EQ(memo.Lines().Get(0), u"a\u0416\U0001F600Ab");
 }
 
 TEST_F(MemoCommandsTest, BookmarksModesAndOwnerRequests) {

@@ -1,0 +1,111 @@
+// Timer, main-thread queue, busy cursor and message boxes on Qt.
+#include "platform/qt/qtHosts.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QMetaObject>
+
+#include <utility>
+
+namespace {
+
+std::function<void(QString, QString)>& MessageResponder() {
+    static std::function<void(QString, QString)> responder;
+    return responder;
+}
+
+} // namespace
+
+// --- timer -------------------------------------------------------------------------------
+
+TQtTimer::TQtTimer() {
+    QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
+        // A copy: the tick may restart the timer with another tick.
+        const std::function<void()> tick = tick_;
+        if (tick) {
+            tick();
+        }
+    });
+}
+
+void TQtTimer::Start(int periodMs, std::function<void()> tick) {
+    tick_ = std::move(tick);
+    timer_.start(periodMs);
+}
+
+void TQtTimer::Stop() {
+    timer_.stop();
+}
+
+// --- main-thread queue -------------------------------------------------------------------
+
+TQtMainThreadQueue::TQtMainThreadQueue() : alive_(std::make_shared<std::atomic<bool>>(true)) {}
+
+TQtMainThreadQueue::~TQtMainThreadQueue() {
+    alive_->store(false);
+}
+
+void TQtMainThreadQueue::Post(std::function<void()> work) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr || !work) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        app,
+        [alive = alive_, work = std::move(work)] {
+            if (alive->load()) {
+                work();
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+// --- busy cursor -------------------------------------------------------------------------
+
+TQtBusyCursor::~TQtBusyCursor() {
+    while (depth_ > 0) {
+        SetBusy(false);
+    }
+}
+
+void TQtBusyCursor::SetBusy(bool busy) {
+    const bool gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    if (busy) {
+        if (gui) {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        }
+        ++depth_;
+    } else if (depth_ > 0) {
+        if (gui) {
+            QGuiApplication::restoreOverrideCursor();
+        }
+        --depth_;
+    }
+}
+
+// --- message boxes -----------------------------------------------------------------------
+
+TQtMessageBox::TQtMessageBox(QWidget* parent) : parent_(parent) {}
+
+void TQtMessageBox::SetTestResponder(std::function<void(QString, QString)> responder) {
+    MessageResponder() = std::move(responder);
+}
+
+void TQtMessageBox::ShowMessage(std::u16string_view caption, std::u16string_view text,
+                                TMessageKind kind) {
+    const QString title =
+        caption.empty()
+            ? QStringLiteral("Pelmar")
+            : QString::fromUtf16(caption.data(), static_cast<qsizetype>(caption.size()));
+    const QString body = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+    if (const auto& responder = MessageResponder()) {
+        responder(title, body);
+        return;
+    }
+    if (kind == TMessageKind::Error) {
+        QMessageBox::critical(parent_, title, body);
+    } else {
+        QMessageBox::information(parent_, title, body);
+    }
+}
