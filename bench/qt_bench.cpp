@@ -1,0 +1,152 @@
+// The editor on Qt, measured in the process:
+//   bench_qt keys FILE [wrap]   key press event -> end of the repaint it causes, typing in
+//                               the middle of FILE; median and 99th percentile (µs)
+//   bench_qt pages FILE         1000 page-downs through key events, total and per page
+//   bench_qt start FILE         main window, FILE opened, until its editor first painted;
+//                               prints the milliseconds since the process started
+// Run under the offscreen platform (QT_QPA_PLATFORM=offscreen) or Xvfb; bench/qt_bench.py
+// drives the start-up figure next to vim.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPaintEvent>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "shell/ProgramFolder.h"
+#include "shell/qt/Childwin.h"
+#include "shell/qt/Pm.h"
+#include "shell/qt/uniApp.h"
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+double Micros(TClock::duration d) {
+    return std::chrono::duration<double, std::micro>(d).count();
+}
+
+// Seconds since the process started, from /proc/self/stat's start time.
+double ProcessAgeMs() {
+    std::ifstream stat("/proc/self/stat");
+    std::string field;
+    std::vector<std::string> fields;
+    while (stat >> field) {
+        fields.push_back(field);
+    }
+    std::ifstream uptimeFile("/proc/uptime");
+    double uptime = 0;
+    uptimeFile >> uptime;
+    if (fields.size() < 22) {
+        return -1;
+    }
+    const double start = std::stod(fields[21]) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    return (uptime - start) * 1000.0;
+}
+
+// Counts the paints of one widget.
+class TPaintWatch : public QObject {
+public:
+    explicit TPaintWatch(QWidget& w) { w.installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) {
+            ++paints;
+        }
+        return false;
+    }
+};
+
+void Report(const char* what, std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    const auto at = [&](double q) {
+        return samples[std::min(samples.size() - 1, static_cast<size_t>(q * samples.size()))];
+    };
+    std::printf("%s: n=%zu median %.1f us, p99 %.1f us, max %.1f us\n", what, samples.size(),
+                at(0.5), at(0.99), samples.back());
+}
+
+int Keys(TPMMainForm& main, bool wrap) {
+    TMDIChild* child = main.ActiveChild();
+    TuniMemoWidget& w = child->MemoWidget();
+    if (wrap) {
+        w.Memo().SetWordWrap(true);
+    }
+    w.Memo().GotoPosition(10, w.Memo().Lines().Count() / 2);
+    QApplication::processEvents();
+    std::vector<double> samples;
+    for (int i = 0; i < 2000; ++i) {
+        const bool erase = i % 10 == 9;
+        QKeyEvent press(QEvent::KeyPress, erase ? Qt::Key_Backspace : Qt::Key_A, Qt::NoModifier,
+                        erase ? QStringLiteral("\b") : QStringLiteral("a"));
+        const auto t0 = TClock::now();
+        QApplication::sendEvent(&w, &press);
+        // The editor painted into its image; the screen shows it at the repaint.
+        w.viewport()->repaint();
+        samples.push_back(Micros(TClock::now() - t0));
+    }
+    Report(wrap ? "keystroke to paint, wrap on" : "keystroke to paint, wrap off", samples);
+    return 0;
+}
+
+int Pages(TPMMainForm& main) {
+    TuniMemoWidget& w = main.ActiveChild()->MemoWidget();
+    w.Memo().GotoPosition(0, 0);
+    QApplication::processEvents();
+    std::vector<double> samples;
+    const auto start = TClock::now();
+    for (int i = 0; i < 1000; ++i) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+        const auto t0 = TClock::now();
+        QApplication::sendEvent(&w, &press);
+        w.viewport()->repaint();
+        samples.push_back(Micros(TClock::now() - t0));
+    }
+    std::printf("1000 page-downs: %.1f ms (top line now %d)\n",
+                Micros(TClock::now() - start) / 1000.0, w.Memo().TopLine());
+    Report("page-down to paint", samples);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: bench_qt keys|pages|start FILE [wrap]\n");
+        return 1;
+    }
+    const std::string mode = argv[1];
+    const std::string file = argv[2];
+    const bool wrap = argc > 3 && std::string(argv[3]) == "wrap";
+    TuniApplication app(argc, argv);
+    TPMMainForm main(FindProgramFolder());
+    main.resize(1000, 800);
+    main.show();
+    if (mode == "start") {
+        main.OpenCommandLine({file});
+        TPaintWatch watch(*main.ActiveChild()->MemoWidget().viewport());
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (watch.paints > 0) {
+                std::printf("start to first paint: %.0f ms\n", ProcessAgeMs());
+                std::fflush(stdout);
+                std::_Exit(0);
+            }
+        });
+        poll.start(1);
+        return TuniApplication::exec();
+    }
+    main.OpenCommandLine({file});
+    QApplication::processEvents();
+    const int rc = mode == "keys" ? Keys(main, wrap) : mode == "pages" ? Pages(main) : 1;
+    std::fflush(stdout);
+    std::_Exit(rc);
+}

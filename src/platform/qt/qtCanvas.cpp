@@ -1,0 +1,187 @@
+#include "platform/qt/qtCanvas.h"
+
+#include <QWidget>
+
+namespace {
+
+QRect ToQRect(const TRect& r) {
+    return QRect(r.left, r.top, r.Width(), r.Height());
+}
+
+QString ToQString(std::u16string_view text) {
+    return QString(reinterpret_cast<const QChar*>(text.data()),
+                   static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+TQtCanvas::TQtCanvas(QWidget& surface, const TQtMeasurer& measurer)
+    : surface_(surface), measurer_(measurer), palette_(surface.palette()) {}
+
+TQtCanvas::~TQtCanvas() {
+    if (painter_.isActive()) {
+        painter_.end();
+    }
+}
+
+void TQtCanvas::Resize(QSize size) {
+    size = size.expandedTo(QSize(1, 1));
+    if (size == image_.size()) {
+        return;
+    }
+    if (painter_.isActive()) {
+        painter_.end();
+    }
+    QImage next(size, QImage::Format_RGB32);
+    next.fill(palette_.color(QPalette::Base));
+    if (!image_.isNull()) {
+        QPainter p(&next);
+        p.drawImage(0, 0, image_);
+    }
+    image_ = std::move(next);
+    if (depth_ > 0) {
+        painter_.begin(&image_);
+    }
+    Touch(QRect(QPoint(0, 0), size));
+}
+
+void TQtCanvas::BeginPaint() {
+    if (depth_++ == 0 && !painter_.isActive() && !image_.isNull()) {
+        painter_.begin(&image_);
+    }
+}
+
+void TQtCanvas::EndPaint() {
+    if (depth_ > 0 && --depth_ == 0) {
+        if (painter_.isActive()) {
+            painter_.end();
+        }
+        Announce();
+    }
+}
+
+bool TQtCanvas::Open() {
+    if (painter_.isActive() || image_.isNull()) {
+        return false;
+    }
+    painter_.begin(&image_);
+    return true;
+}
+
+void TQtCanvas::Touch(const QRect& rect) {
+    dirty_ += rect;
+}
+
+void TQtCanvas::Announce() {
+    if (dirty_.isEmpty()) {
+        return;
+    }
+    if (announce_) {
+        surface_.update(dirty_);
+    }
+    dirty_ = QRegion();
+}
+
+void TQtCanvas::FillRect(const TRect& rect, TColor colour) {
+    if (rect.Empty()) {
+        return;
+    }
+    const bool opened = Open();
+    const QRect r = ToQRect(rect);
+    painter_.fillRect(r, QtColor(colour, palette_, palette_.color(QPalette::Base)));
+    Touch(r);
+    if (opened) {
+        painter_.end();
+        Announce();
+    }
+}
+
+void TQtCanvas::DrawText(int x, int y, std::u16string_view text, TColor colour,
+                         std::uint8_t style) {
+    if (text.empty()) {
+        return;
+    }
+    const bool opened = Open();
+    const QFont& font = measurer_.Font(style);
+    painter_.setFont(font);
+    painter_.setPen(QtColor(colour, palette_, palette_.color(QPalette::Text)));
+    const QString s = ToQString(text);
+    painter_.drawText(QPoint(x, y + measurer_.Ascent()), s);
+    const QFontMetrics fm(font);
+    // Glyphs may reach a little past their advance (italics): the touched band is wider.
+    Touch(QRect(x - 2, y, fm.horizontalAdvance(s) + 4 + fm.height() / 4, measurer_.LineHeight()));
+    if (opened) {
+        painter_.end();
+        Announce();
+    }
+}
+
+void TQtCanvas::DrawGutterMark(int x, int y, char16_t mark, TColor colour) {
+    const bool opened = Open();
+    QFont font = measurer_.Font();
+    const qreal points = font.pointSizeF() > 0 ? font.pointSizeF() : 10.0;
+    font.setPointSizeF(std::max(points - 3.0, 4.0));
+    painter_.setFont(font);
+    painter_.setPen(QtColor(colour, palette_, palette_.color(QPalette::Text)));
+    const QFontMetrics fm(font);
+    painter_.drawText(QPoint(x, y + fm.ascent()), QString(QChar(mark)));
+    Touch(QRect(x, y, fm.horizontalAdvance(QChar(mark)) + 1, measurer_.LineHeight()));
+    if (opened) {
+        painter_.end();
+        Announce();
+    }
+}
+
+void TQtCanvas::ScrollBand(const TRect& band, TScrollDirection direction, int distance) {
+    if (band.Empty() || distance <= 0 || distance >= band.Height()) {
+        return;
+    }
+    const bool opened = Open();
+    const QRect r = ToQRect(band).intersected(image_.rect());
+    const int shift = direction == TScrollDirection::Down ? distance : -distance;
+    // The part that stays inside the band after the move.
+    const QRect source =
+        direction == TScrollDirection::Down
+            ? QRect(r.left(), r.top(), r.width(), r.height() - distance)
+            : QRect(r.left(), r.top() + distance, r.width(), r.height() - distance);
+    const QImage moved = image_.copy(source);
+    painter_.save();
+    painter_.setClipRect(r);
+    painter_.setCompositionMode(QPainter::CompositionMode_Source);
+    painter_.drawImage(source.topLeft() + QPoint(0, shift), moved);
+    painter_.restore();
+    Touch(r);
+    if (opened) {
+        painter_.end();
+        Announce();
+    }
+}
+
+void TQtCanvas::PlaceCaret(int x, int y, int width, int height) {
+    const QRect next(x, y, std::max(width, 1), std::max(height, 1));
+    if (caret_ && *caret_ == next) {
+        return;
+    }
+    if (caret_) {
+        Touch(*caret_);
+    }
+    caret_ = next;
+    Touch(next);
+    if (depth_ == 0) {
+        Announce();
+    }
+    if (onCaretMoved) {
+        onCaretMoved();
+    }
+}
+
+void TQtCanvas::HideCaret() {
+    if (!caret_) {
+        return;
+    }
+    Touch(*caret_);
+    caret_.reset();
+    if (depth_ == 0) {
+        Announce();
+    }
+}

@@ -1,0 +1,49 @@
+// A document window: one editor filling a child window of the main window, the timer that
+// re-parses the structure after edits, and the close prompt.
+#pragma once
+
+#include <QMdiSubWindow>
+#include <QTimer>
+
+#include "editor/qt/uniMemoWidget.h"
+
+class TPMMainForm;
+
+enum class TCloseAnswer { Close, Keep };
+
+class TMDIChild : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    static constexpr int kStructureDelayMs = 3000;
+
+    TMDIChild(TPMMainForm& main, TMemoEnvironment environment,
+              const TUniActionKeymap* globalKeymap);
+    ~TMDIChild() override;
+
+    TuniMemoWidget& MemoWidget() { return *memo_; }
+    TuniMemo& Memo() { return memo_->Memo(); }
+    const TuniMemo& Memo() const { return memo_->Memo(); }
+    bool Placeholder() const { return placeholder_; }
+    void SetPlaceholder(bool on) { placeholder_ = on; }
+    // The structure timer: started by every modification, re-parses when it fires.
+    QTimer& Timer() { return timer_; }
+    int StructureParses() const { return structureParses_; }
+    // Closed and waiting for its deletion.
+    bool Closed() const { return closed_; }
+
+    // Asks about unsaved changes: Yes saves (an unnamed document through Save As), No
+    // discards them for good, Cancel keeps the window.
+    TCloseAnswer ClosePrompt();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    TPMMainForm& main_;
+    TuniMemoWidget* memo_; // owned as the window's widget
+    QTimer timer_;
+    bool placeholder_ = false;
+    bool closed_ = false;
+    int structureParses_ = 0;
+};

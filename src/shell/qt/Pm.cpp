@@ -1,0 +1,853 @@
+#include "shell/qt/Pm.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+#include "actions/uniMemoActions.h"
+#include "actions/uniStdActions.h"
+#include "editor/uniMemo.h"
+#include "shell/PmStatus.h"
+#include "shell/qt/Childwin.h"
+#include "shell/uniLangIni.h"
+#include "text/uniCodePage.h"
+
+namespace {
+
+std::function<QString(bool, const QString&)>& FileDialogResponder() {
+    static std::function<QString(bool, const QString&)> responder;
+    return responder;
+}
+
+QString ToQString(std::u16string_view text) {
+    return QString(reinterpret_cast<const QChar*>(text.data()),
+                   static_cast<qsizetype>(text.size()));
+}
+
+std::u16string ToU16(const QString& text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
+                          static_cast<size_t>(text.size()));
+}
+
+QString FileNameToQ(const std::string& name) {
+    return QFile::decodeName(QByteArray::fromStdString(name));
+}
+std::string FileNameFromQ(const QString& name) {
+    return QFile::encodeName(name).toStdString();
+}
+
+std::string FullPath(const std::string& name) {
+    std::error_code ec;
+    const std::filesystem::path p = std::filesystem::absolute(name, ec);
+    return ec ? name : p.lexically_normal().string();
+}
+
+} // namespace
+
+void TPMMainForm::SetFileDialogResponder(std::function<QString(bool, const QString&)> responder) {
+    FileDialogResponder() = std::move(responder);
+}
+
+TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
+    : QMainWindow(parent), folder_(programFolder) {
+    setWindowTitle(QStringLiteral("Pelmar"));
+    setAcceptDrops(true);
+    resize(800, 600);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    tabs_ = new QTabBar(central);
+    tabs_->setExpanding(false);
+    tabs_->setDocumentMode(true);
+    tabs_->setContextMenuPolicy(Qt::CustomContextMenu);
+    tabs_->hide();
+    mdi_ = new QMdiArea(central);
+    layout->addWidget(tabs_);
+    layout->addWidget(mdi_, 1);
+    setCentralWidget(central);
+
+    // The status bar: eight panels; the first one shows the progress of long work.
+    const std::array<int, kStatusPanels> widths{130, 60, 60, 60, 85, 80, 50, 50};
+    firstPanel_ = new QStackedWidget(this);
+    firstPanel_->setFixedWidth(widths[0]);
+    for (int i = 0; i < kStatusPanels; ++i) {
+        auto* label = new QLabel(this);
+        label->setFixedWidth(widths[static_cast<size_t>(i)]);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        if (i >= 1 && i <= 5) {
+            label->setAlignment(Qt::AlignCenter);
+        }
+        panels_[static_cast<size_t>(i)] = label;
+        if (i == 0) {
+            firstPanel_->addWidget(label);
+            progress_ = new QProgressBar(this);
+            progress_->setTextVisible(false);
+            firstPanel_->addWidget(progress_);
+            statusBar()->addWidget(firstPanel_);
+        } else {
+            statusBar()->addWidget(label);
+        }
+    }
+
+    ClearStatus();
+    RegisterMainCommands();
+    LoadSettings();
+    BuildMenus();
+
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
+        for (int i = 0; i < tabs_->count(); ++i) {
+            if (tabs_->tabData(i).value<QMdiSubWindow*>() == w) {
+                const QSignalBlocker block(tabs_);
+                tabs_->setCurrentIndex(i);
+            }
+        }
+        if (auto* child = dynamic_cast<TMDIChild*>(w)) {
+            child->MemoWidget().setFocus();
+            child->MemoWidget().RepaintWhole();
+            child->Memo().RequestRepaint();
+        }
+    });
+    connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
+        if (index >= 0) {
+            if (auto* w = tabs_->tabData(index).value<QMdiSubWindow*>()) {
+                mdi_->setActiveSubWindow(w);
+            }
+        }
+    });
+    connect(tabs_, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        const int index = tabs_->tabAt(p);
+        if (index >= 0) {
+            tabs_->setCurrentIndex(index);
+        }
+        if (tabMenu_ != nullptr) {
+            tabMenu_->popup(tabs_->mapToGlobal(p));
+        }
+    });
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+            &TPMMainForm::Idle);
+}
+
+TPMMainForm::~TPMMainForm() {
+    disconnect(QAbstractEventDispatcher::instance(), nullptr, this, nullptr);
+    // The document windows' maps have the global map as their parent: they go first.
+    for (TMDIChild* child : Children()) {
+        child->Memo().buildActionMaps = nullptr;
+        child->Memo().memoActions.reset();
+        delete child;
+    }
+}
+
+// --- start-up ------------------------------------------------------------------------------
+
+void TPMMainForm::RegisterMainCommands() {
+    global_ = std::make_unique<TUniActionMap>();
+    RegisterStandardActions(*global_);
+    const TCurrentEditor active = [this](TUniAction&) -> TuniAbstractMemo* {
+        return ActiveEditor();
+    };
+    commands_ = {
+        {"Open", [this] { Open(); }},
+        {"Save",
+         [this] {
+             if (auto* c = ActiveChild()) {
+                 SaveDocument(*c);
+             }
+         }},
+        {"SaveAs",
+         [this] {
+             if (auto* c = ActiveChild()) {
+                 SaveDocumentAs(*c);
+             }
+         }},
+        {"SaveAll", [this] { SaveAll(); }},
+        {"New", [this] { NewDocument(); }},
+        {"Close", [this] { CloseActive(); }},
+        {"Exit", [this] { close(); }},
+        {"Maximize", [this] { isMaximized() ? showNormal() : showMaximized(); }},
+        {"ToLower", [this] { RunOnEditor([](TuniMemo& m) { m.SelectionToLower(); }); }},
+        {"ToUpper", [this] { RunOnEditor([](TuniMemo& m) { m.SelectionToUpper(); }); }},
+        {"KbdPrev", [this] { RunOnEditor([](TuniMemo& m) { m.KeyboardPrev(); }); }},
+        {"KbdNext", [this] { RunOnEditor([](TuniMemo& m) { m.KeyboardNext(); }); }},
+        {"GotoLine",
+         [this] {
+             TuniMemo* memo = ActiveEditor();
+             if (memo == nullptr) {
+                 return;
+             }
+             bool ok = false;
+             const int line = QInputDialog::getInt(
+                 this, QStringLiteral("Pelmar"), Text("Menus", "GotoLine").remove('&'),
+                 memo->Caret().Y + 1, 1, std::max(memo->Lines().Count(), 1), 1, &ok);
+             if (ok) {
+                 RunOnEditor([line](TuniMemo& m) { m.GotoPosition(m.Caret().X, line - 1); });
+             }
+         }},
+        {"Clone", [this] { Clone(); }},
+        {"TileH", [this] { mdi_->tileSubWindows(); }},
+        {"TileV",
+         [this] {
+             // Side by side: each window the full height, the width shared.
+             const auto windows = mdi_->subWindowList();
+             if (windows.isEmpty()) {
+                 return;
+             }
+             const int w = mdi_->viewport()->width() / static_cast<int>(windows.size());
+             int x = 0;
+             for (QMdiSubWindow* sub : windows) {
+                 sub->showNormal();
+                 sub->setGeometry(x, 0, w, mdi_->viewport()->height());
+                 x += w;
+             }
+         }},
+        {"Cascade", [this] { mdi_->cascadeSubWindows(); }},
+    };
+    for (const std::string_view name : MainWindowActionNames()) {
+        if (name == "InsertDateTime") {
+            RegisterInsertDateTime(*global_, active);
+            continue;
+        }
+        const std::string command(name);
+        global_->Add(command, std::make_unique<TUniNotifyEventAction>([this, command](TUniAction&) {
+                         if (const auto it = commands_.find(command); it != commands_.end()) {
+                             it->second();
+                         }
+                     }));
+    }
+}
+
+void TPMMainForm::LoadSettings() {
+    settings_ = ReadProgramSettings(folder_);
+    SetAnsiCodePage(settings_.common.ansiCodePage);
+    SetOemCodePage(settings_.common.oemCodePage);
+    const TLanguageList& languages = settings_.languages;
+    if (!languages.defaultName.empty()) {
+        ApplyLanguageFile(texts_, folder_.Path("Lang/" + languages.defaultName + ".ini"));
+    }
+    const TCurrentEditor active = [this](TUniAction&) -> TuniAbstractMemo* {
+        return ActiveEditor();
+    };
+    LoadGlobalActions(folder_, global_, globalKeys_, active);
+    shortcutTexts_.clear();
+    if (globalKeys_) {
+        for (const TMenuShortcut& s : ShowKeysInMenus(*globalKeys_, *global_)) {
+            shortcutTexts_[std::string(s.name)] = s.text;
+        }
+    }
+    const TWindowSettings& window = settings_.window;
+    if (window.width && window.height) {
+        resize(*window.width, *window.height);
+    }
+    detector_.Load(settings_.charsetLists, folder_.Root());
+}
+
+QString TPMMainForm::Text(std::string_view section, std::string_view key) const {
+    return ToQString(texts_.Text(section, key));
+}
+
+QString TPMMainForm::Format(std::string_view section, std::string_view key,
+                            const QString& argument) const {
+    return ToQString(FormatText(texts_.Text(section, key), ToU16(argument)));
+}
+
+QString TPMMainForm::DocumentTitle(const TuniMemo& memo) const {
+    return ToQString(DocumentName(memo.FileName(), texts_.Text("Messages", "NewFile")));
+}
+
+QAction* TPMMainForm::AddCommand(QMenu* menu, const std::string& command, const char* captionKey,
+                                 const char* actionName, std::function<void()> run) {
+    QString caption = ToQString(MnemonicText(texts_.Caption(captionKey)));
+    if (actionName != nullptr) {
+        if (const auto it = shortcutTexts_.find(actionName);
+            it != shortcutTexts_.end() && !it->second.empty()) {
+            // Shown, not registered: every key goes through the keymaps.
+            caption += QLatin1Char('\t') + QString::fromStdString(it->second);
+        }
+    }
+    QAction* action = menu->addAction(caption);
+    connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
+    menuActions_[command] = action;
+    return action;
+}
+
+QAction* TPMMainForm::MenuAction(std::string_view command) const {
+    const auto it = menuActions_.find(command);
+    return it == menuActions_.end() ? nullptr : it->second;
+}
+
+void TPMMainForm::RunGlobalAction(std::string_view name) {
+    if (TUniAction* action = global_->Find(name)) {
+        if (TuniMemo* memo = ActiveEditor()) {
+            ExecuteAction(*memo, *action);
+        } else {
+            action->Perform();
+        }
+    }
+}
+
+void TPMMainForm::RunOnEditor(const std::function<void(TuniMemo&)>& step) {
+    TuniMemo* memo = ActiveEditor();
+    if (memo == nullptr) {
+        return;
+    }
+    memo->BeginCommand();
+    step(*memo);
+    memo->Repaint();
+    memo->UpdateView();
+}
+
+void TPMMainForm::BuildMenus() {
+    menuBar()->clear();
+    menuActions_.clear();
+    const auto menu = [this](const char* key) {
+        return menuBar()->addMenu(ToQString(MnemonicText(texts_.Caption(key))));
+    };
+    const auto global = [this](const char* name) {
+        return [this, name] { RunGlobalAction(name); };
+    };
+    const auto editor = [this](void (TuniMemo::*command)()) {
+        return [this, command] { RunOnEditor([command](TuniMemo& m) { (m.*command)(); }); };
+    };
+
+    fileMenu_ = menu("Files");
+    AddCommand(fileMenu_, "NewFile", "NewFile", "New", global("New"));
+    AddCommand(fileMenu_, "Open", "Open", "Open", global("Open"));
+    AddCommand(fileMenu_, "Save", "Save", "Save", global("Save"));
+    AddCommand(fileMenu_, "SaveAs", "SaveAs", "SaveAs", global("SaveAs"));
+    AddCommand(fileMenu_, "SaveAll", "SaveAll", "SaveAll", global("SaveAll"));
+    AddCommand(fileMenu_, "Close0", "Close", "Close", global("Close"));
+    fileMenu_->addSeparator();
+    AddCommand(fileMenu_, "Exit0", "Exit", "Exit", global("Exit"));
+    fileMenuBaseCount_ = static_cast<int>(fileMenu_->actions().size());
+
+    QMenu* edit = menu("Edit");
+    AddCommand(edit, "Undo", "Undo", "Undo", editor(&TuniMemo::Undo));
+    AddCommand(edit, "Redo", "Redo", "Redo", editor(&TuniMemo::Redo));
+    edit->addSeparator();
+    AddCommand(edit, "Cut", "Cut", "Cut", editor(&TuniMemo::CutSelection));
+    AddCommand(edit, "Copy0", "Copy", "Copy", editor(&TuniMemo::CopyClipboard));
+    AddCommand(edit, "Paste", "Paste", "Paste", editor(&TuniMemo::PasteClipboard));
+    AddCommand(edit, "Delete0", "Delete", "Delete", editor(&TuniMemo::DeleteChar));
+    AddCommand(edit, "SelectAll", "SelectAll", "MarkAll", editor(&TuniMemo::SelectAll));
+    edit->addSeparator();
+    AddCommand(edit, "ToLower", "ToLower", "ToLower", global("ToLower"));
+    AddCommand(edit, "ToUpper", "ToUpper", "ToUpper", global("ToUpper"));
+    AddCommand(edit, "To_Kbd1", "Kbd1", "KbdPrev", global("KbdPrev"));
+    AddCommand(edit, "To_Kbd2", "Kbd2", "KbdNext", global("KbdNext"));
+    edit->addSeparator();
+    QAction* wrap = AddCommand(edit, "Wrap0", "Wrap", "Wrap", editor(&TuniMemo::ToggleWrap));
+    wrap->setCheckable(true);
+
+    QMenu* search = menu("Search");
+    AddCommand(search, "WordSearch", "WordSearch", "WordSearch", editor(&TuniMemo::WordSearch));
+    AddCommand(search, "WordSearchBack", "WordSearchBack", "WordSearchBack",
+               editor(&TuniMemo::WordSearchBack));
+    AddCommand(search, "GotoLine", "GotoLine", "GotoLine", global("GotoLine"));
+    AddCommand(search, "SearchPair", "SearchPair", "Bracket", editor(&TuniMemo::MatchBracket));
+
+    QMenu* windows = menu("Windows");
+    AddCommand(windows, "TileV", "TileVertical", nullptr, [this] { commands_["TileV"](); });
+    AddCommand(windows, "TileH", "TileHorizontal", nullptr, [this] { commands_["TileH"](); });
+    AddCommand(windows, "Cascade0", "Cascade", nullptr, [this] { commands_["Cascade"](); });
+    AddCommand(windows, "Clone0", "Clone", nullptr, [this] { Clone(); });
+    AddCommand(windows, "Maximize", "Maximize", "Maximize", global("Maximize"));
+
+    QMenu* help = menu("Help");
+    AddCommand(help, "About", "About", nullptr, [this] {
+        QMessageBox::about(this, QStringLiteral("Pelmar"),
+                           QStringLiteral("Pelmar %1\nA multi-document Unicode text editor.")
+                               .arg(QStringLiteral(PELMAR_VERSION_TEXT)));
+    });
+
+    tabMenu_ = new QMenu(this);
+    tabMenu_->addAction(MenuAction("Save"));
+    tabMenu_->addAction(MenuAction("SaveAs"));
+    tabMenu_->addAction(MenuAction("Close0"));
+    RebuildRecentMenu();
+}
+
+// --- recent files --------------------------------------------------------------------------
+
+void TPMMainForm::RebuildRecentMenu() {
+    if (fileMenu_ == nullptr) {
+        return;
+    }
+    const QList<QAction*> items = fileMenu_->actions();
+    for (qsizetype i = fileMenuBaseCount_; i < items.size(); ++i) {
+        fileMenu_->removeAction(items[i]);
+        items[i]->deleteLater();
+    }
+    const TRecentFiles recent = ReadRecentFiles(folder_);
+    if (!recent[0].fileName.empty()) {
+        fileMenu_->addSeparator();
+    }
+    for (int i = 0; i < static_cast<int>(recent.size()); ++i) {
+        const TRecentFile& entry = recent[static_cast<size_t>(i)];
+        if (entry.fileName.empty()) {
+            break;
+        }
+        QAction* item = fileMenu_->addAction(ToQString(RecentItemCaption(i, entry.fileName)));
+        connect(item, &QAction::triggered, this, [this, i] { OpenRecent(i); });
+    }
+}
+
+void TPMMainForm::AddRecent(const TuniMemo& memo) {
+    const TTextCodec& codec = memo.Codec();
+    AddRecentFile(folder_, memo.FileName(), codec.charset, codec.surrogate,
+                  static_cast<int>(codec.uniRepr));
+    RebuildRecentMenu();
+}
+
+void TPMMainForm::OpenRecent(int index) {
+    const TRecentFile entry = ReadRecentFiles(folder_)[static_cast<size_t>(index)];
+    if (entry.fileName.empty()) {
+        return;
+    }
+    if (!FindOpenDocument(entry.fileName, entry.charset, entry.surrogate, entry.uniRepr)) {
+        OpenDocument(entry.fileName, {}, nullptr, entry.uniRepr, entry.surrogate,
+                     entry.charset.empty() ? std::string("Default") : entry.charset);
+    }
+}
+
+// --- documents -------------------------------------------------------------------------------
+
+TMDIChild* TPMMainForm::ActiveChild() const {
+    auto* child = dynamic_cast<TMDIChild*>(mdi_->activeSubWindow());
+    return child != nullptr && !child->Closed() ? child : nullptr;
+}
+
+TuniMemo* TPMMainForm::ActiveEditor() const {
+    TMDIChild* child = ActiveChild();
+    return child != nullptr ? &child->Memo() : nullptr;
+}
+
+std::vector<TMDIChild*> TPMMainForm::Children() const {
+    std::vector<TMDIChild*> children;
+    for (QMdiSubWindow* w : mdi_->subWindowList(QMdiArea::CreationOrder)) {
+        // A closed window lingers until its deletion is processed.
+        if (auto* child = dynamic_cast<TMDIChild*>(w); child != nullptr && !child->Closed()) {
+            children.push_back(child);
+        }
+    }
+    return children;
+}
+
+void TPMMainForm::ApplyCodec(TuniMemo& memo, const std::string& charset,
+                             const std::string& surrogate, int uniRepr) {
+    TTextCodec& codec = memo.Codec();
+    codec.charset = charset.empty() || charset == "-" ? std::string("Default") : charset;
+    codec.surrogate = surrogate.empty() ? std::string("-") : surrogate;
+    codec.uniRepr = static_cast<TUniRepr>(uniRepr);
+}
+
+void TPMMainForm::ConnectEditor(TMDIChild& child) {
+    TuniMemo& memo = child.Memo();
+    memo.OnCaret = [this, &memo](int column, bool refresh, char16_t code, int line) {
+        ShowInfo(&memo, column, refresh, code, line);
+    };
+    memo.OnLoadProgress = [this](std::int64_t position, std::int64_t size) {
+        ShowProgress(size, position);
+    };
+    memo.OnEdited = [this, &memo] { EditedViews(memo); };
+    memo.Codec().detectCharset = [this, &memo](const std::string& name) {
+        return detector_.DetectCharset(name, memo.Codec().profile.defaultCharset, &detectSearch_);
+    };
+    memo.SetSearchStepLimit(1'000'000);
+    AttachActionMaps(memo, *global_, folder_);
+}
+
+TMDIChild* TPMMainForm::OpenDocument(const std::string& fileName, const std::string& templateName,
+                                     TuniMemo* source, int uniRepr, const std::string& surrogate,
+                                     const std::string& charset) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (TMDIChild* active = ActiveChild(); active != nullptr && active->Placeholder() &&
+                                           !active->Memo().Modified() &&
+                                           active->Memo().FileName().empty()) {
+        active->close();
+    }
+    const bool maximized = settings_.window.zoom.value_or(true) && ActiveChild() == nullptr;
+    auto* child = new TMDIChild(
+        *this, TMemoEnvironment{&folder_, &settings_.common, &settings_.charsetLists, &texts_},
+        globalKeys_.get());
+    mdi_->addSubWindow(child);
+    ConnectEditor(*child);
+    TuniMemo& memo = child->Memo();
+    ApplyCodec(memo, charset, surrogate, uniRepr);
+    const int tab = tabs_->addTab(fileName.empty() ? QStringLiteral(" ?")
+                                                   : QLatin1Char(' ') + DocumentTitle(memo));
+    tabs_->setTabData(tab, QVariant::fromValue(static_cast<QMdiSubWindow*>(child)));
+    tabs_->show();
+    if (source != nullptr) {
+        memo.SetLines(&source->Lines(), source->FileName());
+        memo.ApplyProfile(memo.ProfileType());
+    } else if (!fileName.empty()) {
+        memo.SetFileName(TViewOf::This, FullPath(fileName));
+    } else if (!templateName.empty()) {
+        memo.SetFileName(TViewOf::This, folder_.Path("Templates/" + templateName));
+    } else {
+        memo.ApplyProfile(memo.ProfileType());
+    }
+    child->setWindowTitle(fileName.empty() ? QStringLiteral("?") : DocumentTitle(memo));
+    if (maximized) {
+        child->showMaximized();
+    } else {
+        child->show();
+    }
+    mdi_->setActiveSubWindow(child);
+    child->MemoWidget().setFocus();
+    if (source == nullptr && !memo.FileName().empty()) {
+        // Loaded now, with the window on screen, so the progress shows.
+        const bool loaded = memo.LoadFile();
+        if (!templateName.empty()) {
+            memo.SetFileName(TViewOf::This, {});
+            memo.SetModified(false);
+        } else if (loaded) {
+            AddRecent(memo);
+        }
+    }
+    RefreshTabs();
+    QApplication::restoreOverrideCursor();
+    return child;
+}
+
+bool TPMMainForm::FindOpenDocument(const std::string& fileName, const std::string& charset,
+                                   const std::string& surrogate, int uniRepr) {
+    for (TMDIChild* child : Children()) {
+        TuniMemo& memo = child->Memo();
+        if (memo.FileName().empty() || !SameDocumentFile(memo.FileName(), fileName)) {
+            continue;
+        }
+        const TYesNoCancel answer =
+            AskYesNoCancel(this, Text("Messages", "Confirm"),
+                           Format("Messages", "AlreadyOpenMsg", FileNameToQ(fileName)));
+        if (answer == TYesNoCancel::Yes) {
+            ApplyCodec(memo, charset, surrogate, uniRepr);
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            memo.LoadFile();
+            QApplication::restoreOverrideCursor();
+            mdi_->setActiveSubWindow(child);
+            AddRecent(memo);
+        } else if (answer == TYesNoCancel::No) {
+            const TTextCodec& codec = memo.Codec();
+            OpenDocument(memo.FileName(), {}, &memo, static_cast<int>(codec.uniRepr),
+                         codec.surrogate, codec.charset);
+        } else {
+            mdi_->setActiveSubWindow(child);
+        }
+        return true;
+    }
+    return false;
+}
+
+void TPMMainForm::OpenCommandLine(const std::vector<std::string>& args) {
+    const std::vector<TCommandLineFile> files = ParseCommandArguments(args);
+    for (const TCommandLineFile& file : files) {
+        OpenDocument(file.fileName, {}, nullptr, file.uniRepr, file.surrogate, file.charset);
+    }
+    if (files.empty()) {
+        TMDIChild* child = OpenDocument({});
+        child->SetPlaceholder(true);
+    }
+}
+
+QString TPMMainForm::ChooseFile(bool save, const QString& initial) {
+    if (FileDialogResponder()) {
+        return FileDialogResponder()(save, initial);
+    }
+    return save ? QFileDialog::getSaveFileName(this, Text("Menus", "SaveAs").remove('&'), initial)
+                : QFileDialog::getOpenFileName(this, Text("Menus", "Open").remove('&'), initial);
+}
+
+void TPMMainForm::Open() {
+    const std::string folder = ReadRecentFolder(folder_);
+    const QString name = ChooseFile(false, FileNameToQ(folder));
+    if (name.isEmpty()) {
+        return;
+    }
+    const std::string fileName = FileNameFromQ(name);
+    if (!FindOpenDocument(fileName, "Default", "-")) {
+        OpenDocument(fileName);
+    }
+}
+
+bool TPMMainForm::SaveDocument(TMDIChild& child) {
+    TuniMemo& memo = child.Memo();
+    if (memo.FileName().empty()) {
+        return SaveDocumentAs(child);
+    }
+    if (!memo.Modified()) {
+        return true;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool saved = memo.SaveToFile();
+    QApplication::restoreOverrideCursor();
+    if (saved) {
+        AddRecent(memo);
+    }
+    RefreshTabs();
+    return saved;
+}
+
+bool TPMMainForm::SaveDocumentAs(TMDIChild& child) {
+    TuniMemo& memo = child.Memo();
+    const QString name = ChooseFile(true, FileNameToQ(memo.FileName()));
+    if (name.isEmpty()) {
+        return false;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool saved = memo.SaveToFile(FullPath(FileNameFromQ(name)));
+    QApplication::restoreOverrideCursor();
+    if (saved) {
+        child.setWindowTitle(DocumentTitle(memo));
+        AddRecent(memo);
+    }
+    RefreshTabs();
+    return saved;
+}
+
+void TPMMainForm::SaveAll() {
+    for (TMDIChild* child : Children()) {
+        if (child->Memo().FileName().empty()) {
+            SaveDocumentAs(*child);
+        } else if (child->Memo().Modified()) {
+            SaveDocument(*child);
+        }
+    }
+}
+
+void TPMMainForm::CloseActive() {
+    if (TMDIChild* child = ActiveChild()) {
+        child->close();
+    }
+}
+
+void TPMMainForm::NewDocument() {
+    OpenDocument({});
+}
+
+void TPMMainForm::Clone() {
+    TMDIChild* active = ActiveChild();
+    if (active == nullptr) {
+        return;
+    }
+    TuniMemo& source = active->Memo();
+    const TTextCodec& codec = source.Codec();
+    TMDIChild* child = OpenDocument(source.FileName(), {}, &source, static_cast<int>(codec.uniRepr),
+                                    codec.surrogate, codec.charset);
+    child->Memo().GotoPosition(source.Caret().X, source.Caret().Y);
+    child->Timer().start();
+}
+
+void TPMMainForm::DocumentClosing(TMDIChild& child) {
+    for (int i = 0; i < tabs_->count(); ++i) {
+        if (tabs_->tabData(i).value<QMdiSubWindow*>() == &child) {
+            tabs_->removeTab(i);
+            break;
+        }
+    }
+    if (tabs_->count() == 0) {
+        tabs_->hide();
+    }
+    if (Children().size() <= 1) {
+        ClearStatus();
+    }
+    // The document's maps have the global map as their parent; they go with the editor.
+    child.Memo().OnCaret = nullptr;
+    child.Memo().OnEdited = nullptr;
+}
+
+void TPMMainForm::EditedViews(TuniMemo& changed) {
+    for (TMDIChild* child : Children()) {
+        TuniMemo& memo = child->Memo();
+        if (&memo.Lines() == &changed.Lines()) {
+            memo.RefreshView(&memo == &changed ? TViewOf::This : TViewOf::Other);
+        }
+    }
+}
+
+// --- tabs and the status bar -------------------------------------------------------------------
+
+void TPMMainForm::RefreshTabs() {
+    const std::u16string newFile = texts_.Text("Messages", "NewFile");
+    for (int i = 0; i < tabs_->count(); ++i) {
+        auto* child = dynamic_cast<TMDIChild*>(tabs_->tabData(i).value<QMdiSubWindow*>());
+        if (child == nullptr) {
+            continue;
+        }
+        const TuniMemo& memo = child->Memo();
+        const QString caption = ToQString(TabCaption(memo.Modified(), memo.FileName(), newFile));
+        if (tabs_->tabText(i) != caption) {
+            tabs_->setTabText(i, caption);
+        }
+        const QString title = DocumentTitle(memo);
+        if (child->windowTitle() != title) {
+            child->setWindowTitle(title);
+        }
+    }
+}
+
+void TPMMainForm::SetPanel(int panel, const QString& text) {
+    QLabel* label = panels_[static_cast<size_t>(panel)];
+    if (label->text() != text) {
+        label->setText(text);
+    }
+}
+
+QString TPMMainForm::StatusText(int panel) const {
+    return panels_[static_cast<size_t>(panel)]->text();
+}
+
+void TPMMainForm::ClearStatus() {
+    firstPanel_->setCurrentIndex(0);
+    for (int i = 0; i <= 6; ++i) {
+        SetPanel(i, {});
+    }
+    if (QAction* wrap = MenuAction("Wrap0")) {
+        wrap->setChecked(false);
+    }
+}
+
+void TPMMainForm::ShowInfo(TuniMemo* editor, int column, bool refresh, char16_t code, int line) {
+    firstPanel_->setCurrentIndex(0);
+    TuniMemo* active = ActiveEditor();
+    if (editor == nullptr || active == nullptr) {
+        ClearStatus();
+        return;
+    }
+    if (editor != active) {
+        return;
+    }
+    RefreshTabs();
+    const TTextCodec& codec = editor->Codec();
+    const auto texts = StatusPanelTexts({editor->Modified(), column, line, editor->Lines().Count(),
+                                         code, editor->WordWrap(), codec.charset, codec.surrogate,
+                                         static_cast<int>(codec.uniRepr)});
+    for (int i = 0; i < static_cast<int>(texts.size()); ++i) {
+        SetPanel(i, ToQString(texts[static_cast<size_t>(i)]));
+    }
+    if (QAction* wrap = MenuAction("Wrap0")) {
+        wrap->setChecked(editor->WordWrap());
+    }
+    if (refresh) {
+        statusBar()->repaint();
+    }
+}
+
+void TPMMainForm::ShowProgress(std::int64_t max, std::int64_t position) {
+    // A QProgressBar counts in int: large files are shown in kilobytes.
+    const int shift = max > 0x3FFFFFFF ? 10 : 0;
+    progress_->setRange(0, static_cast<int>(max >> shift));
+    progress_->setValue(static_cast<int>(position >> shift));
+    firstPanel_->setCurrentIndex(1);
+    progress_->repaint();
+}
+
+// --- idle processing ---------------------------------------------------------------------------
+
+void TPMMainForm::Idle() {
+    if (closing_) {
+        return;
+    }
+    const Qt::KeyboardModifiers mods = QApplication::queryKeyboardModifiers();
+    for (TMDIChild* child : Children()) {
+        child->Memo().IdleStep((mods & Qt::ControlModifier) != 0, (mods & Qt::ShiftModifier) != 0);
+    }
+    UpdateEnabling();
+}
+
+void TPMMainForm::UpdateEnabling() {
+    const TuniMemo* memo = ActiveEditor();
+    const bool active = memo != nullptr;
+    const bool selected = active && memo->HasSelectedText();
+    const auto enable = [this](std::string_view command, bool on) {
+        if (QAction* a = MenuAction(command); a != nullptr && a->isEnabled() != on) {
+            a->setEnabled(on);
+        }
+    };
+    for (const char* c : {"Cut", "Copy0", "Delete0"}) {
+        enable(c, selected);
+    }
+    const QMimeData* clip = QApplication::clipboard()->mimeData();
+    enable("Paste", active && clip != nullptr && !clip->formats().isEmpty());
+    enable("Undo", active && memo->CanUndo());
+    enable("Redo", active && memo->CanRedo());
+    for (const char* c : {"Save", "SaveAs", "SaveAll", "Close0", "SelectAll", "ToLower", "ToUpper",
+                          "To_Kbd1", "To_Kbd2", "Wrap0", "WordSearch", "WordSearchBack", "GotoLine",
+                          "SearchPair", "TileH", "TileV", "Cascade0", "Clone0"}) {
+        enable(c, active);
+    }
+}
+
+// --- events ------------------------------------------------------------------------------------
+
+void TPMMainForm::keyPressEvent(QKeyEvent* e) {
+    // Without a document the global keys still reach the main window's commands.
+    // (With a document its editor has looked the key up already.)
+    const int vk = VirtualKeyOf(e->key(), e->modifiers());
+    if (vk != 0 && globalKeys_ && ActiveEditor() == nullptr) {
+        const auto key = static_cast<TShortCut>(vk | ShiftStateOf(e->modifiers()));
+        if (TUniAction* action = globalKeys_->FindBinding(key)) {
+            action->Perform();
+            e->accept();
+            return;
+        }
+    }
+    QMainWindow::keyPressEvent(e);
+}
+
+void TPMMainForm::closeEvent(QCloseEvent* e) {
+    for (TMDIChild* child : Children()) {
+        if (child->ClosePrompt() == TCloseAnswer::Keep) {
+            e->ignore();
+            return;
+        }
+    }
+    closing_ = true;
+    for (TMDIChild* child : Children()) {
+        child->Timer().stop();
+    }
+    e->accept();
+}
+
+void TPMMainForm::dragEnterEvent(QDragEnterEvent* e) {
+    if (e->mimeData()->hasUrls()) {
+        e->acceptProposedAction();
+    }
+}
+
+void TPMMainForm::dropEvent(QDropEvent* e) {
+    for (const QUrl& url : e->mimeData()->urls()) {
+        if (!url.isLocalFile()) {
+            continue;
+        }
+        const std::string name = FileNameFromQ(url.toLocalFile());
+        if (!FindOpenDocument(name, "Default", "-")) {
+            OpenDocument(name);
+        }
+    }
+    e->acceptProposedAction();
+}

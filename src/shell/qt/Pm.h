@@ -1,0 +1,139 @@
+// The main window: the document windows with their tab row, the menus, the status bar,
+// the start-up sequence, opening, saving and closing documents, the recent files.
+#pragma once
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "actions/uniActions.h"
+#include "actions/uniKeymap.h"
+#include "search/uniSearch.h"
+#include "shell/PmCommandLine.h"
+#include "shell/uniConfig.h"
+#include "shell/uniLang.h"
+#include "text/uniDetect.h"
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QProgressBar;
+class QStackedWidget;
+class QTabBar;
+class TMDIChild;
+class TuniMemo;
+
+class TPMMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kStatusPanels = 8;
+
+    // Reads the settings, the interface texts, the global actions and keys and the
+    // detection tables of the program folder.
+    explicit TPMMainForm(const std::string& programFolder, QWidget* parent = nullptr);
+    ~TPMMainForm() override;
+
+    // --- documents ---------------------------------------------------------------------
+    // Opens the files of a command line (the arguments after the program); without any,
+    // the empty placeholder document.
+    void OpenCommandLine(const std::vector<std::string>& args);
+    // A new document window: the file loaded, or a template, or empty, or a second view
+    // of `source`'s document.
+    TMDIChild* OpenDocument(const std::string& fileName, const std::string& templateName = {},
+                            TuniMemo* source = nullptr, int uniRepr = 0,
+                            const std::string& surrogate = "-",
+                            const std::string& charset = "Default");
+    // The already-open question; true when it dealt with the file.
+    bool FindOpenDocument(const std::string& fileName, const std::string& charset,
+                          const std::string& surrogate, int uniRepr = 0);
+    bool SaveDocument(TMDIChild& child);
+    bool SaveDocumentAs(TMDIChild& child);
+    void SaveAll();
+    void CloseActive();
+    void NewDocument();
+    void Clone();
+    TMDIChild* ActiveChild() const;
+    TuniMemo* ActiveEditor() const;
+    std::vector<TMDIChild*> Children() const;
+    QMdiArea& MdiArea() { return *mdi_; }
+    QTabBar& Tabs() { return *tabs_; }
+
+    // --- what the document windows call ------------------------------------------------
+    void DocumentClosing(TMDIChild& child);
+    void RunGlobalAction(std::string_view name);
+    void ShowInfo(TuniMemo* editor, int column, bool refresh, char16_t code, int line);
+    void ShowProgress(std::int64_t max, std::int64_t position);
+    // Every view of the changed editor's document repaints.
+    void EditedViews(TuniMemo& changed);
+    // Idle processing: each document's idle step, then the menu commands' enabling.
+    void Idle();
+
+    // --- texts ----------------------------------------------------------------------------
+    QString Text(std::string_view section, std::string_view key) const;
+    QString Format(std::string_view section, std::string_view key, const QString& argument) const;
+    QString DocumentTitle(const TuniMemo& memo) const;
+    QString StatusText(int panel) const;
+    const TUniLangTexts& Texts() const { return texts_; }
+    const TConfigFolder& Folder() const { return folder_; }
+    const TUniActionMap& GlobalActions() const { return *global_; }
+    const TUniActionKeymap* GlobalKeys() const { return globalKeys_.get(); }
+    QAction* MenuAction(std::string_view command) const;
+    QMenu* FileMenu() const { return fileMenu_; }
+
+    // Tests answer the file dialogs: return the chosen name, or empty for Cancel.
+    static void SetFileDialogResponder(std::function<QString(bool save, const QString& initial)>);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+
+private:
+    void RegisterMainCommands();
+    void LoadSettings();
+    void BuildMenus();
+    QAction* AddCommand(QMenu* menu, const std::string& command, const char* captionKey,
+                        const char* actionName, std::function<void()> run);
+    void RebuildRecentMenu();
+    void AddRecent(const TuniMemo& memo);
+    void OpenRecent(int index);
+    void Open();
+    void ConnectEditor(TMDIChild& child);
+    void RefreshTabs();
+    void ClearStatus();
+    void SetPanel(int panel, const QString& text);
+    void UpdateEnabling();
+    void ApplyCodec(TuniMemo& memo, const std::string& charset, const std::string& surrogate,
+                    int uniRepr);
+    QString ChooseFile(bool save, const QString& initial);
+    void RunOnEditor(const std::function<void(TuniMemo&)>& step);
+
+    TConfigFolder folder_;
+    TProgramSettings settings_;
+    TUniLangTexts texts_;
+    TCharsetDetector detector_;
+    TuniSearch detectSearch_;
+    std::unique_ptr<TUniActionMap> global_;
+    std::unique_ptr<TUniActionKeymap> globalKeys_;
+    std::map<std::string, std::function<void()>, std::less<>> commands_;
+
+    QMdiArea* mdi_ = nullptr;
+    QTabBar* tabs_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* tabMenu_ = nullptr;
+    int fileMenuBaseCount_ = -1;
+    std::map<std::string, QAction*, std::less<>> menuActions_;
+    std::map<std::string, std::string, std::less<>> shortcutTexts_;
+    std::array<QLabel*, kStatusPanels> panels_{};
+    QStackedWidget* firstPanel_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    bool closing_ = false;
+};

@@ -1,0 +1,41 @@
+#include "shell/qt/uniApp.h"
+
+#include <QMessageBox>
+#include <QPointer>
+
+#include <exception>
+
+namespace {
+
+std::function<void(const QString&)>& ErrorResponder() {
+    static std::function<void(const QString&)> responder;
+    return responder;
+}
+
+} // namespace
+
+TuniApplication::TuniApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("Pelmar"));
+    setApplicationVersion(QStringLiteral(PELMAR_VERSION_TEXT));
+}
+
+void TuniApplication::SetErrorResponder(std::function<void(const QString&)> responder) {
+    ErrorResponder() = std::move(responder);
+}
+
+bool TuniApplication::notify(QObject* receiver, QEvent* event) {
+    QString message;
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        message = QString::fromUtf8(e.what());
+    } catch (...) {
+        message = QStringLiteral("Unknown error");
+    }
+    if (ErrorResponder()) {
+        ErrorResponder()(message);
+    } else {
+        QMessageBox::critical(activeWindow(), QStringLiteral("Pelmar"), message);
+    }
+    return false;
+}

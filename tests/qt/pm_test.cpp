@@ -1,0 +1,264 @@
+// The main window and its document windows: the command line, the placeholder, the
+// already-open question, the close prompts, recent files, the status bar, views of one
+// document, and the program's --help and --version.
+#include <QApplication>
+#include <QMdiArea>
+#include <QMenu>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+
+#include <deque>
+
+#include <gtest/gtest.h>
+
+#include "platform/qt/qtDialogs.h"
+#include "qt/qtTestSupport.h"
+#include "shell/qt/Childwin.h"
+#include "shell/qt/Pm.h"
+#include "shell/qt/uniApp.h"
+
+using namespace qt_testing;
+using testing_support::ReadBytes;
+using testing_support::RunProcess;
+using testing_support::WriteBytes;
+
+namespace {
+
+class MainFormTest : public ::testing::Test {
+protected:
+    MainFormTest() {
+        SetYesNoCancelResponder([this](const QString& text) {
+            questions_.push_back(text);
+            if (answers_.empty()) {
+                ADD_FAILURE() << "unexpected question: " << text.toStdString();
+                return TYesNoCancel::Cancel;
+            }
+            const TYesNoCancel a = answers_.front();
+            answers_.pop_front();
+            return a;
+        });
+        TPMMainForm::SetFileDialogResponder([this](bool, const QString&) {
+            ++fileDialogs_;
+            if (fileNames_.empty()) {
+                return QString();
+            }
+            const QString name = fileNames_.front();
+            fileNames_.pop_front();
+            return name;
+        });
+        main_ = std::make_unique<TPMMainForm>(program_.Root());
+        main_->resize(800, 600);
+        main_->show();
+        QApplication::processEvents();
+    }
+    ~MainFormTest() override {
+        // Whatever is left unsaved is discarded without questions.
+        for (TMDIChild* child : main_->Children()) {
+            child->Memo().DeclineSave();
+        }
+        main_.reset();
+        SetYesNoCancelResponder(nullptr);
+        TPMMainForm::SetFileDialogResponder(nullptr);
+    }
+
+    std::string MakeFile(const std::string& name, const std::string& bytes) {
+        const std::string path = files_.file(name);
+        WriteBytes(path, bytes);
+        return path;
+    }
+
+    static void Type(TMDIChild& child, const char* text) {
+        child.MemoWidget().setFocus();
+        QTest::keyClicks(&child.MemoWidget(), text);
+    }
+
+    TProgramCopy program_;
+    testing_support::TempDir files_;
+    std::unique_ptr<TPMMainForm> main_;
+    std::deque<TYesNoCancel> answers_;
+    std::vector<QString> questions_;
+    std::deque<QString> fileNames_;
+    int fileDialogs_ = 0;
+};
+
+TEST_F(MainFormTest, CommandLineOpensFilesWithTheirOptions) {
+    const std::string a = MakeFile("a.txt", "alpha\r\n");
+    const std::string b = MakeFile("b.txt", "beta\r\n");
+    main_->OpenCommandLine({"-ignored", a, "-UTF-8", "-html", b, "-UTF-16 (LE)"});
+    const auto children = main_->Children();
+    ASSERT_EQ(children.size(), 2u);
+    const TTextCodec& ca = children[0]->Memo().Codec();
+    EXPECT_EQ(children[0]->Memo().FileName(), a);
+    EXPECT_EQ(ca.charset, "UTF-8");
+    EXPECT_EQ(ca.uniRepr, urDecimalRef);
+    EXPECT_EQ(children[0]->Memo().Lines().Get(0), u"alpha");
+    // The representation carries over to a file with its own charset.
+    EXPECT_EQ(children[1]->Memo().Codec().uniRepr, urDecimalRef);
+    EXPECT_EQ(children[1]->Memo().Codec().charset, "UTF-16 (LE)");
+    EXPECT_EQ(main_->Tabs().count(), 2);
+    EXPECT_EQ(main_->Tabs().tabText(1), QStringLiteral(" b.txt"));
+}
+
+TEST_F(MainFormTest, PlaceholderIsReplacedUnlessTypedInto) {
+    main_->OpenCommandLine({});
+    ASSERT_EQ(main_->Children().size(), 1u);
+    EXPECT_TRUE(main_->Children()[0]->Placeholder());
+    const std::string a = MakeFile("a.txt", "alpha\n");
+    main_->OpenDocument(a);
+    QApplication::processEvents();
+    ASSERT_EQ(main_->Children().size(), 1u) << "the untouched placeholder goes";
+    EXPECT_EQ(main_->Children()[0]->Memo().FileName(), a);
+
+    main_->CloseActive();
+    QApplication::processEvents();
+    main_->OpenCommandLine({});
+    Type(*main_->Children()[0], "kept");
+    main_->OpenDocument(a);
+    QApplication::processEvents();
+    EXPECT_EQ(main_->Children().size(), 2u) << "a placeholder with text stays";
+}
+
+TEST_F(MainFormTest, AlreadyOpenFileReloadsOpensASecondViewOrComesForward) {
+    const std::string a = MakeFile("a.txt", "one\n");
+    main_->OpenDocument(a);
+    TuniMemo& first = main_->Children()[0]->Memo();
+    WriteBytes(a, "two\n");
+
+    answers_ = {TYesNoCancel::Cancel};
+    EXPECT_TRUE(main_->FindOpenDocument(a, "Default", "-"));
+    EXPECT_EQ(main_->Children().size(), 1u);
+    EXPECT_EQ(first.Lines().Get(0), u"one");
+    ASSERT_EQ(questions_.size(), 1u);
+    EXPECT_EQ(questions_[0], QStringLiteral("This file is already open. Reload it?"));
+
+    answers_ = {TYesNoCancel::Yes};
+    EXPECT_TRUE(main_->FindOpenDocument(files_.file("./a.txt"), "Default", "-"));
+    EXPECT_EQ(main_->Children().size(), 1u);
+    EXPECT_EQ(first.Lines().Get(0), u"two") << "Yes reloads in place";
+
+    answers_ = {TYesNoCancel::No};
+    EXPECT_TRUE(main_->FindOpenDocument(a, "Default", "-"));
+    ASSERT_EQ(main_->Children().size(), 2u);
+    TuniMemo& second = main_->Children()[1]->Memo();
+    EXPECT_EQ(&second.Lines(), &first.Lines()) << "No shares the text, it loads nothing";
+
+    // Views of one document stay in step.
+    Type(*main_->Children()[1], "X");
+    EXPECT_EQ(first.Lines().Get(0), u"Xtwo");
+    EXPECT_TRUE(first.Modified());
+
+    EXPECT_FALSE(main_->FindOpenDocument(files_.file("other.txt"), "Default", "-"));
+}
+
+TEST_F(MainFormTest, ClosePromptSavesDiscardsOrKeeps) {
+    const std::string a = MakeFile("a.txt", "text\n");
+    TMDIChild* child = main_->OpenDocument(a);
+    Type(*child, "new ");
+
+    answers_ = {TYesNoCancel::Cancel};
+    main_->CloseActive();
+    QApplication::processEvents();
+    ASSERT_EQ(main_->Children().size(), 1u);
+    EXPECT_EQ(questions_.back(), QStringLiteral("File \"a.txt\" is not saved. Save it?"));
+
+    answers_ = {TYesNoCancel::Yes};
+    main_->CloseActive();
+    QApplication::processEvents();
+    EXPECT_TRUE(main_->Children().empty());
+    EXPECT_EQ(ReadBytes(a).substr(0, 8), "new text");
+}
+
+TEST_F(MainFormTest, UnnamedDocumentAsksAgainAfterACancelledSaveAs) {
+    main_->NewDocument();
+    Type(*main_->Children()[0], "draft");
+    // Yes, the save dialog is cancelled; asked again: Yes, a name; saved and closed.
+    answers_ = {TYesNoCancel::Yes, TYesNoCancel::Yes};
+    fileNames_ = {QString(), QString::fromStdString(files_.file("draft.txt"))};
+    main_->CloseActive();
+    QApplication::processEvents();
+    EXPECT_EQ(fileDialogs_, 2);
+    EXPECT_TRUE(main_->Children().empty());
+    EXPECT_EQ(ReadBytes(files_.file("draft.txt")).substr(0, 5), "draft");
+
+    main_->NewDocument();
+    Type(*main_->Children()[0], "again");
+    answers_ = {TYesNoCancel::Yes, TYesNoCancel::Cancel};
+    main_->CloseActive();
+    QApplication::processEvents();
+    EXPECT_EQ(main_->Children().size(), 1u) << "Cancel after a cancelled Save As keeps it";
+}
+
+TEST_F(MainFormTest, ExitStopsAtTheFirstCancel) {
+    TMDIChild* a = main_->OpenDocument(MakeFile("a.txt", "a\n"));
+    Type(*a, "1");
+    TMDIChild* b = main_->OpenDocument(MakeFile("b.txt", "b\n"));
+    Type(*b, "2");
+    answers_ = {TYesNoCancel::No, TYesNoCancel::Cancel};
+    EXPECT_FALSE(main_->close());
+    EXPECT_TRUE(main_->isVisible());
+    ASSERT_EQ(main_->Children().size(), 2u);
+    EXPECT_FALSE(a->Memo().Modified()) << "the No stands";
+    EXPECT_TRUE(b->Memo().Modified());
+    EXPECT_EQ(ReadBytes(files_.file("a.txt")), "a\n");
+}
+
+TEST_F(MainFormTest, RecentFilesAndStatusFollowTheDocuments) {
+    const std::string a = MakeFile("a.txt", "abc\nxyz\n");
+    main_->OpenDocument(a);
+    const TRecentFiles recent = ReadRecentFiles(main_->Folder());
+    EXPECT_EQ(recent[0].fileName, a);
+    const auto items = main_->FileMenu()->actions();
+    EXPECT_EQ(items.back()->text(), QString::fromStdString("&1 " + a));
+
+    TMDIChild* child = main_->Children()[0];
+    child->MemoWidget().setFocus();
+    QTest::keyClick(&child->MemoWidget(), Qt::Key_Down);
+    QTest::keyClick(&child->MemoWidget(), Qt::Key_Right);
+    main_->Idle();
+    EXPECT_EQ(main_->StatusText(0), QStringLiteral("   2 : 2 / 3"));
+    EXPECT_EQ(main_->StatusText(1), QStringLiteral("121"));
+    EXPECT_EQ(main_->StatusText(2), QStringLiteral("0x79"));
+    EXPECT_EQ(main_->StatusText(3),
+              child->Memo().WordWrap() ? QStringLiteral(" >=<") : QStringLiteral(" <=>"));
+    QTest::keyClicks(&child->MemoWidget(), "!");
+    main_->Idle();
+    EXPECT_EQ(main_->Tabs().tabText(0), QStringLiteral("*a.txt"));
+    EXPECT_FALSE(main_->MenuAction("Cut")->isEnabled());
+    EXPECT_TRUE(main_->MenuAction("Undo")->isEnabled());
+}
+
+TEST_F(MainFormTest, StructureTimerRestartsWithEveryEdit) {
+    TMDIChild* child = main_->OpenDocument(MakeFile("a.txt", "x\n"));
+    EXPECT_FALSE(child->Timer().isActive());
+    Type(*child, "a");
+    ASSERT_TRUE(child->Timer().isActive());
+    QTest::qWait(300);
+    Type(*child, "b");
+    EXPECT_GT(child->Timer().remainingTime(), TMDIChild::kStructureDelayMs - 200)
+        << "the second edit starts the wait again";
+    EXPECT_EQ(child->StructureParses(), 0);
+}
+
+TEST(ApplicationTest, AnExceptionInAnEventIsShownAndTheLoopGoesOn) {
+    QStringList shown;
+    TuniApplication::SetErrorResponder([&](const QString& m) { shown << m; });
+    bool after = false;
+    QTimer::singleShot(0, [] { throw std::runtime_error("List index out of bounds (7)"); });
+    QTimer::singleShot(5, [&] { after = true; });
+    QTest::qWait(50);
+    TuniApplication::SetErrorResponder(nullptr);
+    EXPECT_EQ(shown, QStringList{QStringLiteral("List index out of bounds (7)")});
+    EXPECT_TRUE(after);
+}
+
+TEST(ProgramTest, HelpAndVersionPrintAndExit) {
+    const auto version = RunProcess({PELMAR_EXE, "--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "Pelmar " PELMAR_VERSION_TEXT "\n");
+    const auto help = RunProcess({PELMAR_EXE, "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--version"), std::string::npos);
+}
+
+} // namespace

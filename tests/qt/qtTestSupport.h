@@ -1,0 +1,71 @@
+// What the Qt tests share: a private copy of the shipped program folder, and an editor
+// environment with the shipped global actions and keys.
+#pragma once
+
+#include <QString>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "actions/uniActions.h"
+#include "actions/uniKeymap.h"
+#include "actions/uniMemoActions.h"
+#include "actions/uniStdActions.h"
+#include "editor/uniMemo.h"
+#include "shell/uniConfig.h"
+#include "support/testSupport.h"
+
+namespace qt_testing {
+
+// The shipped data/ copied into a temporary folder, so tests may write Storage/.
+class TProgramCopy {
+public:
+    TProgramCopy() {
+        std::filesystem::copy(PELMAR_SOURCE_DATA_DIR, dir_.path(),
+                              std::filesystem::copy_options::recursive);
+    }
+    std::string Root() const { return dir_.path().string(); }
+    std::string File(std::string_view name) const { return dir_.file(name); }
+
+private:
+    testing_support::TempDir dir_;
+};
+
+// Settings, global map and keymap of a program folder, as the main window has them.
+struct TEditorSetup {
+    explicit TEditorSetup(const std::string& root)
+        : folder(root), settings(ReadProgramSettings(folder)) {
+        global = std::make_unique<TUniActionMap>();
+        RegisterStandardActions(*global);
+        const TCurrentEditor none = [](TUniAction&) -> TuniAbstractMemo* { return nullptr; };
+        LoadGlobalActions(folder, global, keys, none);
+    }
+    TMemoEnvironment Environment() const {
+        return {&folder, &settings.common, &settings.charsetLists, nullptr};
+    }
+
+    TConfigFolder folder;
+    TProgramSettings settings;
+    std::unique_ptr<TUniActionMap> global;
+    std::unique_ptr<TUniActionKeymap> keys;
+};
+
+// Replaces the editor's lines with `text` split at LF.
+inline void SetLines(TuniMemo& memo, std::u16string_view text) {
+    TWStringList& list = memo.Lines();
+    list.Clear();
+    size_t start = 0;
+    for (size_t end; (end = text.find(u'\n', start)) != std::u16string_view::npos;
+         start = end + 1) {
+        list.Add(std::u16string(text.substr(start, end - start)));
+    }
+    list.Add(std::u16string(text.substr(start)));
+}
+
+inline std::u16string ToU16(const QString& s) {
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()),
+                          static_cast<size_t>(s.size()));
+}
+
+} // namespace qt_testing
