@@ -205,6 +205,7 @@ TEST_F(MemoWidgetTest, PastesOtherProgramsTextAndMovesColumnBlocksBetweenEditors
     // A column block: columns 2..4 of the three lines of a (text files wrap; blocks need
     // the wrap off).
     a->Memo().SetWordWrap(false);
+    b->Memo().SetWordWrap(false);
     a->setFocus();
     a->Memo().GotoPosition(2, 0);
     a->Memo().SetSelStart({2, 0});
