@@ -63,9 +63,4 @@ inline void SetLines(TuniMemo& memo, std::u16string_view text) {
     list.Add(std::u16string(text.substr(start)));
 }
 
-inline std::u16string ToU16(const QString& s) {
-    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()),
-                          static_cast<size_t>(s.size()));
-}
-
 } // namespace qt_testing

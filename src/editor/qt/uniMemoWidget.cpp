@@ -15,11 +15,6 @@
 
 namespace {
 
-QString ToQString(std::u16string_view text) {
-    return QString(reinterpret_cast<const QChar*>(text.data()),
-                   static_cast<qsizetype>(text.size()));
-}
-
 std::optional<TScrollCode> ScrollCodeOf(int action) {
     switch (action) {
     case QAbstractSlider::SliderSingleStepAdd:

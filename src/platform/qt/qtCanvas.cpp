@@ -8,11 +8,6 @@ QRect ToQRect(const TRect& r) {
     return QRect(r.left, r.top, r.Width(), r.Height());
 }
 
-QString ToQString(std::u16string_view text) {
-    return QString(reinterpret_cast<const QChar*>(text.data()),
-                   static_cast<qsizetype>(text.size()));
-}
-
 } // namespace
 
 TQtCanvas::TQtCanvas(QWidget& surface, const TQtMeasurer& measurer)

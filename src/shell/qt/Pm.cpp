@@ -41,16 +41,6 @@ std::function<QString(bool, const QString&)>& FileDialogResponder() {
     return responder;
 }
 
-QString ToQString(std::u16string_view text) {
-    return QString(reinterpret_cast<const QChar*>(text.data()),
-                   static_cast<qsizetype>(text.size()));
-}
-
-std::u16string ToU16(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
-                          static_cast<size_t>(text.size()));
-}
-
 QString FileNameToQ(const std::string& name) {
     return QFile::decodeName(QByteArray::fromStdString(name));
 }
@@ -154,8 +144,9 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
 
 TPMMainForm::~TPMMainForm() {
     disconnect(QAbstractEventDispatcher::instance(), nullptr, this, nullptr);
-    // The document windows' maps have the global map as their parent: they go first.
-    for (TMDIChild* child : Children()) {
+    // The document windows' maps have the global map as their parent: they go first,
+    // also the windows that are closed and wait for their deletion.
+    for (TMDIChild* child : mdi_->findChildren<TMDIChild*>()) {
         child->Memo().buildActionMaps = nullptr;
         child->Memo().memoActions.reset();
         delete child;
