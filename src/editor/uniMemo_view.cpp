@@ -340,9 +340,10 @@ void TuniMemo::Paint() {
         EnsureLayout();
     }
     if (platform_.canvas != nullptr) {
+        // Only what changed is drawn; the surface tells its window itself.
         painter_.Paint(*this, *platform_.canvas, TPaintKind::Changed);
-    }
-    if (platform_.window != nullptr) {
+    } else if (platform_.window != nullptr) {
+        // Without a surface the window paints everything from the map.
         platform_.window->Invalidate();
     }
     repaint_ = false;

@@ -474,6 +474,8 @@ void TMemoPainter::PaintBackground(const TFrame& f, const TScrMap& map, const TR
         if (rest != bg) {
             if (mode == 1) {
                 canvas_->FillRect({x, y, x + w, bottom}, bg);
+            } else if (mode == 2 && canvas_->BlendsGlyphEdges()) {
+                canvas_->FillRect({x, y, x + w, bottom}, bg);
             } else if (mode == 2 && w > 2) {
                 canvas_->FillRect({x + 1, y, x + w - 1, bottom}, bg);
             }

@@ -36,6 +36,10 @@ public:
     // True while nobody can see the surface (a maximized document window that is not the
     // active one): painting waits until it shows again.
     virtual bool Obscured() const = 0;
+    // True when text is drawn with blended (anti-aliased) edges: drawing a glyph twice over
+    // the same pixels darkens its edges, so a cell that is drawn again is filled whole
+    // instead of inset by a pixel on each side.
+    virtual bool BlendsGlyphEdges() const { return false; }
 
     // Bracket one paint; EndPaint is called also when painting fails, and shows what was
     // drawn.

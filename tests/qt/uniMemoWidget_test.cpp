@@ -250,6 +250,10 @@ TEST_F(MemoWidgetTest, IncrementalPaintingEqualsAPaintFromScratch) {
     w->viewport()->repaint();
     const QImage whole = w->Surface().copy();
     ASSERT_EQ(incremental.size(), whole.size());
+    if (const QByteArray dump = qgetenv("PELMAR_PAINT_DUMP"); !dump.isEmpty()) {
+        incremental.save(QString::fromLocal8Bit(dump) + QStringLiteral("-incremental.png"));
+        whole.save(QString::fromLocal8Bit(dump) + QStringLiteral("-whole.png"));
+    }
     EXPECT_TRUE(incremental == whole) << "the incremental paint left stale pixels";
 
     // Something was drawn: the caret line's highlight and text pixels.

@@ -100,11 +100,25 @@ void TQtCanvas::DrawText(int x, int y, std::u16string_view text, TColor colour,
     const QFont& font = measurer_.Font(style);
     painter_.setFont(font);
     painter_.setPen(QtColor(colour, palette_, palette_.color(QPalette::Text)));
-    const QString s = ToQString(text);
-    painter_.drawText(QPoint(x, y + measurer_.Ascent()), s);
-    const QFontMetrics fm(font);
-    // Glyphs may reach a little past their advance (italics): the touched band is wider.
-    Touch(QRect(x - 2, y, fm.horizontalAdvance(s) + 4 + fm.height() / 4, measurer_.LineHeight()));
+    // Each glyph at its own cell: a run laid out by the font would place its glyphs by
+    // fractional advances and drift off the cells the layout measured in whole pixels.
+    const int baseline = y + measurer_.Ascent();
+    int gx = x;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const size_t n = i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF &&
+                                 text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF
+                             ? 2
+                             : 1;
+        painter_.drawText(QPoint(gx, baseline), ToQString(text.substr(i, n)));
+        for (size_t k = 0; k < n; ++k) {
+            gx += measurer_.UnitExtent(text[i + k], style);
+        }
+        i += n - 1;
+    }
+    // No cell is wider than two line heights; glyphs may reach a little past their
+    // advance (italics). The band announced errs on the wide side.
+    const int lh = measurer_.LineHeight();
+    Touch(QRect(x - 2, y, gx - x + lh + 4, lh));
     if (opened) {
         painter_.end();
         Announce();

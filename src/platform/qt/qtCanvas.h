@@ -41,6 +41,7 @@ public:
     int Width() const override { return image_.width(); }
     int Height() const override { return image_.height(); }
     bool Obscured() const override { return obscured && obscured(); }
+    bool BlendsGlyphEdges() const override { return true; }
     void BeginPaint() override;
     void EndPaint() override;
     void FillRect(const TRect& rect, TColor colour) override;
