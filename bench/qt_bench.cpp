@@ -62,8 +62,11 @@ protected:
         if (e->type() == QEvent::Paint) {
             ++paints;
             if (qEnvironmentVariableIsSet("BENCH_REGIONS")) {
-                const QRect r = static_cast<QPaintEvent*>(e)->region().boundingRect();
-                std::fprintf(stderr, "paint %d,%d %dx%d\n", r.x(), r.y(), r.width(), r.height());
+                for (const QRect& r : static_cast<QPaintEvent*>(e)->region()) {
+                    std::fprintf(stderr, "paint %d,%d %dx%d\n", r.x(), r.y(), r.width(),
+                                 r.height());
+                }
+                std::fprintf(stderr, "--\n");
             }
         }
         return false;

@@ -104,7 +104,15 @@ void TQtCanvas::DrawText(int x, int y, std::u16string_view text, TColor colour,
     // fractional advances and drift off the cells the layout measured in whole pixels.
     const int baseline = y + measurer_.Ascent();
     int gx = x;
-    for (size_t i = 0; i < text.size(); ++i) {
+    bool grid = measurer_.WholePixelAdvance() && style == 0;
+    for (size_t i = 0; grid && i < text.size(); ++i) {
+        grid = measurer_.UnitExtent(text[i], style) == measurer_.SpaceWidth();
+    }
+    if (grid) {
+        painter_.drawText(QPoint(x, baseline), ToQString(text));
+        gx += static_cast<int>(text.size()) * measurer_.SpaceWidth();
+    }
+    for (size_t i = 0; !grid && i < text.size(); ++i) {
         const size_t n = i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF &&
                                  text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF
                              ? 2

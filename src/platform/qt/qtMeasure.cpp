@@ -93,6 +93,9 @@ void TQtMeasurer::SetFont(const QFont& font) {
     fixedPitch_ = QFontInfo(font_).fixedPitch() &&
                   fm.horizontalAdvance(QChar(u'i')) == fm.horizontalAdvance(QChar(u'W')) &&
                   fm.horizontalAdvance(QChar(u'.')) == spaceWidth_;
+    const QFontMetricsF exact(font_);
+    wholePixelAdvance_ =
+        fixedPitch_ && exact.horizontalAdvance(QStringLiteral("MMMMMMMMMM")) == 10.0 * spaceWidth_;
 }
 
 const QFont& TQtMeasurer::Font(std::uint8_t style) const {

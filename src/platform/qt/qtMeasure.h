@@ -53,6 +53,9 @@ public:
     int SpaceWidth() const override { return spaceWidth_; }
     int LineHeight() const override { return lineHeight_; }
     bool FixedPitch() const override { return fixedPitch_; }
+    // Whether the font advances by exactly the char width: a run of its glyphs then lands
+    // on the cells without being placed glyph by glyph.
+    bool WholePixelAdvance() const { return wholePixelAdvance_; }
 
 private:
     static constexpr int kStyles = 16;
@@ -64,4 +67,5 @@ private:
     int lineHeight_ = 0;
     int ascent_ = 0;
     bool fixedPitch_ = false;
+    bool wholePixelAdvance_ = false;
 };
