@@ -34,6 +34,7 @@ void TQtCanvas::Resize(QSize size) {
         p.drawImage(0, 0, image_);
     }
     image_ = std::move(next);
+    fills_.clear();
     if (depth_ > 0) {
         painter_.begin(&image_);
     }
@@ -67,6 +68,26 @@ void TQtCanvas::Touch(const QRect& rect) {
     dirty_ += rect;
 }
 
+bool TQtCanvas::AlreadyFilled(const QRect& rect, QRgb colour) {
+    for (const TFill& f : fills_) {
+        if (f.rect == rect) {
+            if (f.colour == colour) {
+                return true;
+            }
+            break;
+        }
+    }
+    Forget(rect);
+    if (fills_.size() < 4096) {
+        fills_.push_back({rect, colour});
+    }
+    return false;
+}
+
+void TQtCanvas::Forget(const QRect& rect) {
+    std::erase_if(fills_, [&](const TFill& f) { return f.rect.intersects(rect); });
+}
+
 void TQtCanvas::Announce() {
     if (dirty_.isEmpty()) {
         return;
@@ -83,7 +104,14 @@ void TQtCanvas::FillRect(const TRect& rect, TColor colour) {
     }
     const bool opened = Open();
     const QRect r = ToQRect(rect);
-    painter_.fillRect(r, QtColor(colour, palette_, palette_.color(QPalette::Base)));
+    const QColor c = QtColor(colour, palette_, palette_.color(QPalette::Base));
+    if (AlreadyFilled(r, c.rgb())) {
+        if (opened) {
+            painter_.end();
+        }
+        return;
+    }
+    painter_.fillRect(r, c);
     Touch(r);
     if (opened) {
         painter_.end();
@@ -126,7 +154,9 @@ void TQtCanvas::DrawText(int x, int y, std::u16string_view text, TColor colour,
     // No cell is wider than two line heights; glyphs may reach a little past their
     // advance (italics). The band announced errs on the wide side.
     const int lh = measurer_.LineHeight();
-    Touch(QRect(x - 2, y, gx - x + lh + 4, lh));
+    const QRect drawn(x - 2, y, gx - x + lh + 4, lh);
+    Forget(drawn);
+    Touch(drawn);
     if (opened) {
         painter_.end();
         Announce();
@@ -142,7 +172,9 @@ void TQtCanvas::DrawGutterMark(int x, int y, char16_t mark, TColor colour) {
     painter_.setPen(QtColor(colour, palette_, palette_.color(QPalette::Text)));
     const QFontMetrics fm(font);
     painter_.drawText(QPoint(x, y + fm.ascent()), QString(QChar(mark)));
-    Touch(QRect(x, y, fm.horizontalAdvance(QChar(mark)) + 1, measurer_.LineHeight()));
+    const QRect drawn(x, y, fm.horizontalAdvance(QChar(mark)) + 1, measurer_.LineHeight());
+    Forget(drawn);
+    Touch(drawn);
     if (opened) {
         painter_.end();
         Announce();
@@ -162,6 +194,7 @@ void TQtCanvas::ScrollBand(const TRect& band, TScrollDirection direction, int di
             ? QRect(r.left(), r.top(), r.width(), r.height() - distance)
             : QRect(r.left(), r.top() + distance, r.width(), r.height() - distance);
     const QImage moved = image_.copy(source);
+    fills_.clear();
     painter_.save();
     painter_.setClipRect(r);
     painter_.setCompositionMode(QPainter::CompositionMode_Source);

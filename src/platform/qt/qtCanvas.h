@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "platform/qt/qtMeasure.h"
 #include "platform/uniCanvas.h"
@@ -56,6 +57,11 @@ private:
     // Opens the painter when a call comes outside BeginPaint/EndPaint; true when it did.
     bool Open();
     void Touch(const QRect& rect);
+    // Whether `rect` already holds exactly this fill: filled so last time, and nothing drawn
+    // into it since. Every paint fills each row's gutter and the part past its text again;
+    // skipping what would not change a pixel keeps the repainted region small.
+    bool AlreadyFilled(const QRect& rect, QRgb colour);
+    void Forget(const QRect& rect);
     void Announce();
 
     QWidget& surface_;
@@ -67,4 +73,9 @@ private:
     int depth_ = 0;
     bool announce_ = true;
     std::optional<QRect> caret_;
+    struct TFill {
+        QRect rect;
+        QRgb colour;
+    };
+    std::vector<TFill> fills_;
 };
