@@ -376,6 +376,8 @@ public:
     void MoveCaretToPixel(TPoint point, bool keepBeyondEOL);
     // The caret's pixel point in the same coordinates (tab offset included).
     TPoint CaretPixel();
+    // The caret's rectangle in client pixels (gutter included); none when it is off the view.
+    std::optional<TRect> CaretRect();
     TPageResult Page(TPageDirection direction);
     void KeepCaretVisible();
     void UpdateView();

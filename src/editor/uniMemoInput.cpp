@@ -105,6 +105,15 @@ bool TMemoInput::KeyDown(int virtualKey, TShiftState shift) {
     return consumed;
 }
 
+void TMemoInput::RunCommand(const std::function<void()>& command) {
+    memo_.BeginCommand();
+    const bool wasSelected = memo_.SelectionActive();
+    memo_.SetKeyHandled(true);
+    command();
+    memo_.Repaint();
+    AfterCommand(0, wasSelected);
+}
+
 void TMemoInput::TypeCodePoint(char32_t c, TCharSource source) {
     if (source == TCharSource::Plain) {
         memo_.TypeChar(static_cast<char16_t>(c & 0xFFFF));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "actions/uniKeyNames.h"
 #include "platform/uniInputHost.h"
@@ -37,6 +38,10 @@ public:
 
     // A key press; true when the key was consumed (the platform must not handle it).
     bool KeyDown(int virtualKey, TShiftState shift);
+    // A command that arrives without a key (a menu item, the main window's own commands):
+    // run as an unshifted key would run it, with the update cycle after it, so the window
+    // shows what the command did.
+    void RunCommand(const std::function<void()>& command);
     // A character message; true when consumed.
     bool Char(char32_t c, TShiftState shift, TCharSource source = TCharSource::Plain);
 

@@ -307,6 +307,11 @@ void TuniMemo::UpdateView() {
         paint = repaint_ || selActive_ || topLine_ != prevTopLine_ || firstRow_ != prevFirstRow_ ||
                 horzScroll_ != prevHorzScroll_;
     }
+    // The caret line's and column's colours follow the caret: a move that leaves them on
+    // the old place on screen needs a paint, not only a new caret position.
+    if (!paint && platform_.canvas != nullptr && !painter_.HighlightsCurrent(*this)) {
+        paint = true;
+    }
     SetScrollBars();
     if (topLine_ != prevTopLine_) {
         fullRepaint_ = true;
@@ -351,22 +356,41 @@ void TuniMemo::Paint() {
     PlaceCaret();
 }
 
-void TuniMemo::PlaceCaret() {
-    if (platform_.caret == nullptr) {
-        return;
+std::optional<TRect> TuniMemo::CaretRect() {
+    EnsureLayout();
+    const TPoint pos{caret_.X, caret_.Y - topLine_};
+    if (pos.Y < 0 || pos.Y >= map_.LineCount()) {
+        return std::nullopt;
     }
     const TPoint p = CaretPixel();
     int x = p.X - horzScroll_ * metrics_.charWidth;
     if (p.Y < 0 || p.Y >= ClientHeight() || x < 0) {
-        platform_.caret->HideCaret();
-        return;
+        return std::nullopt;
     }
-    const int width =
-        overwrite_ ? map_.CellWidthAt({caret_.X, caret_.Y - topLine_}, metrics_.charWidth) : 2;
+    const int width = overwrite_ ? map_.CellWidthAt(pos, metrics_.charWidth) : 2;
     if (x + settings_.gutterWidth >= ClientWidth()) {
         --x;
     }
-    platform_.caret->PlaceCaret(x + settings_.gutterWidth, p.Y, width, metrics_.lineHeight);
+    const int left = x + settings_.gutterWidth;
+    return TRect{left, p.Y, left + width, p.Y + metrics_.lineHeight};
+}
+
+// The caret alone moved: the caret host shows it, or else the surface the editor paints on.
+void TuniMemo::PlaceCaret() {
+    const std::optional<TRect> r = CaretRect();
+    if (platform_.caret != nullptr) {
+        if (r) {
+            platform_.caret->PlaceCaret(r->left, r->top, r->Width(), r->Height());
+        } else {
+            platform_.caret->HideCaret();
+        }
+    } else if (platform_.canvas != nullptr && !platform_.canvas->Obscured()) {
+        if (r) {
+            platform_.canvas->PlaceCaret(r->left, r->top, r->Width(), r->Height());
+        } else {
+            platform_.canvas->HideCaret();
+        }
+    }
 }
 
 void TuniMemo::SetScrollBars() {

@@ -250,6 +250,17 @@ void TMemoPainter::Realign(TScrMap& previous, int firstRow) {
     }
 }
 
+bool TMemoPainter::HighlightsCurrent(const TuniMemo& memo) const {
+    if (!painted_) {
+        return false;
+    }
+    const int line = memo.EffectiveHighlightLine() ? memo.Caret().Y : -1;
+    const int column = memo.EffectiveHighlightColumn()
+                           ? memo.VisualColumn(memo.Caret()) + memo.TabOffset()
+                           : -1;
+    return line == paintedCaretLine_ && column == paintedColumn_;
+}
+
 // --- the paint ---------------------------------------------------------------------------
 
 void TMemoPainter::Paint(TuniMemo& memo, TCanvas& canvas, TPaintKind kind) {
@@ -328,7 +339,7 @@ void TMemoPainter::Paint(TuniMemo& memo, TCanvas& canvas, TPaintKind kind) {
     for (int r = f.firstRow; (r - f.firstRow) * f.lineHeight < f.height; ++r) {
         PaintRow(f, map, previous, r);
     }
-    ShowCaret(f, map);
+    ShowCaret(f);
 
     map.AssignTo(previous);
     paintedTop_ = f.top;
@@ -341,6 +352,7 @@ void TMemoPainter::Paint(TuniMemo& memo, TCanvas& canvas, TPaintKind kind) {
     paintedCharWidth_ = f.charWidth;
     paintedGutter_ = f.gutter;
     paintedColumn_ = f.caretColumn;
+    paintedCaretLine_ = f.lineHighlight ? f.caret.Y : -1;
     shifted_ = false;
     painted_ = true;
 }
@@ -598,25 +610,12 @@ void TMemoPainter::PaintGutter(const TFrame& f, const TScrMap& map, int r, int y
     }
 }
 
-void TMemoPainter::ShowCaret(const TFrame& f, const TScrMap& map) {
-    const TuniMemo& memo = *f.memo;
-    const TPoint pos{f.caret.X, f.caret.Y - f.top};
-    if (pos.Y < 0 || pos.Y >= map.LineCount()) {
+void TMemoPainter::ShowCaret(const TFrame& f) {
+    if (const std::optional<TRect> r = f.memo->CaretRect()) {
+        canvas_->PlaceCaret(r->left, r->top, r->Width(), r->Height());
+    } else {
         canvas_->HideCaret();
-        return;
     }
-    const TPoint p = map.PosToPixel(pos, f.firstRow, memo.TabOffset(), memo.VirtualSpace(),
-                                    {f.charWidth, f.lineHeight});
-    int x = p.X - f.horz * f.charWidth;
-    if (p.Y < 0 || p.Y >= f.height || x < 0) {
-        canvas_->HideCaret();
-        return;
-    }
-    const int width = memo.Overwrite() ? map.CellWidthAt(pos, f.charWidth) : 2;
-    if (x + f.gutter >= f.width) {
-        --x;
-    }
-    canvas_->PlaceCaret(x + f.gutter, p.Y, width, f.lineHeight);
 }
 
 // --- the editor's entry for a window paint -----------------------------------------------

@@ -47,6 +47,10 @@ public:
     void LineInserted(TuniMemo& memo, int index);
     void LineRemoved(TuniMemo& memo, int index);
 
+    // Whether the surface shows the editor's caret-dependent colours as they are now (the
+    // caret line's and the caret column's highlight); false before the first paint.
+    bool HighlightsCurrent(const TuniMemo& memo) const;
+
     // The scrolls the next paint carries out first.
     const std::vector<TBandScroll>& PendingScrolls() const { return queue_; }
 
@@ -68,7 +72,7 @@ private:
     void PaintBackground(const TFrame& f, const TScrMap& map, const TRowPaint& rp);
     void PaintText(const TFrame& f, const TScrMap& map, const TRowPaint& rp);
     void PaintGutter(const TFrame& f, const TScrMap& map, int row, int y);
-    void ShowCaret(const TFrame& f, const TScrMap& map);
+    void ShowCaret(const TFrame& f);
 
     bool painted_ = false;      // the surface and the previous map agree
     TCanvas* canvas_ = nullptr; // only during Paint
@@ -81,7 +85,8 @@ private:
     int paintedLineHeight_ = 0;
     int paintedCharWidth_ = 0;
     int paintedGutter_ = 0;
-    int paintedColumn_ = -1; // the highlighted caret column, -1 none
+    int paintedColumn_ = -1;    // the highlighted caret column, -1 none
+    int paintedCaretLine_ = -1; // the highlighted caret line, -1 none
     bool shifted_ = false;   // the previous map's rows moved since it was painted
     std::vector<TBandScroll> queue_;
     std::vector<std::uint8_t> states_; // one row's repaint states, 1-based

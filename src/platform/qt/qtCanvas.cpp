@@ -125,6 +125,12 @@ void TQtCanvas::DrawText(int x, int y, std::u16string_view text, TColor colour,
         return;
     }
     const bool opened = Open();
+    // Every glyph is clipped to its own cells: one that reaches past them (an underscore
+    // below the line, a wide glyph into the next cell) would mark a neighbour, and only
+    // where the neighbour is not drawn again, so the screen would depend on the order in
+    // which cells happen to be drawn.
+    painter_.save();
+    const int lh = measurer_.LineHeight();
     const QFont& font = measurer_.Font(style);
     painter_.setFont(font);
     painter_.setPen(QtColor(colour, palette_, palette_.color(QPalette::Text)));
@@ -132,29 +138,22 @@ void TQtCanvas::DrawText(int x, int y, std::u16string_view text, TColor colour,
     // fractional advances and drift off the cells the layout measured in whole pixels.
     const int baseline = y + measurer_.Ascent();
     int gx = x;
-    bool grid = measurer_.WholePixelAdvance() && style == 0;
-    for (size_t i = 0; grid && i < text.size(); ++i) {
-        grid = measurer_.UnitExtent(text[i], style) == measurer_.SpaceWidth();
-    }
-    if (grid) {
-        painter_.drawText(QPoint(x, baseline), ToQString(text));
-        gx += static_cast<int>(text.size()) * measurer_.SpaceWidth();
-    }
-    for (size_t i = 0; !grid && i < text.size(); ++i) {
+    for (size_t i = 0; i < text.size(); ++i) {
         const size_t n = i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF &&
                                  text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF
                              ? 2
                              : 1;
-        painter_.drawText(QPoint(gx, baseline), ToQString(text.substr(i, n)));
+        int w = 0;
         for (size_t k = 0; k < n; ++k) {
-            gx += measurer_.UnitExtent(text[i + k], style);
+            w += measurer_.UnitExtent(text[i + k], style);
         }
+        painter_.setClipRect(QRect(gx, y, w, lh));
+        painter_.drawText(QPoint(gx, baseline), ToQString(text.substr(i, n)));
+        gx += w;
         i += n - 1;
     }
-    // No cell is wider than two line heights; glyphs may reach a little past their
-    // advance (italics). The band announced errs on the wide side.
-    const int lh = measurer_.LineHeight();
-    const QRect drawn(x - 2, y, gx - x + lh + 4, lh);
+    painter_.restore();
+    const QRect drawn(x, y, gx - x, lh);
     Forget(drawn);
     Touch(drawn);
     if (opened) {

@@ -16,7 +16,7 @@ TMDIChild::TMDIChild(TPMMainForm& main, TMemoEnvironment environment,
     // The structure view will re-parse here; until it exists the timer only counts.
     connect(&timer_, &QTimer::timeout, this, [this] { ++structureParses_; });
     memo_->SetObscuredQuery([this] {
-        return isMaximized() && mdiArea() != nullptr && mdiArea()->activeSubWindow() != this;
+        return isMaximized() && mdiArea() != nullptr && mdiArea()->currentSubWindow() != this;
     });
     TuniMemo& memo = memo_->Memo();
     memo.SetWordWrap(false);

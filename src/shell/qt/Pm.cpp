@@ -292,8 +292,9 @@ QAction* TPMMainForm::MenuAction(std::string_view command) const {
 
 void TPMMainForm::RunGlobalAction(std::string_view name) {
     if (TUniAction* action = global_->Find(name)) {
-        if (TuniMemo* memo = ActiveEditor()) {
-            ExecuteAction(*memo, *action);
+        if (TMDIChild* child = ActiveChild()) {
+            TuniMemo& memo = child->Memo();
+            child->MemoWidget().Input().RunCommand([&] { ExecuteAction(memo, *action); });
         } else {
             action->Perform();
         }
@@ -301,14 +302,10 @@ void TPMMainForm::RunGlobalAction(std::string_view name) {
 }
 
 void TPMMainForm::RunOnEditor(const std::function<void(TuniMemo&)>& step) {
-    TuniMemo* memo = ActiveEditor();
-    if (memo == nullptr) {
-        return;
+    if (TMDIChild* child = ActiveChild()) {
+        TuniMemo& memo = child->Memo();
+        child->MemoWidget().Input().RunCommand([&] { step(memo); });
     }
-    memo->BeginCommand();
-    step(*memo);
-    memo->Repaint();
-    memo->UpdateView();
 }
 
 void TPMMainForm::BuildMenus() {
@@ -427,7 +424,7 @@ void TPMMainForm::OpenRecent(int index) {
 // --- documents -------------------------------------------------------------------------------
 
 TMDIChild* TPMMainForm::ActiveChild() const {
-    auto* child = dynamic_cast<TMDIChild*>(mdi_->activeSubWindow());
+    auto* child = dynamic_cast<TMDIChild*>(mdi_->currentSubWindow());
     return child != nullptr && !child->Closed() ? child : nullptr;
 }
 
