@@ -255,9 +255,8 @@ bool TMemoPainter::HighlightsCurrent(const TuniMemo& memo) const {
         return false;
     }
     const int line = memo.EffectiveHighlightLine() ? memo.Caret().Y : -1;
-    const int column = memo.EffectiveHighlightColumn()
-                           ? memo.VisualColumn(memo.Caret()) + memo.TabOffset()
-                           : -1;
+    const int column =
+        memo.EffectiveHighlightColumn() ? memo.VisualColumn(memo.Caret()) + memo.TabOffset() : -1;
     return line == paintedCaretLine_ && column == paintedColumn_;
 }
 

@@ -87,7 +87,7 @@ private:
     int paintedGutter_ = 0;
     int paintedColumn_ = -1;    // the highlighted caret column, -1 none
     int paintedCaretLine_ = -1; // the highlighted caret line, -1 none
-    bool shifted_ = false;   // the previous map's rows moved since it was painted
+    bool shifted_ = false;      // the previous map's rows moved since it was painted
     std::vector<TBandScroll> queue_;
     std::vector<std::uint8_t> states_; // one row's repaint states, 1-based
 };
