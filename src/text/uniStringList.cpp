@@ -104,8 +104,8 @@ int TUndo::DropOldest() {
 }
 
 void TUndo::Clear() {
-    while (DropOldest() > 0) {
-    }
+    // Dropping group by group would end the same way; this is one pass.
+    records_.clear();
 }
 
 // ---- TStringsAdapter ----
@@ -185,9 +185,13 @@ void TWStringList::IndexError(int i) {
 
 void TWStringList::Reallocate(int n) {
     const auto slots = static_cast<size_t>(n);
-    if (slots >= items_.capacity()) {
-        // reserve() keeps the lines where they are if it cannot allocate.
-        items_.reserve(slots);
+    if (n >= capacity_) {
+        // reserve() keeps the lines where they are if it cannot allocate. The array grows
+        // at least twofold, so the lines of a long load move about once, however small
+        // the growth steps of the capacity are.
+        if (slots > items_.capacity()) {
+            items_.reserve(std::max(slots, 2 * items_.capacity()));
+        }
     } else {
         // Shrinking: the new array is allocated before any line moves.
         std::vector<std::u16string> items;
@@ -208,8 +212,15 @@ void TWStringList::SetCapacity(int n) {
 }
 
 void TWStringList::Grow() {
-    const int delta = capacity_ <= 256 ? 64 : capacity_ / 4;
-    Reallocate(capacity_ + delta);
+    Reallocate(GrownCapacity(capacity_ + 1));
+}
+
+int TWStringList::GrownCapacity(int count) const {
+    int capacity = capacity_;
+    while (capacity < count) {
+        capacity += capacity <= 256 ? 64 : capacity / 4;
+    }
+    return capacity;
 }
 
 const std::u16string& TWStringList::Get(int i) const {
@@ -263,6 +274,7 @@ void TWStringList::InsertItem(int i, std::u16string s) {
     }
     // The array holds capacity_ slots, so the insertion neither reallocates nor throws.
     items_.insert(items_.begin() + i, std::move(s));
+    movedSlots_ += count_ - i;
     ++count_;
     Changed();
 }
@@ -299,8 +311,76 @@ void TWStringList::Delete(int i) {
     }
     Changing();
     items_.erase(items_.begin() + i);
+    movedSlots_ += count_ - i - 1;
     --count_;
     Changed();
+}
+
+template <class It>
+void TWStringList::SpliceItems(int i, int n, It first, It last) {
+    const int m = static_cast<int>(std::distance(first, last));
+    const int count = count_ - n + m;
+    if (count > capacity_) {
+        Reallocate(GrownCapacity(count));
+    }
+    const auto at = items_.begin() + i;
+    const int common = std::min(n, m);
+    std::move(first, first + common, at);
+    if (m > n) {
+        items_.insert(at + common, std::make_move_iterator(first + common),
+                      std::make_move_iterator(last));
+    } else if (n > m) {
+        items_.erase(at + common, at + n);
+    }
+    if (m != n) {
+        movedSlots_ += count_ - i - n;
+    }
+    count_ = count;
+}
+
+void TWStringList::InsertLines(int i, std::vector<std::u16string> lines) {
+    if (sorted_) {
+        RaiseSorted();
+    }
+    if (i < 0 || i > count_) {
+        IndexError(i);
+    }
+    if (lines.empty()) {
+        return;
+    }
+    Changing();
+    SpliceItems(i, 0, lines.begin(), lines.end());
+    Changed();
+}
+
+void TWStringList::DeleteLines(int i, int n, const std::function<void(std::u16string&&)>& take) {
+    if (i < 0 || (n > 0 && i >= count_)) {
+        IndexError(i);
+    }
+    if (n < 0 || n > count_ - i) {
+        IndexError(i + n - 1);
+    }
+    if (n == 0) {
+        return;
+    }
+    Changing();
+    const auto first = items_.begin() + i;
+    if (take) {
+        for (auto it = first; it != first + n; ++it) {
+            take(std::move(*it));
+        }
+    }
+    items_.erase(first, first + n);
+    movedSlots_ += count_ - i - n;
+    count_ -= n;
+    Changed();
+}
+
+std::vector<std::u16string> TWStringList::TakeLines(int i, int n) {
+    std::vector<std::u16string> taken;
+    taken.reserve(static_cast<size_t>(std::clamp(n, 0, count_)));
+    DeleteLines(i, n, [&](std::u16string&& s) { taken.push_back(std::move(s)); });
+    return taken;
 }
 
 void TWStringList::SwapItems(int i, int j) noexcept {
@@ -510,4 +590,89 @@ const TStringsAdapter& TWStringList::Adapter() const {
         adapter_ = std::make_unique<TStringsAdapter>(*this);
     }
     return *adapter_;
+}
+
+// ---- TLineRun ----
+
+int TLineRun::Count() const {
+    return list_.count_ - (hi_ - lo_) + static_cast<int>(window_.size());
+}
+
+const std::u16string& TLineRun::Get(int i) const {
+    if (!open_ || i < lo_) {
+        return list_.Get(i);
+    }
+    const int end = lo_ + static_cast<int>(window_.size());
+    if (i < end) {
+        return window_[static_cast<size_t>(i - lo_)];
+    }
+    return list_.Get(i - end + hi_);
+}
+
+void TLineRun::Check(int i, int limit) const {
+    if (i < 0 || i > limit) {
+        TWStringList::IndexError(i);
+    }
+}
+
+void TLineRun::Reach(int i, bool line) {
+    if (!open_) {
+        list_.Changing();
+        open_ = true;
+        lo_ = hi_ = i;
+    }
+    if (i < lo_) {
+        for (int k = lo_ - 1; k >= i; --k) {
+            window_.push_front(std::move(list_.items_[static_cast<size_t>(k)]));
+        }
+        list_.movedSlots_ += lo_ - i;
+        lo_ = i;
+    }
+    // Positions past the window are the list's lines from hi_ on.
+    const int end = lo_ + static_cast<int>(window_.size());
+    const int need = line ? i + 1 : i;
+    for (int k = end; k < need; ++k) {
+        window_.push_back(std::move(list_.items_[static_cast<size_t>(hi_++)]));
+        ++list_.movedSlots_;
+    }
+}
+
+void TLineRun::Insert(int i, std::u16string s) {
+    if (list_.sorted_) {
+        RaiseSorted();
+    }
+    Check(i, Count());
+    Reach(i, false);
+    window_.insert(window_.begin() + (i - lo_), std::move(s));
+}
+
+std::u16string TLineRun::Take(int i) {
+    Check(i, Count() - 1);
+    Reach(i, true);
+    const auto it = window_.begin() + (i - lo_);
+    std::u16string s = std::move(*it);
+    window_.erase(it);
+    return s;
+}
+
+std::u16string TLineRun::Exchange(int i, std::u16string s) {
+    if (list_.sorted_) {
+        RaiseSorted();
+    }
+    Check(i, Count() - 1);
+    Reach(i, true);
+    std::swap(window_[static_cast<size_t>(i - lo_)], s);
+    return s;
+}
+
+void TLineRun::Commit() {
+    if (!open_) {
+        return;
+    }
+    list_.movedSlots_ += static_cast<std::int64_t>(window_.size());
+    list_.SpliceItems(lo_, hi_ - lo_, window_.begin(), window_.end());
+    window_.clear();
+    open_ = false;
+    lo_ = hi_ = 0;
+    list_.Changed();
 }

@@ -147,6 +147,14 @@ public:
     virtual int Add(std::u16string s);
     virtual void Insert(int i, std::u16string s);
     virtual void Delete(int i);
+    // Range forms: one Changing/Changed pair and one move of the lines after the range,
+    // however many lines they take. `lines` go in before line i (0..count); the capacity
+    // grows as far as that many single inserts would have grown it.
+    void InsertLines(int i, std::vector<std::u16string> lines);
+    // Removes lines i .. i + n - 1; `take` gets each text in order, to keep or move away.
+    void DeleteLines(int i, int n, const std::function<void(std::u16string&&)>& take = {});
+    // The same, handing back the texts.
+    std::vector<std::u16string> TakeLines(int i, int n);
     virtual void Exchange(int i, int j);
     virtual void Clear();
     virtual void SetUpdateState(bool updating);
@@ -183,6 +191,11 @@ public:
 
     const TStringsAdapter& Adapter() const;
 
+    // The line slots inserting and deleting have moved so far: the lines shifted behind an
+    // insertion or a removal, and those a line run carried out of the list and back. Tests
+    // read it to tell work in proportion to the lines touched from work per line of the list.
+    std::int64_t MovedSlots() const { return movedSlots_; }
+
     std::function<void()> OnChange;
     std::function<void()> OnChanging;
 
@@ -191,8 +204,15 @@ protected:
     virtual void Changing();
 
 private:
+    friend class TLineRun;
     void Grow();
     void Reallocate(int n);
+    // The capacity `count` lines need, reached by the growth steps from the current one.
+    int GrownCapacity(int count) const;
+    // Replaces the slots [i, i + n) by the lines of [first, last), moved, without
+    // notifications (the caller sends them).
+    template <class It>
+    void SpliceItems(int i, int n, It first, It last);
     void InsertItem(int i, std::u16string s);
     void SwapItems(int i, int j) noexcept;
     void QuickSort(int l, int r);
@@ -214,4 +234,44 @@ private:
     std::unique_ptr<TUndo> redo_;
     bool modified_ = false;
     int tabSize_ = 8;
+    std::int64_t movedSlots_ = 0;
+};
+
+// A run of single-line edits, each at a position of the list as the edits before it left
+// it, gathered in a window over the lines they reach and written back by one splice at
+// Commit (one Changing/Changed pair). Edits that walk through the list, as an undo replay
+// or a replace-all does, cost in proportion to the lines they pass, not to the lines after
+// them. The window's lines are carried out of the list: until Commit read the list through
+// the run. The destructor commits what is pending.
+class TLineRun {
+public:
+    explicit TLineRun(TWStringList& list) : list_(list) {}
+    ~TLineRun() { Commit(); }
+    // Holds lines taken out of one list: neither copied nor moved.
+    TLineRun(const TLineRun&) = delete;
+    TLineRun& operator=(const TLineRun&) = delete;
+
+    // The list as the edits so far leave it.
+    int Count() const;
+    // Line i, or an empty string outside 0..count-1. Valid until the next edit.
+    const std::u16string& Get(int i) const;
+    // Inserts before line i (0..count).
+    void Insert(int i, std::u16string s);
+    // Removes line i and hands back its text.
+    std::u16string Take(int i);
+    // Gives line i the text s and hands back the one it had.
+    std::u16string Exchange(int i, std::u16string s);
+    // Writes the window back into the list; the run may go on afterwards.
+    void Commit();
+
+private:
+    // Widens the window to take in position i (and line i itself when `line`).
+    void Reach(int i, bool line);
+    void Check(int i, int limit) const;
+
+    TWStringList& list_;
+    std::deque<std::u16string> window_; // the current lines from lo_ on
+    int lo_ = 0;
+    int hi_ = 0; // the list's lines [lo_, hi_) are in the window
+    bool open_ = false;
 };

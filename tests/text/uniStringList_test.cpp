@@ -365,6 +365,174 @@ TEST_F(StringListTest, NotificationsBracketEveryChange) {
     EXPECT_EQ(log, expected);
 }
 
+// ---- range operations and line runs ----
+
+Lines Numbered(const char* prefix, int n) {
+    Lines out;
+    for (int i = 0; i < n; ++i) {
+        out.push_back(U16(prefix + std::to_string(i)));
+    }
+    return out;
+}
+
+TEST_F(StringListTest, RangeOperationsGiveWhatSingleLineOperationsGive) {
+    // 250 lines and 100 more cross 256, where the growth steps change size.
+    TWStringList single;
+    for (const std::u16string& line : Numbered("l", 250)) {
+        list.Add(line);
+        single.Add(line);
+    }
+    int notifications = 0;
+    list.OnChanging = [&] { ++notifications; };
+    list.OnChange = [&] { ++notifications; };
+    const Lines added = Numbered("new", 100);
+    list.InsertLines(7, added);
+    for (size_t k = 0; k < added.size(); ++k) {
+        single.Insert(7 + static_cast<int>(k), added[k]);
+    }
+    EXPECT_EQ(LinesOf(list), LinesOf(single));
+    EXPECT_EQ(list.GetCapacity(), single.GetCapacity());
+    EXPECT_EQ(notifications, 2);
+
+    const Lines all = LinesOf(single);
+    EXPECT_EQ(list.TakeLines(5, 120), Lines(all.begin() + 5, all.begin() + 125));
+    for (int k = 0; k < 120; ++k) {
+        single.Delete(5);
+    }
+    Lines sunk;
+    list.DeleteLines(0, 3, [&](std::u16string&& s) { sunk.push_back(std::move(s)); });
+    EXPECT_EQ(sunk, Lines(all.begin(), all.begin() + 3));
+    for (int k = 0; k < 3; ++k) {
+        single.Delete(0);
+    }
+    EXPECT_EQ(LinesOf(list), LinesOf(single));
+    EXPECT_EQ(list.GetCapacity(), single.GetCapacity());
+    EXPECT_EQ(notifications, 6);
+    ExpectShadowInStep(list);
+
+    // Empty ranges change nothing and tell nobody.
+    list.InsertLines(list.Count(), {});
+    list.DeleteLines(list.Count(), 0);
+    EXPECT_EQ(notifications, 6);
+    list.OnChanging = nullptr;
+    list.OnChange = nullptr;
+}
+
+TEST_F(StringListTest, RangeOperationsRejectBadRangesAndSortedInserts) {
+    Fill(list, {"a", "b", "c"});
+    ExpectRejected(list, "List index out of bounds (4)", [&] { list.InsertLines(4, {u"x"}); });
+    ExpectRejected(list, "List index out of bounds (-1)", [&] { list.InsertLines(-1, {u"x"}); });
+    ExpectRejected(list, "List index out of bounds (3)", [&] { list.DeleteLines(3, 1); });
+    ExpectRejected(list, "List index out of bounds (3)", [&] { list.DeleteLines(1, 3); });
+    ExpectRejected(list, "List index out of bounds (-1)", [&] { list.TakeLines(-1, 1); });
+    list.SetSorted(true);
+    ExpectRejected(list, "Operation not allowed on sorted list",
+                   [&] { list.InsertLines(0, {u"x"}); });
+}
+
+// A whole-document edit at two sizes: taking half the lines out of the middle and putting
+// them back moves the quarter behind them twice, where a line at a time would move n²/8.
+TEST_F(StringListTest, RangeOperationsMoveOnlyTheLinesBehindTheRange) {
+    const auto work = [](int n) {
+        TWStringList lines;
+        for (const std::u16string& line : Numbered("l", n)) {
+            lines.Add(line);
+        }
+        const Lines before = LinesOf(lines);
+        const std::int64_t start = lines.MovedSlots();
+        lines.InsertLines(n / 4, lines.TakeLines(n / 4, n / 2));
+        EXPECT_EQ(LinesOf(lines), before);
+        return lines.MovedSlots() - start;
+    };
+    const std::int64_t small = work(20000);
+    const std::int64_t large = work(40000);
+    EXPECT_GT(small, 0);
+    EXPECT_LE(small, 20000);
+    EXPECT_LE(large, 2 * small + 16);
+}
+
+TEST_F(StringListTest, LineRunGivesWhatTheSameEditsGiveOneByOne) {
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        std::mt19937 rng(seed);
+        const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+        TWStringList reference;
+        TWStringList target;
+        for (const std::u16string& line : Numbered("l", 30)) {
+            reference.Add(line);
+            target.Add(line);
+        }
+        int changes = 0;
+        target.OnChange = [&] { ++changes; };
+        {
+            TLineRun run(target);
+            for (int step = 0; step < 60; ++step) {
+                const int count = reference.Count();
+                const std::u16string text = U16("s" + std::to_string(step));
+                const int kind = count == 0 ? 0 : pick(3);
+                if (kind == 0) {
+                    const int i = pick(count + 1);
+                    run.Insert(i, text);
+                    reference.Insert(i, text);
+                } else if (kind == 1) {
+                    const int i = pick(count);
+                    EXPECT_EQ(run.Take(i), reference.Get(i));
+                    reference.Delete(i);
+                } else {
+                    const int i = pick(count);
+                    EXPECT_EQ(run.Exchange(i, text), reference.Get(i));
+                    reference.Put(i, text);
+                }
+                ASSERT_EQ(run.Count(), reference.Count()) << "seed " << seed;
+                for (int i = -1; i <= reference.Count(); ++i) {
+                    ASSERT_EQ(run.Get(i), reference.Get(i)) << "seed " << seed << " line " << i;
+                }
+                if (step % 20 == 19) {
+                    run.Commit();
+                    EXPECT_EQ(LinesOf(target), LinesOf(reference)) << "seed " << seed;
+                }
+            }
+            run.Insert(0, u"last");
+            reference.Insert(0, u"last");
+        } // the run commits the last insert as it goes
+        EXPECT_EQ(LinesOf(target), LinesOf(reference)) << "seed " << seed;
+        EXPECT_EQ(changes, 4) << "seed " << seed; // one per write-back
+        target.OnChange = nullptr;
+    }
+}
+
+// A run that adds a line after every line walking down, then takes them out again walking
+// up (a replace-all that adds line breaks, then its undo): each line moves a few times,
+// where single inserts and deletes would move the lines behind each edit every time.
+TEST_F(StringListTest, LineRunWalkingThroughTheListMovesEachLineAFewTimes) {
+    const auto work = [](int n) {
+        TWStringList lines;
+        for (const std::u16string& line : Numbered("l", n)) {
+            lines.Add(line);
+        }
+        const Lines before = LinesOf(lines);
+        const std::int64_t start = lines.MovedSlots();
+        {
+            TLineRun run(lines);
+            for (int i = 0; i < run.Count(); i += 2) {
+                run.Insert(i + 1, u"new");
+            }
+        }
+        EXPECT_EQ(lines.Count(), 2 * n);
+        {
+            TLineRun run(lines);
+            for (int i = run.Count() - 1; i > 0; i -= 2) {
+                EXPECT_EQ(run.Take(i), u"new");
+            }
+        }
+        EXPECT_EQ(LinesOf(lines), before);
+        return lines.MovedSlots() - start;
+    };
+    const std::int64_t small = work(20000);
+    const std::int64_t large = work(40000);
+    EXPECT_LE(small, 8 * 20000);
+    EXPECT_LE(large, 2 * small + 16);
+}
+
 // ---- the undo journal ----
 
 TEST(StringListJournal, PopReturnsNewestFirstThenNone) {
