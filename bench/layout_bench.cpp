@@ -46,6 +46,7 @@ public:
     void EndPaint() override {}
     void FillRect(const TRect&, TColor) override {}
     void DrawText(int, int, std::u16string_view, TColor, std::uint8_t) override {}
+    void DrawMarker(const TRect&, std::u16string_view, TMarkerKind, TColor, TColor) override {}
     void DrawGutterMark(int, int, char16_t, TColor) override {}
     void ScrollBand(const TRect&, TScrollDirection, int) override {}
     void PlaceCaret(int, int, int, int) override {}

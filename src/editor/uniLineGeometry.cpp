@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "editor/uniCellMarker.h"
+
 namespace {
 
 // The length of the common prefix of two texts, compared a block at a time.
@@ -77,8 +79,9 @@ void TLineGeometry::LineChangingAt(int index, int firstChanged, size_t newLength
         return;
     }
     // What the units before the first changed one decide stays valid: the checkpoints up to
-    // it and the rows whose break was found before it.
-    const int p = firstChanged;
+    // it and the rows whose break was found before it. The unit before it counts as changed
+    // too: a surrogate's width depends on the unit after it.
+    const int p = std::max(firstChanged - 1, 0);
     it->checkpoints.resize(std::min(it->checkpoints.size(), static_cast<size_t>(p / kBlock + 1)));
     const auto keep = std::upper_bound(it->rows.begin() + 1, it->rows.end(), p,
                                        [](int v, const TRowStart& r) { return v < r.resume; });
@@ -138,13 +141,18 @@ TLineGeometry::TEntry* TLineGeometry::Entry(int line) {
     return &e;
 }
 
-int TLineGeometry::Width(char16_t unit) {
+int TLineGeometry::Width(const std::u16string& text, int i) {
+    const char16_t unit = text[static_cast<size_t>(i)];
+    if (IsSurrogate(unit)) {
+        return UnitWidthAt(text, static_cast<size_t>(i), *measurer_, 0);
+    }
     if (widths_.empty()) {
         widths_.assign(65536, -1);
     }
     std::int16_t& w = widths_[unit];
     if (w < 0) {
-        w = static_cast<std::int16_t>(std::clamp(measurer_->UnitExtent(unit, 0), 0, 32767));
+        const int width = UnitWidthAt(text, static_cast<size_t>(i), *measurer_, 0);
+        w = static_cast<std::int16_t>(std::clamp(width, 0, 32767));
     }
     return w;
 }
@@ -158,8 +166,7 @@ int TLineGeometry::TabRight(int x) const {
 int TLineGeometry::Advance(const std::u16string& text, int from, int to, int x) {
     const char16_t* p = text.data();
     for (int i = from; i < to; ++i) {
-        const char16_t unit = p[i];
-        x = unit == u'\t' ? TabRight(x) : x + Width(unit);
+        x = p[i] == u'\t' ? TabRight(x) : x + Width(text, i);
     }
     return x;
 }
@@ -168,7 +175,7 @@ TLineGeometry::TStep TLineGeometry::Step(const std::u16string& text, TWalk& w, b
     const char16_t unit = text[static_cast<size_t>(w.unit)];
     TStep s;
     s.left = w.x;
-    s.right = unit == u'\t' ? TabRight(s.left) : s.left + Width(unit);
+    s.right = unit == u'\t' ? TabRight(s.left) : s.left + Width(text, w.unit);
     if (unit == u' ' || unit == u'\t') {
         w.lastBreak = w.unit + 2;
         w.breakX = s.right;
@@ -197,7 +204,8 @@ void TLineGeometry::AppendUnit(const std::u16string& text, int unit, int left, i
                                std::vector<TRawCell>& out) const {
     const char16_t ch = text[static_cast<size_t>(unit)];
     if (ch != u'\t') {
-        out.push_back({ch, unit, left, right - left});
+        out.push_back(
+            {ch, unit, left, right - left, MarkerAt(text, static_cast<size_t>(unit), *measurer_)});
         return;
     }
     const int fillers = std::max((right - left) / charWidth_ - 1, 0);
@@ -253,7 +261,7 @@ int TLineGeometry::UnitAt(int line, int x) {
     }
     for (; unit < length; ++unit) {
         const char16_t ch = text[static_cast<size_t>(unit)];
-        left = ch == u'\t' ? TabRight(left) : left + Width(ch);
+        left = ch == u'\t' ? TabRight(left) : left + Width(text, unit);
         if (left > x) {
             return unit;
         }
@@ -270,7 +278,7 @@ void TLineGeometry::Cells(int line, int first, int right, std::vector<TRawCell>&
     int x = X(line, first);
     for (int unit = std::max(first, 0); unit < static_cast<int>(text.size()) && x < right; ++unit) {
         const char16_t ch = text[static_cast<size_t>(unit)];
-        const int next = ch == u'\t' ? TabRight(x) : x + Width(ch);
+        const int next = ch == u'\t' ? TabRight(x) : x + Width(text, unit);
         AppendUnit(text, unit, x, next, out);
         x = next;
     }
@@ -293,7 +301,7 @@ int TLineGeometry::Hit(int line, int x, bool beyondEOL) {
     }
     const int left = X(line, unit);
     const char16_t ch = text[static_cast<size_t>(unit)];
-    const int right = ch == u'\t' ? TabRight(left) : left + Width(ch);
+    const int right = ch == u'\t' ? TabRight(left) : left + Width(text, unit);
     int cellLeft = left;
     int cellRight = right;
     bool filler = false;
@@ -321,7 +329,7 @@ int TLineGeometry::CellWidth(int line, int column, int defaultWidth) {
     }
     const char16_t ch = text[static_cast<size_t>(column)];
     if (ch != u'\t') {
-        return Width(ch);
+        return Width(text, column);
     }
     const int left = X(line, column);
     const int span = TabRight(left) - left;
@@ -413,9 +421,9 @@ void TLineGeometry::BuildRow(const std::u16string& text, TRowStart start, int en
     } else {
         int x = 0;
         for (int unit = start.first; unit < start.resume; ++unit) {
-            const char16_t ch = text[static_cast<size_t>(unit)];
-            out.push_back({ch, unit, x, Width(ch)});
-            x += Width(ch);
+            const int width = Width(text, unit);
+            AppendUnit(text, unit, x, x + width, out);
+            x += width;
         }
     }
     TWalk w{start.resume, start.x, 0, 0};

@@ -19,6 +19,7 @@ struct TRawCell {
     int column = 0; // 0-based code unit index in the line
     int left = 0;   // x of the cell's left edge: along the line unwrapped, within its row wrapped
     int width = 0;
+    TMarkerKind marker = TMarkerKind::None;
 };
 
 // Where a wrapped row begins: the layout reached it after unit `resume` - 1 with `x` the
@@ -132,7 +133,9 @@ private:
     const std::u16string& Text(int line) const { return lines_->Get(line); }
     // The cache entry of a long line, made on first use; null for a short line.
     TEntry* Entry(int line);
-    int Width(char16_t unit);
+    // The width of unit i of the text (not a TAB), cached per unit but for surrogates, whose
+    // width depends on their neighbours.
+    int Width(const std::u16string& text, int i);
     int TabRight(int x) const;
     // Measures units [from, to) unwrapped starting at x; returns the x after them.
     int Advance(const std::u16string& text, int from, int to, int x);

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "actions/uniMemoActions.h" // the editor owns its action maps
+#include "editor/uniCellMarker.h"
 
 // The editors that show one line list. It lives in the list's change notification, so
 // every view of a list finds the others through the list alone, and the document-wide
@@ -258,7 +259,7 @@ int TuniMemo::VisualColumn(TPoint pos) const {
             const int c = (x + cw / 2) / cw;
             x = ((c / tabSize) + 1) * tabSize * cw;
         } else {
-            x += platform_.measurer->UnitExtent(unit, 0);
+            x += UnitWidthAt(text, static_cast<size_t>(i), *platform_.measurer, 0);
         }
     }
     return x / cw + std::max(pos.X - n, 0);

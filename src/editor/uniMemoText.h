@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/uniCellMarker.h"
 #include "platform/uniMeasure.h"
 
 namespace memo_text {
@@ -24,19 +25,19 @@ inline bool IsBlank(char16_t c) {
 }
 
 // The visual columns of each code unit: tabs expand to the next multiple of the tab size,
-// other units take their measured width in cells.
+// other units take their cell's width (a marker's included) in char widths.
 inline std::vector<TUnitSpan> UnitSpans(const std::u16string& text, const TTextMeasurer& measurer,
                                         int charWidth, int tabSize) {
     std::vector<TUnitSpan> spans;
     spans.reserve(text.size());
     int x = 0;
-    for (const char16_t unit : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
         const int left = x;
-        if (unit == u'\t') {
+        if (text[i] == u'\t') {
             const int c = (x + charWidth / 2) / charWidth;
             x = ((c / tabSize) + 1) * tabSize * charWidth;
         } else {
-            x += measurer.UnitExtent(unit, 0);
+            x += UnitWidthAt(text, i, measurer, 0);
         }
         spans.push_back({left / charWidth, x / charWidth});
     }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "editor/uniCellMarker.h"
 #include "editor/uniMemo.h"
 
 namespace {
@@ -453,6 +454,19 @@ void TMemoPainter::PaintRow(const TFrame& f, TScrMap& map, const TScrMap& previo
     PaintGutter(f, map, r, rp.y);
 }
 
+// The background a cell has of its own (its map colour, or the caret column's), kNoColor
+// for none; and the one it is filled with, the row's where it has none.
+TColor TMemoPainter::OwnBackground(const TFrame& f, const TScrMap& map, const TRowPaint& rp,
+                                   int j) {
+    return j == rp.columnCell ? f.highlight : map.CellBg(rp.row, j);
+}
+
+TColor TMemoPainter::CellBackground(const TFrame& f, const TScrMap& map, const TRowPaint& rp,
+                                    int j) {
+    const TColor own = OwnBackground(f, map, rp, j);
+    return own != kNoColor ? own : rp.rowBg;
+}
+
 void TMemoPainter::PaintBackground(const TFrame& f, const TScrMap& map, const TRowPaint& rp) {
     const int y = rp.y;
     const int bottom = y + f.lineHeight;
@@ -473,14 +487,8 @@ void TMemoPainter::PaintBackground(const TFrame& f, const TScrMap& map, const TR
             fillRest(rp.rowBg);
         }
         const int w = map.CellWidth(rp.row, j);
-        TColor bg = map.CellBg(rp.row, j);
-        if (j == rp.columnCell) {
-            bg = f.highlight;
-        }
-        const bool own = bg != kNoColor;
-        if (!own) {
-            bg = rp.rowBg;
-        }
+        const bool own = OwnBackground(f, map, rp, j) != kNoColor;
+        const TColor bg = CellBackground(f, map, rp, j);
         const int mode = j < rp.first ? states_[static_cast<size_t>(j)] : own ? 1 : 2;
         if (rest != bg) {
             if (mode == 1) {
@@ -563,6 +571,14 @@ void TMemoPainter::PaintText(const TFrame& f, const TScrMap& map, const TRowPain
         const int mode = j < rp.first ? states_[static_cast<size_t>(j)] : 2;
         if (mode == 0 || x + cell.width <= f.area.left || cell.ch == kTab) {
             flush();
+            x += cell.width;
+            continue;
+        }
+        if (cell.marker != TMarkerKind::None) {
+            flush();
+            canvas_->DrawMarker({x, y, x + cell.width, y + f.lineHeight},
+                                MarkerLabel(cell.ch, cell.marker), cell.marker, cell.fg,
+                                CellBackground(f, map, rp, j));
             x += cell.width;
             continue;
         }

@@ -69,6 +69,8 @@ private:
     // Re-indexes the previous map so that its row r sits at screen row r - firstRow.
     void Realign(TScrMap& previous, int firstRow);
     void PaintRow(const TFrame& f, TScrMap& map, const TScrMap& previous, int row);
+    static TColor OwnBackground(const TFrame& f, const TScrMap& map, const TRowPaint& rp, int j);
+    static TColor CellBackground(const TFrame& f, const TScrMap& map, const TRowPaint& rp, int j);
     void PaintBackground(const TFrame& f, const TScrMap& map, const TRowPaint& rp);
     void PaintText(const TFrame& f, const TScrMap& map, const TRowPaint& rp);
     void PaintGutter(const TFrame& f, const TScrMap& map, int row, int y);

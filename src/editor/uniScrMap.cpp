@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "editor/uniCellMarker.h"
+
 void TScrMap::Clear() {
     rowCount_ = 0;
     rowBase_ = 0;
@@ -41,14 +43,14 @@ TScrRow* TScrMap::RowAt(int row) {
     return i >= 0 && i < rowCount_ ? &rows_[Index(i)] : nullptr;
 }
 
-void TScrMap::AddCell(char16_t ch, TColor fg, int column, int width, std::uint8_t style,
-                      TColor bg) {
+void TScrMap::AddCell(char16_t ch, TColor fg, int column, int width, std::uint8_t style, TColor bg,
+                      TMarkerKind marker) {
     TScrRow& row = rows_[Index(rowCount_ - 1)];
     const size_t needed = row.cells.size() + 1;
     if (needed > row.cells.capacity()) {
         row.cells.reserve((needed / 100 + 1) * 100);
     }
-    row.cells.push_back(TScrCell{ch, fg, bg, style, width, 0, column - 1});
+    row.cells.push_back(TScrCell{ch, fg, bg, style, width, 0, marker, column - 1});
     row.line = LineCount() - 1;
 }
 
@@ -200,7 +202,7 @@ int TScrMap::CompareRow(const TScrMap& previous, int row) {
     for (size_t j = 0; j < common; ++j) {
         TScrCell& c = cells[j];
         const TScrCell& b = before[j];
-        if (c.ch != b.ch || c.style != b.style) {
+        if (c.ch != b.ch || c.style != b.style || c.marker != b.marker) {
             c.state = 3;
         } else if (c.fg != b.fg || c.bg != b.bg) {
             c.state = 1;
@@ -456,9 +458,9 @@ void AddRawCell(TScrMap& map, const TLayoutParams& p, bool colouring, int index,
         bg = p.highlightColor;
     }
     if (InSelection(p.selection, p.wordWrap, index, c.column, c.left / charWidth)) {
-        map.AddCell(c.ch, clHighlightText, c.column + 1, c.width, style, clHighlight);
+        map.AddCell(c.ch, clHighlightText, c.column + 1, c.width, style, clHighlight, c.marker);
     } else {
-        map.AddCell(c.ch, fg, c.column + 1, c.width, style, bg);
+        map.AddCell(c.ch, fg, c.column + 1, c.width, style, bg, c.marker);
     }
 }
 
@@ -480,17 +482,18 @@ void LayoutWhole(TScrMap& map, const TLayoutParams& p, bool colouring, int index
             bg = p.highlightColor;
         }
         // Adds one cell whose left edge is `left`, in its own colours or the selection's.
-        const auto add = [&](char16_t ch, int left, int width) {
+        const auto add = [&](char16_t ch, int left, int width, TMarkerKind marker) {
             if (InSelection(p.selection, p.wordWrap, index, i - 1, left / charWidth)) {
-                map.AddCell(ch, clHighlightText, i, width, style, clHighlight);
+                map.AddCell(ch, clHighlightText, i, width, style, clHighlight, marker);
             } else {
-                map.AddCell(ch, fg, i, width, style, bg);
+                map.AddCell(ch, fg, i, width, style, bg, marker);
             }
         };
         int right;
         if (unit != u'\t') {
-            right = x + p.measurer->UnitExtent(unit, style);
-            add(unit, x, right - x);
+            const TUnitCell cell = UnitCellAt(text, static_cast<size_t>(i - 1), *p.measurer, style);
+            right = x + cell.width;
+            add(unit, x, cell.width, cell.marker);
         } else {
             const int c = (x + charWidth / 2) / charWidth;
             right = ((c / tabSize) + 1) * tabSize * charWidth;
@@ -498,9 +501,9 @@ void LayoutWhole(TScrMap& map, const TLayoutParams& p, bool colouring, int index
             const int fillers = std::max(span / charWidth - 1, 0);
             int left = x;
             for (int f = 0; f < fillers; ++f, left += charWidth) {
-                add(u' ', left, charWidth);
+                add(u' ', left, charWidth, TMarkerKind::None);
             }
-            add(u'\t', left, right - left);
+            add(u'\t', left, right - left, TMarkerKind::None);
         }
         if (unit == u' ' || unit == u'\t') {
             lastBreak = i + 1;

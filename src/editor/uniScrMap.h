@@ -18,7 +18,8 @@ struct TScrCell {
     // Set by CompareRow: 0 same as before, 1 colour changed, 2 must be repainted,
     // 3 character or style changed.
     std::uint8_t state = 0;
-    int column = 0; // 0-based code unit index in the text line
+    TMarkerKind marker = TMarkerKind::None; // drawn as a marker box, not as a glyph
+    int column = 0;                         // 0-based code unit index in the text line
 };
 
 struct TScrRow {
@@ -88,7 +89,8 @@ public:
 
     void Clear();
     // Appends a cell to the last row; `column` is 1-based.
-    void AddCell(char16_t ch, TColor fg, int column, int width, std::uint8_t style, TColor bg);
+    void AddCell(char16_t ch, TColor fg, int column, int width, std::uint8_t style, TColor bg,
+                 TMarkerKind marker = TMarkerKind::None);
     // Moves the cells of the last row from the first one whose 0-based column is at least
     // column - 1 into a new continuation row; returns their width.
     int WrapAt(int column);
@@ -100,6 +102,7 @@ public:
     TColor CellFg(int row, int j) const { return Cell(row, j).fg; }
     TColor CellBg(int row, int j) const { return Cell(row, j).bg; }
     std::uint8_t CellStyle(int row, int j) const { return Cell(row, j).style; }
+    TMarkerKind CellMarker(int row, int j) const { return Cell(row, j).marker; }
     int CellWidth(int row, int j) const { return Cell(row, j).width; }
     std::uint8_t CellState(int row, int j) const { return Cell(row, j).state; }
     int CellColumn(int row, int j) const { return Cell(row, j).column; }

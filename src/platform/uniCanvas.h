@@ -52,6 +52,11 @@ public:
     // top-left corner (x, y) of their first cell, in the font style bits of TFontStyleBits.
     virtual void DrawText(int x, int y, std::u16string_view text, TColor colour,
                           std::uint8_t style) = 0;
+    // A marker cell: the code unit's label (two or four hexadecimal digits) drawn small in
+    // the style of `kind`, in the cell's foreground colour, over a box toned from `fg` and
+    // `bg` (the colour the cell was just filled with). Nothing is drawn outside `cell`.
+    virtual void DrawMarker(const TRect& cell, std::u16string_view label, TMarkerKind kind,
+                            TColor fg, TColor bg) = 0;
     // A gutter mark (bookmark digit or continuation mark) with its top-left corner at
     // (x, y), transparent, in the editor font made 3 points smaller.
     virtual void DrawGutterMark(int x, int y, char16_t mark, TColor colour) = 0;

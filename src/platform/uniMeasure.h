@@ -21,6 +21,15 @@ inline constexpr TColor clHighlight = SystemColor(13);
 inline constexpr TColor clHighlightText = SystemColor(14);
 inline constexpr TColor clBlack = 0x000000;
 
+// How a code unit that has no glyph to draw is shown: in a marker cell of its own, a small
+// box with its code in hexadecimal digits, instead of a glyph that might spill into the
+// cells beside it. Which units are markers is decided in the editor (uniCellMarker.h).
+enum class TMarkerKind : std::uint8_t {
+    None, // drawn as text
+    Byte, // a byte the file's encoding could not read: its two digits on a tinted box
+    Code, // a control, noncharacter, lone surrogate or unshowable character: its code framed
+};
+
 // Measures single code units in the editor font. Non-copyable by nature of its users:
 // the editor borrows one for its lifetime.
 class TTextMeasurer {
@@ -36,6 +45,14 @@ public:
     virtual int SpaceWidth() const = 0;
     virtual int LineHeight() const = 0;
     virtual bool FixedPitch() const = 0;
+    // The width of every marker cell. Two char widths: one cell is too narrow for two
+    // legible digits side by side at the usual sizes, and a multiple of the char width
+    // keeps markers on the grid of a fixed-pitch font. A measurer that knows its label font
+    // may widen it.
+    virtual int MarkerWidth() const { return 2 * SpaceWidth(); }
+    // Whether the font or one of its fallbacks has a glyph for this code point (a pair's
+    // code point for the astral planes). A unit it cannot show is drawn as a marker.
+    virtual bool CanShow(char32_t) const { return true; }
 };
 
 // Every code unit one cell of 8 x 16 pixels: the layout in character cells, for editors

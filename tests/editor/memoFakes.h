@@ -15,14 +15,17 @@
 
 namespace memo_fakes {
 
-// 8 x 16 pixels a cell; the characters in `wide` draw twice as wide.
+// 8 x 16 pixels a cell; the characters in `wide` draw twice as wide, those in `unshowable`
+// have no glyph. Markers take the default two cells.
 class TFixedMeasurer : public TTextMeasurer {
 public:
     std::set<char16_t> wide;
+    std::set<char32_t> unshowable;
     int UnitExtent(char16_t unit, std::uint8_t) const override { return wide.count(unit) ? 16 : 8; }
     int SpaceWidth() const override { return 8; }
     int LineHeight() const override { return 16; }
     bool FixedPitch() const override { return wide.empty(); }
+    bool CanShow(char32_t code) const override { return unshowable.count(code) == 0; }
 };
 
 // 40 columns of text right of a 10-pixel gutter, 10 rows.

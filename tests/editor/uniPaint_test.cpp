@@ -27,13 +27,15 @@ constexpr TColor kSilver = 0xC0C0C0;
 // and the glyphs drawn over it since the last fill.
 class TSurfaceCanvas : public TCanvas {
 public:
-    enum class Kind { Begin, End, Fill, Text, Mark, Scroll, Caret, HideCaret };
+    enum class Kind { Begin, End, Fill, Text, Mark, Scroll, Caret, HideCaret, Marker };
     struct TCall {
         Kind kind = Kind::Begin;
         TRect rect;
         std::u16string text;
         TColor colour = 0;
         std::uint8_t style = 0;
+        TColor bg = 0;
+        TMarkerKind marker = TMarkerKind::None;
         TScrollDirection direction = TScrollDirection::Up;
         int distance = 0;
     };
@@ -78,6 +80,27 @@ public:
             x += advance;
         }
     }
+    // A marker inks its cell with what it shows; it is drawn over a fill of its background,
+    // which the model checks, since the Qt canvas tones the box from that colour.
+    void DrawMarker(const TRect& cell, std::u16string_view label, TMarkerKind kind, TColor fg,
+                    TColor bg) override {
+        Push(Kind::Marker, cell, std::u16string(label), fg);
+        calls.back().bg = bg;
+        calls.back().marker = kind;
+        std::uint64_t glyph = static_cast<std::uint8_t>(kind);
+        for (const char16_t unit : label) {
+            glyph = glyph * 65599 + unit;
+        }
+        glyph = (glyph * 65599 + static_cast<std::uint32_t>(fg)) | (std::uint64_t{3} << 62);
+        ForEach(cell, [&](TPixel& p) {
+            if (p.bg != bg) {
+                misplacedMarkers = true;
+            }
+        });
+        Ink(cell, glyph);
+    }
+    // A marker was drawn over a background other than the one it was given.
+    bool misplacedMarkers = false;
     void DrawGutterMark(int x, int y, char16_t mark, TColor colour) override {
         Push(Kind::Mark, {x, y, x, y}, std::u16string(1, mark), colour);
         Ink({x, y, x + 6, y + measurer_.LineHeight()},
@@ -588,6 +611,129 @@ TEST_F(PaintTest, APaintOfTheWholeAreaDrawsEveryCellButTabs) {
     EXPECT_FALSE(canvas.HasGarbage());
 }
 
+TEST_F(PaintTest, MarkersAreDrawnInTheirOwnCellsAndNeverAsText) {
+    // Escaped bytes, a control, a lone high surrogate and a noncharacter, around a TAB.
+    Show(U8(u"a\xDC80"
+            u"b\x01\tc\xDCFF\nplain\n\xD83Dx\xFFFE"));
+    canvas.calls.clear();
+    memo.PaintWhole();
+    const auto markers = canvas.Of(Kind::Marker);
+    ASSERT_EQ(markers.size(), 5u);
+    struct TExpected {
+        TRect cell;
+        std::string label;
+        TMarkerKind kind;
+    };
+    const std::vector<TExpected> expected{
+        {{Col(1), Row(0), Col(3), Row(1)}, "80", TMarkerKind::Byte},
+        {{Col(4), Row(0), Col(6), Row(1)}, "01", TMarkerKind::Code},
+        {{Col(9), Row(0), Col(11), Row(1)}, "FF", TMarkerKind::Byte},
+        {{Col(0), Row(2), Col(2), Row(3)}, "D83D", TMarkerKind::Code},
+        {{Col(3), Row(2), Col(5), Row(3)}, "FFFE", TMarkerKind::Code},
+    };
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE("marker " + std::to_string(i));
+        EXPECT_EQ(markers[i].rect, expected[i].cell);
+        EXPECT_EQ(U8(markers[i].text), expected[i].label);
+        EXPECT_EQ(markers[i].marker, expected[i].kind);
+        EXPECT_EQ(markers[i].colour, clBlack);
+        EXPECT_EQ(markers[i].bg, kWhite);
+    }
+    // The text runs hold the other cells only (the TAB's filler is a space).
+    EXPECT_EQ(canvas.TextAt(Row(0)), "ab c");
+    EXPECT_EQ(canvas.TextAt(Row(2)), "x");
+    EXPECT_FALSE(canvas.misplacedMarkers);
+
+    // A high surrogate typed before the first byte pairs with it: two text cells, drawn
+    // incrementally as a paint from scratch draws them.
+    Step([&] {
+        memo.SetCaret({1, 0});
+        memo.TypeChar(0xD83D);
+    });
+    for (const auto& m : canvas.Of(Kind::Marker)) {
+        EXPECT_NE(U8(m.text), "80");
+    }
+    ASSERT_FALSE(canvas.Of(Kind::Text).empty());
+    EXPECT_NE(canvas.Of(Kind::Text).front().text.find(u"\xD83D\xDC80"), std::u16string::npos);
+    ExpectSurfaceIsFresh();
+}
+
+TEST_F(PaintTest, MarkersTakeTheSelectionAndCaretColumnColours) {
+    Show(U8(u"a\xDC80"
+            u"b\x01"
+            u"cd\xDCFF\nplain\n\x02x"));
+    Step([&] { memo.Select({1, 0}, {4, 0}); });
+    std::vector<TSurfaceCanvas::TCall> markers = canvas.Of(Kind::Marker);
+    ASSERT_EQ(markers.size(), 2u) << "the markers whose colours changed";
+    for (const auto& m : markers) {
+        EXPECT_EQ(m.colour, clHighlightText);
+        EXPECT_EQ(m.bg, clHighlight);
+    }
+    EXPECT_EQ(canvas.BgAt(Col(1), Row(0) + 3), clHighlight);
+    ExpectSurfaceIsFresh();
+
+    // The caret's column highlight falls on the control that begins line 2.
+    memo.SetHighlightColumn(true);
+    Step([&] {
+        memo.DropSelection();
+        memo.SetCaret({0, 1});
+    });
+    markers = canvas.Of(Kind::Marker);
+    const auto control =
+        std::find_if(markers.begin(), markers.end(), [](const auto& m) { return m.text == u"02"; });
+    ASSERT_NE(control, markers.end());
+    EXPECT_EQ(control->bg, kSilver);
+    EXPECT_FALSE(canvas.misplacedMarkers);
+    ExpectSurfaceIsFresh();
+}
+
+TEST_F(PaintTest, TheCaretStandsOnMarkerEdgesWrappedOrNot) {
+    // Six columns a group: two letters and two markers of two columns each.
+    std::u16string line;
+    for (int i = 0; i < 12; ++i) {
+        line += u"wx\x01\xDC80";
+    }
+    for (const bool wrap : {false, true}) {
+        SCOPED_TRACE(wrap ? "wrapped" : "unwrapped");
+        memo.SetWordWrap(wrap);
+        Show(U8(line));
+        const TScrMap& map = memo.ScreenMap();
+        for (int column = 0; column <= static_cast<int>(line.size()); ++column) {
+            Step([&] { memo.SetCaret({column, 0}); });
+            const auto placed = canvas.Of(Kind::Caret);
+            ASSERT_FALSE(placed.empty());
+            // A caret on the right edge moves a pixel left into the surface.
+            const auto shown = [](int x) { return std::min(x, Col(40) - 1); };
+            const TRect caret = placed.back().rect;
+            if (!wrap) {
+                // The visual column the editor computes for selections lands on the same
+                // pixel as the layout's caret.
+                EXPECT_EQ(caret.left,
+                          shown(Col(memo.VisualColumn({column, 0}) - memo.HorzScroll())))
+                    << column;
+            }
+            // Whatever row it is on, the caret stands on the left edge of its unit's cell.
+            bool edge = column == static_cast<int>(line.size());
+            const int row = caret.top / 16 + memo.FirstRow();
+            for (int j = 1; j <= map.CellCount(row); ++j) {
+                const int left = Col(0) + map.CellsWidth(row, j - 1) - memo.HorzScroll() * 8;
+                edge = edge || (map.CellColumn(row, j) == column && shown(left) == caret.left);
+            }
+            EXPECT_TRUE(edge) << "column " << column;
+        }
+        // Every marker lies whole inside the text area, with the marker width.
+        memo.PaintWhole();
+        for (const auto& m : canvas.Of(Kind::Marker)) {
+            EXPECT_EQ(m.rect.Width(), 16);
+            if (wrap) {
+                EXPECT_GE(m.rect.left, Col(0));
+                EXPECT_LE(m.rect.right, Col(40));
+            }
+        }
+        ExpectSurfaceIsFresh();
+    }
+}
+
 TEST_F(PaintTest, TheCaretIsTwoPixelsWideInInsertModeAndACellWideInOverwriteMode) {
     host.measurer.wide = {u'W'};
     memo.MeasureFont();
@@ -683,7 +829,8 @@ TEST_P(PaintSessionTest, IncrementalPaintsMatchAPaintFromScratch) {
                                          "x",
                                          "W",
                                          "a somewhat longer line of text that wraps around",
-                                         longLine};
+                                         longLine,
+                                         U8(u"bad\xDC80\xDCFF byte\x01 \xD83D\xDE00 \xD83Dx")};
     std::string text;
     for (int i = 0; i < 40; ++i) {
         text += (i ? "\n" : "") + words[static_cast<size_t>(pick(static_cast<int>(words.size())))];
@@ -715,10 +862,16 @@ TEST_P(PaintSessionTest, IncrementalPaintsMatchAPaintFromScratch) {
                 memo.SetCaret({memo.Caret().X, std::max(memo.Caret().Y - 1, 0)});
                 break;
             case 4:
-                memo.TypeChar(pick(3) == 0 ? u'W' : static_cast<char16_t>(u'a' + pick(26)));
+                if (pick(4) == 0) {
+                    // Marker units, and surrogates that may pair with their neighbours.
+                    static constexpr char16_t kMarkers[] = {0x01, 0xDC80, 0xD83D, 0xDE00};
+                    memo.TypeChar(kMarkers[pick(4)]);
+                } else {
+                    memo.TypeChar(pick(3) == 0 ? u'W' : static_cast<char16_t>(u'a' + pick(26)));
+                }
                 break;
             case 5:
-                memo.InsertLineAt(line, U16(words[static_cast<size_t>(pick(8))]));
+                memo.InsertLineAt(line, U16(words[static_cast<size_t>(pick(9))]));
                 break;
             case 6:
                 if (count > 2) {
@@ -766,6 +919,7 @@ TEST_P(PaintSessionTest, IncrementalPaintsMatchAPaintFromScratch) {
         }
         SCOPED_TRACE("step " + std::to_string(step) + ", operation " + std::to_string(op));
         ExpectSurfaceIsFresh();
+        EXPECT_FALSE(canvas.misplacedMarkers);
         if (HasFailure()) {
             return;
         }

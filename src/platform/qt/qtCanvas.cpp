@@ -2,10 +2,21 @@
 
 #include <QWidget>
 
+#include <cmath>
+
 namespace {
 
 QRect ToQRect(const TRect& r) {
     return QRect(r.left, r.top, r.Width(), r.Height());
+}
+
+// `a` moved towards `b` by `share` (0..1).
+QColor Mix(const QColor& a, const QColor& b, double share) {
+    const auto channel = [share](int x, int y) {
+        return static_cast<int>(std::lround(x + (y - x) * share));
+    };
+    return QColor(channel(a.red(), b.red()), channel(a.green(), b.green()),
+                  channel(a.blue(), b.blue()));
 }
 
 } // namespace
@@ -156,6 +167,48 @@ void TQtCanvas::DrawText(int x, int y, std::u16string_view text, TColor colour,
     const QRect drawn(x, y, gx - x, lh);
     Forget(drawn);
     Touch(drawn);
+    if (opened) {
+        painter_.end();
+        Announce();
+    }
+}
+
+void TQtCanvas::DrawMarker(const TRect& cell, std::u16string_view label, TMarkerKind kind,
+                           TColor fg, TColor bg) {
+    if (cell.Empty()) {
+        return;
+    }
+    const bool opened = Open();
+    const QRect r = ToQRect(cell);
+    const QColor ink = QtColor(fg, palette_, palette_.color(QPalette::Text));
+    const QColor back = QtColor(bg, palette_, palette_.color(QPalette::Base));
+    // A pixel of air around the box, so that two markers side by side stay apart.
+    const QRect box = r.adjusted(1, 1, -1, -1);
+    painter_.save();
+    painter_.setClipRect(r);
+    if (kind == TMarkerKind::Byte) {
+        painter_.fillRect(box, Mix(back, ink, 0.22));
+    } else {
+        painter_.setPen(Mix(back, ink, 0.55));
+        painter_.drawRect(box.adjusted(0, 0, -1, -1));
+    }
+    painter_.setPen(ink);
+    const QString text = ToQString(label);
+    if (text.size() <= 2) {
+        painter_.setFont(measurer_.MarkerFont(1));
+        painter_.drawText(box, Qt::AlignCenter, text);
+    } else {
+        // Four digits in two rows of two.
+        painter_.setFont(measurer_.MarkerFont(2));
+        const int half = box.height() / 2;
+        painter_.drawText(QRect(box.left(), box.top(), box.width(), half), Qt::AlignCenter,
+                          text.left(2));
+        painter_.drawText(QRect(box.left(), box.top() + half, box.width(), box.height() - half),
+                          Qt::AlignCenter, text.mid(2));
+    }
+    painter_.restore();
+    Forget(r);
+    Touch(r);
     if (opened) {
         painter_.end();
         Announce();

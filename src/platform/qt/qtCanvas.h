@@ -48,6 +48,8 @@ public:
     void FillRect(const TRect& rect, TColor colour) override;
     void DrawText(int x, int y, std::u16string_view text, TColor colour,
                   std::uint8_t style) override;
+    void DrawMarker(const TRect& cell, std::u16string_view label, TMarkerKind kind, TColor fg,
+                    TColor bg) override;
     void DrawGutterMark(int x, int y, char16_t mark, TColor colour) override;
     void ScrollBand(const TRect& band, TScrollDirection direction, int distance) override;
     void PlaceCaret(int x, int y, int width, int height) override;

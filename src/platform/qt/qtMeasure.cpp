@@ -1,9 +1,12 @@
 #include "platform/qt/qtMeasure.h"
 
 #include <QFontInfo>
+#include <QGlyphRun>
 #include <QPalette>
+#include <QTextLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -51,6 +54,22 @@ QColor SystemColour(int index, const QPalette& p) {
     }
 }
 
+// The font of marker labels: the editor font's family, plain, at `pixels` pixels.
+QFont LabelFont(const QFont& base, int pixels) {
+    QFont f = StyledFont(base, 0);
+    f.setPixelSize(std::max(pixels, 4));
+    return f;
+}
+
+int WidestDigit(const QFont& font) {
+    const QFontMetrics fm(font);
+    int widest = 0;
+    for (const char16_t c : std::u16string_view(u"0123456789ABCDEF")) {
+        widest = std::max(widest, fm.horizontalAdvance(QChar(c)));
+    }
+    return widest;
+}
+
 } // namespace
 
 QColor QtColor(TColor colour, const QPalette& palette, const QColor& fallback) {
@@ -96,6 +115,54 @@ void TQtMeasurer::SetFont(const QFont& font) {
     const QFontMetricsF exact(font_);
     wholePixelAdvance_ =
         fixedPitch_ && exact.horizontalAdvance(QStringLiteral("MMMMMMMMMM")) == 10.0 * spaceWidth_;
+
+    // Marker labels: two digits at about 55% of the line height, the smallest size at which
+    // they stay legible with a 10 pt or 13 px editor font (16-17 px lines give 9 px digits);
+    // four digits stack in two rows at half the line height. The cell is two char widths at
+    // least, and as many whole ones as two digits need with a pixel of frame and a pixel of
+    // air on either side: one char width (7-8 px at those sizes) cannot hold two legible
+    // digits side by side, and whole char widths keep a fixed-pitch font's columns aligned.
+    markerFont1_ = LabelFont(font_, static_cast<int>(std::lround(lineHeight_ * 0.55)));
+    markerFont2_ = LabelFont(font_, (lineHeight_ - 2) / 2);
+    const int needed = 2 * WidestDigit(markerFont1_) + 4;
+    const int cw = std::max(spaceWidth_, 1);
+    markerWidth_ = std::max(2, (needed + cw - 1) / cw) * cw;
+    showable_.clear();
+    astralShowable_.clear();
+}
+
+bool TQtMeasurer::CanShow(char32_t code) const {
+    if (code < 0x10000) {
+        if (showable_.empty()) {
+            showable_.assign(0x10000, -1);
+        }
+    } else if (const auto it = astralShowable_.find(code); it != astralShowable_.end()) {
+        return it->second;
+    }
+    if (code < 0x10000 && showable_[code] >= 0) {
+        return showable_[code] != 0;
+    }
+    bool found = QFontMetrics(font_).inFontUcs4(code);
+    if (!found) {
+        // The primary font lacks it: lay it out as drawing would, with the font's fallbacks.
+        QTextLayout layout(QString::fromUcs4(&code, 1), font_);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
+        found = !runs.isEmpty();
+        for (const QGlyphRun& run : runs) {
+            const QList<quint32> glyphs = run.glyphIndexes();
+            found = found && !glyphs.isEmpty() &&
+                    std::none_of(glyphs.begin(), glyphs.end(), [](quint32 g) { return g == 0; });
+        }
+    }
+    if (code < 0x10000) {
+        showable_[code] = found ? 1 : 0;
+    } else {
+        astralShowable_.emplace(code, found);
+    }
+    return found;
 }
 
 const QFont& TQtMeasurer::Font(std::uint8_t style) const {

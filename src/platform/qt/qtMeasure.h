@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/uniMeasure.h"
@@ -53,6 +54,12 @@ public:
     int SpaceWidth() const override { return spaceWidth_; }
     int LineHeight() const override { return lineHeight_; }
     bool FixedPitch() const override { return fixedPitch_; }
+    int MarkerWidth() const override { return markerWidth_; }
+    // Asks the font with its fallbacks, as drawing would: the primary font first, then a
+    // text layout of the character, whose glyph 0 (.notdef) means no font has it.
+    bool CanShow(char32_t code) const override;
+    // The fonts of marker labels: two digits in one row, four digits in two rows.
+    const QFont& MarkerFont(int rows) const { return rows > 1 ? markerFont2_ : markerFont1_; }
     // Whether the font advances by exactly the char width: a run of its glyphs then lands
     // on the cells without being placed glyph by glyph.
     bool WholePixelAdvance() const { return wholePixelAdvance_; }
@@ -63,6 +70,11 @@ private:
     mutable std::array<std::optional<QFont>, kStyles> styled_;
     mutable std::array<std::unique_ptr<QFontMetrics>, kStyles> metrics_;
     mutable std::array<std::vector<std::int16_t>, kStyles> widths_;
+    QFont markerFont1_;
+    QFont markerFont2_;
+    int markerWidth_ = 0;
+    mutable std::vector<std::int8_t> showable_; // per BMP code point: -1 unknown, 0 no, 1 yes
+    mutable std::unordered_map<char32_t, bool> astralShowable_;
     int spaceWidth_ = 0;
     int lineHeight_ = 0;
     int ascent_ = 0;
