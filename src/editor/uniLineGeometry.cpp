@@ -92,22 +92,28 @@ void TLineGeometry::LineChangingAt(int index, int firstChanged, size_t newLength
     }
 }
 
-void TLineGeometry::LinesInserted(int index) {
+void TLineGeometry::LinesInserted(int index, int n) {
     ++announced_;
     for (TEntry& e : entries_) {
         if (e.line >= index) {
-            ++e.line;
+            e.line += n;
         }
     }
 }
 
-void TLineGeometry::LinesRemoved(int index) {
+void TLineGeometry::LinesRemoved(int index, int n) {
     ++announced_;
-    std::erase_if(entries_, [index](const TEntry& e) { return e.line == index; });
+    std::erase_if(entries_, [&](const TEntry& e) { return e.line >= index && e.line - index < n; });
     for (TEntry& e : entries_) {
-        if (e.line > index) {
-            --e.line;
+        if (e.line >= index) {
+            e.line -= n;
         }
+    }
+}
+
+void TLineGeometry::ReportsOfOneChange(int reports) {
+    if (reports > 1) {
+        announced_ -= static_cast<std::uint64_t>(reports - 1);
     }
 }
 

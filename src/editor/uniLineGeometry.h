@@ -59,8 +59,12 @@ public:
     void LineChanging(int index, std::u16string_view before, std::u16string_view after);
     // The same when the caller knows where the change begins and how long the line becomes.
     void LineChangingAt(int index, int firstChanged, size_t newLength);
-    void LinesInserted(int index);
-    void LinesRemoved(int index);
+    // n lines inserted before line `index`, or removed from it on.
+    void LinesInserted(int index, int n = 1);
+    void LinesRemoved(int index, int n = 1);
+    // The last `reports` reports came with one change of the list (a run of edits written
+    // back at once), where each is otherwise matched with a change of its own.
+    void ReportsOfOneChange(int reports);
     // Any change of the list, reported or not (the list's change notification).
     void ListChanged() { ++changes_; }
     // Fonts changed: every width is measured again.

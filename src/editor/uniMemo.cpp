@@ -53,13 +53,13 @@ public:
         }
     }
 
-    static void Inserted(TuniMemo& editor, int index) {
+    static void Inserted(TuniMemo& editor, int index, int n) {
         if (TShared* shared = Of(editor.Lines())) {
             for (size_t i = 0; i < shared->memos.size(); ++i) {
-                shared->memos[i]->LinesInserted(index);
+                shared->memos[i]->LinesInserted(index, n);
             }
         } else {
-            editor.LinesInserted(index);
+            editor.LinesInserted(index, n);
         }
     }
 
@@ -84,13 +84,23 @@ public:
         }
     }
 
-    static void Removed(TuniMemo& editor, int index) {
+    static void Removed(TuniMemo& editor, int index, int n) {
         if (TShared* shared = Of(editor.Lines())) {
             for (size_t i = 0; i < shared->memos.size(); ++i) {
-                shared->memos[i]->LinesRemoved(index);
+                shared->memos[i]->LinesRemoved(index, n);
             }
         } else {
-            editor.LinesRemoved(index);
+            editor.LinesRemoved(index, n);
+        }
+    }
+
+    static void OneChange(TuniMemo& editor, int reports) {
+        if (TShared* shared = Of(editor.Lines())) {
+            for (size_t i = 0; i < shared->memos.size(); ++i) {
+                shared->memos[i]->geometry_.ReportsOfOneChange(reports);
+            }
+        } else {
+            editor.geometry_.ReportsOfOneChange(reports);
         }
     }
 };
@@ -182,32 +192,32 @@ void TuniMemo::ListChanged() {
     }
 }
 
-void TuniMemo::LinesInserted(int index) {
-    geometry_.LinesInserted(index);
-    ShiftBookmarksInserted(index);
-    painter_.LineInserted(*this, index);
+void TuniMemo::LinesInserted(int index, int n) {
+    geometry_.LinesInserted(index, n);
+    ShiftBookmarksInserted(index, n);
+    painter_.LinesInserted(*this, index, n);
 }
 
-void TuniMemo::LinesRemoved(int index) {
-    geometry_.LinesRemoved(index);
-    ShiftBookmarksRemoved(index);
-    painter_.LineRemoved(*this, index);
+void TuniMemo::LinesRemoved(int index, int n) {
+    geometry_.LinesRemoved(index, n);
+    ShiftBookmarksRemoved(index, n);
+    painter_.LinesRemoved(*this, index, n);
 }
 
-void TuniMemo::ShiftBookmarksInserted(int index) {
+void TuniMemo::ShiftBookmarksInserted(int index, int n) {
     for (TPoint& b : bookmarks_) {
         if (b.Y >= index) {
-            ++b.Y;
+            b.Y += n;
         }
     }
 }
 
-void TuniMemo::ShiftBookmarksRemoved(int index) {
+void TuniMemo::ShiftBookmarksRemoved(int index, int n) {
     for (TPoint& b : bookmarks_) {
-        if (b.Y == index) {
+        if (b.Y >= index + n) {
+            b.Y -= n;
+        } else if (b.Y >= index) {
             b = {-1, -1};
-        } else if (b.Y > index) {
-            --b.Y;
         }
     }
 }
@@ -479,16 +489,25 @@ void TuniMemo::SyncSaveCounter(bool fromDocument) {
     }
 }
 
-void TuniMemo::NotifyInserted(int index) {
-    TLineListWatchers::Inserted(*this, index);
+void TuniMemo::NotifyInserted(int index, int n) {
+    TLineListWatchers::Inserted(*this, index, n);
 }
 
-void TuniMemo::NotifyRemoved(int index) {
-    TLineListWatchers::Removed(*this, index);
+void TuniMemo::NotifyRemoved(int index, int n) {
+    TLineListWatchers::Removed(*this, index, n);
+}
+
+void TuniMemo::NotifyOneChange(int reports) {
+    TLineListWatchers::OneChange(*this, reports);
 }
 
 void TuniMemo::NotifyLineChanging(int index, std::u16string_view after) {
-    TLineListWatchers::Changing(*this, index, lines_->Get(index), after);
+    NotifyLineChanging(index, lines_->Get(index), after);
+}
+
+void TuniMemo::NotifyLineChanging(int index, std::u16string_view before,
+                                  std::u16string_view after) {
+    TLineListWatchers::Changing(*this, index, before, after);
 }
 
 void TuniMemo::NotifyLineChangingAt(int index, int firstChanged, size_t newLength) {

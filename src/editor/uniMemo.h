@@ -263,6 +263,11 @@ public:
     void SetLineText(int index, std::u16string text, TMerge mergeable);
     void InsertLineAt(int index, std::u16string text);
     void RemoveLineAt(int index);
+    // Range forms: the lines go in at `index` on, or n lines leave from `index` on, with one
+    // change of the list, recorded as that many InsertLineAt(index + k) or RemoveLineAt(index)
+    // calls would record them.
+    void InsertLinesAt(int index, std::vector<std::u16string> texts);
+    void RemoveLinesAt(int index, int n);
     void BeginUndoGroup() override;
     void EndUndoGroup() override;
     void DeleteSelection(TUpdate update);
@@ -431,18 +436,25 @@ private:
     // Called through the list's change notification and the other views' line edits.
     void ListChanged();
     void ResetPositions();
-    void LinesInserted(int index);
-    void LinesRemoved(int index);
-    void NotifyInserted(int index); // every view of the list
-    void NotifyRemoved(int index);
+    void LinesInserted(int index, int n);
+    void LinesRemoved(int index, int n);
+    // n lines inserted from `index` on, or removed from it on: every view of the list.
+    void NotifyInserted(int index, int n = 1);
+    void NotifyRemoved(int index, int n = 1);
+    // The last `reports` line reports to the views came with one change of the list.
+    void NotifyOneChange(int reports);
     // Before line `index` takes `after`: every view's line geometry learns what changed.
     void NotifyLineChanging(int index, std::u16string_view after);
+    void NotifyLineChanging(int index, std::u16string_view before, std::u16string_view after);
     void NotifyLineChangingAt(int index, int firstChanged, size_t newLength);
     // The undo record of a change to line `index` (no copy of the text when it merges).
     void RecordLineChange(int index, bool mergeable);
     void SyncSaveCounter(bool fromDocument);
-    void ShiftBookmarksInserted(int index);
-    void ShiftBookmarksRemoved(int index);
+    void ShiftBookmarksInserted(int index, int n);
+    void ShiftBookmarksRemoved(int index, int n);
+    // Single-line edits written back to the list at once, with the views told in ranges
+    // where the edits form them (uniMemo_edit.cpp).
+    class TEditRun;
     void ClearRedo();
     // A group that recorded nothing is taken back: an empty group would make the next
     // undo step take the step before it along.

@@ -542,6 +542,8 @@ void TuniMemo::ConvertSelection(const std::u16string& from, const std::u16string
         const size_t i = from.find(c);
         return i < n ? to[i] : c;
     };
+    // The document is marked modified once: the owner refreshes every view of it then.
+    bool converted = false;
     const auto convertRange = [&](int y, int begin, int end, const std::vector<bool>* pick) {
         std::u16string text = lines_->Get(y);
         begin = std::clamp(begin, 0, static_cast<int>(text.size()));
@@ -558,7 +560,7 @@ void TuniMemo::ConvertSelection(const std::u16string& from, const std::u16string
         }
         if (changed) {
             SetLineText(y, std::move(text), TMerge::No);
-            SetModified(true);
+            converted = true;
         }
     };
     const int group = OpenGroup();
@@ -592,6 +594,9 @@ void TuniMemo::ConvertSelection(const std::u16string& from, const std::u16string
         convertRange(caret_.Y, begin, end, nullptr);
     }
     CloseGroup(group);
+    if (converted) {
+        SetModified(true);
+    }
     fullRepaint_ = repaint_ = true;
 }
 

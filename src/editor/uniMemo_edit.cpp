@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editor/uniMemo.h"
+#include "editor/uniMemoEditRun.h"
 #include "editor/uniMemoText.h"
 #include "storage/uniFileIO.h"
 #include "text/uniCodePage.h"
@@ -63,6 +64,34 @@ void TuniMemo::RemoveLineAt(int index) {
     ClearRedo();
     lines_->Delete(index);
     NotifyRemoved(index);
+}
+
+void TuniMemo::InsertLinesAt(int index, std::vector<std::u16string> texts) {
+    if (index < 0 || index > lines_->Count() || texts.empty()) {
+        return;
+    }
+    const int n = static_cast<int>(texts.size());
+    TUndo& undo = lines_->Undo();
+    for (int k = 0; k < n; ++k) {
+        undo.Add(ukInsertLine, index + k, true, this, std::u16string(), caretBefore_);
+    }
+    ClearRedo();
+    lines_->InsertLines(index, std::move(texts));
+    NotifyInserted(index, n);
+}
+
+void TuniMemo::RemoveLinesAt(int index, int n) {
+    n = std::min(n, lines_->Count() - index);
+    if (index < 0 || n <= 0) {
+        return;
+    }
+    // The texts move from the list into the records.
+    TUndo& undo = lines_->Undo();
+    lines_->DeleteLines(index, n, [&](std::u16string&& text) {
+        undo.Add(ukDeleteLine, index, true, this, std::move(text), caretBefore_);
+    });
+    ClearRedo();
+    NotifyRemoved(index, n);
 }
 
 void TuniMemo::BeginUndoGroup() {
@@ -174,9 +203,7 @@ void TuniMemo::DeleteSelection(TUpdate update) {
         std::u16string first = lines_->Get(n.start.Y);
         first.resize(std::min(static_cast<size_t>(n.start.X), first.size()));
         SetLineText(n.start.Y, first, TMerge::Yes);
-        for (int k = n.start.Y + 1; k < n.end.Y && n.start.Y + 1 < lines_->Count(); ++k) {
-            RemoveLineAt(n.start.Y + 1);
-        }
+        RemoveLinesAt(n.start.Y + 1, n.end.Y - n.start.Y - 1);
         if (n.start.Y + 1 < lines_->Count()) {
             const std::u16string& last = lines_->Get(n.start.Y + 1);
             first += last.substr(std::min(static_cast<size_t>(n.end.X), last.size()));
@@ -269,13 +296,9 @@ void TuniMemo::InsertLinesAtCaret(const std::vector<std::u16string>& pieces, TSe
     }
     const std::u16string tail = line.substr(at);
     SetLineText(caret_.Y, line.substr(0, at) + pieces.front(), TMerge::No);
-    for (size_t i = 1; i < pieces.size(); ++i) {
-        std::u16string text = pieces[i];
-        if (i + 1 == pieces.size()) {
-            text += tail;
-        }
-        InsertLineAt(caret_.Y + static_cast<int>(i), std::move(text));
-    }
+    std::vector<std::u16string> rest(pieces.begin() + 1, pieces.end());
+    rest.back() += tail;
+    InsertLinesAt(caret_.Y + 1, std::move(rest));
     caret_ = {static_cast<int>(pieces.back().size()),
               caret_.Y + static_cast<int>(pieces.size()) - 1};
 }
@@ -384,6 +407,65 @@ void TuniMemo::ReplaySavePoint(const TUndoEntry& e, bool undo) {
     journal.Add(ukSavePoint, e.line, false, e.editor, std::u16string(), e.caretStart);
 }
 
+// --- the edit run ------------------------------------------------------------------------
+
+void TuniMemo::TEditRun::Insert(int i, std::u16string text) {
+    run_.Insert(i, std::move(text));
+    // An insert at or right after the pending inserts, or among them, moves the lines after
+    // them as one range insert of all of them would.
+    if (pending_ == TPending::Inserted && i >= at_ && i <= at_ + n_) {
+        ++n_;
+        return;
+    }
+    Flush();
+    pending_ = TPending::Inserted;
+    at_ = i;
+    n_ = 1;
+}
+
+std::u16string TuniMemo::TEditRun::Take(int i) {
+    std::u16string text = run_.Take(i);
+    // The line after the pending removals or the one before them widens the range.
+    if (pending_ == TPending::Removed && (i == at_ || i == at_ - 1)) {
+        at_ = std::min(at_, i);
+        ++n_;
+        return text;
+    }
+    Flush();
+    pending_ = TPending::Removed;
+    at_ = i;
+    n_ = 1;
+    return text;
+}
+
+std::u16string TuniMemo::TEditRun::Change(int i, std::u16string text) {
+    Flush();
+    memo_.NotifyLineChanging(i, run_.Get(i), text);
+    ++reports_;
+    return run_.Exchange(i, std::move(text));
+}
+
+void TuniMemo::TEditRun::Flush() {
+    if (pending_ == TPending::Inserted) {
+        memo_.NotifyInserted(at_, n_);
+    } else if (pending_ == TPending::Removed) {
+        memo_.NotifyRemoved(at_, n_);
+    }
+    if (pending_ != TPending::None) {
+        ++reports_;
+    }
+    pending_ = TPending::None;
+}
+
+void TuniMemo::TEditRun::Finish() {
+    Flush();
+    run_.Commit();
+    memo_.NotifyOneChange(reports_);
+    reports_ = 0;
+}
+
+// --- replay ------------------------------------------------------------------------------
+
 // One step of the replay. Save points are passed on both sides of the step, so a step
 // that ends in the saved state always reports it unmodified, in either direction.
 void TuniMemo::ReplayStep(bool undo) {
@@ -412,6 +494,9 @@ void TuniMemo::ReplayStep(bool undo) {
     passSavePoints();
     int depth = 0;
     bool lineDone = false;
+    // The step's line edits are written back at once: a step that inserts or removes many
+    // lines costs in proportion to them, not to them times the lines after them.
+    TEditRun run(*this);
     while (undo ? CanUndo() : CanRedo()) {
         TUndoEntry e = from.Pop();
         if (e.kind == ukNone) {
@@ -428,40 +513,31 @@ void TuniMemo::ReplayStep(bool undo) {
         switch (e.kind) {
         case ukInsertLine:
             if (undo) {
-                to.Add(ukInsertLine, e.line, false, this, lines_->Get(e.line), recordCaret);
-                if (e.line < lines_->Count()) {
-                    lines_->Delete(e.line);
-                    NotifyRemoved(e.line);
-                }
+                std::u16string text = e.line < run.Count() ? run.Take(e.line) : std::u16string();
+                to.Add(ukInsertLine, e.line, false, this, std::move(text), recordCaret);
             } else {
                 to.Add(ukInsertLine, e.line, false, this, std::u16string(), recordCaret);
-                lines_->Insert(std::min(e.line, lines_->Count()), std::move(e.text));
-                NotifyInserted(e.line);
+                run.Insert(std::min(e.line, run.Count()), std::move(e.text));
             }
             lineDone = true;
             break;
         case ukDeleteLine:
             if (undo) {
-                lines_->Insert(std::min(e.line, lines_->Count()), std::move(e.text));
-                NotifyInserted(e.line);
+                run.Insert(std::min(e.line, run.Count()), std::move(e.text));
                 to.Add(ukDeleteLine, e.line, false, this, std::u16string(), recordCaret);
             } else {
-                to.Add(ukDeleteLine, e.line, false, this, lines_->Get(e.line), recordCaret);
-                if (e.line < lines_->Count()) {
-                    lines_->Delete(e.line);
-                    NotifyRemoved(e.line);
-                }
+                std::u16string text = e.line < run.Count() ? run.Take(e.line) : std::u16string();
+                to.Add(ukDeleteLine, e.line, false, this, std::move(text), recordCaret);
             }
             lineDone = true;
             break;
-        case ukChangeLine:
-            to.Add(ukChangeLine, e.line, false, this, lines_->Get(e.line), recordCaret);
-            if (e.line < lines_->Count()) {
-                NotifyLineChanging(e.line, e.text);
-                lines_->Put(e.line, std::move(e.text));
-            }
+        case ukChangeLine: {
+            std::u16string before =
+                e.line < run.Count() ? run.Change(e.line, std::move(e.text)) : std::u16string();
+            to.Add(ukChangeLine, e.line, false, this, std::move(before), recordCaret);
             lineDone = true;
             break;
+        }
         case ukGroupBegin:
         case ukGroupEnd:
             to.Add(e.kind, 0, false, this, std::u16string(), recordCaret);
@@ -475,6 +551,7 @@ void TuniMemo::ReplayStep(bool undo) {
             break;
         }
     }
+    run.Finish();
     passSavePoints();
     replaying_ = false;
     tabOffset_ = 0;

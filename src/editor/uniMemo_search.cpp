@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "editor/uniMemo.h"
+#include "editor/uniMemoEditRun.h"
 #include "search/searchHistory.h"
 
 // One code unit to one code unit: `fold` gives the case the literal search compares in,
@@ -483,11 +484,14 @@ TPoint TuniMemo::ReplaceFound(const TFoundText& found, std::u16string_view repla
 
 // Replace-all of single-line patterns, line by line: each line's matches are collected on
 // the line as it stands and the line is stored once, so the work and the undo records grow
-// with the lines changed, not with the matches. `first` is the match the All answer was
-// given on; returns the position after the last replacement made.
+// with the lines changed, not with the matches. The lines go through an edit run, so the
+// lines that line feeds in the replacement add cost no move of the lines after them. The
+// records are those SetLineText and InsertLineAt would make. `first` is the match the All
+// answer was given on; returns the position after the last replacement made.
 TPoint TuniMemo::ReplaceAllInLines(const TFoundText& first, TPoint origin, bool skip, bool backward,
                                    std::u16string_view replacement, bool& changed) {
     TScan scan(*search_, SearchCase().fold);
+    TEditRun run(*this);
     TPoint last = first.start;
     struct TPiece {
         TLineMatch match;
@@ -528,11 +532,17 @@ TPoint TuniMemo::ReplaceAllInLines(const TFoundText& first, TPoint origin, bool 
             std::u16string piece = out.substr(from, to - from);
             if (row == 0) {
                 if (piece != line) {
-                    SetLineText(y, std::move(piece), TMerge::No);
+                    std::u16string before = run.Change(y, std::move(piece));
+                    lines_->Undo().Add(ukChangeLine, y, false, this, std::move(before),
+                                       caretBefore_);
+                    ClearRedo();
                     changed = true;
                 }
             } else {
-                InsertLineAt(y + row, std::move(piece));
+                lines_->Undo().Add(ukInsertLine, y + row, true, this, std::u16string(),
+                                   caretBefore_);
+                ClearRedo();
+                run.Insert(y + row, std::move(piece));
                 changed = true;
             }
             ++row;
@@ -543,8 +553,8 @@ TPoint TuniMemo::ReplaceAllInLines(const TFoundText& first, TPoint origin, bool 
 
     std::vector<TPiece> pieces;
     if (!backward) {
-        for (int y = first.start.Y; y < lines_->Count();) {
-            const std::u16string& line = lines_->Get(y); // read before it is stored
+        for (int y = first.start.Y; y < run.Count();) {
+            const std::u16string& line = run.Get(y); // read before it is stored
             scan.SetSubject(line);
             pieces.clear();
             int pos = y == first.start.Y ? first.start.X + 1 : 1;
@@ -559,7 +569,7 @@ TPoint TuniMemo::ReplaceAllInLines(const TFoundText& first, TPoint origin, bool 
         return last;
     }
     for (int y = first.start.Y; y >= 0; --y) {
-        const std::u16string& line = lines_->Get(y); // read before it is stored
+        const std::u16string& line = run.Get(y); // read before it is stored
         scan.SetSubject(line);
         const std::vector<TLineMatch> starts = AllStarts(scan, static_cast<int>(line.size()) + 1);
         const bool originLine = y == origin.Y;

@@ -123,14 +123,21 @@ int TMemoPainter::PaintedScreenRow(const TuniMemo& memo, int index) const {
     return screen >= 0 && screen < rows ? screen : -1;
 }
 
+int TMemoPainter::SurfaceRows() const {
+    return std::max(paintedHeight_ / std::max(paintedLineHeight_, 1), 1);
+}
+
+void TMemoPainter::Forget(TuniMemo& memo) {
+    queue_.clear();
+    TScrMap& previous = memo.PreviousMapForPainting();
+    ResetRows(previous, 0, previous.RowCount() - 1);
+}
+
 void TMemoPainter::Queue(TuniMemo& memo, const TBandScroll& scroll) {
     queue_.push_back(scroll);
-    const int rows = std::max(paintedHeight_ / std::max(paintedLineHeight_, 1), 1);
-    if (static_cast<int>(queue_.size()) > rows + 2) {
+    if (static_cast<int>(queue_.size()) > SurfaceRows() + 2) {
         // More scrolls than rows: forget the surface's contents and draw every row instead.
-        queue_.clear();
-        TScrMap& previous = memo.PreviousMapForPainting();
-        ResetRows(previous, 0, previous.RowCount() - 1);
+        Forget(memo);
     }
 }
 
@@ -184,6 +191,43 @@ void TMemoPainter::LineRemoved(TuniMemo& memo, int index) {
     Queue(memo, {{0, a * paintedLineHeight_, paintedWidth_, rows * paintedLineHeight_},
                  TScrollDirection::Up,
                  paintedLineHeight_});
+}
+
+void TMemoPainter::LinesInserted(TuniMemo& memo, int index, int n) {
+    if (n <= SurfaceRows()) {
+        for (int k = 0; k < n; ++k) {
+            LineInserted(memo, index + k);
+        }
+        return;
+    }
+    if (!painted_) {
+        return;
+    }
+    shifted_ = true;
+    if (index < paintedTop_) {
+        paintedTop_ += n;
+    } else {
+        Forget(memo);
+    }
+}
+
+void TMemoPainter::LinesRemoved(TuniMemo& memo, int index, int n) {
+    if (n <= SurfaceRows()) {
+        for (int k = 0; k < n; ++k) {
+            LineRemoved(memo, index);
+        }
+        return;
+    }
+    if (!painted_) {
+        return;
+    }
+    shifted_ = true;
+    // The lines above the surface renumber it; the rest leave from its top on.
+    const int above = std::clamp(paintedTop_ - index, 0, n);
+    paintedTop_ -= above;
+    if (above < n) {
+        Forget(memo);
+    }
 }
 
 int TMemoPainter::ViewMove(const TFrame& f, const TScrMap& map, const TScrMap& previous) const {

@@ -46,6 +46,11 @@ public:
     // scroll by one line instead of being drawn again.
     void LineInserted(TuniMemo& memo, int index);
     void LineRemoved(TuniMemo& memo, int index);
+    // n lines inserted before `index` or removed from it on, as that many single reports
+    // would tell it; a range longer than the surface has rows forgets the surface's contents
+    // instead (the next paint draws every row), as a queue of that many scrolls would.
+    void LinesInserted(TuniMemo& memo, int index, int n);
+    void LinesRemoved(TuniMemo& memo, int index, int n);
 
     // Whether the surface shows the editor's caret-dependent colours as they are now (the
     // caret line's and the caret column's highlight); false before the first paint.
@@ -63,6 +68,8 @@ private:
     int PaintedScreenRow(const TuniMemo& memo, int index) const;
     std::optional<int> MovedRow(const TuniMemo& memo, int index, int delta);
     void Queue(TuniMemo& memo, const TBandScroll& scroll);
+    int SurfaceRows() const;
+    void Forget(TuniMemo& memo);
     // A view move of exactly one row since the last paint: +1 the pixels move down, -1 up.
     int ViewMove(const TFrame& f, const TScrMap& map, const TScrMap& previous) const;
     void ScrollWholeView(TScrMap& previous, const TFrame& f, int move);

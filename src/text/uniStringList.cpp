@@ -599,7 +599,7 @@ int TLineRun::Count() const {
 }
 
 const std::u16string& TLineRun::Get(int i) const {
-    if (!open_ || i < lo_) {
+    if (!placed_ || i < lo_) {
         return list_.Get(i);
     }
     const int end = lo_ + static_cast<int>(window_.size());
@@ -609,16 +609,34 @@ const std::u16string& TLineRun::Get(int i) const {
     return list_.Get(i - end + hi_);
 }
 
+std::u16string& TLineRun::Slot(int i) {
+    if (!placed_ || i < lo_) {
+        return list_.items_[static_cast<size_t>(i)];
+    }
+    const int end = lo_ + static_cast<int>(window_.size());
+    if (i < end) {
+        return window_[static_cast<size_t>(i - lo_)];
+    }
+    return list_.items_[static_cast<size_t>(i - end + hi_)];
+}
+
 void TLineRun::Check(int i, int limit) const {
     if (i < 0 || i > limit) {
         TWStringList::IndexError(i);
     }
 }
 
-void TLineRun::Reach(int i, bool line) {
+void TLineRun::Open() {
     if (!open_) {
         list_.Changing();
         open_ = true;
+    }
+}
+
+void TLineRun::Reach(int i, bool line) {
+    Open();
+    if (!placed_) {
+        placed_ = true;
         lo_ = hi_ = i;
     }
     if (i < lo_) {
@@ -655,13 +673,14 @@ std::u16string TLineRun::Take(int i) {
     return s;
 }
 
+// A new text moves no line: it goes where the line is kept.
 std::u16string TLineRun::Exchange(int i, std::u16string s) {
     if (list_.sorted_) {
         RaiseSorted();
     }
     Check(i, Count() - 1);
-    Reach(i, true);
-    std::swap(window_[static_cast<size_t>(i - lo_)], s);
+    Open();
+    std::swap(Slot(i), s);
     return s;
 }
 
@@ -669,10 +688,12 @@ void TLineRun::Commit() {
     if (!open_) {
         return;
     }
-    list_.movedSlots_ += static_cast<std::int64_t>(window_.size());
-    list_.SpliceItems(lo_, hi_ - lo_, window_.begin(), window_.end());
-    window_.clear();
-    open_ = false;
+    if (placed_) {
+        list_.movedSlots_ += static_cast<std::int64_t>(window_.size());
+        list_.SpliceItems(lo_, hi_ - lo_, window_.begin(), window_.end());
+        window_.clear();
+    }
+    open_ = placed_ = false;
     lo_ = hi_ = 0;
     list_.Changed();
 }

@@ -265,13 +265,18 @@ public:
     void Commit();
 
 private:
+    // The first edit sends the list's Changing.
+    void Open();
     // Widens the window to take in position i (and line i itself when `line`).
     void Reach(int i, bool line);
+    // Where current line i is kept: in the window, or in its own slot of the list.
+    std::u16string& Slot(int i);
     void Check(int i, int limit) const;
 
     TWStringList& list_;
     std::deque<std::u16string> window_; // the current lines from lo_ on
     int lo_ = 0;
-    int hi_ = 0; // the list's lines [lo_, hi_) are in the window
-    bool open_ = false;
+    int hi_ = 0;          // the list's lines [lo_, hi_) are in the window
+    bool open_ = false;   // edits made since the last write-back
+    bool placed_ = false; // a window was placed (a line inserted or taken)
 };

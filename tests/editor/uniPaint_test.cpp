@@ -447,6 +447,37 @@ TEST_F(PaintTest, ManyInsertedLinesAreDrawnInsteadOfScrolledOneByOne) {
     ExpectSurfaceIsFresh();
 }
 
+TEST_F(PaintTest, ARangeOfLinesScrollsAsItsLinesWouldOrIsDrawnAfresh) {
+    Numbered(100);
+    // Fewer lines than rows: the scrolls of that many single lines.
+    Step([&] { memo.InsertLinesAt(3, {u"a", u"b"}); });
+    ASSERT_EQ(canvas.Of(Kind::Scroll).size(), 2u);
+    EXPECT_EQ(canvas.Of(Kind::Scroll)[0].direction, TScrollDirection::Down);
+    EXPECT_EQ(TextCalls(), 2);
+    ExpectSurfaceIsFresh();
+    Step([&] { memo.RemoveLinesAt(3, 2); });
+    ASSERT_EQ(canvas.Of(Kind::Scroll).size(), 2u);
+    EXPECT_EQ(canvas.Of(Kind::Scroll)[0].direction, TScrollDirection::Up);
+    ExpectSurfaceIsFresh();
+    // More lines than rows: nothing scrolls, every row is drawn.
+    Step([&] { memo.RemoveLinesAt(2, 40); });
+    EXPECT_TRUE(canvas.Of(Kind::Scroll).empty());
+    EXPECT_EQ(canvas.TextAt(Row(2)), "line 42");
+    ExpectSurfaceIsFresh();
+    Step([&] { memo.InsertLinesAt(1, std::vector<std::u16string>(30, u"new")); });
+    EXPECT_TRUE(canvas.Of(Kind::Scroll).empty());
+    EXPECT_EQ(canvas.TextAt(Row(9)), "new");
+    ExpectSurfaceIsFresh();
+    // Many lines above the view only renumber what the surface shows.
+    Step([&] {
+        memo.SetCaret({0, 60});
+        memo.SetTopLine(55);
+    });
+    Step([&] { memo.RemoveLinesAt(0, 20); });
+    EXPECT_TRUE(canvas.Of(Kind::Scroll).empty());
+    ExpectSurfaceIsFresh();
+}
+
 TEST_F(PaintTest, TheCaretLineTakesTheHighlightColourUpToTheRightEdge) {
     memo.SetHighlightLine(true);
     Show("one\ntwo\nthree");
