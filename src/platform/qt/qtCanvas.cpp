@@ -189,7 +189,7 @@ void TQtCanvas::DrawMarker(const TRect& cell, std::u16string_view label, TMarker
     if (kind == TMarkerKind::Byte) {
         painter_.fillRect(box, Mix(back, ink, 0.22));
     } else {
-        painter_.setPen(Mix(back, ink, 0.55));
+        painter_.setPen(Mix(back, ink, 0.4));
         painter_.drawRect(box.adjusted(0, 0, -1, -1));
     }
     painter_.setPen(ink);

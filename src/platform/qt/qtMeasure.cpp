@@ -116,16 +116,22 @@ void TQtMeasurer::SetFont(const QFont& font) {
     wholePixelAdvance_ =
         fixedPitch_ && exact.horizontalAdvance(QStringLiteral("MMMMMMMMMM")) == 10.0 * spaceWidth_;
 
-    // Marker labels: two digits at about 55% of the line height, the smallest size at which
-    // they stay legible with a 10 pt or 13 px editor font (16-17 px lines give 9 px digits);
-    // four digits stack in two rows at half the line height. The cell is two char widths at
-    // least, and as many whole ones as two digits need with a pixel of frame and a pixel of
-    // air on either side: one char width (7-8 px at those sizes) cannot hold two legible
-    // digits side by side, and whole char widths keep a fixed-pitch font's columns aligned.
-    markerFont1_ = LabelFont(font_, static_cast<int>(std::lround(lineHeight_ * 0.55)));
+    // Marker labels: two digits as large as fit side by side in two char widths, with a
+    // pixel of frame and a pixel of air on either side, between half and 70% of the line
+    // height. With a 10 pt or 13 px editor font (7-8 px cells, 13-17 px lines) that gives
+    // 8-10 px digits, legible at a glance; one char width could hold two digits only at
+    // about 4 px, which no one can read. A font too narrow even for the smallest size
+    // widens the cell by whole char widths, so a fixed-pitch font's columns stay aligned.
+    // Four digits stack in two rows at half the line height.
+    const int cw = std::max(spaceWidth_, 1);
+    const int smallest = std::max(static_cast<int>(std::lround(lineHeight_ * 0.5)), 5);
+    int pixels = std::max(static_cast<int>(std::lround(lineHeight_ * 0.7)), smallest);
+    while (pixels > smallest && 2 * WidestDigit(LabelFont(font_, pixels)) + 4 > 2 * cw) {
+        --pixels;
+    }
+    markerFont1_ = LabelFont(font_, pixels);
     markerFont2_ = LabelFont(font_, (lineHeight_ - 2) / 2);
     const int needed = 2 * WidestDigit(markerFont1_) + 4;
-    const int cw = std::max(spaceWidth_, 1);
     markerWidth_ = std::max(2, (needed + cw - 1) / cw) * cw;
     showable_.clear();
     astralShowable_.clear();
