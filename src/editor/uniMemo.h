@@ -333,6 +333,13 @@ public:
     void MatchBracket() override;
     void ToggleOverwrite() override;
     void PasteClipboard() override;
+    // Pastes text as PasteClipboard does with the clipboard's (CR LF, CR and LF end lines;
+    // a column block goes in as one when the view allows it). The X11 primary selection
+    // comes in this way.
+    void PasteText(const std::u16string& text, TSelectionMode block);
+    // The selected text as the clipboard receives it: lines joined by LF, a column block's
+    // lines padded to its width; empty without a selection.
+    std::u16string SelectionAsText() const;
     void CopyClipboard() override;
     void ToggleWrap() override;
     void ToggleMaximize() override;

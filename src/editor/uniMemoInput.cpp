@@ -201,6 +201,17 @@ void TMemoInput::MouseDown(int x, int y) {
     memo_.UpdateView();
 }
 
+void TMemoInput::PasteAtPointer(int x, int y, const std::u16string& text, bool columnBlock) {
+    memo_.BeginCommand();
+    const bool wasSelected = memo_.SelectionActive();
+    memo_.SetKeyHandled(true);
+    PlaceCaretAtPointer(x, y);
+    memo_.SetSelectionMode(TSelectionMode::Stream);
+    memo_.CollapseSelection();
+    memo_.PasteText(text, columnBlock ? TSelectionMode::Column : TSelectionMode::Stream);
+    AfterCommand(0, wasSelected);
+}
+
 void TMemoInput::MouseMove(int x, int y) {
     if (!dragging_) {
         return;

@@ -49,6 +49,9 @@ public:
     void MouseDown(int x, int y);
     void MouseMove(int x, int y);
     void MouseUp();
+    // A middle click on X11: the caret goes to the pointer (the selection collapses, it is
+    // not replaced) and the text is pasted there as the clipboard's would be.
+    void PasteAtPointer(int x, int y, const std::u16string& text, bool columnBlock);
     // One drag-timer period with the last pointer position.
     void DragTick();
     bool Dragging() const { return dragging_; }

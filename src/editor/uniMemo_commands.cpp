@@ -894,18 +894,28 @@ std::vector<std::u16string> TuniMemo::SelectionLines(bool padColumns) const {
     return texts;
 }
 
+// Lines end in LF, the platform's own separator: other programs take the text as they
+// take their own.
+std::u16string TuniMemo::SelectionAsText() const {
+    std::u16string text;
+    if (!HasSelectedText()) {
+        return text;
+    }
+    const std::vector<std::u16string> lines = SelectionLines(true);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            text += u'\n';
+        }
+        text += lines[i];
+    }
+    return text;
+}
+
 void TuniMemo::CopyClipboard() {
     if (platform_.clipboard == nullptr || !HasSelectedText()) {
         return;
     }
-    const std::vector<std::u16string> lines = SelectionLines(true);
-    std::u16string text;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) {
-            text += u"\r\n";
-        }
-        text += lines[i];
-    }
+    const std::u16string text = SelectionAsText();
     if (text.empty()) {
         return;
     }
@@ -920,7 +930,11 @@ void TuniMemo::PasteClipboard() {
     if (!content || (!content->utf16 && !content->ansi)) {
         return;
     }
-    const std::u16string text = content->utf16 ? *content->utf16 : AnsiToWide(*content->ansi);
+    PasteText(content->utf16 ? *content->utf16 : AnsiToWide(*content->ansi),
+              content->columnBlock ? TSelectionMode::Column : TSelectionMode::Stream);
+}
+
+void TuniMemo::PasteText(const std::u16string& text, TSelectionMode block) {
     if (text.empty()) {
         return;
     }
@@ -937,7 +951,7 @@ void TuniMemo::PasteClipboard() {
             pieces.back().push_back(c);
         }
     }
-    const TSelectionMode mode = content->columnBlock && !wordWrap_ && !proportional_
+    const TSelectionMode mode = block == TSelectionMode::Column && !wordWrap_ && !proportional_
                                     ? TSelectionMode::Column
                                     : TSelectionMode::Stream;
     const int group = OpenGroup();

@@ -23,8 +23,22 @@ fs::path NormalPath(const std::string& name, std::error_code& ec) {
 
 } // namespace
 
-std::array<std::u16string, 7> StatusPanelTexts(const TStatusInfo& info) {
-    std::array<std::u16string, 7> texts;
+std::u16string SeparatorCaption(TLineSeparator separator) {
+    switch (separator) {
+    case lsCRLF:
+        return u"CR LF";
+    case lsCR:
+        return u"CR";
+    case lsLS:
+        return u"U+2028";
+    case lsLF:
+        break;
+    }
+    return u"LF";
+}
+
+std::array<std::u16string, 8> StatusPanelTexts(const TStatusInfo& info) {
+    std::array<std::u16string, 8> texts;
     char position[64];
     std::snprintf(position, sizeof position, "%3d : %d / %d", info.column + 1, info.line + 1,
                   info.lineCount);
@@ -43,6 +57,7 @@ std::array<std::u16string, 7> StatusPanelTexts(const TStatusInfo& info) {
     } else if (info.uniRepr == 2) {
         texts[6] = u"Hex";
     }
+    texts[7] = SeparatorCaption(info.separator);
     return texts;
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/uniCodec.h"
+
 // What the status bar shows of the active document. Column and line are 0-based; `code`
 // is the code unit under the caret (0 for none); charset and surrogate names are UTF-8.
 struct TStatusInfo {
@@ -18,13 +20,18 @@ struct TStatusInfo {
     std::string charset;
     std::string surrogate;
     int uniRepr;
+    TLineSeparator separator = lsLF;
 };
 
-// The texts of status panels 0 to 6: "*" or " " with "%3d : %d / %d" of the 1-based
+// The texts of status panels 0 to 7: "*" or " " with "%3d : %d / %d" of the 1-based
 // column, the 1-based line and the line count; the code in decimal and as "0x%x" (both
 // empty for 0); " >=<" with word wrap, " <=>" without; the charset; the surrogate; "HTML"
-// for representation 1, "Hex" for 2, nothing otherwise.
-std::array<std::u16string, 7> StatusPanelTexts(const TStatusInfo& info);
+// for representation 1, "Hex" for 2, nothing otherwise; the line separator ("CR LF", "LF",
+// "CR", "U+2028").
+std::array<std::u16string, 8> StatusPanelTexts(const TStatusInfo& info);
+
+// How the status bar names a line separator.
+std::u16string SeparatorCaption(TLineSeparator separator);
 
 // The name of a document: its file's name without the folder (file names are UTF-8), or
 // `newFileText` for a document without a file.

@@ -617,7 +617,7 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) {
         list.Add(std::u16string());
         return {false, ErrorText(err)};
     }
-    lineSeparator = first == TLineSeparator{} ? lsCRLF : first;
+    lineSeparator = first == TLineSeparator{} ? lsLF : first;
     list.Undo().Add(ukSavePoint, saveCounter, false, editor, std::u16string(), TPoint{});
     return {};
 }
@@ -681,7 +681,7 @@ TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName) {
         out.Buffer() += "\xEF\xBB\xBF";
     }
     if (lineSeparator == lsLS && !IsUnicodeCharset(charset)) {
-        lineSeparator = lsCRLF;
+        lineSeparator = lsLF;
     }
     const std::u16string_view separator = SeparatorChars(lineSeparator);
     TLineWriter writer(out, family, unmappableChars);

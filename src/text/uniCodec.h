@@ -54,7 +54,8 @@ public:
     std::string charset{kCharsetDefault};
     std::string surrogate = "-";
     TUniRepr uniRepr = urNone;
-    TLineSeparator lineSeparator = lsCRLF;
+    // A new document ends its lines as the platform does; a loaded file keeps its own.
+    TLineSeparator lineSeparator = lsLF;
     int saveCounter = 0;
     TCodecProfile profile;
     TConvTable table; // refilled at every load and save

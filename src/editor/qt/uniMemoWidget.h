@@ -8,6 +8,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <tuple>
 
 #include "editor/uniMemo.h"
 #include "editor/uniMemoInput.h"
@@ -90,10 +92,18 @@ private:
     void ScheduleUpdate();
     void RestartBlink();
     void TypeText(const QString& text, TShiftState shift, TCharSource source);
+    // Offers the selection as the X11 primary selection once the events of this turn are
+    // through (a drag or a run of Shift+keys publishes once).
+    void SchedulePrimary();
+    void PublishPrimary();
 
     TQtMeasurer measurer_;
     TQtCanvas canvas_;
     TQtClipboard clipboard_;
+    TQtClipboard primary_{QClipboard::Selection};
+    // The selection last offered as the primary selection: (start, end, column mode).
+    std::optional<std::tuple<TPoint, TPoint, bool>> published_;
+    bool primaryScheduled_ = false;
     TQtTimer dragTimer_;
     TQtMainThreadQueue queue_;
     TQtBusyCursor busy_;

@@ -14,12 +14,19 @@ QClipboard* Clipboard() {
                : nullptr;
 }
 
-QByteArray Utf16LeBytes(const std::u16string& text) {
+// The column format's own data: its lines end in CR LF, whatever the plain text uses.
+QByteArray ColumnBlockBytes(const std::u16string& text) {
     QByteArray bytes;
     bytes.reserve(static_cast<qsizetype>(text.size() * 2));
-    for (const char16_t c : text) {
+    const auto put = [&](char16_t c) {
         bytes.append(static_cast<char>(c & 0xFF));
         bytes.append(static_cast<char>(c >> 8));
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) {
+            put(u'\r');
+        }
+        put(text[i]);
     }
     return bytes;
 }
@@ -37,27 +44,31 @@ std::u16string FromUtf16LeBytes(const QByteArray& bytes) {
 
 } // namespace
 
-bool TQtClipboard::SetText(const std::u16string& utf16, const std::string&, bool columnBlock) {
+bool TQtClipboard::Available() const {
     QClipboard* clipboard = Clipboard();
-    if (clipboard == nullptr) {
+    return clipboard != nullptr &&
+           (mode_ != QClipboard::Selection || clipboard->supportsSelection());
+}
+
+bool TQtClipboard::SetText(const std::u16string& utf16, const std::string&, bool columnBlock) {
+    if (!Available()) {
         return false;
     }
     auto* data = new QMimeData; // the clipboard takes it over
     if (columnBlock) {
-        data->setData(QString::fromLatin1(kColumnFormat), Utf16LeBytes(utf16));
+        data->setData(QString::fromLatin1(kColumnFormat), ColumnBlockBytes(utf16));
     }
     data->setText(QString::fromStdU16String(utf16));
-    clipboard->setMimeData(data);
+    Clipboard()->setMimeData(data, mode_);
     return true;
 }
 
 std::optional<TClipboardText> TQtClipboard::GetText() {
-    QClipboard* clipboard = Clipboard();
-    if (clipboard == nullptr) {
+    if (!Available()) {
         return std::nullopt;
     }
     TClipboardText result;
-    const QMimeData* data = clipboard->mimeData();
+    const QMimeData* data = Clipboard()->mimeData(mode_);
     if (data == nullptr) {
         return result;
     }

@@ -21,6 +21,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -80,28 +81,27 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
     layout->addWidget(mdi_, 1);
     setCentralWidget(central);
 
-    // The status bar: eight panels; the first one shows the progress of long work.
-    const std::array<int, kStatusPanels> widths{130, 60, 60, 60, 85, 80, 50, 50};
+    // The status bar: eight panels; the first one shows the progress of long work. The
+    // line separator's panel (7) stands next to the charset's (4).
     firstPanel_ = new QStackedWidget(this);
-    firstPanel_->setFixedWidth(widths[0]);
+    firstPanel_->setFixedWidth(kPanelWidths[0]);
     for (int i = 0; i < kStatusPanels; ++i) {
         auto* label = new QLabel(this);
-        label->setFixedWidth(widths[static_cast<size_t>(i)]);
+        label->setFixedWidth(kPanelWidths[static_cast<size_t>(i)]);
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
-        if (i >= 1 && i <= 5) {
+        if ((i >= 1 && i <= 5) || i == 7) {
             label->setAlignment(Qt::AlignCenter);
         }
         panels_[static_cast<size_t>(i)] = label;
-        if (i == 0) {
-            firstPanel_->addWidget(label);
-            progress_ = new QProgressBar(this);
-            progress_->setTextVisible(false);
-            firstPanel_->addWidget(progress_);
-            statusBar()->addWidget(firstPanel_);
-        } else {
-            statusBar()->addWidget(label);
-        }
+    }
+    firstPanel_->addWidget(panels_[0]);
+    progress_ = new QProgressBar(this);
+    progress_->setTextVisible(false);
+    firstPanel_->addWidget(progress_);
+    statusBar()->addWidget(firstPanel_);
+    for (const int i : {1, 2, 3, 4, 7, 5, 6}) {
+        statusBar()->addWidget(panels_[static_cast<size_t>(i)]);
     }
 
     ClearStatus();
@@ -312,7 +312,21 @@ void TPMMainForm::BuildMenus() {
     menuBar()->clear();
     menuActions_.clear();
     const auto menu = [this](const char* key) {
-        return menuBar()->addMenu(ToQString(MnemonicText(texts_.Caption(key))));
+        QMenu* m = menuBar()->addMenu(ToQString(MnemonicText(texts_.Caption(key))));
+        // A menu closed with Escape leaves the menu bar waiting for keys; they belong to
+        // the document again (unless the user went on to the next menu).
+        connect(m, &QMenu::aboutToHide, this, [this] {
+            QTimer::singleShot(0, this, [this] {
+                if (QApplication::activePopupWidget() != nullptr) {
+                    return;
+                }
+                menuBar()->setActiveAction(nullptr);
+                if (TMDIChild* child = ActiveChild()) {
+                    child->MemoWidget().setFocus(Qt::OtherFocusReason);
+                }
+            });
+        });
+        return m;
     };
     const auto global = [this](const char* name) {
         return [this, name] { RunGlobalAction(name); };
@@ -698,10 +712,22 @@ void TPMMainForm::RefreshTabs() {
     }
 }
 
+// A panel is as wide as its text needs in the status bar's font, and never narrower than
+// its usual width, so a long position ("808702 : 123 / 1260443") shows whole.
 void TPMMainForm::SetPanel(int panel, const QString& text) {
     QLabel* label = panels_[static_cast<size_t>(panel)];
-    if (label->text() != text) {
-        label->setText(text);
+    if (label->text() == text) {
+        return;
+    }
+    label->setText(text);
+    const int needed = label->fontMetrics().horizontalAdvance(text) + 2 * label->frameWidth() +
+                       2 * label->margin() + label->fontMetrics().averageCharWidth() * 2;
+    const int width = std::max(kPanelWidths[static_cast<size_t>(panel)], needed);
+    if (label->width() != width || label->minimumWidth() != width) {
+        label->setFixedWidth(width);
+        if (panel == 0) {
+            firstPanel_->setFixedWidth(width);
+        }
     }
 }
 
@@ -711,7 +737,7 @@ QString TPMMainForm::StatusText(int panel) const {
 
 void TPMMainForm::ClearStatus() {
     firstPanel_->setCurrentIndex(0);
-    for (int i = 0; i <= 6; ++i) {
+    for (int i = 0; i < kStatusPanels; ++i) {
         SetPanel(i, {});
     }
     if (QAction* wrap = MenuAction("Wrap0")) {
@@ -733,7 +759,7 @@ void TPMMainForm::ShowInfo(TuniMemo* editor, int column, bool refresh, char16_t 
     const TTextCodec& codec = editor->Codec();
     const auto texts = StatusPanelTexts({editor->Modified(), column, line, editor->Lines().Count(),
                                          code, editor->WordWrap(), codec.charset, codec.surrogate,
-                                         static_cast<int>(codec.uniRepr)});
+                                         static_cast<int>(codec.uniRepr), codec.lineSeparator});
     for (int i = 0; i < static_cast<int>(texts.size()); ++i) {
         SetPanel(i, ToQString(texts[static_cast<size_t>(i)]));
     }

@@ -34,6 +34,8 @@ class TPMMainForm : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr int kStatusPanels = 8;
+    // The panels' usual widths; a longer text widens its panel.
+    static constexpr std::array<int, kStatusPanels> kPanelWidths{130, 60, 60, 60, 85, 80, 50, 60};
 
     // Reads the settings, the interface texts, the global actions and keys and the
     // detection tables of the program folder.
