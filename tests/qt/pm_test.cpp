@@ -294,6 +294,47 @@ TEST_F(MainFormTest, StatusPanelsFitTheirTextShowTheSeparatorAndStayWhenTheWindo
     EXPECT_EQ(main_->StatusText(7), QStringLiteral("LF"));
 }
 
+TEST_F(MainFormTest, ViewsOfOneDocumentShareItsNameAndAreAskedAboutOnce) {
+    const std::string a = MakeFile("a.txt", "text\n");
+    TMDIChild* first = main_->OpenDocument(a);
+    main_->Clone();
+    TMDIChild* second = main_->ActiveChild();
+    ASSERT_NE(second, first);
+    ASSERT_EQ(&second->Memo().Lines(), &first->Memo().Lines());
+
+    // Save As in the second view: the first one saves to the new file from then on.
+    const std::string b = files_.file("b.txt");
+    fileNames_.push_back(QString::fromStdString(b));
+    Type(*second, "1");
+    ASSERT_TRUE(main_->SaveDocumentAs(*second));
+    EXPECT_EQ(first->Memo().FileName(), b);
+    main_->Idle();
+    EXPECT_EQ(first->windowTitle(), QStringLiteral("b.txt"));
+    Type(*first, "2");
+    ASSERT_TRUE(main_->SaveDocument(*first));
+    EXPECT_EQ(ReadBytes(b), "21text\n");
+    EXPECT_EQ(ReadBytes(a), "text\n") << "the old file is left alone";
+
+    // Closing one of two views loses nothing and asks nothing; the last one asks.
+    Type(*first, "3");
+    first->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(questions_.empty());
+    ASSERT_EQ(main_->Children().size(), 1U);
+    answers_.push_back(TYesNoCancel::Cancel);
+    second->close();
+    EXPECT_EQ(questions_.size(), 1U);
+    EXPECT_EQ(main_->Children().size(), 1U) << "Cancel keeps the last view";
+
+    // Exit asks once per document, not once per view.
+    main_->Clone();
+    ASSERT_EQ(main_->Children().size(), 2U);
+    questions_.clear();
+    answers_.push_back(TYesNoCancel::No);
+    main_->close();
+    EXPECT_EQ(questions_.size(), 1U);
+}
+
 TEST_F(MainFormTest, StructureTimerRestartsWithEveryEdit) {
     TMDIChild* child = main_->OpenDocument(MakeFile("a.txt", "x\n"));
     EXPECT_FALSE(child->Timer().isActive());

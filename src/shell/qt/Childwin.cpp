@@ -34,8 +34,11 @@ TMDIChild::TMDIChild(TPMMainForm& main, TMemoEnvironment environment,
 
 TMDIChild::~TMDIChild() = default;
 
-TCloseAnswer TMDIChild::ClosePrompt() {
+TCloseAnswer TMDIChild::ClosePrompt(TCloseScope scope) {
     TuniMemo& memo = Memo();
+    if (scope == TCloseScope::ThisView && main_.OtherViewOpen(*this)) {
+        return TCloseAnswer::Close;
+    }
     // An unnamed document whose Save As was cancelled is asked again.
     while (memo.Modified()) {
         // The window asked about comes to the front: the user sees which document it is,
@@ -50,6 +53,12 @@ TCloseAnswer TMDIChild::ClosePrompt() {
             return TCloseAnswer::Keep;
         }
         if (answer == TYesNoCancel::No) {
+            // For every view of the document: the user decided about the text, not a window.
+            for (TMDIChild* view : main_.Children()) {
+                if (&view->Memo().Lines() == &memo.Lines()) {
+                    view->Memo().DeclineSave();
+                }
+            }
             memo.DeclineSave();
             break;
         }

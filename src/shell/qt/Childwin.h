@@ -10,6 +10,9 @@
 class TPMMainForm;
 
 enum class TCloseAnswer { Close, Keep };
+// What is being closed: one window (another view of its document keeps the text open, so
+// nothing is asked), or the document with all its views (the main window closes).
+enum class TCloseScope { ThisView, Document };
 
 class TMDIChild : public QMdiSubWindow {
     Q_OBJECT
@@ -33,7 +36,7 @@ public:
 
     // Asks about unsaved changes: Yes saves (an unnamed document through Save As), No
     // discards them for good, Cancel keeps the window.
-    TCloseAnswer ClosePrompt();
+    TCloseAnswer ClosePrompt(TCloseScope scope = TCloseScope::ThisView);
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -25,6 +25,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "actions/uniMemoActions.h"
@@ -608,6 +609,7 @@ bool TPMMainForm::SaveDocument(TMDIChild& child) {
     const bool saved = memo.SaveToFile();
     QApplication::restoreOverrideCursor();
     if (saved) {
+        SavedViews(memo);
         AddRecent(memo);
     }
     RefreshTabs();
@@ -625,10 +627,42 @@ bool TPMMainForm::SaveDocumentAs(TMDIChild& child) {
     QApplication::restoreOverrideCursor();
     if (saved) {
         child.setWindowTitle(DocumentTitle(memo));
+        SavedViews(memo);
         AddRecent(memo);
     }
     RefreshTabs();
     return saved;
+}
+
+// The other views of a saved document take its file name and encoding, so that a Save
+// from any of them writes where the document now lives, as it is now stored.
+void TPMMainForm::SavedViews(TuniMemo& saved) {
+    const TTextCodec& codec = saved.Codec();
+    for (TMDIChild* child : Children()) {
+        TuniMemo& view = child->Memo();
+        if (&view == &saved || &view.Lines() != &saved.Lines()) {
+            continue;
+        }
+        TTextCodec& other = view.Codec();
+        other.charset = codec.charset;
+        other.surrogate = codec.surrogate;
+        other.uniRepr = codec.uniRepr;
+        other.lineSeparator = codec.lineSeparator;
+        if (view.FileName() != saved.FileName()) {
+            view.SetFileName(TViewOf::Other, saved.FileName());
+        }
+        child->MemoWidget().RepaintWhole();
+    }
+}
+
+// Another window that shows the same text keeps it open: closing this one loses nothing.
+bool TPMMainForm::OtherViewOpen(const TMDIChild& child) const {
+    for (TMDIChild* other : Children()) {
+        if (other != &child && &other->Memo().Lines() == &child.Memo().Lines()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void TPMMainForm::SaveAll() {
@@ -834,8 +868,15 @@ void TPMMainForm::keyPressEvent(QKeyEvent* e) {
 }
 
 void TPMMainForm::closeEvent(QCloseEvent* e) {
+    // Once per document, however many windows show it.
+    std::vector<const TWStringList*> asked;
     for (TMDIChild* child : Children()) {
-        if (child->ClosePrompt() == TCloseAnswer::Keep) {
+        const TWStringList* document = &child->Memo().Lines();
+        if (std::find(asked.begin(), asked.end(), document) != asked.end()) {
+            continue;
+        }
+        asked.push_back(document);
+        if (child->ClosePrompt(TCloseScope::Document) == TCloseAnswer::Keep) {
             e->ignore();
             return;
         }

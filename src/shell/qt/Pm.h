@@ -57,6 +57,8 @@ public:
                           const std::string& surrogate, int uniRepr = 0);
     bool SaveDocument(TMDIChild& child);
     bool SaveDocumentAs(TMDIChild& child);
+    // Whether another open window shows the document of `child`.
+    bool OtherViewOpen(const TMDIChild& child) const;
     void SaveAll();
     void CloseActive();
     void NewDocument();
@@ -104,6 +106,7 @@ private:
     void BuildMenus();
     QAction* AddCommand(QMenu* menu, const std::string& command, const char* captionKey,
                         const char* actionName, std::function<void()> run);
+    void SavedViews(TuniMemo& saved);
     void RebuildRecentMenu();
     void AddRecent(const TuniMemo& memo);
     void OpenRecent(int index);
