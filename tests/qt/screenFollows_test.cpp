@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QTest>
 
 #include <set>
@@ -129,6 +130,11 @@ protected:
         EXPECT_EQ(incremental.caret, whole.caret)
             << "after " << step << ": the caret is not where the core has it (" << m.Caret().X
             << ", " << m.Caret().Y << ")";
+        EXPECT_EQ(w.verticalScrollBar()->value(), m.TopLine() / m.ScrollScale())
+            << "after " << step << ": the scroll bar does not show the top line";
+        if (!m.WordWrap()) {
+            EXPECT_EQ(w.horizontalScrollBar()->value(), m.HorzScroll()) << "after " << step;
+        }
         if (!sameImage) {
             if (const QByteArray dump = qgetenv("PELMAR_PAINT_DUMP"); !dump.isEmpty()) {
                 const QString base = QString::fromLocal8Bit(dump) + QString::fromStdString(step);
@@ -143,14 +149,17 @@ protected:
     std::unique_ptr<TPMMainForm> main_;
 };
 
-TEST_F(ScreenFollowsTest, EveryShippedKeyLeavesTheScreenAsTheCoreSaysWrapOffAndOn) {
+TEST_F(ScreenFollowsTest, EveryShippedKeyLeavesTheScreenAsTheCoreSays) {
     TMDIChild& child = OpenSample();
     TuniMemoWidget& w = child.MemoWidget();
     const TIniFile keys(main_->Folder().Path("Ini/keys.ini"));
     const std::vector<std::string> bindings = keys.ReadSectionA("*");
     ASSERT_GT(bindings.size(), 80U);
-    for (const bool wrap : {false, true}) {
+    // Wrap off, wrap on, and wrap off with the caret column's highlight as well.
+    for (const int pass : {0, 1, 2}) {
+        const bool wrap = pass == 1;
         w.Memo().SetWordWrap(wrap);
+        w.Memo().SetHighlightColumn(pass == 2);
         w.Memo().GotoPosition(2, 40);
         WholePaint(w);
         int pressed = 0;
@@ -177,7 +186,7 @@ TEST_F(ScreenFollowsTest, EveryShippedKeyLeavesTheScreenAsTheCoreSaysWrapOffAndO
             // end, say) still moves on the second.
             for (int i = 0; i < 2; ++i) {
                 QTest::keyClick(&w, static_cast<Qt::Key>(qtKey), mods);
-                ExpectSameScreen(w, (wrap ? "wrap-" : "") + key + "=" + action);
+                ExpectSameScreen(w, std::to_string(pass) + "-" + key + "=" + action);
             }
             ++pressed;
             if (::testing::Test::HasFailure()) {
@@ -186,7 +195,7 @@ TEST_F(ScreenFollowsTest, EveryShippedKeyLeavesTheScreenAsTheCoreSaysWrapOffAndO
         }
         EXPECT_GT(pressed, 60);
         w.Input().RunCommand([&] { w.Memo().Undo(); });
-        ExpectSameScreen(w, wrap ? "wrap-undo" : "undo");
+        ExpectSameScreen(w, std::to_string(pass) + "-undo");
     }
 }
 

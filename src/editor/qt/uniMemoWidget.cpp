@@ -415,9 +415,11 @@ void TuniMemoWidget::SetScrollInfo(TScrollBarKind bar, const TScrollInfo& info) 
     QScrollBar* sb = bar == TScrollBarKind::Vertical ? verticalScrollBar() : horizontalScrollBar();
     settingScrollBars_ = true;
     const QSignalBlocker block(sb);
-    // The range's top is the last position the thumb can take with a page in view.
+    // The range's top is the last position the thumb can take with a page in view, or the
+    // position itself when the view stands further down (the lines below it were deleted):
+    // the thumb shows where the view is, not where it could be.
     const int page = std::max(info.page, 1);
-    sb->setRange(info.min, std::max(info.min, info.max - page + 1));
+    sb->setRange(info.min, std::max({info.min, info.max - page + 1, info.pos}));
     sb->setPageStep(page);
     sb->setSingleStep(1);
     sb->setValue(info.pos);
