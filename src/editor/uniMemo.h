@@ -531,13 +531,18 @@ private:
     const TSearchCase& SearchCase();
     void PrepareSearch(std::u16string_view pattern);
     bool SkipAtCaret() const;
-    std::optional<TFoundText> SearchFrom(TPoint origin, bool backward, bool skipAtOrigin);
-    TFoundText FoundAt(int line, int pos, int len) const;
+    // Reading the document through `run` when given (a replace-all that is writing it).
+    std::optional<TFoundText> SearchFrom(TPoint origin, bool backward, bool skipAtOrigin,
+                                         const TEditRun* run = nullptr);
+    TFoundText FoundAt(int line, int pos, int len, const TEditRun* run = nullptr) const;
     void ShowFound(const TFoundText& found);
     void ShowNotFound();
     TPoint ReplaceFound(const TFoundText& found, std::u16string_view replacement);
     TPoint ReplaceAllInLines(const TFoundText& first, TPoint origin, bool skip, bool backward,
                              std::u16string_view replacement, bool& changed);
+    TPoint ReplaceAllAcrossLines(TFoundText found, bool backward, std::u16string_view replacement,
+                                 bool& changed);
+    TPoint ReplaceFoundIn(TEditRun& run, const TFoundText& found, std::u16string_view replacement);
     // --- end of search internals ---
 
     TMemoPlatform platform_;

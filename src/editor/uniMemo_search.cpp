@@ -299,14 +299,18 @@ bool TuniMemo::SkipAtCaret() const {
     return n.start == lastFound_->start && n.end == lastFound_->end;
 }
 
-TuniMemo::TFoundText TuniMemo::FoundAt(int line, int pos, int len) const {
+TuniMemo::TFoundText TuniMemo::FoundAt(int line, int pos, int len, const TEditRun* run) const {
+    const int count = run != nullptr ? run->Count() : lines_->Count();
+    const auto size = [&](int y) {
+        return static_cast<int>((run != nullptr ? run->Get(y) : lines_->Get(y)).size());
+    };
     TFoundText f;
     f.start = {pos - 1, line};
     int rest = pos - 1 + len;
     int y = line;
     // Each line end inside the match counts one unit.
-    while (y + 1 < lines_->Count() && rest > static_cast<int>(lines_->Get(y).size())) {
-        rest -= static_cast<int>(lines_->Get(y).size()) + 1;
+    while (y + 1 < count && rest > size(y)) {
+        rest -= size(y) + 1;
         ++y;
     }
     f.end = {rest, y};
@@ -314,18 +318,20 @@ TuniMemo::TFoundText TuniMemo::FoundAt(int line, int pos, int len) const {
 }
 
 std::optional<TuniMemo::TFoundText> TuniMemo::SearchFrom(TPoint origin, bool backward,
-                                                         bool skipAtOrigin) {
-    const int count = lines_->Count();
+                                                         bool skipAtOrigin, const TEditRun* run) {
+    const int count = run != nullptr ? run->Count() : lines_->Count();
     if (count == 0 || search_->pattern.empty()) {
         return std::nullopt;
     }
     const int span = SearchLineSpan(search_->pattern, search_->useRegExpr);
     TScan scan(*search_, SearchCase().fold);
     std::u16string joined;
-    const auto lineAt = [this](int i) { return std::u16string_view(lines_->Get(i)); };
+    const auto lineAt = [&](int i) -> std::u16string_view {
+        return run != nullptr ? run->Get(i) : lines_->Get(i);
+    };
     const auto subjectOf = [&](int y) {
         if (span == 0) {
-            scan.SetSubject(lines_->Get(y));
+            scan.SetSubject(lineAt(y));
         } else {
             joined = JoinSearchLines(y, span, count, lineAt);
             scan.SetSubject(joined);
@@ -344,11 +350,10 @@ std::optional<TuniMemo::TFoundText> TuniMemo::SearchFrom(TPoint origin, bool bac
                 continue;
             }
             // A match further on starts on a later line; it is found again from there.
-            if (span > 0 &&
-                !MatchStartsOnFirstLine(m.pos, static_cast<int>(lines_->Get(y).size()))) {
+            if (span > 0 && !MatchStartsOnFirstLine(m.pos, static_cast<int>(lineAt(y).size()))) {
                 continue;
             }
-            return FoundAt(y, m.pos, m.len);
+            return FoundAt(y, m.pos, m.len, run);
         }
         return std::nullopt;
     }
@@ -356,7 +361,7 @@ std::optional<TuniMemo::TFoundText> TuniMemo::SearchFrom(TPoint origin, bool bac
         subjectOf(y);
         // The starts in order, keeping the last one that counts (nothing stored: a long
         // line may have very many).
-        const int lastStart = static_cast<int>(lines_->Get(y).size()) + 1;
+        const int lastStart = static_cast<int>(lineAt(y).size()) + 1;
         const bool caretLine = y == origin.Y;
         const int limit = caretLine ? origin.X : INT_MAX;
         const int skipAt = caretLine && skipAtOrigin ? origin.X : -1;
@@ -379,7 +384,7 @@ std::optional<TuniMemo::TFoundText> TuniMemo::SearchFrom(TPoint origin, bool bac
             int len = 0;
             scan.MatchFrom(m->pos, pos, len);
         }
-        return FoundAt(y, m->pos, m->len);
+        return FoundAt(y, m->pos, m->len, run);
     }
     return std::nullopt;
 }
@@ -480,6 +485,99 @@ TPoint TuniMemo::ReplaceFound(const TFoundText& found, std::u16string_view repla
         InsertLinesAtCaret(SplitReplacement(text), TSelectionMode::Stream);
     }
     return caret_;
+}
+
+// Replace-all of expressions that span lines: match after match, as the interactive replace
+// makes them and with the records ReplaceFound writes, but read and written through an edit
+// run, so a replacement that joins or splits lines does not move the lines after it each
+// time. Returns the position after the last replacement.
+TPoint TuniMemo::ReplaceAllAcrossLines(TFoundText found, bool backward,
+                                       std::u16string_view replacement, bool& changed) {
+    TEditRun run(*this);
+    for (;;) {
+        const TPoint after = ReplaceFoundIn(run, found, replacement);
+        changed = true;
+        const TPoint origin = backward ? found.start : after;
+        const bool skip = backward || found.start == found.end;
+        const std::optional<TFoundText> next = SearchFrom(origin, backward, skip, &run);
+        if (!next) {
+            return after;
+        }
+        found = *next;
+    }
+}
+
+// ReplaceFound through an edit run: the deletion as DeleteSelection records it (in a group of
+// its own), the replacement as InsertLinesAtCaret does. The caret and the selection are left
+// to the caller, which sets them once at the end.
+TPoint TuniMemo::ReplaceFoundIn(TEditRun& run, const TFoundText& found,
+                                std::u16string_view replacement) {
+    std::u16string text;
+    search_->Substitute(replacement, text);
+    TUndo& undo = lines_->Undo();
+    const auto change = [&](int y, std::u16string line, bool mergeable) {
+        const bool merges = undo.WouldMerge(ukChangeLine, y, mergeable, this, caretBefore_);
+        std::u16string before = run.Change(y, std::move(line));
+        undo.Add(ukChangeLine, y, mergeable, this, merges ? std::u16string() : std::move(before),
+                 caretBefore_);
+        ClearRedo();
+    };
+    const auto remove = [&](int y) {
+        undo.Add(ukDeleteLine, y, true, this, run.Take(y), caretBefore_);
+        ClearRedo();
+    };
+    const TPoint s = found.start;
+    const TPoint e = found.end;
+    if (s != e) {
+        const int group = OpenGroup();
+        if (s.Y == e.Y) {
+            std::u16string line = run.Get(s.Y);
+            const size_t from = std::min(static_cast<size_t>(s.X), line.size());
+            const size_t to = std::min(static_cast<size_t>(e.X), line.size());
+            if (from < to) {
+                line.erase(from, to - from);
+                change(s.Y, std::move(line), true);
+            }
+        } else if (s.Y < run.Count()) {
+            std::u16string first = run.Get(s.Y);
+            first.resize(std::min(static_cast<size_t>(s.X), first.size()));
+            change(s.Y, first, true);
+            for (int k = s.Y + 1; k < e.Y && s.Y + 1 < run.Count(); ++k) {
+                remove(s.Y + 1);
+            }
+            if (s.Y + 1 < run.Count()) {
+                const std::u16string& last = run.Get(s.Y + 1);
+                first += last.substr(std::min(static_cast<size_t>(e.X), last.size()));
+                change(s.Y, std::move(first), true);
+                remove(s.Y + 1);
+            }
+        }
+        CloseGroup(group);
+        caretBefore_ = s; // DeleteSelection leaves the caret it put there
+    }
+    if (text.empty() || s.Y >= run.Count()) {
+        return s;
+    }
+    const std::vector<std::u16string> pieces = SplitReplacement(text);
+    std::u16string line = run.Get(s.Y);
+    if (static_cast<int>(line.size()) < s.X) {
+        line.resize(static_cast<size_t>(s.X), u' ');
+    }
+    const size_t at = static_cast<size_t>(s.X);
+    if (pieces.size() == 1) {
+        line.insert(at, pieces.front());
+        change(s.Y, std::move(line), false);
+        return {s.X + static_cast<int>(pieces.front().size()), s.Y};
+    }
+    const std::u16string tail = line.substr(at);
+    change(s.Y, line.substr(0, at) + pieces.front(), false);
+    for (size_t i = 1; i < pieces.size(); ++i) {
+        const int y = s.Y + static_cast<int>(i);
+        undo.Add(ukInsertLine, y, true, this, std::u16string(), caretBefore_);
+        ClearRedo();
+        run.Insert(y, i + 1 == pieces.size() ? pieces[i] + tail : pieces[i]);
+    }
+    return {static_cast<int>(pieces.back().size()), s.Y + static_cast<int>(pieces.size()) - 1};
 }
 
 // Replace-all of single-line patterns, line by line: each line's matches are collected on
@@ -662,11 +760,11 @@ void TuniMemo::Replace(std::u16string_view pattern, std::u16string_view replacem
                 group = OpenGroup();
                 if (answer == TReplaceAnswer::All) {
                     all = true;
-                    if (singleLine) {
-                        after =
-                            ReplaceAllInLines(*found, origin, skip, backward, replacement, changed);
-                        break;
-                    }
+                    after = singleLine
+                                ? ReplaceAllInLines(*found, origin, skip, backward, replacement,
+                                                    changed)
+                                : ReplaceAllAcrossLines(*found, backward, replacement, changed);
+                    break;
                 }
             }
             after = ReplaceFound(*found, replacement);

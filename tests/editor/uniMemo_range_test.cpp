@@ -202,6 +202,47 @@ TEST_F(MemoRangeTest, ReplaceAllWithLineFeedsRecordsLineByLineEdits) {
     }
 }
 
+// Replace-all of an expression across lines gives the text and the line records that
+// answering Yes at every match gives (All keeps them in one step, without the outer groups).
+TEST_F(MemoRangeTest, ReplaceAllAcrossLinesEditsAsMatchByMatchReplacingDoes) {
+    const std::string original = "k1\nv1 x\nk22\nv22\nk3\nk4\nv4";
+    const auto lineRecords = [](const TUndo& journal) {
+        std::vector<std::string> out;
+        for (const std::string& r : Records(journal, false)) {
+            if (!r.starts_with("begin") && !r.starts_with("end")) {
+                out.push_back(r);
+            }
+        }
+        return out;
+    };
+    for (const bool backward : {false, true}) {
+        SCOPED_TRACE(backward ? "backward" : "forward");
+        std::vector<std::string> texts;
+        std::vector<std::vector<std::string>> records;
+        for (const bool all : {false, true}) {
+            SetText(memo, original);
+            memo.SearchOptions() = {false, false, true};
+            memo.SetCaret(backward ? TPoint{2, 6} : TPoint{0, 0});
+            memo.BeginCommand();
+            host.questions.answers.assign(all ? 1 : 10,
+                                          all ? TReplaceAnswer::All : TReplaceAnswer::Yes);
+            host.questions.asked = 0;
+            memo.Replace(u"k(\\d+)\\nv", u"<$1>\\n\\n=", backward);
+            texts.push_back(Text(memo));
+            records.push_back(lineRecords(memo.Lines().Undo()));
+            while (memo.CanUndo()) {
+                memo.Undo();
+            }
+            EXPECT_EQ(Text(memo), original);
+        }
+        EXPECT_EQ(texts[0], "<1>\n\n=1 x\n<22>\n\n=22\nk3\n<4>\n\n=4");
+        EXPECT_EQ(texts[1], texts[0]);
+        EXPECT_EQ(records[1], records[0]);
+        memo.Redo();
+        EXPECT_EQ(Text(memo), texts[1]);
+    }
+}
+
 // --- work on whole documents -------------------------------------------------------------
 
 struct TWork {
@@ -313,7 +354,26 @@ TEST_F(MemoRangeWorkTest, IndentCaseAndColumnBlocksOverTheWholeDocument) {
         }
         ASSERT_EQ(memo.Lines().Get(7), u"LINE 7");
     };
-    ExpectLinear(Measure(20000, edit), Measure(40000, edit), 20000);
+    ExpectLinear(Measure(10000, edit), Measure(20000, edit), 10000);
+}
+
+TEST_F(MemoRangeWorkTest, ReplaceAllJoiningLinesUndoneAndRedone) {
+    const auto edit = [&](TuniMemo& memo, const std::string& original) {
+        const int n = memo.Lines().Count();
+        memo.SearchOptions() = {false, false, true};
+        host.questions.answers = {TReplaceAnswer::All};
+        host.questions.asked = 0;
+        memo.BeginCommand();
+        // Each even line with the next: a joined line ends in an odd digit.
+        memo.Replace(u"([02468])\\nline", u"$1 +", false);
+        ASSERT_EQ(memo.Lines().Count(), (n + 1) / 2);
+        ASSERT_EQ(memo.Lines().Get(1), u"line 2 + 3");
+        Command(memo, &TuniMemo::Undo);
+        ASSERT_EQ(Text(memo), original);
+        Command(memo, &TuniMemo::Redo);
+        ASSERT_EQ(memo.Lines().Get(2), u"line 4 + 5");
+    };
+    ExpectLinear(Measure(10000, edit), Measure(20000, edit), 10000);
 }
 
 TEST_F(MemoRangeWorkTest, ReplaceAllAddingLineBreaksUndoneAndRedone) {
