@@ -11,8 +11,10 @@
 #include "shell/uniConfig.h"
 
 using namespace memo_fakes;
+using testing_support::TempDir;
 using testing_support::U16;
 using testing_support::U8;
+using testing_support::WriteBytes;
 
 namespace {
 
@@ -392,6 +394,34 @@ TEST_F(MemoRangeWorkTest, ReplaceAllAddingLineBreaksUndoneAndRedone) {
         ASSERT_EQ(memo.Lines().Get(5), u"1");
     };
     ExpectLinear(Measure(20000, edit), Measure(40000, edit), 20000);
+}
+
+// A file loaded into a document that has a history and a second view: the lines are
+// appended, never shifted, and every view hears of each line once.
+TEST_F(MemoRangeWorkTest, LoadingIntoADocumentWithAHistoryAndASecondView) {
+    const auto work = [&](int n) {
+        TempDir dir;
+        const std::string name = dir.file("doc.txt");
+        WriteBytes(name, NumberedText(n, "new "));
+        TuniMemo view(host.Platform(false));
+        TWork result = Measure(n, [&](TuniMemo& memo, const std::string& original) {
+            Command(memo, &TuniMemo::SelectAll);
+            Command(memo, &TuniMemo::DeleteChar);
+            Command(memo, &TuniMemo::Undo);
+            ASSERT_EQ(Text(memo), original);
+            view.SetLines(&memo.Lines(), name);
+            view.OnChange = memo.OnChange;
+            memo.OpenFile(name);
+            ASSERT_EQ(Text(view), NumberedText(n, "new "));
+            EXPECT_FALSE(memo.CanUndo());
+            view.OnChange = nullptr;
+        });
+        return result;
+    };
+    const TWork small = work(10000);
+    const TWork large = work(20000);
+    ExpectLinear(small, large, 10000);
+    EXPECT_GE(small.changes, 2 * 10000); // both views, every line
 }
 
 } // namespace
