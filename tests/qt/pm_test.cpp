@@ -281,8 +281,11 @@ TEST_F(MainFormTest, StatusPanelsFitTheirTextShowTheSeparatorAndStayWhenTheWindo
     QWidget other;
     other.show();
     QApplication::setActiveWindow(&other);
-    QEvent deactivate(QEvent::WindowDeactivate); // what a window manager would send
-    QApplication::sendEvent(&main_->MdiArea(), &deactivate);
+    // What the window system sends when another program takes the focus.
+    QEvent windowDeactivate(QEvent::WindowDeactivate);
+    QApplication::sendEvent(main_.get(), &windowDeactivate);
+    QEvent appDeactivate(QEvent::ApplicationDeactivate);
+    QApplication::sendEvent(qApp, &appDeactivate);
     QApplication::processEvents();
     main_->Idle();
     EXPECT_EQ(main_->StatusText(0), before);
