@@ -21,6 +21,18 @@ namespace {
 
 enum class TFamily { Ansi, Oem, Utf8, Utf16LE, Utf16BE };
 
+// In UTF-16 text every byte value has an escaped form, U+DC00 + byte: an odd last byte
+// may be below 0x80. The UTF-8 and 8-bit readers escape only bytes from 0x80 up.
+char16_t EscapeAnyByte(unsigned char b) {
+    return static_cast<char16_t>(0xDC00 + b);
+}
+bool IsByteUnit(char16_t u) {
+    return u >= 0xDC00 && u <= 0xDCFF;
+}
+bool IsHighSurrogate(char16_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+
 // The number of leading bytes below 0x80, eight at a time where it can.
 size_t AsciiRun(const unsigned char* p, size_t n) {
     size_t i = 0;
@@ -254,6 +266,34 @@ private:
         }
     }
 
+    // Appends the two bytes of a UTF-16 code unit, in file order, as escaped bytes.
+    static void AppendUnitAsBytes(std::u16string& line, char16_t u, bool bigEndian) {
+        const auto hi = static_cast<unsigned char>(u >> 8);
+        const auto lo = static_cast<unsigned char>(u & 0xFF);
+        line.push_back(EscapeAnyByte(bigEndian ? hi : lo));
+        line.push_back(EscapeAnyByte(bigEndian ? lo : hi));
+    }
+
+    // A unit in U+DC00..U+DCFF that is no pair's second half reads like an escaped byte,
+    // which the UTF-16 writer turns into one byte; it is kept as its two bytes instead.
+    void EscapeLoneByteUnits(std::u16string& line, size_t from, bool bigEndian) {
+        std::u16string tail;
+        tail.reserve(line.size() - from + 8);
+        char16_t prev = from > 0 ? line[from - 1] : char16_t{0};
+        for (size_t i = from; i < line.size(); ++i) {
+            const char16_t u = line[i];
+            if (IsByteUnit(u) && !IsHighSurrogate(prev)) {
+                AppendUnitAsBytes(tail, u, bigEndian);
+                escaped_ = true;
+            } else {
+                tail.push_back(u);
+            }
+            prev = u;
+        }
+        line.resize(from);
+        line += tail;
+    }
+
     bool ReadUtf16(std::u16string& line, bool bigEndian) {
         const auto unitAt = [bigEndian](const unsigned char* b) {
             return bigEndian ? static_cast<char16_t>((b[0] << 8) | b[1])
@@ -261,7 +301,25 @@ private:
         };
         for (;;) {
             if (in_.Ensure(2) < 2) {
-                in_.Skip(in_.Avail()); // a single trailing byte holds no code unit
+                if (in_.Avail() == 1) {
+                    // A single trailing byte holds no code unit: it stays an escaped byte.
+                    // High surrogates before it would pair with it on save, so they too
+                    // become their bytes (all of a run, each would pair with the next).
+                    size_t highs = line.size();
+                    while (highs > 0 && IsHighSurrogate(line[highs - 1])) {
+                        --highs;
+                    }
+                    if (highs < line.size()) {
+                        const std::u16string run = line.substr(highs);
+                        line.resize(highs);
+                        for (char16_t high : run) {
+                            AppendUnitAsBytes(line, high, bigEndian);
+                        }
+                    }
+                    line.push_back(EscapeAnyByte(*in_.Data()));
+                    in_.Skip(1);
+                    escaped_ = true;
+                }
                 return false;
             }
             const unsigned char* p = in_.Data();
@@ -276,8 +334,14 @@ private:
             }
             const size_t old = line.size();
             line.resize(old + k);
+            bool byteUnits = false;
             for (size_t j = 0; j < k; ++j) {
-                line[old + j] = unitAt(p + 2 * j);
+                const char16_t v = unitAt(p + 2 * j);
+                line[old + j] = v;
+                byteUnits |= IsByteUnit(v);
+            }
+            if (byteUnits) {
+                EscapeLoneByteUnits(line, old, bigEndian);
             }
             if (k == units) {
                 in_.Skip(2 * units);
@@ -389,12 +453,18 @@ public:
             const size_t old = buf.size();
             buf.resize(old + 2 * text.size());
             char* p = buf.data() + old;
-            for (char16_t u : text) {
+            for (size_t i = 0; i < text.size(); ++i) {
+                const char16_t u = text[i];
+                if (IsByteUnit(u) && (i == 0 || !IsHighSurrogate(text[i - 1]))) {
+                    *p++ = static_cast<char>(u & 0xFF); // an escaped byte goes back as itself
+                    continue;
+                }
                 const char hi = static_cast<char>(u >> 8);
                 const char lo = static_cast<char>(u & 0xFF);
                 *p++ = be ? hi : lo;
                 *p++ = be ? lo : hi;
             }
+            buf.resize(static_cast<size_t>(p - buf.data()));
             break;
         }
         }
@@ -408,9 +478,9 @@ private:
     const TCodePage& page_;
 };
 
-TFamily ReaderFamily(std::string_view charset) {
-    if (SameText(charset, kCharsetUtf8)) {
-        return TFamily::Utf8;
+TFamily CharsetFamily(std::string_view charset) {
+    if (SameText(charset, kCharsetUtf8) || SameText(charset, kCharsetUtf8Bom)) {
+        return TFamily::Utf8; // UTF-8 (BOM) reads a file without its mark as UTF-8 too
     }
     if (SameText(charset, kCharsetUtf16LE)) {
         return TFamily::Utf16LE;
@@ -421,14 +491,7 @@ TFamily ReaderFamily(std::string_view charset) {
     if (SameText(charset, kCharsetOem)) {
         return TFamily::Oem;
     }
-    return TFamily::Ansi; // WINDOWS, UTF-8 (BOM) until its mark is seen, table charsets
-}
-
-TFamily WriterFamily(std::string_view charset) {
-    if (SameText(charset, kCharsetUtf8Bom)) {
-        return TFamily::Utf8;
-    }
-    return ReaderFamily(charset);
+    return TFamily::Ansi; // WINDOWS and table charsets
 }
 
 } // namespace
@@ -550,7 +613,7 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) {
     escapedBytes = false;
 
     TByteInput in(fd);
-    TFamily family = ReaderFamily(charset);
+    TFamily family = CharsetFamily(charset);
     if (IsUnicodeCharset(charset)) {
         const size_t have = in.Ensure(3);
         const unsigned char* p = in.Data();
@@ -672,7 +735,7 @@ TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName) {
     }
 
     TByteOutput out(file.Fd());
-    const TFamily family = WriterFamily(charset);
+    const TFamily family = CharsetFamily(charset);
     if (SameText(charset, kCharsetUtf16LE)) {
         out.Buffer() += "\xFF\xFE";
     } else if (SameText(charset, kCharsetUtf16BE)) {

@@ -159,6 +159,101 @@ TEST_F(CodecTest, Utf16KeepsEverySeparatorKind) {
     EXPECT_EQ(list->Get(0).size(), 5u);
 }
 
+// The bytes of UTF-16 code units in one byte order.
+std::string Utf16Bytes(std::u16string_view s, bool bigEndian) {
+    std::string out;
+    for (char16_t u : s) {
+        const char hi = static_cast<char>(u >> 8);
+        const char lo = static_cast<char>(u & 0xFF);
+        out.push_back(bigEndian ? hi : lo);
+        out.push_back(bigEndian ? lo : hi);
+    }
+    return out;
+}
+
+TEST_F(CodecTest, Utf16KeepsAnOddLastByte) {
+    for (const bool be : {false, true}) {
+        const std::string charset = be ? "UTF-16 (BE)" : "UTF-16 (LE)";
+        const std::string mark = be ? "\xFE\xFF" : "\xFF\xFE";
+        struct Case {
+            std::u16string units;
+            std::string tail;
+        };
+        const Case cases[] = {
+            {u"a", "b"},               // ASCII byte
+            {u"a", "\xDC"},            // a byte that could start a low surrogate
+            {u"x\U0001F600", "\xD8"},  // after a complete surrogate pair
+            {u"x\xD800", "\x01"},      // after a lone high surrogate
+            {u"\xDBFF\xD800", "\xDC"}, // after two of them
+            {u"a\n", "\x80"},          // alone on the last line
+            {u"", "z"},                // the whole file
+        };
+        for (const Case& c : cases) {
+            const std::string body = Utf16Bytes(c.units, be) + c.tail;
+            SCOPED_TRACE(charset + " " + testing::PrintToString(body));
+            ExpectRoundTrip(mark + body, charset);
+            EXPECT_TRUE(codec.escapedBytes);
+            EXPECT_EQ(codec.charset, charset);
+
+            // Without a mark the reader is the chosen charset's; the save adds its mark.
+            ASSERT_TRUE(LoadBytes(body, charset).ok);
+            EXPECT_TRUE(codec.escapedBytes);
+            EXPECT_EQ(SaveBytes(), mark + body);
+        }
+        // The odd byte is the last line's last unit; the line before it is intact.
+        ASSERT_TRUE(LoadBytes(mark + Utf16Bytes(u"ab", be) + "c", charset).ok);
+        ASSERT_EQ(list->Count(), 1);
+        EXPECT_EQ(list->Get(0).substr(0, 2), u"ab");
+        EXPECT_EQ(list->Get(0).size(), 3u);
+    }
+}
+
+TEST_F(CodecTest, Utf16LoneLowSurrogatesAreNotTakenForBytes) {
+    for (const bool be : {false, true}) {
+        const std::string charset = be ? "UTF-16 (BE)" : "UTF-16 (LE)";
+        const std::string mark = be ? "\xFE\xFF" : "\xFF\xFE";
+        // Lone units of the range escaped bytes use, and pairs whose second half is there.
+        const std::u16string units = u"\xDC80g\xDC00\xDCFF\xD800\xDC80\xDBFF\xDCFF\xDD00";
+        ExpectRoundTrip(mark + Utf16Bytes(units, be), charset);
+        EXPECT_TRUE(codec.escapedBytes);
+        // The three lone units are kept as two bytes each; the pairs stay pairs.
+        EXPECT_EQ(list->Get(0).size(), units.size() + 3) << charset;
+        EXPECT_EQ(list->Get(0).find(u"\xD800\xDC80"), 7u) << charset;
+        EXPECT_NE(list->Get(0).find(u"\xDBFF\xDCFF"), std::u16string::npos);
+
+        // Random units, surrogates of every kind well represented, even and odd lengths.
+        std::mt19937 rng(be ? 7 : 11);
+        for (int round = 0; round < 40; ++round) {
+            std::u16string text(static_cast<size_t>(rng() % 200), u'x');
+            for (char16_t& u : text) {
+                static constexpr char16_t kBase[] = {0x0041, 0xD800, 0xDC00, 0xDD00, 0x4E00};
+                u = static_cast<char16_t>(kBase[rng() % 5] + rng() % 0x100);
+            }
+            std::string bytes = mark + Utf16Bytes(text, be);
+            if (rng() % 2 == 0) {
+                bytes.push_back(static_cast<char>(rng()));
+            }
+            ExpectRoundTrip(bytes, charset);
+        }
+    }
+}
+
+TEST_F(CodecTest, Utf8BomWithoutItsMarkReadsAsUtf8) {
+    ASSERT_TRUE(LoadBytes("caf\xC3\xA9\n\xD0\xB6\xE2\x82\xAC", "UTF-8 (BOM)").ok);
+    EXPECT_EQ(LinesOf(*list), (std::vector<std::string>{"caf\xC3\xA9", "\xD0\xB6\xE2\x82\xAC"}));
+    EXPECT_EQ(codec.charset, "UTF-8 (BOM)");
+    EXPECT_FALSE(codec.escapedBytes);
+    // The save writes the text unchanged behind the mark its charset asks for.
+    EXPECT_EQ(SaveBytes(), "\xEF\xBB\xBF"
+                           "caf\xC3\xA9\n\xD0\xB6\xE2\x82\xAC");
+
+    // Invalid UTF-8 keeps its bytes there too.
+    ASSERT_TRUE(LoadBytes("a\xFF\xC3", "UTF-8 (BOM)").ok);
+    EXPECT_TRUE(codec.escapedBytes);
+    EXPECT_EQ(SaveBytes(), "\xEF\xBB\xBF"
+                           "a\xFF\xC3");
+}
+
 TEST_F(CodecTest, LongLinesStayWhole) {
     std::string line(20000, 'x');
     line[8192] = 'y';
