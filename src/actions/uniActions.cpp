@@ -151,16 +151,17 @@ TUniAction* TUniActionMap::Add(std::string name, std::unique_ptr<TUniAction> act
         return nullptr;
     }
     TUniAction* added = action.get();
+    firstOfName_.emplace(LowerAscii(name), entries_.size());
     entries_.push_back({std::move(name), std::move(action)});
     return added;
 }
 
 TUniAction* TUniActionMap::Find(std::string_view name) const {
+    const std::string folded = LowerAscii(name);
     for (const TUniActionMap* map = this; map != nullptr; map = map->parent_) {
-        for (const TEntry& entry : map->entries_) {
-            if (SameText(entry.name, name)) {
-                return entry.action.get();
-            }
+        const auto it = map->firstOfName_.find(folded);
+        if (it != map->firstOfName_.end()) {
+            return map->entries_[it->second].action.get();
         }
     }
     return nullptr;

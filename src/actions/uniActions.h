@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -157,6 +158,8 @@ public:
 
 private:
     std::vector<TEntry> entries_;
+    // The entry of each name's first pair, by its lower-case form.
+    std::unordered_map<std::string, size_t> firstOfName_;
     const TUniActionMap* parent_;
 };
 

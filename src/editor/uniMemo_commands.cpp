@@ -975,6 +975,7 @@ void TuniMemo::BuildSubstitutionKeys(const TSubstitutions& substitutions) {
     substKeys_->Clear();
     substValues_.clear();
     substMaxKey_ = 0;
+    std::vector<std::u16string> keys;
     for (const auto& [typed, replacement] : substitutions.pairs) {
         if (typed.empty()) {
             continue;
@@ -982,10 +983,11 @@ void TuniMemo::BuildSubstitutionKeys(const TSubstitutions& substitutions) {
         std::u16string reversed(typed.rbegin(), typed.rend());
         // The first table line of a key wins.
         if (substValues_.emplace(reversed, replacement).second) {
-            substKeys_->Add(reversed);
+            keys.push_back(std::move(reversed));
             substMaxKey_ = std::max(substMaxKey_, static_cast<int>(typed.size()));
         }
     }
+    AddSortedLines(*substKeys_, std::move(keys));
 }
 
 void TuniMemo::Substitute() {

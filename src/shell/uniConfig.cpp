@@ -583,10 +583,27 @@ TProfileResult LoadFileProfile(const TIniFile& ini, const TProfileType& type,
 // ---------------------------------------------------------------------------------------
 // Substitutions
 
-void TSubstitutions::AddTo(TWStringList& list) const {
-    for (const auto& [typed, replacement] : pairs) {
-        list.Add(typed + u"=" + replacement);
+void AddSortedLines(TWStringList& list, std::vector<std::u16string> lines) {
+    if (!list.Sorted() || list.Count() != 0 || list.Duplicates() != TDuplicates::Ignore) {
+        for (std::u16string& line : lines) {
+            list.Add(std::move(line));
+        }
+        return;
     }
+    std::sort(lines.begin(), lines.end());
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    list.SetSorted(false);
+    list.InsertLines(0, std::move(lines));
+    list.SetSorted(true); // already in order: the sort moves nothing
+}
+
+void TSubstitutions::AddTo(TWStringList& list) const {
+    std::vector<std::u16string> lines;
+    lines.reserve(pairs.size());
+    for (const auto& [typed, replacement] : pairs) {
+        lines.push_back(typed + u"=" + replacement);
+    }
+    AddSortedLines(list, std::move(lines));
 }
 
 bool SubstHeaderHasName(std::u16string_view header, std::u16string_view name) {

@@ -247,6 +247,10 @@ struct TSubstitutions {
     void AddTo(TWStringList& list) const;
 };
 
+// Adds the lines to a list as Add would one by one. An empty sorted list that ignores
+// duplicates takes them with one sort instead of shifting its lines for each one.
+void AddSortedLines(TWStringList& list, std::vector<std::u16string> lines);
+
 // Whether a subst.ini header line names `name` as a whole word (bounded by the start, a
 // blank, ",", ";" or "[" before and the end, a blank, ",", ";" or "]" after; ignoring case).
 bool SubstHeaderHasName(std::u16string_view header, std::u16string_view name);

@@ -97,15 +97,19 @@ struct FileCloser {
 TTableList::TTableList() = default;
 TTableList::~TTableList() = default;
 
-void TTableList::Grow() {
-    const int capacity = Capacity();
-    int delta = 4;
+namespace {
+
+int GrownCapacity(int capacity) {
     if (capacity > 64) {
-        delta = capacity / 4;
-    } else if (capacity > 8) {
-        delta = 16;
+        return capacity + capacity / 4;
     }
-    items_.resize(static_cast<size_t>(capacity + delta));
+    return capacity + (capacity > 8 ? 16 : 4);
+}
+
+} // namespace
+
+void TTableList::Grow() {
+    items_.resize(static_cast<size_t>(GrownCapacity(Capacity())));
 }
 
 void TTableList::InsertPair(int index, const std::u16string& key, const std::u16string& value) {
@@ -115,6 +119,7 @@ void TTableList::InsertPair(int index, const std::u16string& key, const std::u16
     }
     auto at = items_.begin() + index;
     std::move_backward(at, items_.begin() + count_, items_.begin() + count_ + 1);
+    movedSlots_ += count_ - index;
     at->first = key;
     at->second = value;
     ++count_;
@@ -135,6 +140,47 @@ int TTableList::AddPair(const std::u16string& key, const std::u16string& value) 
     }
     InsertPair(index, key, value);
     return index;
+}
+
+void TTableList::AddPairs(std::vector<std::pair<std::u16string, std::u16string>> pairs) {
+    if (!sorted_ || duplicates_ != TDuplicates::Ignore || pairs.size() < 2) {
+        for (const auto& [key, value] : pairs) {
+            AddPair(key, value);
+        }
+        return;
+    }
+    auto byKey = [](const auto& a, const auto& b) { return a.first < b.first; };
+    auto sameKey = [](const auto& a, const auto& b) { return a.first == b.first; };
+    // The first pair of a key wins, as it would added one by one.
+    std::stable_sort(pairs.begin(), pairs.end(), byKey);
+    pairs.erase(std::unique(pairs.begin(), pairs.end(), sameKey), pairs.end());
+    Changing();
+    std::vector<std::pair<std::u16string, std::u16string>> merged;
+    merged.reserve(static_cast<size_t>(count_) + pairs.size());
+    auto held = items_.begin();
+    const auto heldEnd = items_.begin() + count_;
+    auto added = pairs.begin();
+    while (held != heldEnd || added != pairs.end()) {
+        if (added == pairs.end() || (held != heldEnd && held->first <= added->first)) {
+            // A key already held keeps its value.
+            if (added != pairs.end() && held->first == added->first) {
+                ++added;
+            }
+            merged.push_back(std::move(*held++));
+        } else {
+            merged.push_back(std::move(*added++));
+        }
+    }
+    movedSlots_ += static_cast<std::int64_t>(merged.size());
+    count_ = static_cast<int>(merged.size());
+    // The capacity the same pairs would have grown the list to one at a time.
+    int capacity = Capacity();
+    while (capacity < count_) {
+        capacity = GrownCapacity(capacity);
+    }
+    merged.resize(static_cast<size_t>(capacity));
+    items_ = std::move(merged);
+    Changed();
 }
 
 const std::u16string& TTableList::GetKey(int i) const {
@@ -261,8 +307,10 @@ void TConvTable::Clear() {
 
 namespace {
 
+using TPairs = std::vector<std::pair<std::u16string, std::u16string>>;
+
 // One line of a table file, as read (8-bit, without its line end).
-void AddTableLine(TTableList& decode, TTableList& encode, std::string_view bytes) {
+void AddTableLine(TPairs& decode, TPairs& encode, std::string_view bytes) {
     std::u16string line = DecodeNumericRefs(AnsiToWide(bytes), TRefForms::Ampersand);
     if (line.empty() || line[0] == u';') {
         return;
@@ -282,8 +330,8 @@ void AddTableLine(TTableList& decode, TTableList& encode, std::string_view bytes
     if (key.empty() || value.empty()) {
         return;
     }
-    decode.AddPair(key, value);
-    encode.AddPair(value, key);
+    decode.emplace_back(key, value);
+    encode.emplace_back(std::move(value), std::move(key));
 }
 
 } // namespace
@@ -293,6 +341,14 @@ bool TConvTable::LoadFromFile(const std::string& path) {
     if (!file) {
         return false;
     }
+    // Gathered and added at once: first definitions win, within the file and over the
+    // tables loaded before.
+    TPairs decode;
+    TPairs encode;
+    auto addGathered = [&] {
+        decode_.AddPairs(std::move(decode));
+        encode_.AddPairs(std::move(encode));
+    };
     std::string line;
     bool afterCr = false;
     char buffer[16384];
@@ -300,6 +356,7 @@ bool TConvTable::LoadFromFile(const std::string& path) {
         const size_t n = std::fread(buffer, 1, sizeof(buffer), file.get());
         if (n == 0) {
             if (std::ferror(file.get()) != 0) {
+                addGathered();
                 return false; // the unfinished line may be cut short: drop it
             }
             break;
@@ -313,21 +370,22 @@ bool TConvTable::LoadFromFile(const std::string& path) {
                 }
             }
             if (c == '\n' || c == '\r') {
-                AddTableLine(decode_, encode_, line);
+                AddTableLine(decode, encode, line);
                 line.clear();
                 afterCr = c == '\r';
                 continue;
             }
             line.push_back(c);
             if (line.size() == kMaxTableLine) {
-                AddTableLine(decode_, encode_, line);
+                AddTableLine(decode, encode, line);
                 line.clear();
             }
         }
     }
     if (!line.empty()) {
-        AddTableLine(decode_, encode_, line);
+        AddTableLine(decode, encode, line);
     }
+    addGathered();
     return true;
 }
 

@@ -311,6 +311,36 @@ TEST_F(ActionsFileTest, RedefiningInTheSameMapChangesNothing) {
     EXPECT_EQ(global->Find("Return"), before);
 }
 
+TEST_F(ActionsFileTest, ManyNamesEachReferringToEarlierOnes) {
+    // "M<i>" is "M<i/2> M<i/3>": every value names two actions defined before it, so each
+    // load looks names up among thousands of others. Odd i is an alias of Up or Down.
+    const int n = 4000;
+    std::string text = "[*]\nM0=Up\nM1=Down\n";
+    for (int i = 2; i < n; ++i) {
+        const std::string m = "M" + std::to_string(i);
+        if (i % 2 == 1) {
+            text += m + "=" + (i % 4 == 1 ? "Up" : "Down") + "\n";
+        } else {
+            text += m + "=m" + std::to_string(i / 2) + " M" + std::to_string(i / 3) + "\n";
+        }
+    }
+    text += "m7=Up\n"; // a repeated name: the first line stays
+    Write("Ini/actions.ini", text);
+    std::unique_ptr<TUniActionMap> own;
+    TLoadReport report = LoadActions(TIniFile(folder.ActionsIni()), "*", own, &map, toMemo);
+    EXPECT_EQ(report.added, n);
+    EXPECT_TRUE(report.unresolved.empty());
+    ASSERT_EQ(own->Entries().size(), static_cast<size_t>(n));
+    // M7 is Down (the later "m7" line is ignored); M3998 runs M1999 (Down), then M1332.
+    RunAction(memo, *own->Find("m7"));
+    RunAction(memo, *own->Find("M3998"));
+    ASSERT_GE(memo.calls.size(), 4u);
+    EXPECT_EQ(memo.calls[0], "CaretDown");
+    EXPECT_EQ(memo.calls[1], "BeginUndoGroup");
+    EXPECT_EQ(memo.calls[2], "CaretDown");
+    EXPECT_EQ(own->Find("Return"), map.Find("Return"));
+}
+
 TEST_F(ActionsFileTest, CompileAndFilterEntriesBecomeActions) {
     Write("Compile/c.ini", "[gcc build]\nCmd=gcc %File%\n[Make]\nCmd=make\n");
     Write("Ini/filters.ini", "[Sort lines]\nCmd=sort\n[Upper]\nCmd=tr a-z A-Z\n");

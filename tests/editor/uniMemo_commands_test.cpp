@@ -2,6 +2,7 @@
 // with the indentation rules, conversion tables, selections, the clipboard, substitution.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <random>
 
@@ -399,6 +400,37 @@ TEST_F(MemoIndentTest, TypedSubstitutionIsItsOwnUndoStep) {
     memo.SetCaret({0, 0});
     Type(memo, "c)");
     EXPECT_EQ(Text(memo), "C");
+}
+
+TEST_F(MemoIndentTest, ALongSubstitutionTableLoadsInOneSort) {
+    // Keys in descending order, each added at the front of a sorted list one at a time,
+    // would shift every key already there. Every tenth key is repeated with a value that
+    // must lose to the first.
+    std::int64_t moved[2] = {};
+    const int sizes[2] = {5000, 10000};
+    for (int s = 0; s < 2; ++s) {
+        std::string table = "[Typo]\r\n";
+        for (int i = sizes[s]; i > 0; --i) {
+            const std::string n = std::to_string(i);
+            table += "w" + n + ".=v" + n + "\r\n";
+            if (i % 10 == 0) {
+                table += "w" + n + ".=later\r\n";
+            }
+        }
+        WriteBytes(folder.SubstIni(), table);
+        const TWStringList& lines = memo.Substitutions();
+        const std::int64_t before = lines.MovedSlots();
+        memo.ApplyProfile("txt");
+        // Every distinct line, once.
+        ASSERT_EQ(lines.Count(), sizes[s] + sizes[s] / 10);
+        moved[s] = lines.MovedSlots() - before;
+        EXPECT_LE(moved[s], 2 * lines.Count());
+        SetText(memo, "");
+        memo.SetCaret({0, 0});
+        Type(memo, "w40. w7.");
+        EXPECT_EQ(Text(memo), "v40 v7");
+    }
+    EXPECT_LE(moved[1], 2 * moved[0] + 100);
 }
 
 TEST_F(MemoCommandsTest, IndentingSelectedLines) {

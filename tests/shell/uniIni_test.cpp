@@ -182,6 +182,39 @@ TEST(IniRead, BinaryJunkNeverBreaks) {
     }
 }
 
+TEST(IniRead, ManySectionsAndKeysAnswerAsAFewDo) {
+    // Each section "S<i>" holds keys k0..k4; the file then repeats every section (its
+    // keys are not read) and the last key of each section repeats k0 (the first wins).
+    const int sections = 3000;
+    std::string text;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int i = 0; i < sections; ++i) {
+            text += "[S" + std::to_string(i) + "]\n";
+            for (int k = 0; k < 5; ++k) {
+                text += "k" + std::to_string(k) + "=" +
+                        std::to_string(pass * 1000000 + i * 10 + k) + "\n";
+            }
+            text += "K0=late\nextra" + std::to_string(pass) + "=1\n";
+        }
+    }
+    TempDir dir;
+    WriteBytes(dir.file("big.ini"), text);
+    const TIniFile ini(dir.file("big.ini"));
+    const std::vector<std::u16string> names = ini.ReadSections();
+    ASSERT_EQ(names.size(), static_cast<size_t>(sections));
+    EXPECT_EQ(names[0], u"S0");
+    EXPECT_EQ(names[sections - 1], u"S" + U16(std::to_string(sections - 1)));
+    EXPECT_EQ(ini.ReadSectionA("s1234"),
+              (std::vector<std::string>{"k0", "k1", "k2", "k3", "k4", "extra0"}));
+    for (int i = 0; i < sections; i += 7) {
+        const std::string s = "s" + std::to_string(i);
+        EXPECT_EQ(ini.ReadInteger(s, "K0", -1), i * 10) << s;
+        EXPECT_EQ(ini.ReadInteger(s, "k4", -1), i * 10 + 4) << s;
+        EXPECT_FALSE(ini.ValueExists(s, "extra1")) << s;
+    }
+    EXPECT_FALSE(ini.SectionExists("S" + std::to_string(sections)));
+}
+
 TEST(IniWrite, EditsInPlaceKeepingEverythingElse) {
     TempDir dir;
     const std::string original = "; Pelmar settings\r\n"

@@ -2,6 +2,7 @@
 #include "text/uniConvTable.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
@@ -163,6 +164,61 @@ TEST(ConvTable, FirstDefinitionWinsAcrossFiles) {
     ASSERT_TRUE(table.LoadFromFile(dir.file("surrogate.tbl")));
     EXPECT_EQ(table.DecodeText(u"aef"), u"bbg");
     EXPECT_EQ(table.EncodeText(u"bcdg"), u"aaaf");
+}
+
+// A table file of n pairs "K<i>=V<i>" written in descending key order, each added one at
+// a time to a sorted list would shift every pair before it. Every tenth line repeats the
+// key of the line before with another value, which must lose.
+std::string DescendingTable(int n) {
+    std::string bytes;
+    for (int i = n; i > 0; --i) {
+        const std::string k = std::to_string(i);
+        bytes += "K" + k + "=V" + k + "\n";
+        if (i % 10 == 0) {
+            bytes += "K" + k + "=later" + k + "\n";
+        }
+    }
+    return bytes;
+}
+
+TEST(ConvTable, LoadingCostGrowsWithThePairsNotTheirSquare) {
+    std::int64_t moved[2] = {};
+    const int sizes[2] = {5000, 10000};
+    for (int s = 0; s < 2; ++s) {
+        const int n = sizes[s];
+        TConvTable table = TableFrom(DescendingTable(n));
+        ASSERT_EQ(table.DecodeList().Count(), n);
+        // "later" values are distinct, so the encode list holds them too.
+        ASSERT_EQ(table.EncodeList().Count(), n + n / 10);
+        moved[s] = table.DecodeList().MovedSlots() + table.EncodeList().MovedSlots();
+        EXPECT_LE(moved[s], 3 * n);
+        // Sorted, and the first line of a key won.
+        for (int i = 1; i < table.DecodeList().Count(); ++i) {
+            ASSERT_LT(table.DecodeList().GetKey(i - 1), table.DecodeList().GetKey(i));
+        }
+        EXPECT_EQ(table.DecodeText(u"K40"), u"V40");
+        EXPECT_EQ(table.EncodeText(u"later40"), u"K40");
+    }
+    EXPECT_LE(moved[1], 2 * moved[0] + 100);
+}
+
+TEST(ConvTable, ALaterFileKeepsTheKeysAlreadyLoaded) {
+    TempDir dir;
+    WriteBytes(dir.file("a.tbl"), "b=1\nd=2\nf=3\n");
+    WriteBytes(dir.file("b.tbl"), "g=7\nd=9\na=0\nc=5\nf=8\n");
+    TConvTable table;
+    ASSERT_TRUE(table.LoadFromFile(dir.file("a.tbl")));
+    ASSERT_TRUE(table.LoadFromFile(dir.file("b.tbl")));
+    const TTableList& decode = table.DecodeList();
+    std::u16string keys;
+    std::u16string values;
+    for (int i = 0; i < decode.Count(); ++i) {
+        keys += decode.GetKey(i);
+        values += decode.GetValue(i);
+    }
+    EXPECT_EQ(keys, u"abcdfg");
+    EXPECT_EQ(values, u"015237");
+    EXPECT_EQ(decode.Capacity(), 8); // as grown by single additions: 4, then 8
 }
 
 TEST(ConvTable, UnreadableFileKeepsWhatWasLoaded) {
