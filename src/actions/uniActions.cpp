@@ -108,16 +108,63 @@ void TuniMemoMacroAction::Add(std::unique_ptr<TUniAction> action) {
     }
 }
 
+namespace {
+
+// Macro runs under way on this thread, outermost first.
+thread_local int macroDepth = 0;
+
+class TMacroDepth {
+public:
+    explicit TMacroDepth(const std::string& name) {
+        if (macroDepth >= kMaxMacroDepth) {
+            std::string message =
+                "Macro nesting too deep (more than " + std::to_string(kMaxMacroDepth) + " levels)";
+            if (!name.empty()) {
+                message += ": " + name;
+            }
+            throw EMacroError(message);
+        }
+        ++macroDepth;
+    }
+    ~TMacroDepth() { --macroDepth; }
+    TMacroDepth(const TMacroDepth&) = delete;
+    TMacroDepth& operator=(const TMacroDepth&) = delete;
+};
+
+// The macro's undo group. A macro that completes closes it with Close, which may raise;
+// one left by an exception closes it here, and a failure to close is dropped so that the
+// item's exception, not a second one, reaches the caller.
+class TGroup {
+public:
+    explicit TGroup(TuniAbstractMemo& editor) : editor_(editor) { editor_.BeginUndoGroup(); }
+    ~TGroup() {
+        if (!closed_) {
+            try {
+                editor_.EndUndoGroup();
+            } catch (...) {
+                // Dropped: the exception already on its way is the one to report.
+            }
+        }
+    }
+    void Close() {
+        closed_ = true;
+        editor_.EndUndoGroup();
+    }
+    TGroup(const TGroup&) = delete;
+    TGroup& operator=(const TGroup&) = delete;
+
+private:
+    TuniAbstractMemo& editor_;
+    bool closed_ = false;
+};
+
+} // namespace
+
 void TuniMemoMacroAction::execute(TuniAbstractMemo& editor) {
+    const TMacroDepth depth(name_);
     // The group is closed even when an item throws, so the editor's journal never stays
     // inside an open group.
-    struct TGroup {
-        TuniAbstractMemo& editor;
-        explicit TGroup(TuniAbstractMemo& e) : editor(e) { editor.BeginUndoGroup(); }
-        ~TGroup() { editor.EndUndoGroup(); }
-        TGroup(const TGroup&) = delete;
-        TGroup& operator=(const TGroup&) = delete;
-    } group(editor);
+    TGroup group(editor);
     // Inside a macro a move leaves no selection behind, as a move without Shift would:
     // text that a later item types must not replace what was selected before the move.
     // Whether the macro moved the caret at all is what the key handler sees afterwards.
@@ -136,6 +183,7 @@ void TuniMemoMacroAction::execute(TuniAbstractMemo& editor) {
     if (memo != nullptr) {
         memo->SetCaretMoved(moved);
     }
+    group.Close();
 }
 
 void RunAction(TuniAbstractMemo& editor, TUniAction& action) {
@@ -260,6 +308,9 @@ TLoadReport LoadActions(const TIniFile& ini, const TIniName& section,
         std::unique_ptr<TUniAction> action = parsed.IsExisting()
                                                  ? MakeProxy(*parsed.existing, currentEditor)
                                                  : std::move(parsed.created);
+        if (auto* macro = dynamic_cast<TuniMemoMacroAction*>(action.get())) {
+            macro->SetName(name);
+        }
         if (action) {
             map->Add(name, std::move(action));
             ++report.added;

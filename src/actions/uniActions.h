@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -83,16 +84,31 @@ private:
     std::u16string text_;
 };
 
+// Raised by a macro that cannot run, such as one nested too deep.
+class EMacroError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// How many macro runs may be nested inside one another; one more raises EMacroError.
+inline constexpr int kMaxMacroDepth = 64;
+
 // A list of actions run in order inside one undo group of the editor. Owns the list.
 class TuniMemoMacroAction : public TuniMemoAction {
 public:
     using TuniMemoAction::TuniMemoAction;
     void Add(std::unique_ptr<TUniAction> action);
+    // Raises EMacroError, before doing anything, when kMaxMacroDepth macro runs are
+    // already under way (a macro that names itself, directly or through others).
     void execute(TuniAbstractMemo& editor) override;
     const std::vector<std::unique_ptr<TUniAction>>& Items() const { return items_; }
+    // The name the macro was defined under, for messages; empty for macro text run as is.
+    void SetName(std::string name) { name_ = std::move(name); }
+    const std::string& Name() const { return name_; }
 
 private:
     std::vector<std::unique_ptr<TUniAction>> items_;
+    std::string name_;
 };
 
 // Runs another editor action's step on the same editor. Never owns its target.

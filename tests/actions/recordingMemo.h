@@ -15,6 +15,8 @@ public:
     std::vector<std::string> calls;
     // Called for InsertText, so a test can make it fail.
     std::function<void(std::u16string_view)> onInsert;
+    // Called for EndUndoGroup, likewise.
+    std::function<void()> onEndUndoGroup;
 
 #define PELMAR_RECORD(name)                                                                        \
     void name() override {                                                                         \
@@ -64,11 +66,16 @@ public:
     PELMAR_RECORD(WordSearch)
     PELMAR_RECORD(WordSearchBack)
     PELMAR_RECORD(BeginUndoGroup)
-    PELMAR_RECORD(EndUndoGroup)
     PELMAR_RECORD(SelectWord)
     PELMAR_RECORD(SelectLine)
 #undef PELMAR_RECORD
 
+    void EndUndoGroup() override {
+        calls.push_back("EndUndoGroup");
+        if (onEndUndoGroup) {
+            onEndUndoGroup();
+        }
+    }
     void InsertText(std::u16string_view text) override {
         calls.push_back("InsertText(" + testing_support::U8(text) + ")");
         if (onInsert) {

@@ -2,6 +2,7 @@
 // actions and the compile and filter actions, against a recording editor.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -125,6 +126,87 @@ TEST_F(ActionsTest, MacroClosesItsGroupWhenAnItemFails) {
     memo.calls.clear();
     EXPECT_THROW(RunAction(memo, *parsed.Action()), std::runtime_error);
     EXPECT_EQ(memo.calls, (TCalls{"BeginUndoGroup", "CaretUp", "InsertText(x)", "EndUndoGroup"}));
+}
+
+TEST_F(ActionsTest, FailingGroupCloseNeverHidesTheItemsException) {
+    TParsedMacro parsed = ParseMacro(u"Up 'x' Down", map, toMemo);
+    memo.onEndUndoGroup = [] { throw std::logic_error("journal"); };
+
+    // Closing fails while the item's exception unwinds: the item's exception arrives.
+    memo.onInsert = [](std::u16string_view) { throw std::runtime_error("full"); };
+    memo.calls.clear();
+    try {
+        RunAction(memo, *parsed.Action());
+        ADD_FAILURE() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "full");
+    }
+    EXPECT_EQ(memo.calls, (TCalls{"BeginUndoGroup", "CaretUp", "InsertText(x)", "EndUndoGroup"}));
+
+    // A macro whose items all ran reports the failed close itself.
+    memo.onInsert = nullptr;
+    memo.calls.clear();
+    EXPECT_THROW(RunAction(memo, *parsed.Action()), std::logic_error);
+    EXPECT_EQ(memo.calls.back(), "EndUndoGroup");
+}
+
+TEST_F(ActionsTest, MacrosNamingThemselvesStopAtTheDepthLimit) {
+    auto count = [this](const std::string& call) {
+        return std::count(memo.calls.begin(), memo.calls.end(), call);
+    };
+    auto message = [this](TUniAction& action) -> std::string {
+        memo.calls.clear();
+        try {
+            RunAction(memo, action);
+        } catch (const EMacroError& e) {
+            return e.what();
+        }
+        return "no exception";
+    };
+
+    // A macro that runs itself.
+    TuniMemoMacroAction self(toMemo);
+    self.SetName("Loop");
+    self.Add(MakeProxy(*map.Find("Up"), toMemo));
+    self.Add(MakeProxy(self, toMemo));
+    EXPECT_EQ(message(self), "Macro nesting too deep (more than 64 levels): Loop");
+    EXPECT_EQ(count("CaretUp"), kMaxMacroDepth);
+    // Every group opened is closed again.
+    EXPECT_EQ(count("BeginUndoGroup"), kMaxMacroDepth);
+    EXPECT_EQ(count("EndUndoGroup"), kMaxMacroDepth);
+
+    // Two macros running each other: the one past the limit is named.
+    TuniMemoMacroAction a(toMemo);
+    TuniMemoMacroAction b(toMemo);
+    a.SetName("A");
+    b.SetName("B");
+    a.Add(MakeProxy(b, toMemo));
+    b.Add(std::make_unique<TuniInsertAction>(u"b", toMemo));
+    b.Add(MakeProxy(a, toMemo));
+    EXPECT_EQ(message(b), "Macro nesting too deep (more than 64 levels): B");
+    EXPECT_EQ(message(a), "Macro nesting too deep (more than 64 levels): A");
+    EXPECT_EQ(count("InsertText(b)"), kMaxMacroDepth / 2);
+    EXPECT_EQ(count("BeginUndoGroup"), count("EndUndoGroup"));
+
+    // Macro text run as is has no name to give.
+    TuniMemoMacroAction unnamed(toMemo);
+    unnamed.Add(MakeProxy(unnamed, toMemo));
+    unnamed.Add(MakeProxy(unnamed, toMemo));
+    EXPECT_EQ(message(unnamed), "Macro nesting too deep (more than 64 levels)");
+
+    // The count starts over: nesting up to the limit runs.
+    std::vector<std::unique_ptr<TuniMemoMacroAction>> chain;
+    chain.push_back(std::make_unique<TuniMemoMacroAction>(toMemo));
+    chain.back()->Add(MakeProxy(*map.Find("Down"), toMemo));
+    while (static_cast<int>(chain.size()) < kMaxMacroDepth) {
+        auto outer = std::make_unique<TuniMemoMacroAction>(toMemo);
+        outer->Add(MakeProxy(*chain.back(), toMemo));
+        chain.push_back(std::move(outer));
+    }
+    memo.calls.clear();
+    RunAction(memo, *chain.back());
+    EXPECT_EQ(count("CaretDown"), 1);
+    EXPECT_EQ(count("EndUndoGroup"), kMaxMacroDepth);
 }
 
 TEST_F(ActionsTest, PerformAsksForTheEditor) {
@@ -284,6 +366,10 @@ TEST_F(ActionsFileTest, LoadActionsDefinesMacrosAndAliases) {
     memo.calls.clear();
     RunAction(memo, *own->Find("Two"));
     EXPECT_EQ(memo.calls, (TCalls{"BeginUndoGroup", "NewLine", "InsertText(x)", "EndUndoGroup"}));
+    // A macro knows the name it was defined under, for its messages.
+    auto* two = dynamic_cast<TuniMemoMacroAction*>(own->Find("Two"));
+    ASSERT_NE(two, nullptr);
+    EXPECT_EQ(two->Name(), "Two");
     EXPECT_EQ(own->Find("Empty"), nullptr);
     // A name defined later is not known yet: the word is typed.
     memo.calls.clear();

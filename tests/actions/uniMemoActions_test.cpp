@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "actions/uniMemoActions.h"
 #include "actions/uniStdActions.h"
@@ -66,6 +67,49 @@ TEST_F(MemoActionsTest, MacroOfSeveralItemsUndoesInOneStep) {
     EXPECT_FALSE(memo->CanUndo());
     memo->Redo();
     EXPECT_EQ(Text(*memo), "xy\nabc\n");
+}
+
+TEST_F(MemoActionsTest, FailingMacrosUndoInOneStepAndLeaveTheEditorUsable) {
+    auto memo = NewEditor("txt");
+    SetText(*memo, "xy");
+    memo->SetCaret({2, 0});
+
+    // A macro that runs itself types until the depth limit stops it.
+    TuniMemoMacroAction loop(activeEditor);
+    loop.SetName("Loop");
+    loop.Add(std::make_unique<TuniInsertAction>(u"a", activeEditor));
+    loop.Add(MakeProxy(loop, activeEditor));
+    EXPECT_THROW(ExecuteAction(*memo, loop), EMacroError);
+    EXPECT_EQ(Text(*memo), "xy" + std::string(kMaxMacroDepth, 'a'));
+    memo->Undo();
+    EXPECT_EQ(Text(*memo), "xy");
+    EXPECT_FALSE(memo->CanUndo());
+
+    // A command that fails half-way through a macro: its exception reaches the caller and
+    // what the macro did before it is one undo step.
+    global->Add("Fail", std::make_unique<TUniNotifyEventAction>(
+                            [](TUniAction&) { throw std::runtime_error("no printer"); }));
+    memo->SetCaret({2, 0});
+    TParsedMacro parsed = ParseMacro(u"Return \"abc\" Fail Return", *global, activeEditor);
+    try {
+        ExecuteAction(*memo, *parsed.Action());
+        ADD_FAILURE() << "no exception";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "no printer");
+    }
+    EXPECT_EQ(Text(*memo), "xy\nabc");
+    memo->Undo();
+    EXPECT_EQ(Text(*memo), "xy");
+    EXPECT_FALSE(memo->CanUndo());
+
+    // Both left the journal closed: the next macro is a step of its own.
+    TParsedMacro fine = ParseMacro(u"Return \"ok\"", *global, activeEditor);
+    memo->SetCaret({2, 0});
+    ExecuteAction(*memo, *fine.Action());
+    EXPECT_EQ(Text(*memo), "xy\nok");
+    memo->Undo();
+    EXPECT_EQ(Text(*memo), "xy");
+    EXPECT_FALSE(memo->CanUndo());
 }
 
 TEST_F(MemoActionsTest, BookmarksAndTopThroughTheirNames) {
