@@ -2,6 +2,7 @@
 #include "batch/batchActions.h"
 
 #include <charconv>
+#include <climits>
 #include <exception>
 #include <fstream>
 #include <memory>
@@ -220,12 +221,18 @@ private:
             }
             return false;
         };
+        // Positions are numbers from 0 that fit an int; anything else (a sign, a value that
+        // would wrap) is named in `bad` and refused rather than bent into range.
+        std::string bad;
         auto numbers = [&](int n) -> std::optional<std::vector<int>> {
             std::vector<int> out;
             for (int k = 0; k < n; ++k) {
                 auto v = value();
                 auto number = v ? IntFromText(*v) : std::nullopt;
                 if (!number || *number < 0) {
+                    bad =
+                        v ? ": \"" + *v + "\" is not a number from 0 to " + std::to_string(INT_MAX)
+                          : "";
                     return std::nullopt;
                 }
                 out.push_back(*number);
@@ -255,14 +262,14 @@ private:
         } else if (action == "--goto") {
             auto n = numbers(2);
             if (!n) {
-                return Usage("--goto takes COL LINE (numbers from 0)");
+                return Usage("--goto takes COL LINE (numbers from 0)" + bad);
             }
             memo.BeginCommand();
             memo.GotoPosition((*n)[0], (*n)[1]);
         } else if (action == "--select") {
             auto n = numbers(4);
             if (!n) {
-                return Usage("--select takes COL1 LINE1 COL2 LINE2 (numbers from 0)");
+                return Usage("--select takes COL1 LINE1 COL2 LINE2 (numbers from 0)" + bad);
             }
             const bool column = flag("--column");
             const int last = std::max(memo.Lines().Count() - 1, 0);
@@ -270,7 +277,8 @@ private:
             const TPoint end{(*n)[2], std::min((*n)[3], last)};
             memo.BeginCommand();
             memo.Select(start, end, column ? TSelectionMode::Column : TSelectionMode::Stream);
-            memo.SetCaret(end); // the caret is where the selection's end follows
+            // The caret is where the selection's end follows, as far out as that end went.
+            memo.SetCaret(memo.SelEnd().pos);
             memo.UpdateView();
         } else if (action == "--type") {
             auto v = value();

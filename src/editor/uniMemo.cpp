@@ -3,6 +3,7 @@
 #include "editor/uniMemo.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "actions/uniMemoActions.h" // the editor owns its action maps
 #include "editor/uniCellMarker.h"
@@ -275,11 +276,21 @@ int TuniMemo::VisualColumn(TPoint pos) const {
     return x / cw + std::max(pos.X - n, 0);
 }
 
+int TuniMemo::LimitColumn(int column, int line, bool beyondEnd) const {
+    const long long length = static_cast<long long>(lines_->Get(line).size());
+    const long long limit = beyondEnd ? length + kMaxVirtualColumn : length;
+    return static_cast<int>(std::clamp<long long>(column, 0, std::min<long long>(limit, INT_MAX)));
+}
+
+// An end may stand past the line's end even without virtual space (a column block's
+// corner on a short line), but never further than kMaxVirtualColumn.
 void TuniMemo::SetSelStart(TPoint pos) {
+    pos.X = LimitColumn(pos.X, pos.Y, true);
     selStart_ = {pos, {VisualColumn(pos), pos.Y}};
 }
 
 void TuniMemo::SetSelEnd(TPoint pos) {
+    pos.X = LimitColumn(pos.X, pos.Y, true);
     selEnd_ = {pos, {VisualColumn(pos), pos.Y}};
 }
 
@@ -440,9 +451,7 @@ void TuniMemo::GotoPosition(int column, int line) {
         column = caret_.X;
     }
     line = std::clamp(line, 0, std::max(lines_->Count() - 1, 0));
-    if (!VirtualSpace()) {
-        column = std::min(column, static_cast<int>(lines_->Get(line).size()));
-    }
+    column = LimitColumn(column, line, VirtualSpace());
     DropSelection();
     caret_ = {column, line};
     tabOffset_ = 0;

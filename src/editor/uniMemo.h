@@ -191,6 +191,15 @@ public:
     void SetCursorBeyondEOL(bool on) { cursorBeyondEOL_ = on; }
     // Whether the caret may stand in virtual space now.
     bool VirtualSpace() const { return cursorBeyondEOL_ && !wordWrap_; }
+    // How far past a line's end a position may stand. The screen map turns a visual column
+    // into pixels (column times the cell width), so this many columns of virtual space
+    // keep that product inside an int for cells up to 2,000 pixels wide, with room for
+    // the columns of the text itself; a caret a million columns out is already far past
+    // anything a user scrolls to.
+    static constexpr int kMaxVirtualColumn = 1'000'000;
+    // `column` limited to what a position on `line` may hold: from 0 up to the line's
+    // length, plus kMaxVirtualColumn when `beyondEnd` lets it stand in virtual space.
+    int LimitColumn(int column, int line, bool beyondEnd) const;
     bool HighlightLine() const { return highlightLine_; }
     void SetHighlightLine(bool on) { highlightLine_ = on; }
     bool HighlightColumn() const { return highlightColumn_; }

@@ -671,12 +671,9 @@ void TuniMemo::SelectLine() {
 // --- movement ----------------------------------------------------------------------------
 
 void TuniMemo::CaretRight() {
-    const int len = static_cast<int>(lines_->Get(caret_.Y).size());
-    if (caret_.X < len || VirtualSpace()) {
-        MoveCaretCommand({caret_.X + 1, caret_.Y});
-    } else {
-        MoveCaretCommand(caret_);
-    }
+    // Stops at the end of the text, or kMaxVirtualColumn past it in virtual space.
+    const int limit = LimitColumn(INT_MAX, caret_.Y, VirtualSpace());
+    MoveCaretCommand({caret_.X < limit ? caret_.X + 1 : caret_.X, caret_.Y});
 }
 
 void TuniMemo::CaretLeft() {

@@ -241,7 +241,9 @@ void TuniMemo::TypeChar(char16_t unit) {
     // The line is edited in place, so a long line is not copied for each key: padded with
     // spaces up to the caret, the tab offset's spaces inserted, then the unit.
     const int y = caret_.Y;
-    const size_t x = static_cast<size_t>(std::max(caret_.X, 0));
+    // Padding never reaches further than virtual space does.
+    caret_.X = LimitColumn(caret_.X, y, true);
+    const size_t x = static_cast<size_t>(caret_.X);
     const size_t offset = static_cast<size_t>(tabOffset_);
     const size_t length = lines_->Get(y).size();
     const size_t padded = std::max(length, x) + offset;

@@ -295,6 +295,33 @@ TEST(PelmarBatchEditing, EditorCommandsByName) {
     EXPECT_EQ(Batch({dir.file("a.txt"), "--select", "0", "0", "-1", "0"}).status, 1);
 }
 
+TEST(PelmarBatchEditing, HugePositionsClampAndOutOfRangeNumbersAreRefused) {
+    TempDir dir; // a type without word wrap, so the caret may go into virtual space
+    WriteBytes(dir.file("a.dat"), "abc\nde");
+    ProcessResult r =
+        Batch({dir.file("a.dat"), "--select", "2147483647", "0", "2147483647", "0", "--key",
+               "Right", "--state", "--goto", "2147483647", "2147483647", "--state"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> out = Lines(r.out);
+    ASSERT_EQ(out.size(), 2u) << r.out;
+    // Three columns of text and a million of virtual space, however far it was asked to go.
+    EXPECT_EQ(StateValue(out[0], "caret"), "[1000003,0]");
+    EXPECT_EQ(StateValue(out[1], "caret"), "[1000002,1]");
+
+    for (const std::vector<std::string>& numbers :
+         {std::vector<std::string>{"--goto", "2147483648", "0"},
+          std::vector<std::string>{"--goto", "0", "99999999999999999999"},
+          std::vector<std::string>{"--select", "0", "0", "-2147483649", "0"}}) {
+        std::vector<std::string> args{dir.file("a.dat")};
+        args.insert(args.end(), numbers.begin(), numbers.end());
+        args.push_back("--state");
+        r = Batch(args);
+        EXPECT_EQ(r.status, 1) << numbers[1];
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("is not a number from 0 to 2147483647"), std::string::npos) << r.err;
+    }
+}
+
 TEST(PelmarBatchEditing, FindMovesTheSelectionAndReportsNotFound) {
     TempDir dir;
     WriteBytes(dir.file("a.txt"), "cats a.cat\nCAT cat");

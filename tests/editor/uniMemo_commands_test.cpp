@@ -2,6 +2,7 @@
 // with the indentation rules, conversion tables, selections, the clipboard, substitution.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <filesystem>
 #include <random>
@@ -82,6 +83,39 @@ TEST_F(MemoCommandsTest, HorizontalMovementAndVirtualSpace) {
     Press(&TuniMemo::CaretLeft);
     EXPECT_EQ(Caret(), (TPoint{0, 1}));
     EXPECT_EQ(memo.TabOffset(), 0);
+}
+
+// Positions from outside and steps into virtual space stop kMaxVirtualColumn past the end,
+// so no column wraps and the view's pixel arithmetic stays in range.
+TEST_F(MemoCommandsTest, HugeColumnsAndLinesAreClampedNotWrapped) {
+    constexpr int kMax = TuniMemo::kMaxVirtualColumn;
+    SetText(memo, "ab\nxyz");
+    Command(memo, [&] { memo.GotoPosition(INT_MAX, INT_MAX); });
+    EXPECT_EQ(Caret(), (TPoint{3 + kMax, 1}));
+    Press(&TuniMemo::CaretRight);
+    EXPECT_EQ(Caret(), (TPoint{3 + kMax, 1})); // at the limit: no step, no wrap
+    Press(&TuniMemo::CaretLeft);
+    Press(&TuniMemo::CaretRight);
+    EXPECT_EQ(Caret(), (TPoint{3 + kMax, 1})); // one short of it: one step
+    memo.SetCursorBeyondEOL(false);
+    Command(memo, [&] { memo.GotoPosition(INT_MAX, 0); });
+    EXPECT_EQ(Caret(), (TPoint{2, 0})); // without virtual space: the line's end
+
+    memo.Select({INT_MAX, 0}, {INT_MAX, 1});
+    EXPECT_EQ(memo.SelStart().pos, (TPoint{2 + kMax, 0}));
+    EXPECT_EQ(memo.SelEnd().pos, (TPoint{3 + kMax, 1}));
+    EXPECT_EQ(memo.SelEnd().visual, (TPoint{3 + kMax, 1}));
+
+    // Typing from a caret placed beyond the limit pads only up to it.
+    memo.SetCursorBeyondEOL(true);
+    memo.DropSelection();
+    memo.SetCaret({INT_MAX, 0});
+    Type(memo, "q");
+    const std::u16string& line = memo.Lines().Get(0);
+    ASSERT_EQ(line.size(), static_cast<size_t>(2 + kMax + 1));
+    EXPECT_EQ(line.back(), u'q');
+    EXPECT_EQ(line.find_first_not_of(u' ', 2), line.size() - 1); // spaces only between
+    EXPECT_EQ(Caret(), (TPoint{3 + kMax, 0}));
 }
 
 TEST_F(MemoCommandsTest, VerticalMovementKeepsThePixelColumnAcrossTabs) {
