@@ -38,6 +38,15 @@ TMemoInput::TJournalMark TMemoInput::JournalMark() const {
 
 // --- keys --------------------------------------------------------------------------------
 
+// What every key, character and command does first: the editor takes its "before" state
+// and the handled mark. Returns whether a selection was active.
+bool TMemoInput::BeginInput() {
+    memo_.BeginCommand();
+    const bool wasSelected = memo_.SelectionActive();
+    memo_.SetKeyHandled(true);
+    return wasSelected;
+}
+
 // Looks the key up in the document keymap, then the global one, and runs what it binds.
 // False when neither binds it.
 bool TMemoInput::RunKey(TShortCut key, TShiftState) {
@@ -90,9 +99,7 @@ bool TMemoInput::KeyDown(int virtualKey, TShiftState shift) {
     if (platform_.keyboard != nullptr && platform_.keyboard->ProducesWideOrDeadChar(virtualKey)) {
         return false;
     }
-    memo_.BeginCommand();
-    const bool wasSelected = memo_.SelectionActive();
-    memo_.SetKeyHandled(true);
+    const bool wasSelected = BeginInput();
     const TJournalMark before = JournalMark();
     if (!RunKey(static_cast<TShortCut>(virtualKey | mods), mods)) {
         return false;
@@ -106,9 +113,7 @@ bool TMemoInput::KeyDown(int virtualKey, TShiftState shift) {
 }
 
 void TMemoInput::RunCommand(const std::function<void()>& command) {
-    memo_.BeginCommand();
-    const bool wasSelected = memo_.SelectionActive();
-    memo_.SetKeyHandled(true);
+    const bool wasSelected = BeginInput();
     command();
     memo_.Repaint();
     AfterCommand(0, wasSelected);
@@ -138,9 +143,7 @@ bool TMemoInput::Char(char32_t c, TShiftState shift, TCharSource source) {
     if (source == TCharSource::InputMethod && c > 0x10FFFF) {
         return false;
     }
-    memo_.BeginCommand();
-    const bool wasSelected = memo_.SelectionActive();
-    memo_.SetKeyHandled(true);
+    const bool wasSelected = BeginInput();
     if (c == 8) {
         if (!RunKey(vkBack, 0)) {
             return false;
@@ -202,9 +205,7 @@ void TMemoInput::MouseDown(int x, int y) {
 }
 
 void TMemoInput::PasteAtPointer(int x, int y, const std::u16string& text, bool columnBlock) {
-    memo_.BeginCommand();
-    const bool wasSelected = memo_.SelectionActive();
-    memo_.SetKeyHandled(true);
+    const bool wasSelected = BeginInput();
     PlaceCaretAtPointer(x, y);
     memo_.SetSelectionMode(TSelectionMode::Stream);
     memo_.CollapseSelection();

@@ -70,6 +70,7 @@ private:
         friend bool operator==(const TJournalMark&, const TJournalMark&) = default;
     };
     TJournalMark JournalMark() const;
+    bool BeginInput();
     bool RunKey(TShortCut key, TShiftState shift);
     void AfterCommand(TShiftState shift, bool wasSelected);
     bool PlaceCaretAtPointer(int x, int y);

@@ -344,8 +344,9 @@ void TuniMemo::Paint() {
     } else {
         EnsureLayout();
     }
+    // The painter reads the repaint flags; they are cleared once it is through.
     if (platform_.canvas != nullptr) {
-        // Only what changed is drawn; the surface tells its window itself.
+        // Only what changed is drawn, the caret with it; the surface tells its window itself.
         painter_.Paint(*this, *platform_.canvas, TPaintKind::Changed);
     } else if (platform_.window != nullptr) {
         // Without a surface the window paints everything from the map.
@@ -353,7 +354,9 @@ void TuniMemo::Paint() {
     }
     repaint_ = false;
     fullRepaint_ = false;
-    PlaceCaret();
+    if (platform_.canvas == nullptr) {
+        PlaceCaret();
+    }
 }
 
 std::optional<TRect> TuniMemo::CaretRect() {

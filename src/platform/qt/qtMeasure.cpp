@@ -112,9 +112,6 @@ void TQtMeasurer::SetFont(const QFont& font) {
     fixedPitch_ = QFontInfo(font_).fixedPitch() &&
                   fm.horizontalAdvance(QChar(u'i')) == fm.horizontalAdvance(QChar(u'W')) &&
                   fm.horizontalAdvance(QChar(u'.')) == spaceWidth_;
-    const QFontMetricsF exact(font_);
-    wholePixelAdvance_ =
-        fixedPitch_ && exact.horizontalAdvance(QStringLiteral("MMMMMMMMMM")) == 10.0 * spaceWidth_;
 
     // Marker labels: two digits as large as fit side by side in two char widths, with a
     // pixel of frame and a pixel of air on either side, between half and 70% of the line

@@ -60,9 +60,6 @@ public:
     bool CanShow(char32_t code) const override;
     // The fonts of marker labels: two digits in one row, four digits in two rows.
     const QFont& MarkerFont(int rows) const { return rows > 1 ? markerFont2_ : markerFont1_; }
-    // Whether the font advances by exactly the char width: a run of its glyphs then lands
-    // on the cells without being placed glyph by glyph.
-    bool WholePixelAdvance() const { return wholePixelAdvance_; }
 
 private:
     static constexpr int kStyles = 16;
@@ -79,5 +76,4 @@ private:
     int lineHeight_ = 0;
     int ascent_ = 0;
     bool fixedPitch_ = false;
-    bool wholePixelAdvance_ = false;
 };

@@ -59,7 +59,6 @@ TCloseAnswer TMDIChild::ClosePrompt(TCloseScope scope) {
                     view->Memo().DeclineSave();
                 }
             }
-            memo.DeclineSave();
             break;
         }
         if (!memo.FileName().empty()) {
