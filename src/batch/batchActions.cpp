@@ -19,6 +19,7 @@
 #include "shell/ProgramFolder.h"
 #include "shell/uniConfig.h"
 #include "shell/uniIni.h"
+#include "storage/uniRecovery.h"
 #include "text/uniCodePage.h"
 #include "text/uniCodec.h"
 #include "text/uniDetect.h"
@@ -58,8 +59,10 @@ std::optional<TUniRepr> ReprFromText(const std::string& s) {
 }
 
 const char* const kUsage =
-    "usage: pelmar-batch [--home DIR] [--charset NAME] [--surrogate NAME] [--repr 0|1|2] FILE "
-    "ACTION...\n"
+    "usage: pelmar-batch [--home DIR] [--charset NAME] [--surrogate NAME] [--repr 0|1|2] "
+    "[--force] FILE ACTION...\n"
+    "       pelmar-batch --recover [list|restore|discard]\n"
+    "--force: --save replaces a read-only file\n"
     "actions: --dump  --info  --set-charset NAME  --set-surrogate NAME  --set-repr 0|1|2\n"
     "         --set-eol LF|CR|CRLF|LS  --backup on|off  --save [OUT]\n"
     "         --goto COL LINE  --select COL1 LINE1 COL2 LINE2 [--column]  --type TEXT\n"
@@ -137,6 +140,13 @@ public:
                 ++i;
                 break;
             }
+            if (opt == "--force") {
+                force_ = true;
+                continue;
+            }
+            if (opt == "--recover") {
+                return Recover(i + 1 < args.size() ? args[i + 1] : "list");
+            }
             if (i + 1 >= args.size()) {
                 return Usage("missing value for " + opt);
             }
@@ -160,6 +170,7 @@ public:
             return Usage("no file named");
         }
         const std::string fileName = args[i++];
+        ReportLeftovers();
         Configure(home.empty() ? FindProgramFolder() : home);
         TTextCodec& codec = memo_->Codec();
         // The document's own encoding is found at the load unless the command line names it.
@@ -201,6 +212,39 @@ public:
     }
 
 private:
+    // The old contents that saves cut short (by a kill) left in the recovery folder.
+    void ReportLeftovers() {
+        for (const TLeftoverCopy& left : FindLeftoverCopies()) {
+            err_ << "pelmar-batch: a save of " << left.original
+                 << " was interrupted; its previous contents are in " << left.copy
+                 << " (pelmar-batch --recover restore puts them back)\n";
+        }
+    }
+
+    // --recover: lists the leftovers as JSON lines, puts them back, or removes them.
+    int Recover(const std::string& how) {
+        if (how != "list" && how != "restore" && how != "discard") {
+            return Usage("--recover takes list, restore or discard");
+        }
+        int rc = kBatchOk;
+        for (const TLeftoverCopy& left : FindLeftoverCopies()) {
+            if (how == "list") {
+                out_ << "{\"file\":" << JsonString(left.original)
+                     << ",\"copy\":" << JsonString(left.copy) << "}\n";
+            } else if (how == "discard") {
+                DiscardLeftoverCopy(left);
+            } else if (TWriteResult put = RestoreLeftoverCopy(left); put.ok) {
+                err_ << "pelmar-batch: " << left.original << ": restored\n";
+            } else {
+                err_ << "pelmar-batch: " << left.original << ": " << put.error
+                     << " (its previous contents stay in " << left.copy << ")\n";
+                rc = kBatchSaveFailed;
+            }
+        }
+        out_.flush();
+        return rc;
+    }
+
     int Usage(const std::string& why) {
         err_ << "pelmar-batch: " << why << "\n" << kUsage;
         return kBatchUsage;
@@ -448,8 +492,13 @@ private:
 
     int Save(const std::string& target) {
         messages_.lastError.clear();
-        if (!memo_->SaveToFile(target)) {
-            err_ << "pelmar-batch: " << target << ": " << messages_.lastError << "\n";
+        if (!memo_->SaveToFile(target, {.overwriteReadOnly = force_})) {
+            if (memo_->LastSave().readOnly) {
+                err_ << "pelmar-batch: " << target
+                     << ": the file is read-only; --force replaces it\n";
+            } else {
+                err_ << "pelmar-batch: " << target << ": " << messages_.lastError << "\n";
+            }
             return kBatchSaveFailed;
         }
         // --save without a name keeps writing the file that was loaded.
@@ -525,6 +574,7 @@ private:
     // Made at the first --key; goes before the editor.
     std::unique_ptr<TBatchKeys> keys_;
     std::string fileName_;
+    bool force_ = false; // --force: a read-only file is replaced without refusing
 };
 
 } // namespace

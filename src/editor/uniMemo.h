@@ -422,8 +422,11 @@ public:
     bool Loading() const { return loading_; }
     // Loads the document's file now (the posted request ends here).
     bool LoadFile();
-    // Saves to `fileName` (empty: the document's own name), which becomes the name.
-    bool SaveToFile(const std::string& fileName = {});
+    // Saves to `fileName` (empty: the document's own name), which becomes the name. A
+    // failure is shown in a message box, except a read-only target (LastSave().readOnly),
+    // which the caller asks about and saves again with `overwriteReadOnly`.
+    bool SaveToFile(const std::string& fileName = {}, TSaveOptions options = {});
+    const TCodecResult& LastSave() const { return lastSave_; }
 
     // --- events --------------------------------------------------------------------------
     std::function<void()> OnChange;
@@ -559,6 +562,7 @@ private:
     TWStringList* lines_ = nullptr;
     std::unique_ptr<TWStringList> substitutions_;
     TTextCodec codec_;
+    TCodecResult lastSave_;
     std::string fileName_;
     TMemoSettings settings_;
 

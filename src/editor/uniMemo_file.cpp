@@ -134,7 +134,7 @@ bool TuniMemo::LoadFile() {
     return result.ok;
 }
 
-bool TuniMemo::SaveToFile(const std::string& fileName) {
+bool TuniMemo::SaveToFile(const std::string& fileName, TSaveOptions options) {
     const std::string target = fileName.empty() ? fileName_ : fileName;
     if (target.empty()) {
         return false;
@@ -155,13 +155,14 @@ bool TuniMemo::SaveToFile(const std::string& fileName) {
             OnAfterSave(name);
         }
     };
-    const TCodecResult result = codec_.Save(*lines_, target);
+    lastSave_ = codec_.Save(*lines_, target, options);
+    const TCodecResult& result = lastSave_;
     SyncSaveCounter(false);
     if (platform_.busyCursor != nullptr) {
         platform_.busyCursor->SetBusy(false);
     }
     if (!result.ok) {
-        if (platform_.messages != nullptr) {
+        if (platform_.messages != nullptr && !result.readOnly) {
             const std::u16string text = WideText(result.error);
             platform_.messages->ShowMessage(text, text, TMessageKind::Error);
         }

@@ -2,12 +2,17 @@
 #include "storage/uniFileIO.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <system_error>
 #include <unistd.h>
+#include <vector>
+
+#include "storage/uniRecovery.h"
 
 namespace fs = std::filesystem;
 
@@ -63,10 +68,13 @@ std::string FolderOf(const std::string& path) {
 }
 
 // The file a path finally names, following symbolic links (also dangling ones, so a link
-// to a file that does not exist yet creates that file).
-std::string ResolveLinks(const std::string& path) {
+// to a file that does not exist yet creates that file). `loop` is set when the links never
+// reach a file: writing there would replace a link by a regular file.
+std::string ResolveLinks(const std::string& path, bool& loop) {
+    constexpr int kMaxLinks = 40; // the kernel's own limit
     std::string current = path;
-    for (int depth = 0; depth < 40; ++depth) {
+    loop = false;
+    for (int depth = 0; depth < kMaxLinks; ++depth) {
         std::error_code ec;
         if (!fs::is_symlink(fs::symlink_status(current, ec))) {
             return current;
@@ -78,7 +86,108 @@ std::string ResolveLinks(const std::string& path) {
         current = target.is_absolute() ? target.string()
                                        : (fs::path(FolderOf(current)) / target).string();
     }
+    loop = true;
     return current;
+}
+
+// Test hooks: the next copy's write fails after some bytes; temporary files cannot be made
+// in a file's folder.
+std::int64_t gCopyFaultAfter = -1;
+int gCopyFaultError = 0;
+int gTempFileFault = 0;
+
+// A new temporary file in `folder` named `prefix` + six random characters; -1 with errno.
+int MakeTempFile(const std::string& folder, const char* prefix, std::string& name) {
+    name = folder + "/" + prefix + "XXXXXX";
+    if (gTempFileFault != 0) {
+        errno = gTempFileFault;
+        return -1;
+    }
+    return mkostemp(name.data(), O_CLOEXEC);
+}
+
+// Copies the rest of `in` to `out`; 0 or the error number.
+int CopyFd(int in, int out) {
+    std::string buffer(1 << 20, '\0');
+    for (;;) {
+        const ssize_t n = read(in, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return errno;
+        }
+        if (n == 0) {
+            return 0;
+        }
+        size_t want = static_cast<size_t>(n);
+        if (gCopyFaultAfter >= 0) {
+            if (static_cast<std::int64_t>(want) > gCopyFaultAfter) {
+                want = static_cast<size_t>(gCopyFaultAfter);
+                const int err = WriteAll(out, std::string_view(buffer.data(), want));
+                gCopyFaultAfter = -1;
+                return err != 0 ? err : gCopyFaultError;
+            }
+            gCopyFaultAfter -= static_cast<std::int64_t>(want);
+        }
+        if (int err = WriteAll(out, std::string_view(buffer.data(), want)); err != 0) {
+            return err;
+        }
+    }
+}
+
+// Copies the extended attributes of the file `from` onto the open file `to`: user
+// attributes, ACLs, security labels. An attribute outside the user namespace that we may
+// not set (EPERM, ENOTSUP: a label only the system gives, a trusted.* one) is left out, as
+// the file system would do for any new file; any other failure is returned, so that the
+// caller can keep the old file instead of losing it.
+int CopyExtendedAttributes(const std::string& from, int to) {
+    std::vector<char> names;
+    for (;;) {
+        ssize_t size = listxattr(from.c_str(), nullptr, 0);
+        if (size <= 0) {
+            return size == 0 || errno == ENOTSUP ? 0 : errno;
+        }
+        names.resize(static_cast<size_t>(size));
+        size = listxattr(from.c_str(), names.data(), names.size());
+        if (size >= 0) {
+            names.resize(static_cast<size_t>(size));
+            break;
+        }
+        if (errno != ERANGE) { // ERANGE: the list grew meanwhile
+            return errno;
+        }
+    }
+    std::vector<char> value;
+    for (size_t pos = 0; pos < names.size();) {
+        const char* name = names.data() + pos;
+        pos += strnlen(name, names.size() - pos) + 1;
+        ssize_t size = -1;
+        for (;;) {
+            size = getxattr(from.c_str(), name, nullptr, 0);
+            if (size < 0) {
+                break;
+            }
+            value.resize(static_cast<size_t>(size) + 1);
+            size = getxattr(from.c_str(), name, value.data(), value.size());
+            if (size >= 0 || errno != ERANGE) {
+                break;
+            }
+        }
+        int err = size < 0 ? errno : 0;
+        if (err == 0 && fsetxattr(to, name, value.data(), static_cast<size_t>(size), 0) != 0) {
+            err = errno;
+        }
+        if (err == 0 || err == ENODATA) { // ENODATA: removed since it was listed
+            continue;
+        }
+        const bool userAttribute = std::strncmp(name, "user.", 5) == 0;
+        if (!userAttribute && (err == EPERM || err == ENOTSUP || err == EACCES)) {
+            continue;
+        }
+        return err;
+    }
+    return 0;
 }
 
 void SyncFolder(const std::string& folder) {
@@ -163,22 +272,8 @@ int CopyFileBytes(const std::string& from, const std::string& to) {
     if (out.Get() < 0) {
         return errno;
     }
-    std::string buffer(1 << 20, '\0');
-    for (;;) {
-        const ssize_t n = read(in.Get(), buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            return errno;
-        }
-        if (n == 0) {
-            break;
-        }
-        if (int err = WriteAll(out.Get(), std::string_view(buffer.data(), static_cast<size_t>(n)));
-            err != 0) {
-            return err;
-        }
+    if (int err = CopyFd(in.Get(), out.Get()); err != 0) {
+        return err;
     }
     if (fsync(out.Get()) != 0) {
         return errno;
@@ -186,8 +281,32 @@ int CopyFileBytes(const std::string& from, const std::string& to) {
     return out.Close();
 }
 
-TSafeFileWriter::TSafeFileWriter(const std::string& path)
-    : target_(path.empty() ? path : ResolveLinks(path)), folder_(FolderOf(target_)) {}
+TWriteResult CopyFileSafely(const std::string& from, const std::string& to) {
+    TFd in(open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (in.Get() < 0 || fstat(in.Get(), &st) != 0) {
+        return TWriteResult::Failure(ErrorText(errno));
+    }
+    TSafeFileWriter writer(to);
+    if (TWriteResult opened = writer.Open(); !opened.ok) {
+        return opened;
+    }
+    // A copy of a private file stays private.
+    fchmod(writer.Fd(), st.st_mode & 07777);
+    CopyExtendedAttributes(from, writer.Fd()); // as far as we may: the bytes are what counts
+    if (int err = CopyFd(in.Get(), writer.Fd()); err != 0) {
+        writer.Abort();
+        return TWriteResult::Failure(ErrorText(err));
+    }
+    return writer.Commit();
+}
+
+TSafeFileWriter::TSafeFileWriter(const std::string& path) {
+    bool loop = false;
+    target_ = path.empty() ? path : ResolveLinks(path, loop);
+    folder_ = FolderOf(target_);
+    linkLoop_ = loop;
+}
 
 TSafeFileWriter::~TSafeFileWriter() {
     if (fd_ >= 0) {
@@ -199,20 +318,31 @@ TWriteResult TSafeFileWriter::Open() {
     if (target_.empty()) {
         return TWriteResult::Failure(ErrorText(ENOENT));
     }
+    if (linkLoop_) {
+        return TWriteResult::Failure(ErrorText(ELOOP));
+    }
     struct stat old {};
     const bool exists = stat(target_.c_str(), &old) == 0;
+    if (!exists && errno != ENOENT) {
+        return TWriteResult::Failure(ErrorText(errno)); // ELOOP further up the path, ...
+    }
     if (exists && !S_ISREG(old.st_mode)) {
         return TWriteResult::Failure(ErrorText(S_ISDIR(old.st_mode) ? EISDIR : EINVAL));
     }
     inPlace_ = exists && old.st_nlink > 1;
     if (!inPlace_) {
-        tempName_ = folder_ + "/.pelmar-write-XXXXXX";
-        fd_ = mkostemp(tempName_.data(), O_CLOEXEC);
+        fd_ = MakeTempFile(folder_, ".pelmar-write-", tempName_);
         if (fd_ < 0) {
             const int err = errno;
             tempName_.clear();
-            return TWriteResult::Failure(ErrorText(err));
+            // A folder we may not write: the file itself may still be writable.
+            if (!exists || (err != EACCES && err != EPERM)) {
+                return TWriteResult::Failure(ErrorText(err));
+            }
+            inPlace_ = true;
         }
+    }
+    if (!inPlace_) {
         mode_t mode;
         if (exists) {
             mode = old.st_mode & 07777;
@@ -222,9 +352,11 @@ TWriteResult TSafeFileWriter::Open() {
             mode = 0666 & ~mask;
         }
         fchmod(fd_, mode);
-        if (exists && (old.st_uid != geteuid() || old.st_gid != getegid()) &&
-            fchown(fd_, old.st_uid, old.st_gid) != 0) {
-            // We may not give a new file the old owner: keep the file and write into it.
+        // A new file that cannot have the old owner, or cannot carry the old file's extended
+        // attributes, would lose them: keep the file and write into it instead.
+        const bool ownerLost = exists && (old.st_uid != geteuid() || old.st_gid != getegid()) &&
+                               fchown(fd_, old.st_uid, old.st_gid) != 0;
+        if (ownerLost || (exists && CopyExtendedAttributes(target_, fd_) != 0)) {
             close(fd_);
             fd_ = -1;
             unlink(tempName_.c_str());
@@ -233,24 +365,45 @@ TWriteResult TSafeFileWriter::Open() {
         }
     }
     if (inPlace_) {
-        safetyCopy_ = folder_ + "/.pelmar-old-XXXXXX";
-        const int copyFd = mkostemp(safetyCopy_.data(), O_CLOEXEC);
-        if (copyFd < 0) {
-            const int err = errno;
-            safetyCopy_.clear();
-            return TWriteResult::Failure(ErrorText(err));
-        }
-        close(copyFd);
-        int err = CopyFileBytes(target_, safetyCopy_);
-        if (err == 0) {
-            fd_ = open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-            err = fd_ < 0 ? errno : 0;
+        return OpenInPlace();
+    }
+    return {};
+}
+
+TWriteResult TSafeFileWriter::OpenInPlace() {
+    fd_ = open(target_.c_str(), O_WRONLY | O_CLOEXEC); // truncated once the copy is made
+    if (fd_ < 0) {
+        return TWriteResult::Failure(ErrorText(errno));
+    }
+    // The old bytes go to the recovery folder, with a record of where they belong, so
+    // that a write cut short even by a kill can be undone; beside the file only when that
+    // folder cannot be used.
+    auto recovery = std::make_unique<TRecoveryCopy>();
+    TWriteResult copied = recovery->Make(target_);
+    if (copied.ok) {
+        recovery_ = std::move(recovery);
+    } else {
+        const int copyFd = MakeTempFile(folder_, ".pelmar-old-", safetyCopy_);
+        int err = copyFd < 0 ? errno : 0;
+        if (copyFd >= 0) {
+            close(copyFd);
+            err = CopyFileBytes(target_, safetyCopy_);
+            if (err != 0) {
+                unlink(safetyCopy_.c_str());
+            }
         }
         if (err != 0) {
-            unlink(safetyCopy_.c_str());
             safetyCopy_.clear();
-            return TWriteResult::Failure(ErrorText(err));
+            close(fd_);
+            fd_ = -1;
+            return TWriteResult::Failure("No copy of the old contents can be kept in " +
+                                         RecoveryFolder() + ": " + copied.error);
         }
+    }
+    if (ftruncate(fd_, 0) != 0) {
+        const int err = errno;
+        Abort();
+        return TWriteResult::Failure(ErrorText(err));
     }
     return {};
 }
@@ -272,8 +425,14 @@ TWriteResult TSafeFileWriter::Commit() {
         return TWriteResult::Failure(ErrorText(err));
     }
     if (inPlace_) {
-        unlink(safetyCopy_.c_str());
-        safetyCopy_.clear();
+        if (recovery_) {
+            recovery_->Finish();
+            recovery_.reset();
+        }
+        if (!safetyCopy_.empty()) {
+            unlink(safetyCopy_.c_str());
+            safetyCopy_.clear();
+        }
     } else {
         tempName_.clear();
         SyncFolder(folder_);
@@ -290,8 +449,15 @@ void TSafeFileWriter::Abort() {
         unlink(tempName_.c_str());
         tempName_.clear();
     }
+    // Put the old bytes back; should even that fail, the copy stays (a recovery copy is
+    // then offered at the next start).
+    if (recovery_) {
+        if (recovery_->Restore().ok) {
+            recovery_->Finish();
+        }
+        recovery_.reset();
+    }
     if (!safetyCopy_.empty()) {
-        // Put the old bytes back; should even that fail, the copy stays beside the file.
         if (CopyFileBytes(safetyCopy_, target_) == 0) {
             unlink(safetyCopy_.c_str());
         }
@@ -309,6 +475,15 @@ TWriteResult WriteFileAtomic(const std::string& path, std::string_view bytes) {
         return TWriteResult::Failure(ErrorText(err));
     }
     return writer.Commit();
+}
+
+void SetCopyFaultForTesting(std::int64_t bytes, int error) {
+    gCopyFaultAfter = bytes;
+    gCopyFaultError = error;
+}
+
+void SetTempFileFaultForTesting(int error) {
+    gTempFileFault = error;
 }
 
 TWriteResult ForceDirectories(const std::string& folder) {

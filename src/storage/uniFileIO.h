@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -39,14 +41,19 @@ inline constexpr std::size_t kMaxTextFileSize = 64u * 1024u * 1024u;
 
 TFileBytes ReadFileBytes(const std::string& path, std::size_t limit = kMaxTextFileSize);
 
+class TRecoveryCopy;
+
 // Writes a file so that it changes only once every byte has been written. The bytes go to
 // a temporary file in the same folder, which is flushed to disk and renamed over the
-// target. An existing file keeps its permissions and owner; a symbolic link keeps pointing
-// at the file it names, which is the one replaced. Where renaming would change the file's
-// identity (other hard links, an owner we may not give the new file) the bytes are written
-// in place instead, after a temporary copy of the old contents has been made, and that
-// copy is put back on failure. On any error the target keeps its contents and no
-// temporary file is left behind. The folder must exist.
+// target. An existing file keeps its permissions, owner and extended attributes (ACLs,
+// security labels); a symbolic link keeps pointing at the file it names, which is the one
+// replaced, and a loop of links is refused (ELOOP). Where renaming would change the
+// file's identity (other hard links, an owner or an attribute we may not give the new
+// file) or cannot be done (a folder we may not write in), the bytes are written in place
+// instead, after a copy of the old contents has been made in the recovery folder (see
+// uniRecovery.h), and that copy is put back on failure; a copy left by a killed write is
+// found at the next start. On any error the target keeps its contents and no temporary
+// file is left behind. The folder must exist.
 class TSafeFileWriter {
 public:
     explicit TSafeFileWriter(const std::string& path);
@@ -66,13 +73,20 @@ public:
     // The file finally written, symbolic links followed.
     const std::string& Target() const { return target_; }
 
+    // Whether the file is written in place (after Open).
+    bool InPlace() const { return inPlace_; }
+
 private:
+    TWriteResult OpenInPlace();
+
     std::string target_;
     std::string folder_;
-    std::string tempName_;   // the new contents, when replacing by rename
-    std::string safetyCopy_; // the old contents, when writing in place
+    std::string tempName_;                    // the new contents, when replacing by rename
+    std::unique_ptr<TRecoveryCopy> recovery_; // the old contents, when writing in place
+    std::string safetyCopy_; // the same beside the file, when the recovery folder fails
     int fd_ = -1;
     bool inPlace_ = false;
+    bool linkLoop_ = false;
 };
 
 // The whole contents at once, through TSafeFileWriter.
@@ -81,6 +95,15 @@ TWriteResult WriteFileAtomic(const std::string& path, std::string_view bytes);
 // Copies a file's bytes to `to` (created with the source's permissions, or truncated),
 // flushed to disk. Returns 0 or the error number.
 int CopyFileBytes(const std::string& from, const std::string& to);
+// Copies a file through TSafeFileWriter: `to` changes only once the whole copy is on
+// disk, and gets the source's permissions and (as far as we may set them) attributes.
+TWriteResult CopyFileSafely(const std::string& from, const std::string& to);
+
+// Test hooks. The next file copy (CopyFileBytes, CopyFileSafely) fails with `error` after
+// `bytes` more bytes (negative: no fault). Temporary files cannot be made in a file's
+// folder, as in a folder we may not write (0: no fault).
+void SetCopyFaultForTesting(std::int64_t bytes, int error);
+void SetTempFileFaultForTesting(int error);
 
 // Creates the folder and every missing parent. Success when it already exists.
 TWriteResult ForceDirectories(const std::string& folder);

@@ -369,6 +369,18 @@ private:
     const TCodePage& page_;
 };
 
+// Whether the permissions that apply to us deny writing (root's exemption aside: a file
+// its owner made read-only is protected from slips, not from the owner).
+bool ReadOnlyForUs(const struct stat& st) {
+    if (st.st_uid == geteuid()) {
+        return (st.st_mode & S_IWUSR) == 0;
+    }
+    if (st.st_gid == getegid()) {
+        return (st.st_mode & S_IWGRP) == 0;
+    }
+    return (st.st_mode & S_IWOTH) == 0;
+}
+
 std::int64_t gFaultAfter = -1;
 int gFaultError = 0;
 
@@ -552,7 +564,7 @@ std::string TTextCodec::BackupName(const std::string& fileName) {
     const size_t slash = fileName.rfind('/');
     const size_t dot = fileName.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return {};
+        return fileName.empty() ? fileName : fileName + ".~";
     }
     return fileName.substr(0, dot) + ".~" + fileName.substr(dot + 1, 2);
 }
@@ -710,7 +722,8 @@ std::u16string TTextCodec::EncodeForSave(std::u16string_view line) {
     return out;
 }
 
-TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName) {
+TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName,
+                              TSaveOptions options) {
     if (SameText(charset, kCharsetDefault)) {
         charset = profile.defaultCharset;
         uniRepr = profile.defaultUniRepr;
@@ -720,13 +733,16 @@ TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName) {
     unmappableChars = 0;
 
     TSafeFileWriter file(fileName);
-    {
-        struct stat old {};
-        if (profile.createBackup && stat(file.Target().c_str(), &old) == 0 &&
-            S_ISREG(old.st_mode)) {
+    struct stat old {};
+    if (stat(file.Target().c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        if (!options.overwriteReadOnly && ReadOnlyForUs(old)) {
+            return {false, "\"" + fileName + "\" is read-only", true};
+        }
+        if (profile.createBackup) {
+            // Nothing is written unless the old contents are safe in the backup.
             const std::string backup = BackupName(fileName);
-            if (!backup.empty()) {
-                CopyFileBytes(file.Target(), backup); // a failed backup does not stop the save
+            if (TWriteResult made = CopyFileSafely(file.Target(), backup); !made.ok) {
+                return {false, "The backup \"" + backup + "\" cannot be written: " + made.error};
             }
         }
     }

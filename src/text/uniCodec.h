@@ -41,6 +41,14 @@ struct TCodecProfile {
 struct TCodecResult {
     bool ok = true;
     std::string error;
+    // A save stopped before changing anything because the file is read-only for us: the
+    // caller may ask and save again with TSaveOptions::overwriteReadOnly.
+    bool readOnly = false;
+};
+
+struct TSaveOptions {
+    // Replace a file whose permissions do not let us write it (mode 0444).
+    bool overwriteReadOnly = false;
 };
 
 // A document's encoding settings, its conversion table and its save bookkeeping. The
@@ -79,8 +87,9 @@ public:
     // to what the list holds at that moment and the result carries the error text.
     TCodecResult Load(TWStringList& list, const std::string& fileName);
     // Writes the list to the file. The target is replaced only when everything was
-    // written; on failure it is untouched and the list stays modified.
-    TCodecResult Save(TWStringList& list, const std::string& fileName);
+    // written; on failure it is untouched and the list stays modified. With backups on,
+    // the old file is first copied to BackupName (safely: a failed copy stops the save).
+    TCodecResult Save(TWStringList& list, const std::string& fileName, TSaveOptions options = {});
 
     // Whether the last load kept undecodable bytes as escaped code units.
     bool escapedBytes = false;
@@ -88,8 +97,8 @@ public:
     // the code page, or, for a table charset, a character whose byte means another one there.
     std::int64_t unmappableChars = 0;
 
-    // The backup name for a file: extension ".ext" becomes ".~ex"; empty when there is
-    // no extension (no backup is made then).
+    // The backup name for a file: extension ".ext" becomes ".~ex"; a name without
+    // extension gets ".~" appended ("Makefile" -> "Makefile.~").
     static std::string BackupName(const std::string& fileName);
 
 private:
