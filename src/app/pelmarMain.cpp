@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
     TuniApplication app(argc, argv);
     TPMMainForm main(FindProgramFolder());
     main.show();
+    main.OfferRecovery(); // before the files open: a restored file opens restored
     main.OpenCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
     return TuniApplication::exec();
 }

@@ -137,6 +137,10 @@ const std::vector<TLangTextDef>& TUniLangTexts::Definitions() {
         {"Messages", "ReplaceMsg", kText, "Pattern found! Replace it?"},
         {"Messages", "NotSavedMsg", kText, "File \"%s\" is not saved. Save it?"},
         {"Messages", "AlreadyOpenMsg", kText, "This file is already open. Reload it?"},
+        {"Messages", "ReadOnlyMsg", kText, "File \"%s\" is read-only. Replace it anyway?"},
+        {"Messages", "RecoverMsg", kText,
+         "A save of \"%s\" was cut short. Put back its previous contents (No: throw the "
+         "copy away, Cancel: ask again next time)?"},
         {"Messages", "NewFile", kText, "New"},
 
         // The general setup dialog.

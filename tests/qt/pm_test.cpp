@@ -11,7 +11,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
 #include <deque>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +24,8 @@
 #include "shell/qt/Childwin.h"
 #include "shell/qt/Pm.h"
 #include "shell/qt/uniApp.h"
+#include "storage/uniFileIO.h"
+#include "storage/uniRecovery.h"
 
 using namespace qt_testing;
 using testing_support::ReadBytes;
@@ -348,6 +354,65 @@ TEST_F(MainFormTest, StructureTimerRestartsWithEveryEdit) {
     EXPECT_GT(child->Timer().remainingTime(), TMDIChild::kStructureDelayMs - 200)
         << "the second edit starts the wait again";
     EXPECT_EQ(child->StructureParses(), 0);
+}
+
+TEST_F(MainFormTest, ReadOnlyFileIsReplacedOnlyAfterAsking) {
+    const std::string a = MakeFile("ro.txt", "old\n");
+    chmod(a.c_str(), 0444);
+    main_->OpenDocument(a);
+    TMDIChild& child = *main_->Children()[0];
+    Type(child, "x");
+
+    answers_ = {TYesNoCancel::No};
+    EXPECT_FALSE(main_->SaveDocument(child));
+    ASSERT_EQ(questions_.size(), 1u);
+    EXPECT_EQ(questions_[0],
+              QString::fromStdString("File \"" + a + "\" is read-only. Replace it anyway?"));
+    EXPECT_EQ(ReadBytes(a), "old\n");
+    EXPECT_TRUE(child.Memo().Modified());
+
+    answers_ = {TYesNoCancel::Yes};
+    EXPECT_TRUE(main_->SaveDocument(child));
+    EXPECT_EQ(ReadBytes(a), "xold\n");
+    EXPECT_FALSE(child.Memo().Modified());
+    EXPECT_EQ(questions_.size(), 2u);
+}
+
+TEST_F(MainFormTest, StartOffersTheCopiesOfInterruptedSaves) {
+    testing_support::TempDir state;
+    SetRecoveryFolder(state.file("recovery"));
+    const std::string a = MakeFile("a.txt", "before a");
+    const std::string b = MakeFile("b.txt", "before b");
+    // Saves in place cut short by a kill leave these behind.
+    for (const std::string& file : {a, b}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            SetTempFileFaultForTesting(EACCES);
+            TSafeFileWriter writer(file);
+            if (writer.Open().ok && write(writer.Fd(), "cut", 3) == 3) {
+                kill(getpid(), SIGKILL);
+            }
+            _exit(1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status));
+    }
+
+    answers_ = {TYesNoCancel::Yes, TYesNoCancel::Cancel};
+    main_->OfferRecovery();
+    ASSERT_EQ(questions_.size(), 2u);
+    EXPECT_TRUE(questions_[0].contains(QString::fromStdString(a))) << questions_[0].toStdString();
+    EXPECT_EQ(ReadBytes(a), "before a");
+    EXPECT_EQ(ReadBytes(b), "cut");
+
+    answers_ = {TYesNoCancel::No}; // asked again; No throws the copy away
+    main_->OfferRecovery();
+    EXPECT_EQ(questions_.size(), 3u);
+    EXPECT_EQ(ReadBytes(b), "cut");
+    EXPECT_TRUE(FindLeftoverCopies().empty());
+    SetRecoveryFolder({});
 }
 
 TEST(ApplicationTest, AnExceptionInAnEventIsShownAndTheLoopGoesOn) {

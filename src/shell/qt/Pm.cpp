@@ -31,9 +31,12 @@
 #include "actions/uniMemoActions.h"
 #include "actions/uniStdActions.h"
 #include "editor/uniMemo.h"
+#include "platform/qt/qtDialogs.h"
+#include "platform/qt/qtHosts.h"
 #include "shell/PmStatus.h"
 #include "shell/qt/Childwin.h"
 #include "shell/uniLangIni.h"
+#include "storage/uniRecovery.h"
 #include "text/uniCodePage.h"
 
 namespace {
@@ -605,9 +608,7 @@ bool TPMMainForm::SaveDocument(TMDIChild& child) {
     if (!memo.Modified()) {
         return true;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool saved = memo.SaveToFile();
-    QApplication::restoreOverrideCursor();
+    const bool saved = SaveMemo(memo, {});
     if (saved) {
         SavedViews(memo);
         AddRecent(memo);
@@ -622,9 +623,7 @@ bool TPMMainForm::SaveDocumentAs(TMDIChild& child) {
     if (name.isEmpty()) {
         return false;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool saved = memo.SaveToFile(FullPath(FileNameFromQ(name)));
-    QApplication::restoreOverrideCursor();
+    const bool saved = SaveMemo(memo, FullPath(FileNameFromQ(name)));
     if (saved) {
         child.setWindowTitle(DocumentTitle(memo));
         SavedViews(memo);
@@ -632,6 +631,38 @@ bool TPMMainForm::SaveDocumentAs(TMDIChild& child) {
     }
     RefreshTabs();
     return saved;
+}
+
+bool TPMMainForm::SaveMemo(TuniMemo& memo, const std::string& fileName) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool saved = memo.SaveToFile(fileName);
+    QApplication::restoreOverrideCursor();
+    if (!saved && memo.LastSave().readOnly) {
+        const QString name = FileNameToQ(fileName.empty() ? memo.FileName() : fileName);
+        if (AskYesNoCancel(this, Text("Messages", "Confirm"),
+                           Format("Messages", "ReadOnlyMsg", name)) == TYesNoCancel::Yes) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            saved = memo.SaveToFile(fileName, {.overwriteReadOnly = true});
+            QApplication::restoreOverrideCursor();
+        }
+    }
+    return saved;
+}
+
+void TPMMainForm::OfferRecovery() {
+    for (const TLeftoverCopy& left : FindLeftoverCopies()) {
+        const QString text = Format("Messages", "RecoverMsg", FileNameToQ(left.original)) +
+                             QStringLiteral("\n") + FileNameToQ(left.copy);
+        const TYesNoCancel answer = AskYesNoCancel(this, Text("Messages", "Confirm"), text);
+        if (answer == TYesNoCancel::Yes) {
+            if (TWriteResult put = RestoreLeftoverCopy(left); !put.ok) {
+                const std::u16string error = ToU16(QString::fromStdString(put.error));
+                TQtMessageBox(this).ShowMessage(error, error, TMessageKind::Error);
+            }
+        } else if (answer == TYesNoCancel::No) {
+            DiscardLeftoverCopy(left);
+        }
+    }
 }
 
 // The other views of a saved document take its file name and encoding, so that a Save

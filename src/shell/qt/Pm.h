@@ -57,8 +57,14 @@ public:
                           const std::string& surrogate, int uniRepr = 0);
     bool SaveDocument(TMDIChild& child);
     bool SaveDocumentAs(TMDIChild& child);
+    // At start-up: for each copy that a save cut short left in the recovery folder, asks
+    // whether to put it back (Yes), throw it away (No) or ask again next time (Cancel).
+    void OfferRecovery();
     // Whether another open window shows the document of `child`.
     bool OtherViewOpen(const TMDIChild& child) const;
+    // Saves the document to `fileName` (empty: its own), asking before a read-only file
+    // is replaced.
+    bool SaveMemo(TuniMemo& memo, const std::string& fileName);
     void SaveAll();
     void CloseActive();
     void NewDocument();
