@@ -277,6 +277,14 @@ public:
     // calls would record them.
     void InsertLinesAt(int index, std::vector<std::u16string> texts);
     void RemoveLinesAt(int index, int n);
+    // Gives line `index` the separator `end` (lsDocument: the document's), recorded.
+    void SetLineSeparator(int index, TLineSeparator end);
+    // A line split in two: the line's own separator goes with its end, to line `to`, and the
+    // new break at `from` is the document's.
+    void CarrySeparator(int from, int to);
+    // Every line ends with `separator` from now on: it becomes the document's, and the lines
+    // that ended otherwise end with it too. One undo step; nothing when nothing changes.
+    void SetDocumentSeparator(TLineSeparator separator);
     void BeginUndoGroup() override;
     void EndUndoGroup() override;
     void DeleteSelection(TUpdate update);
@@ -555,6 +563,9 @@ private:
     TPoint ReplaceAllAcrossLines(TFoundText found, bool backward, std::u16string_view replacement,
                                  bool& changed);
     TPoint ReplaceFoundIn(TEditRun& run, const TFoundText& found, std::u16string_view replacement);
+    // SetLineSeparator and CarrySeparator for lines read through an edit run.
+    void SetRunSeparator(TEditRun& run, int index, TLineSeparator end);
+    void CarryRunSeparator(TEditRun& run, int from, int to);
     // --- end of search internals ---
 
     TMemoPlatform platform_;

@@ -22,9 +22,11 @@ public:
     int Count() const { return run_.Count(); }
     // Valid until the next edit.
     const std::u16string& Get(int i) const { return run_.Get(i); }
-    void Insert(int i, std::u16string text);
-    // Removes line i; returns its text.
-    std::u16string Take(int i);
+    void Insert(int i, std::u16string text, TLineSeparator end = lsDocument);
+    // Removes line i; returns its text (and its separator when asked).
+    std::u16string Take(int i, TLineSeparator* end = nullptr);
+    TLineSeparator Separator(int i) const { return run_.Separator(i); }
+    void SetSeparator(int i, TLineSeparator end) { run_.SetSeparator(i, end); }
     // Gives line i `text`; returns the text it had.
     std::u16string Change(int i, std::u16string text);
     // Writes the edits back and tells the views they were one change; the run may go on.

@@ -255,6 +255,7 @@ void TuniMemo::SplitCaretLine(bool smart) {
         indent = LeadingWhitespace(head);
     }
     InsertLineAt(y + 1, indent + tail);
+    CarrySeparator(y, y + 1);
     CloseGroup(group);
     PlaceCaretAfterEdit({static_cast<int>(indent.size()), y + 1});
     CollapseSelection();
@@ -333,6 +334,7 @@ void TuniMemo::Backspace() {
     const int joinAt = static_cast<int>(above.size());
     const int group = OpenGroup();
     SetLineText(y - 1, above + lines_->Get(y), TMerge::No);
+    SetLineSeparator(y - 1, lines_->Separator(y));
     RemoveLineAt(y);
     CloseGroup(group);
     PlaceCaretAfterEdit({joinAt, y - 1});
@@ -358,6 +360,7 @@ void TuniMemo::DeleteChar() {
         line += lines_->Get(y + 1);
         const int group = OpenGroup();
         SetLineText(y, std::move(line), TMerge::No);
+        SetLineSeparator(y, lines_->Separator(y + 1));
         RemoveLineAt(y + 1);
         CloseGroup(group);
     } else {

@@ -60,7 +60,8 @@ void TuniMemo::RemoveLineAt(int index) {
     if (index < 0 || index >= lines_->Count()) {
         return;
     }
-    lines_->Undo().Add(ukDeleteLine, index, true, this, lines_->Get(index), caretBefore_);
+    lines_->Undo().Add(ukDeleteLine, index, true, this, lines_->Get(index), caretBefore_,
+                       lines_->Separator(index));
     ClearRedo();
     lines_->Delete(index);
     NotifyRemoved(index);
@@ -87,11 +88,76 @@ void TuniMemo::RemoveLinesAt(int index, int n) {
     }
     // The texts move from the list into the records.
     TUndo& undo = lines_->Undo();
+    int k = index; // the texts come in order, each while its line is still in the list
     lines_->DeleteLines(index, n, [&](std::u16string&& text) {
-        undo.Add(ukDeleteLine, index, true, this, std::move(text), caretBefore_);
+        undo.Add(ukDeleteLine, index, true, this, std::move(text), caretBefore_,
+                 lines_->Separator(k++));
     });
     ClearRedo();
     NotifyRemoved(index, n);
+}
+
+void TuniMemo::SetLineSeparator(int index, TLineSeparator end) {
+    const TLineSeparator was = lines_->Separator(index);
+    if (index < 0 || index >= lines_->Count() || was == end) {
+        return;
+    }
+    lines_->Undo().Add(ukChangeSeparator, index, false, this, std::u16string(), caretBefore_, was);
+    ClearRedo();
+    lines_->SetSeparator(index, end);
+}
+
+void TuniMemo::SetRunSeparator(TEditRun& run, int index, TLineSeparator end) {
+    const TLineSeparator was = run.Separator(index);
+    if (was != end) {
+        lines_->Undo().Add(ukChangeSeparator, index, false, this, std::u16string(), caretBefore_,
+                           was);
+        ClearRedo();
+        run.SetSeparator(index, end);
+    }
+}
+
+void TuniMemo::CarryRunSeparator(TEditRun& run, int from, int to) {
+    const TLineSeparator own = run.Separator(from);
+    if (own != lsDocument && from != to) {
+        SetRunSeparator(run, to, own);
+        SetRunSeparator(run, from, lsDocument);
+    }
+}
+
+void TuniMemo::CarrySeparator(int from, int to) {
+    const TLineSeparator own = lines_->Separator(from);
+    if (own != lsDocument && from != to) {
+        SetLineSeparator(to, own);
+        SetLineSeparator(from, lsDocument);
+    }
+}
+
+void TuniMemo::SetDocumentSeparator(TLineSeparator separator) {
+    const int count = lines_->Count();
+    const bool own = lines_->OwnSeparatorCount() > 0;
+    if (separator == lsDocument || (!own && separator == codec_.lineSeparator)) {
+        return;
+    }
+    caretBefore_ = caret_;
+    const int group = OpenGroup();
+    TUndo& undo = lines_->Undo();
+    if (own) {
+        for (int i = 0; i < count; ++i) {
+            if (const TLineSeparator was = lines_->Separator(i); was != lsDocument) {
+                undo.Add(ukChangeSeparator, i, false, this, std::u16string(), caretBefore_, was);
+            }
+        }
+        lines_->ClearSeparators();
+    }
+    if (separator != codec_.lineSeparator) {
+        undo.Add(ukChangeSeparator, -1, false, this, std::u16string(), caretBefore_,
+                 codec_.lineSeparator);
+        codec_.lineSeparator = separator;
+    }
+    ClearRedo();
+    CloseGroup(group);
+    SetModified(true);
 }
 
 void TuniMemo::BeginUndoGroup() {
@@ -208,6 +274,8 @@ void TuniMemo::DeleteSelection(TUpdate update) {
             const std::u16string& last = lines_->Get(n.start.Y + 1);
             first += last.substr(std::min(static_cast<size_t>(n.end.X), last.size()));
             SetLineText(n.start.Y, std::move(first), TMerge::Yes);
+            // The joined line ends where the last one did.
+            SetLineSeparator(n.start.Y, lines_->Separator(n.start.Y + 1));
             RemoveLineAt(n.start.Y + 1);
         }
     }
@@ -301,6 +369,7 @@ void TuniMemo::InsertLinesAtCaret(const std::vector<std::u16string>& pieces, TSe
     std::vector<std::u16string> rest(pieces.begin() + 1, pieces.end());
     rest.back() += tail;
     InsertLinesAt(caret_.Y + 1, std::move(rest));
+    CarrySeparator(caret_.Y, caret_.Y + static_cast<int>(pieces.size()) - 1);
     caret_ = {static_cast<int>(pieces.back().size()),
               caret_.Y + static_cast<int>(pieces.size()) - 1};
 }
@@ -411,8 +480,8 @@ void TuniMemo::ReplaySavePoint(const TUndoEntry& e, bool undo) {
 
 // --- the edit run ------------------------------------------------------------------------
 
-void TuniMemo::TEditRun::Insert(int i, std::u16string text) {
-    run_.Insert(i, std::move(text));
+void TuniMemo::TEditRun::Insert(int i, std::u16string text, TLineSeparator end) {
+    run_.Insert(i, std::move(text), end);
     // An insert at or right after the pending inserts, or among them, moves the lines after
     // them as one range insert of all of them would.
     if (pending_ == TPending::Inserted && i >= at_ && i <= at_ + n_) {
@@ -425,8 +494,8 @@ void TuniMemo::TEditRun::Insert(int i, std::u16string text) {
     n_ = 1;
 }
 
-std::u16string TuniMemo::TEditRun::Take(int i) {
-    std::u16string text = run_.Take(i);
+std::u16string TuniMemo::TEditRun::Take(int i, TLineSeparator* end) {
+    std::u16string text = run_.Take(i, end);
     // The line after the pending removals or the one before them widens the range.
     if (pending_ == TPending::Removed && (i == at_ || i == at_ - 1)) {
         at_ = std::min(at_, i);
@@ -514,25 +583,32 @@ void TuniMemo::ReplayStep(bool undo) {
         }
         switch (e.kind) {
         case ukInsertLine:
-            if (undo) {
-                std::u16string text = e.line < run.Count() ? run.Take(e.line) : std::u16string();
-                to.Add(ukInsertLine, e.line, false, this, std::move(text), recordCaret);
-            } else {
-                to.Add(ukInsertLine, e.line, false, this, std::u16string(), recordCaret);
-                run.Insert(std::min(e.line, run.Count()), std::move(e.text));
-            }
-            lineDone = true;
-            break;
         case ukDeleteLine:
-            if (undo) {
-                run.Insert(std::min(e.line, run.Count()), std::move(e.text));
-                to.Add(ukDeleteLine, e.line, false, this, std::u16string(), recordCaret);
+            // Undoing an insert and redoing a delete take the line out, keeping its text
+            // and separator in the record; the other two put it back.
+            if (undo == (e.kind == ukInsertLine)) {
+                TLineSeparator end = lsDocument;
+                std::u16string text =
+                    e.line < run.Count() ? run.Take(e.line, &end) : std::u16string();
+                to.Add(e.kind, e.line, false, this, std::move(text), recordCaret, end);
             } else {
-                std::u16string text = e.line < run.Count() ? run.Take(e.line) : std::u16string();
-                to.Add(ukDeleteLine, e.line, false, this, std::move(text), recordCaret);
+                run.Insert(std::min(e.line, run.Count()), std::move(e.text), e.separator);
+                to.Add(e.kind, e.line, false, this, std::u16string(), recordCaret);
             }
             lineDone = true;
             break;
+        case ukChangeSeparator: {
+            TLineSeparator was = e.separator;
+            if (e.line < 0) {
+                std::swap(was, codec_.lineSeparator);
+            } else if (e.line < run.Count()) {
+                was = run.Separator(e.line);
+                run.SetSeparator(e.line, e.separator);
+            }
+            to.Add(ukChangeSeparator, e.line, false, this, std::u16string(), recordCaret, was);
+            lineDone = true;
+            break;
+        }
         case ukChangeLine: {
             std::u16string before =
                 e.line < run.Count() ? run.Change(e.line, std::move(e.text)) : std::u16string();

@@ -523,7 +523,9 @@ TPoint TuniMemo::ReplaceFoundIn(TEditRun& run, const TFoundText& found,
         ClearRedo();
     };
     const auto remove = [&](int y) {
-        undo.Add(ukDeleteLine, y, true, this, run.Take(y), caretBefore_);
+        TLineSeparator end = lsDocument;
+        std::u16string removed = run.Take(y, &end);
+        undo.Add(ukDeleteLine, y, true, this, std::move(removed), caretBefore_, end);
         ClearRedo();
     };
     const TPoint s = found.start;
@@ -549,6 +551,7 @@ TPoint TuniMemo::ReplaceFoundIn(TEditRun& run, const TFoundText& found,
                 const std::u16string& last = run.Get(s.Y + 1);
                 first += last.substr(std::min(static_cast<size_t>(e.X), last.size()));
                 change(s.Y, std::move(first), true);
+                SetRunSeparator(run, s.Y, run.Separator(s.Y + 1));
                 remove(s.Y + 1);
             }
         }
@@ -577,6 +580,7 @@ TPoint TuniMemo::ReplaceFoundIn(TEditRun& run, const TFoundText& found,
         ClearRedo();
         run.Insert(y, i + 1 == pieces.size() ? pieces[i] + tail : pieces[i]);
     }
+    CarryRunSeparator(run, s.Y, s.Y + static_cast<int>(pieces.size()) - 1);
     return {static_cast<int>(pieces.back().size()), s.Y + static_cast<int>(pieces.size()) - 1};
 }
 
@@ -646,6 +650,7 @@ TPoint TuniMemo::ReplaceAllInLines(const TFoundText& first, TPoint origin, bool 
             ++row;
             from = to + 1;
         }
+        CarryRunSeparator(run, y, y + row - 1);
         return row;
     };
 

@@ -32,6 +32,7 @@ std::u16string SeparatorCaption(TLineSeparator separator) {
     case lsLS:
         return u"U+2028";
     case lsLF:
+    case lsDocument:
         break;
     }
     return u"LF";

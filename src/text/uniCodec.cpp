@@ -122,7 +122,7 @@ private:
 };
 
 // Reads one line at a time in one encoding family. ReadLine returns whether a separator
-// ended the line (more lines follow).
+// ended the line (more lines follow); Ended() tells which one.
 class TLineReader {
 public:
     TLineReader(TByteInput& in, TFamily family, TLineSeparator& firstSeparator, bool& escaped)
@@ -130,9 +130,11 @@ public:
           page_(family == TFamily::Oem ? OemCodePage() : AnsiCodePage()) {}
 
     void SetFamily(TFamily family) { family_ = family; }
+    TLineSeparator Ended() const { return ended_; }
 
     bool ReadLine(std::u16string& line) {
         line.clear();
+        ended_ = lsDocument;
         switch (family_) {
         case TFamily::Ansi:
         case TFamily::Oem:
@@ -149,7 +151,8 @@ public:
 
 private:
     void Seen(TLineSeparator s) {
-        if (firstSeparator_ == TLineSeparator{}) {
+        ended_ = s;
+        if (firstSeparator_ == lsDocument) {
             firstSeparator_ = s;
         }
     }
@@ -365,6 +368,7 @@ private:
     TByteInput& in_;
     TFamily family_;
     TLineSeparator& firstSeparator_;
+    TLineSeparator ended_ = lsDocument;
     bool& escaped_;
     const TCodePage& page_;
 };
@@ -533,6 +537,8 @@ std::string_view SeparatorText(TLineSeparator s) {
         return "CRLF";
     case lsLS:
         return "LS";
+    case lsDocument:
+        break;
     }
     return "CRLF";
 }
@@ -556,6 +562,8 @@ std::u16string_view SeparatorChars(TLineSeparator s) {
         return u"\r\n";
     case lsLS:
         return u"\u2028";
+    case lsDocument:
+        break;
     }
     return u"\r\n";
 }
@@ -644,7 +652,7 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) {
         }
     }
 
-    TLineSeparator first{};
+    TLineSeparator first = lsDocument;
     TLineReader reader(in, family, first, escapedBytes);
     const bool useTable = table.DecodeList().Count() > 0;
     std::u16string raw;
@@ -667,6 +675,10 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) {
             text = DecodeUEscapes(text);
         }
         list.Add(std::move(text));
+        // The first separator is the document's; a line that ends otherwise keeps its own.
+        if (more && reader.Ended() != first) {
+            list.SetSeparator(lines, reader.Ended());
+        }
         ++lines;
         if (lines == 1 && applyProfile) {
             applyProfile();
@@ -692,7 +704,7 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) {
         list.Add(std::u16string());
         return {false, ErrorText(err)};
     }
-    lineSeparator = first == TLineSeparator{} ? lsLF : first;
+    lineSeparator = first == lsDocument ? lsLF : first;
     list.Undo().Add(ukSavePoint, saveCounter, false, editor, std::u16string(), TPoint{});
     return {};
 }
@@ -759,10 +771,17 @@ TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName,
     } else if (SameText(charset, kCharsetUtf8Bom)) {
         out.Buffer() += "\xEF\xBB\xBF";
     }
-    if (lineSeparator == lsLS && !IsUnicodeCharset(charset)) {
+    const bool unicode = IsUnicodeCharset(charset);
+    if (lineSeparator == lsLS && !unicode) {
         lineSeparator = lsLF;
     }
     const std::u16string_view separator = SeparatorChars(lineSeparator);
+    // A line's own separator; an 8-bit charset holds no U+2028, such a line ends as the
+    // document does.
+    const auto separatorOf = [&](int i) {
+        const TLineSeparator own = list.Separator(i);
+        return own == lsDocument || (own == lsLS && !unicode) ? separator : SeparatorChars(own);
+    };
     TLineWriter writer(out, family, unmappableChars);
     const bool plain = table.Empty() && uniRepr != urDecimalRef && uniRepr != urUEscape;
     const int count = list.Count();
@@ -773,7 +792,7 @@ TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName,
             writer.Write(EncodeForSave(list.Get(i)));
         }
         if (i + 1 < count) {
-            writer.Write(separator);
+            writer.Write(separatorOf(i));
         }
         if (i % 100 == 0) {
             if (onSaveProgress) {

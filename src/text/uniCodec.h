@@ -11,7 +11,6 @@
 #include "text/uniStringList.h"
 
 enum TUniRepr : std::uint8_t { urNone = 0, urDecimalRef = 1, urUEscape = 2 };
-enum TLineSeparator : std::uint8_t { lsLF = 1, lsCR = 2, lsCRLF = 3, lsLS = 4 };
 
 // The built-in charset names (compared ignoring case).
 inline constexpr std::string_view kCharsetDefault = "DEFAULT";

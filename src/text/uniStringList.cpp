@@ -48,7 +48,7 @@ bool TUndo::WouldMerge(TUndoKind kind, int line, bool mayMerge, const TuniAbstra
 }
 
 void TUndo::Add(TUndoKind kind, int line, bool mayMerge, const TuniAbstractMemo* editor,
-                std::u16string text, TPoint caret) {
+                std::u16string text, TPoint caret, TLineSeparator separator) {
     // Typing along one line: the newest record already holds the text from before the first
     // character, so only its end caret moves.
     if (WouldMerge(kind, line, mayMerge, editor, caret)) {
@@ -62,6 +62,7 @@ void TUndo::Add(TUndoKind kind, int line, bool mayMerge, const TuniAbstractMemo*
     rec.caretEnd = caret;
     rec.editor = editor;
     rec.text = std::move(text);
+    rec.separator = separator;
     records_.push_back(std::move(rec));
 }
 
@@ -76,6 +77,7 @@ TUndoEntry TUndo::Pop() {
     entry.text = std::move(newest.text);
     entry.editor = newest.editor;
     entry.caretStart = newest.caretStart;
+    entry.separator = newest.separator;
     records_.pop_back();
     return entry;
 }
@@ -154,6 +156,7 @@ TWStringList::~TWStringList() {
     undo_.reset();
     redo_.reset();
     items_.clear();
+    ends_.clear();
 }
 
 TWStringList* TWStringList::AddRef() {
@@ -274,6 +277,9 @@ void TWStringList::InsertItem(int i, std::u16string s) {
     }
     // The array holds capacity_ slots, so the insertion neither reallocates nor throws.
     items_.insert(items_.begin() + i, std::move(s));
+    if (!ends_.empty()) {
+        ends_.insert(ends_.begin() + i, lsDocument);
+    }
     movedSlots_ += count_ - i;
     ++count_;
     Changed();
@@ -311,6 +317,9 @@ void TWStringList::Delete(int i) {
     }
     Changing();
     items_.erase(items_.begin() + i);
+    if (!ends_.empty()) {
+        ends_.erase(ends_.begin() + i);
+    }
     movedSlots_ += count_ - i - 1;
     --count_;
     Changed();
@@ -331,6 +340,16 @@ void TWStringList::SpliceItems(int i, int n, It first, It last) {
                       std::make_move_iterator(last));
     } else if (n > m) {
         items_.erase(at + common, at + n);
+    }
+    if (!ends_.empty()) {
+        // The new lines end as the document does; TLineRun puts back the ends it carried.
+        const auto end = ends_.begin() + i;
+        std::fill(end, end + common, lsDocument);
+        if (m > n) {
+            ends_.insert(end + common, static_cast<size_t>(m - n), lsDocument);
+        } else if (n > m) {
+            ends_.erase(end + common, end + n);
+        }
     }
     if (m != n) {
         movedSlots_ += count_ - i - n;
@@ -371,6 +390,9 @@ void TWStringList::DeleteLines(int i, int n, const std::function<void(std::u16st
         }
     }
     items_.erase(first, first + n);
+    if (!ends_.empty()) {
+        ends_.erase(ends_.begin() + i, ends_.begin() + i + n);
+    }
     movedSlots_ += count_ - i - n;
     count_ -= n;
     Changed();
@@ -385,6 +407,9 @@ std::vector<std::u16string> TWStringList::TakeLines(int i, int n) {
 
 void TWStringList::SwapItems(int i, int j) noexcept {
     std::swap(items_[static_cast<size_t>(i)], items_[static_cast<size_t>(j)]);
+    if (!ends_.empty()) {
+        std::swap(ends_[static_cast<size_t>(i)], ends_[static_cast<size_t>(j)]);
+    }
 }
 
 void TWStringList::Exchange(int i, int j) {
@@ -403,12 +428,42 @@ void TWStringList::Clear() {
     if (count_ != 0) {
         Changing();
         std::vector<std::u16string>().swap(items_);
+        std::vector<TLineSeparator>().swap(ends_);
         count_ = 0;
         capacity_ = 0;
         Changed();
     }
     undo_->Clear();
     redo_->Clear();
+}
+
+TLineSeparator TWStringList::Separator(int i) const {
+    if (ends_.empty() || i < 0 || i >= count_) {
+        return lsDocument;
+    }
+    return ends_[static_cast<size_t>(i)];
+}
+
+void TWStringList::SetSeparator(int i, TLineSeparator s) {
+    if (i < 0 || i >= count_) {
+        IndexError(i);
+    }
+    if (ends_.empty()) {
+        if (s == lsDocument) {
+            return;
+        }
+        ends_.assign(static_cast<size_t>(count_), lsDocument);
+    }
+    ends_[static_cast<size_t>(i)] = s;
+}
+
+int TWStringList::OwnSeparatorCount() const {
+    return static_cast<int>(std::count_if(ends_.begin(), ends_.end(),
+                                          [](TLineSeparator s) { return s != lsDocument; }));
+}
+
+void TWStringList::ClearSeparators() {
+    std::vector<TLineSeparator>().swap(ends_);
 }
 
 void TWStringList::SetUpdateState(bool updating) {
@@ -642,6 +697,7 @@ void TLineRun::Reach(int i, bool line) {
     if (i < lo_) {
         for (int k = lo_ - 1; k >= i; --k) {
             window_.push_front(std::move(list_.items_[static_cast<size_t>(k)]));
+            windowEnds_.push_front(list_.Separator(k));
         }
         list_.movedSlots_ += lo_ - i;
         lo_ = i;
@@ -650,27 +706,55 @@ void TLineRun::Reach(int i, bool line) {
     const int end = lo_ + static_cast<int>(window_.size());
     const int need = line ? i + 1 : i;
     for (int k = end; k < need; ++k) {
+        windowEnds_.push_back(list_.Separator(hi_));
         window_.push_back(std::move(list_.items_[static_cast<size_t>(hi_++)]));
         ++list_.movedSlots_;
     }
 }
 
-void TLineRun::Insert(int i, std::u16string s) {
+void TLineRun::Insert(int i, std::u16string s, TLineSeparator end) {
     if (list_.sorted_) {
         RaiseSorted();
     }
     Check(i, Count());
     Reach(i, false);
     window_.insert(window_.begin() + (i - lo_), std::move(s));
+    windowEnds_.insert(windowEnds_.begin() + (i - lo_), end);
 }
 
-std::u16string TLineRun::Take(int i) {
+std::u16string TLineRun::Take(int i, TLineSeparator* end) {
     Check(i, Count() - 1);
     Reach(i, true);
-    const auto it = window_.begin() + (i - lo_);
-    std::u16string s = std::move(*it);
-    window_.erase(it);
+    const auto at = static_cast<size_t>(i - lo_);
+    std::u16string s = std::move(window_[at]);
+    window_.erase(window_.begin() + static_cast<std::ptrdiff_t>(at));
+    if (end != nullptr) {
+        *end = windowEnds_[at];
+    }
+    windowEnds_.erase(windowEnds_.begin() + static_cast<std::ptrdiff_t>(at));
     return s;
+}
+
+TLineSeparator TLineRun::Separator(int i) const {
+    if (!placed_ || i < lo_) {
+        return list_.Separator(i);
+    }
+    const int end = lo_ + static_cast<int>(window_.size());
+    if (i < end) {
+        return windowEnds_[static_cast<size_t>(i - lo_)];
+    }
+    return list_.Separator(i - end + hi_);
+}
+
+// A separator changes no text: it is set where the line is kept.
+void TLineRun::SetSeparator(int i, TLineSeparator end) {
+    Check(i, Count() - 1);
+    const int windowEnd = lo_ + static_cast<int>(window_.size());
+    if (placed_ && i >= lo_ && i < windowEnd) {
+        windowEnds_[static_cast<size_t>(i - lo_)] = end;
+    } else {
+        list_.SetSeparator(placed_ && i >= windowEnd ? i - windowEnd + hi_ : i, end);
+    }
 }
 
 // A new text moves no line: it goes where the line is kept.
@@ -690,8 +774,19 @@ void TLineRun::Commit() {
     }
     if (placed_) {
         list_.movedSlots_ += static_cast<std::int64_t>(window_.size());
+        const int at = lo_;
+        const int carried = static_cast<int>(window_.size());
         list_.SpliceItems(lo_, hi_ - lo_, window_.begin(), window_.end());
         window_.clear();
+        // SpliceItems gave the window's lines the document's end; put back their own.
+        const bool own = std::any_of(windowEnds_.begin(), windowEnds_.end(),
+                                     [](TLineSeparator s) { return s != lsDocument; });
+        if (own || !list_.ends_.empty()) {
+            for (int k = 0; k < carried; ++k) {
+                list_.SetSeparator(at + k, windowEnds_[static_cast<size_t>(k)]);
+            }
+        }
+        windowEnds_.clear();
     }
     open_ = placed_ = false;
     lo_ = hi_ = 0;

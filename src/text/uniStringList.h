@@ -28,6 +28,11 @@ struct TPoint {
     friend bool operator==(const TPoint&, const TPoint&) = default;
 };
 
+// How a line ends in its file. A document has one separator, which lines added by editing
+// take (lsDocument); a line read with another one keeps it, so that a file of mixed line
+// ends is written back as it was read.
+enum TLineSeparator : std::uint8_t { lsDocument = 0, lsLF = 1, lsCR = 2, lsCRLF = 3, lsLS = 4 };
+
 enum TUndoKind : std::uint8_t {
     ukNone = 0,
     ukInsertLine = 1,
@@ -36,6 +41,9 @@ enum TUndoKind : std::uint8_t {
     ukSavePoint = 4,
     ukGroupBegin = 5,
     ukGroupEnd = 6,
+    // A line's separator changed; the record keeps the one it had. Line -1 stands for the
+    // document's separator.
+    ukChangeSeparator = 7,
 };
 
 struct TUndoRec {
@@ -45,6 +53,9 @@ struct TUndoRec {
     TPoint caretEnd;
     const TuniAbstractMemo* editor = nullptr;
     std::u16string text;
+    // A deleted line's separator (ukDeleteLine, and ukInsertLine in the redo journal), or the
+    // separator a ukChangeSeparator record puts back.
+    TLineSeparator separator = lsDocument;
 };
 
 // What Pop returns.
@@ -54,6 +65,7 @@ struct TUndoEntry {
     std::u16string text;
     const TuniAbstractMemo* editor = nullptr;
     TPoint caretStart;
+    TLineSeparator separator = lsDocument;
 };
 
 // An undo or redo journal: records from the oldest to the newest.
@@ -65,7 +77,7 @@ public:
 
     // Appends a record, or merges a typed character into the newest one.
     void Add(TUndoKind kind, int line, bool mayMerge, const TuniAbstractMemo* editor,
-             std::u16string text, TPoint caret);
+             std::u16string text, TPoint caret, TLineSeparator separator = lsDocument);
     // Whether Add with these values would merge (the text it would be given is not kept
     // then, so the caller need not copy it).
     bool WouldMerge(TUndoKind kind, int line, bool mayMerge, const TuniAbstractMemo* editor,
@@ -157,6 +169,18 @@ public:
     std::vector<std::u16string> TakeLines(int i, int n);
     virtual void Exchange(int i, int j);
     virtual void Clear();
+
+    // How line i ends when it is written: lsDocument, the document's separator, unless it
+    // was read with another one. Lines inserted by Add, Insert or InsertLines end as the
+    // document does; Put and Edit keep the line's separator. Setting a separator sends no
+    // change notification (the text is the same).
+    TLineSeparator Separator(int i) const;
+    void SetSeparator(int i, TLineSeparator s);
+    // The lines that end otherwise than the document does.
+    int OwnSeparatorCount() const;
+    // Every line ends as the document does.
+    void ClearSeparators();
+
     virtual void SetUpdateState(bool updating);
     virtual bool Find(std::u16string_view s, int& index) const;
     virtual bool FindLongestPrefix(std::u16string_view text, int& index) const;
@@ -224,6 +248,9 @@ public:
 
 private:
     std::vector<std::u16string> items_; // reserve()d to capacity_
+    // One separator per line, or empty while every line ends as the document does (a file
+    // with one kind of line end costs nothing here).
+    std::vector<TLineSeparator> ends_;
     int count_ = 0;
     int capacity_ = 0;
     bool sorted_ = false;
@@ -256,9 +283,11 @@ public:
     // Line i, or an empty string outside 0..count-1. Valid until the next edit.
     const std::u16string& Get(int i) const;
     // Inserts before line i (0..count).
-    void Insert(int i, std::u16string s);
-    // Removes line i and hands back its text.
-    std::u16string Take(int i);
+    void Insert(int i, std::u16string s, TLineSeparator end = lsDocument);
+    // Removes line i and hands back its text (and its separator when asked).
+    std::u16string Take(int i, TLineSeparator* end = nullptr);
+    TLineSeparator Separator(int i) const;
+    void SetSeparator(int i, TLineSeparator end);
     // Gives line i the text s and hands back the one it had.
     std::u16string Exchange(int i, std::u16string s);
     // Writes the window back into the list; the run may go on afterwards.
@@ -274,7 +303,8 @@ private:
     void Check(int i, int limit) const;
 
     TWStringList& list_;
-    std::deque<std::u16string> window_; // the current lines from lo_ on
+    std::deque<std::u16string> window_;     // the current lines from lo_ on
+    std::deque<TLineSeparator> windowEnds_; // their separators
     int lo_ = 0;
     int hi_ = 0;          // the list's lines [lo_, hi_) are in the window
     bool open_ = false;   // edits made since the last write-back

@@ -125,7 +125,7 @@ TEST_F(MemoFileTest, SavingWritesTheLinesAndMarksTheSavedState) {
     ASSERT_TRUE(memo.Modified());
     const std::string out = dir.file("out.txt");
     ASSERT_TRUE(memo.SaveToFile(out));
-    EXPECT_EQ(ReadBytes(out), "a\r\nbc\r\n");
+    EXPECT_EQ(ReadBytes(out), "a\r\nbc\n"); // each line keeps its own line end
     EXPECT_EQ(memo.FileName(), out);
     EXPECT_EQ(saved, std::vector<std::string>{out});
     EXPECT_FALSE(memo.Modified());

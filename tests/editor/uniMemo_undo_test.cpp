@@ -178,6 +178,125 @@ TEST_F(MemoUndoTest, ReplayedRecordsDoNotMergeWithOlderTyping) {
     EXPECT_EQ(Text(memo), "ab");
 }
 
+// The text as it would be written: each line with its separator, the last one without.
+std::string Written(const TuniMemo& memo) {
+    const TWStringList& lines = memo.Lines();
+    std::string out;
+    for (int i = 0; i < lines.Count(); ++i) {
+        out += testing_support::U8(lines.Get(i));
+        if (i + 1 < lines.Count()) {
+            const TLineSeparator own = lines.Separator(i);
+            out += testing_support::U8(std::u16string(
+                SeparatorChars(own == lsDocument ? memo.Codec().lineSeparator : own)));
+        }
+    }
+    return out;
+}
+
+// Edits that split and join lines of a file with mixed line ends, then every step undone
+// and redone: the separators come back with their lines.
+TEST_F(MemoUndoTest, MixedSeparatorsSurviveEditsUndoAndRedo) {
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        TuniMemo memo(host.Platform());
+        Load(memo, "first line\r\n\tsecond\rthird\n\r\nfifth  line\rlast");
+        const std::string original = Written(memo);
+        ASSERT_EQ(original, "first line\r\n\tsecond\rthird\n\r\nfifth  line\rlast");
+        std::mt19937 rng(seed);
+        const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+        for (int i = 0; i < 25; ++i) {
+            if (pick(3) > 0) {
+                RandomEdit(memo, rng);
+                continue;
+            }
+            const int y = pick(memo.Lines().Count());
+            const int len = static_cast<int>(memo.Lines().Get(y).size());
+            memo.BeginCommand();
+            memo.SetCaret({pick(2) ? len : pick(len + 1), y});
+            switch (pick(3)) {
+            case 0:
+                memo.NewLine();
+                break;
+            case 1:
+                memo.DeleteChar();
+                break;
+            default:
+                memo.SetCaret({0, y});
+                memo.Backspace();
+                break;
+            }
+            memo.UpdateView();
+        }
+        const std::string edited = Written(memo);
+        std::vector<std::string> states{edited};
+        while (memo.CanUndo()) {
+            memo.Undo();
+            states.push_back(Written(memo));
+            ASSERT_LT(states.size(), 1000u);
+        }
+        ASSERT_EQ(states.back(), original) << "seed " << seed;
+        for (size_t k = states.size() - 1; k > 0; --k) {
+            memo.Redo();
+            ASSERT_EQ(Written(memo), states[k - 1]) << "seed " << seed;
+        }
+    }
+}
+
+TEST_F(MemoUndoTest, SplitsAndJoinsKeepALinesEndWithItsText) {
+    TuniMemo memo(host.Platform());
+    Load(memo, "ab\ncd\r\nef");
+    // Enter inside "cd": the new break is the document's, "d" still ends in CR LF.
+    memo.BeginCommand();
+    memo.SetCaret({1, 1});
+    memo.NewLine();
+    EXPECT_EQ(Written(memo), "ab\nc\nd\r\nef");
+    // Delete at the end of "ab": the joined line ends as "c" did.
+    memo.BeginCommand();
+    memo.SetCaret({2, 0});
+    memo.DeleteChar();
+    EXPECT_EQ(Written(memo), "abc\nd\r\nef");
+    // Backspace at the start of "ef": "d" + "ef" ends as "ef" did (the last line: nothing).
+    memo.BeginCommand();
+    memo.SetCaret({0, 2});
+    memo.Backspace();
+    EXPECT_EQ(Written(memo), "abc\ndef");
+    memo.Undo();
+    EXPECT_EQ(Written(memo), "abc\nd\r\nef");
+    // A selection across the CR LF break, then pasting two lines over it.
+    memo.BeginCommand();
+    memo.Select({1, 0}, {1, 1}, TSelectionMode::Stream);
+    memo.DeleteSelection(TUpdate::Now);
+    EXPECT_EQ(Written(memo), "a\r\nef");
+    memo.BeginUndoGroup();
+    memo.InsertLinesAtCaret({u"X", u"Y"}, TSelectionMode::Stream);
+    memo.EndUndoGroup();
+    EXPECT_EQ(Written(memo), "aX\nY\r\nef");
+}
+
+TEST_F(MemoUndoTest, MakingSeparatorsUniformIsOneUndoStep) {
+    TuniMemo memo(host.Platform());
+    Load(memo, "a\nb\r\nc\rd");
+    ASSERT_EQ(memo.Lines().OwnSeparatorCount(), 2);
+    memo.SetDocumentSeparator(lsLF);
+    EXPECT_EQ(Written(memo), "a\nb\nc\nd");
+    EXPECT_TRUE(memo.Modified());
+    memo.SetDocumentSeparator(lsCRLF);
+    EXPECT_EQ(Written(memo), "a\r\nb\r\nc\r\nd");
+    memo.Undo();
+    EXPECT_EQ(Written(memo), "a\nb\nc\nd");
+    memo.Undo();
+    EXPECT_EQ(Written(memo), "a\nb\r\nc\rd");
+    EXPECT_FALSE(memo.Modified());
+    memo.Redo();
+    memo.Redo();
+    EXPECT_EQ(Written(memo), "a\r\nb\r\nc\r\nd");
+    EXPECT_EQ(memo.Codec().lineSeparator, lsCRLF);
+    // Nothing to change: no step.
+    memo.Undo();
+    const int records = memo.Lines().Undo().Count();
+    memo.SetDocumentSeparator(lsLF);
+    EXPECT_EQ(memo.Lines().Undo().Count(), records);
+}
+
 class SharedListTest : public MemoUndoTest {
 protected:
     TuniMemo a{host.Platform()};

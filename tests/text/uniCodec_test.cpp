@@ -109,11 +109,67 @@ TEST_F(CodecTest, MarksAreWrittenOnlyByTheirCharsets) {
     EXPECT_EQ(SaveBytes(), std::string("\xFE\xFF\x04\x36", 4));
 }
 
+// UTF-16 bytes of ASCII and U+2028 text, either way round, with the mark.
+std::string Utf16Of(std::u16string_view text, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t u : text) {
+        const char hi = static_cast<char>(u >> 8);
+        const char lo = static_cast<char>(u & 0xFF);
+        out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return out;
+}
+
+TEST_F(CodecTest, MixedSeparatorsAreWrittenBackAsRead) {
+    const std::u16string_view texts[] = {
+        u"a\nb\r\nc\rd",      u"\n\r",         u"a\r\r\nb\n\rc", u"x\r\n\r\n\n\ry\r",
+        u"p\u2028q\nr\u2028", u"\u2028\n\r\n", u"one\rtwo\n",
+    };
+    for (const std::u16string_view text : texts) {
+        const bool ls = text.find(u'\u2028') != std::u16string_view::npos;
+        if (!ls) {
+            std::string bytes(text.begin(), text.end());
+            ExpectRoundTrip(bytes, "WINDOWS");
+            ExpectRoundTrip(bytes, "OEM");
+        }
+        std::string utf8;
+        for (const char16_t u : text) {
+            utf8 +=
+                u == 0x2028 ? std::string("\xE2\x80\xA8") : std::string(1, static_cast<char>(u));
+        }
+        ExpectRoundTrip(utf8, "UTF-8");
+        ExpectRoundTrip(Utf16Of(text, false), "UTF-16 (LE)");
+        ExpectRoundTrip(Utf16Of(text, true), "UTF-16 (BE)");
+    }
+    // The first separator is the document's; the others are the lines' own.
+    ASSERT_TRUE(LoadBytes("a\nb\r\nc\xE2\x80\xA8"
+                          "d\re",
+                          "UTF-8")
+                    .ok);
+    EXPECT_EQ(codec.lineSeparator, lsLF);
+    EXPECT_EQ(list->Separator(0), lsDocument);
+    EXPECT_EQ(list->Separator(1), lsCRLF);
+    EXPECT_EQ(list->Separator(2), lsLS);
+    EXPECT_EQ(list->Separator(3), lsCR);
+    EXPECT_EQ(list->OwnSeparatorCount(), 3);
+    // An 8-bit charset has no U+2028: such a line ends as the document does.
+    codec.charset = "WINDOWS";
+    EXPECT_EQ(SaveBytes(), "a\nb\r\nc\nd\re");
+    // A line added by editing ends as the document does.
+    list->Insert(1, u"new");
+    codec.charset = "UTF-8";
+    EXPECT_EQ(SaveBytes(), "a\nnew\nb\r\nc\xE2\x80\xA8"
+                           "d\re");
+}
+
 TEST_F(CodecTest, SeparatorsAndTheFinalLine) {
+    // The first separator is the document's; a line that ends otherwise keeps its own.
     ASSERT_TRUE(LoadBytes("a\r\nb\n", "UTF-8").ok);
     EXPECT_EQ(LinesOf(*list), (std::vector<std::string>{"a", "b", ""}));
     EXPECT_EQ(codec.lineSeparator, lsCRLF);
-    EXPECT_EQ(SaveBytes(), "a\r\nb\r\n");
+    EXPECT_EQ(list->Separator(0), lsDocument);
+    EXPECT_EQ(list->Separator(1), lsLF);
+    EXPECT_EQ(SaveBytes(), "a\r\nb\n");
 
     ExpectRoundTrip("a\n", "UTF-8");
     EXPECT_EQ(LinesOf(*list), (std::vector<std::string>{"a", ""}));

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -498,6 +499,133 @@ TEST_F(StringListTest, LineRunGivesWhatTheSameEditsGiveOneByOne) {
         EXPECT_EQ(changes, 4) << "seed " << seed; // one per write-back
         target.OnChange = nullptr;
     }
+}
+
+// Lines with their separators, as a model of the list.
+using Ended = std::vector<std::pair<std::u16string, TLineSeparator>>;
+
+Ended EndedOf(const TWStringList& list) {
+    Ended out;
+    for (int i = 0; i < list.Count(); ++i) {
+        out.emplace_back(list.Get(i), list.Separator(i));
+    }
+    return out;
+}
+
+// Every operation that moves lines carries their separators along, through the list and
+// through a line run; new lines end as the document does, and edits keep a line's end.
+TEST_F(StringListTest, SeparatorsTravelWithTheirLines) {
+    for (unsigned seed = 1; seed <= 30; ++seed) {
+        std::mt19937 rng(seed);
+        const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+        const auto anyEnd = [&] { return static_cast<TLineSeparator>(pick(5)); };
+        TWStringList target;
+        Ended model;
+        for (int i = 0; i < 12; ++i) {
+            target.Add(U16("l" + std::to_string(i)));
+            model.emplace_back(target.Get(i), lsDocument);
+        }
+        for (int step = 0; step < 80; ++step) {
+            const int count = static_cast<int>(model.size());
+            const std::u16string text = U16("s" + std::to_string(step));
+            const int i = pick(count + 1);
+            const int at = std::min(i, count - 1);
+            switch (count == 0 ? 0 : pick(8)) {
+            case 0:
+                target.Insert(i, text);
+                model.insert(model.begin() + i, {text, lsDocument});
+                break;
+            case 1: {
+                const TLineSeparator end = anyEnd();
+                target.SetSeparator(at, end);
+                model[static_cast<size_t>(at)].second = end;
+                break;
+            }
+            case 2:
+                target.Put(at, text);
+                model[static_cast<size_t>(at)].first = text;
+                break;
+            case 3: {
+                const int n = pick(count - at) + 1;
+                target.InsertLines(at, target.TakeLines(at, n)); // back where they were,
+                for (int k = at; k < at + n; ++k) {              // ending as the document
+                    model[static_cast<size_t>(k)].second = lsDocument;
+                }
+                break;
+            }
+            case 4: {
+                const int n = pick(count - at) + 1;
+                target.DeleteLines(at, n);
+                model.erase(model.begin() + at, model.begin() + at + n);
+                break;
+            }
+            case 5: {
+                const int j = pick(count);
+                target.Exchange(at, j);
+                std::swap(model[static_cast<size_t>(at)], model[static_cast<size_t>(j)]);
+                break;
+            }
+            case 6: {
+                // A run of edits, each seen through the run before it commits.
+                TLineRun run(target);
+                for (int k = 0; k < 6; ++k) {
+                    const int c = static_cast<int>(model.size());
+                    const int r = pick(c + 1);
+                    const int ra = std::min(r, c - 1);
+                    const int what = c == 0 ? 0 : pick(4);
+                    if (what == 0) {
+                        const TLineSeparator end = anyEnd();
+                        run.Insert(r, text, end);
+                        model.insert(model.begin() + r, {text, end});
+                    } else if (what == 1) {
+                        TLineSeparator end = lsDocument;
+                        EXPECT_EQ(run.Take(ra, &end), model[static_cast<size_t>(ra)].first);
+                        EXPECT_EQ(end, model[static_cast<size_t>(ra)].second);
+                        model.erase(model.begin() + ra);
+                    } else if (what == 2) {
+                        const TLineSeparator end = anyEnd();
+                        run.SetSeparator(ra, end);
+                        model[static_cast<size_t>(ra)].second = end;
+                    } else {
+                        run.Exchange(ra, text);
+                        model[static_cast<size_t>(ra)].first = text;
+                    }
+                    for (int q = 0; q < run.Count(); ++q) {
+                        ASSERT_EQ(run.Separator(q), model[static_cast<size_t>(q)].second)
+                            << "seed " << seed << " step " << step << " line " << q;
+                    }
+                }
+                break;
+            }
+            default:
+                target.Delete(at);
+                model.erase(model.begin() + at);
+                break;
+            }
+            ASSERT_EQ(EndedOf(target), model) << "seed " << seed << " step " << step;
+        }
+        const int own =
+            static_cast<int>(std::count_if(model.begin(), model.end(), [](const auto& line) {
+                return line.second != lsDocument;
+            }));
+        EXPECT_EQ(target.OwnSeparatorCount(), own);
+        target.ClearSeparators();
+        EXPECT_EQ(target.OwnSeparatorCount(), 0);
+    }
+}
+
+TEST_F(StringListTest, SortCarriesSeparatorsAndClearForgetsThem) {
+    Fill(list, {"c", "a", "b"});
+    list.SetSeparator(0, lsCR);
+    list.SetSeparator(2, lsLS);
+    list.Sort();
+    EXPECT_EQ(EndedOf(list), (Ended{{u"a", lsDocument}, {u"b", lsLS}, {u"c", lsCR}}));
+    EXPECT_EQ(list.Separator(-1), lsDocument);
+    EXPECT_EQ(list.Separator(3), lsDocument);
+    EXPECT_THROW(list.SetSeparator(3, lsCR), EStringListError);
+    list.Clear();
+    list.Add(u"x");
+    EXPECT_EQ(list.Separator(0), lsDocument);
 }
 
 // A run that adds a line after every line walking down, then takes them out again walking
