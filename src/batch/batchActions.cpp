@@ -191,6 +191,11 @@ public:
             return kBatchLoadFailed;
         }
         fileName_ = fileName;
+        if (const int own = memo_->Lines().OwnSeparatorCount(); own > 0) {
+            err_ << "pelmar-batch: " << fileName << ": the lines do not all end alike: " << own
+                 << " end otherwise than the first (" << SeparatorText(codec.lineSeparator)
+                 << "); they are kept as they are (--set-eol makes them uniform)\n";
+        }
 
         while (i < args.size()) {
             const std::string action = args[i++];
@@ -480,7 +485,8 @@ private:
             if (!sep) {
                 return Usage("--set-eol takes LF, CR, CRLF or LS");
             }
-            codec.lineSeparator = *sep;
+            // Every line ends with it from now on, as one undo step.
+            memo_->SetDocumentSeparator(*sep);
         } else if (action == "--backup") {
             if (v != "on" && v != "off") {
                 return Usage("--backup takes on or off");
@@ -534,6 +540,7 @@ private:
              << ",\"surrogate\":" << JsonString(codec.surrogate.empty() ? "-" : codec.surrogate)
              << ",\"repr\":" << static_cast<int>(codec.uniRepr)
              << ",\"separator\":" << JsonString(std::string(SeparatorText(codec.lineSeparator)))
+             << ",\"own_separators\":" << memo_->Lines().OwnSeparatorCount()
              << ",\"modified\":" << (memo_->Modified() ? "true" : "false")
              << ",\"escaped_bytes\":" << (codec.escapedBytes ? "true" : "false") << "}\n";
     }

@@ -444,6 +444,8 @@ public:
     std::function<void(int, bool, char16_t, int)> OnCaret;
     std::function<void(std::int64_t position, std::int64_t size)> OnLoadProgress;
     std::function<void(const std::string& fileName)> OnAfterSave;
+    // A load ended (successfully or not).
+    std::function<void(bool ok)> OnLoaded;
     // (profile name, editor): the owner runs the compiler or filter.
     std::function<void(const std::string& name, TuniMemo& editor)> OnCompileRequest;
     std::function<void(const std::string& name, TuniMemo& editor)> OnFilterRequest;

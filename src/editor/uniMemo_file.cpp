@@ -131,6 +131,9 @@ bool TuniMemo::LoadFile() {
     pendingGoto_.reset();
     GotoPosition(target.X, target.Y);
     RaiseCaret(true);
+    if (OnLoaded) {
+        OnLoaded(result.ok);
+    }
     return result.ok;
 }
 

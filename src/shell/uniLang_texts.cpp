@@ -141,6 +141,10 @@ const std::vector<TLangTextDef>& TUniLangTexts::Definitions() {
         {"Messages", "RecoverMsg", kText,
          "A save of \"%s\" was cut short. Put back its previous contents (No: throw the "
          "copy away, Cancel: ask again next time)?"},
+        {"Messages", "MixedEndsMsg", kText,
+         "The lines of this file do not all end alike: %s of them end otherwise than the "
+         "first. They are kept as they are."},
+        {"Messages", "MakeUniform", kText, "End every line with %s"},
         {"Messages", "NewFile", kText, "New"},
 
         // The general setup dialog.

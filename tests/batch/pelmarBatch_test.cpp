@@ -47,7 +47,8 @@ TEST(PelmarBatch, InfoDescribesTheDocument) {
     ProcessResult r = Batch({dir.file("a.txt"), "--info"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "{\"lines\":2,\"charset\":\"UTF-16 (LE)\",\"surrogate\":\"-\",\"repr\":0,"
-                     "\"separator\":\"CR\",\"modified\":false,\"escaped_bytes\":false}\n");
+                     "\"separator\":\"CR\",\"own_separators\":0,\"modified\":false,"
+                     "\"escaped_bytes\":false}\n");
 
     WriteBytes(dir.file("b.txt"), "x\x80y\n");
     r = Batch({"--charset", "utf-8", "--repr", "1", dir.file("b.txt"), "--info"});
@@ -55,6 +56,27 @@ TEST(PelmarBatch, InfoDescribesTheDocument) {
     EXPECT_NE(r.out.find("\"lines\":2,"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"repr\":1,"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"escaped_bytes\":true"), std::string::npos) << r.out;
+}
+
+TEST(PelmarBatch, MixedLineEndsAreKeptUntilMadeUniform) {
+    TempDir dir;
+    const std::string mixed = "a\nb\r\nc\rd\n\re";
+    WriteBytes(dir.file("a.txt"), mixed);
+    ProcessResult r = Batch({dir.file("a.txt"), "--info", "--save", dir.file("b.txt")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"separator\":\"LF\",\"own_separators\":3,"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("3 end otherwise than the first (LF)"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadBytes(dir.file("b.txt")), mixed);
+
+    // --set-eol makes every line end alike, as one step that --undo takes back.
+    r = Batch({dir.file("a.txt"), "--set-eol", "CRLF", "--save", dir.file("c.txt"), "--undo",
+               "--save", dir.file("d.txt"), "--set-eol", "LF", "--info", "--save",
+               dir.file("e.txt")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadBytes(dir.file("c.txt")), "a\r\nb\r\nc\r\nd\r\n\r\ne");
+    EXPECT_EQ(ReadBytes(dir.file("d.txt")), mixed);
+    EXPECT_EQ(ReadBytes(dir.file("e.txt")), "a\nb\nc\nd\n\ne");
+    EXPECT_NE(r.out.find("\"own_separators\":0,"), std::string::npos) << r.out;
 }
 
 TEST(PelmarBatch, DumpWritesUtf8AndRawEscapedBytes) {

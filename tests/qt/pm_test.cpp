@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTest>
@@ -342,6 +343,34 @@ TEST_F(MainFormTest, ViewsOfOneDocumentShareItsNameAndAreAskedAboutOnce) {
     answers_.push_back(TYesNoCancel::No);
     main_->close();
     EXPECT_EQ(questions_.size(), 1U);
+}
+
+TEST_F(MainFormTest, MixedLineEndsShowANoticeWhoseButtonMakesThemUniform) {
+    TMDIChild* plain = main_->OpenDocument(MakeFile("plain.txt", "a\r\nb\r\n"));
+    QApplication::processEvents();
+    EXPECT_FALSE(plain->NoticeShown());
+    const std::string mixed = "a\r\nb\nc\rd";
+    const std::string name = MakeFile("mixed.txt", mixed);
+    TMDIChild* child = main_->OpenDocument(name);
+    QApplication::processEvents();
+    ASSERT_TRUE(child->NoticeShown());
+    EXPECT_EQ(child->UniformButton().text(), QStringLiteral("End every line with CR LF"));
+    // Saved as read while the notice stands.
+    Type(*child, "x");
+    ASSERT_TRUE(main_->SaveDocument(*child));
+    EXPECT_EQ(ReadBytes(name), "x" + mixed);
+    QTest::mouseClick(&child->UniformButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_FALSE(child->NoticeShown());
+    EXPECT_EQ(child->Memo().Lines().OwnSeparatorCount(), 0);
+    EXPECT_TRUE(child->Memo().Modified());
+    EXPECT_TRUE(child->MemoWidget().hasFocus());
+    ASSERT_TRUE(main_->SaveDocument(*child));
+    EXPECT_EQ(ReadBytes(name), "xa\r\nb\r\nc\r\nd");
+    // One undo step takes it back.
+    QTest::keyClick(&child->MemoWidget(), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(main_->SaveDocument(*child));
+    EXPECT_EQ(ReadBytes(name), "x" + mixed);
 }
 
 TEST_F(MainFormTest, StructureTimerRestartsWithEveryEdit) {

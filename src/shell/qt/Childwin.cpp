@@ -1,15 +1,48 @@
 #include "shell/qt/Childwin.h"
 
 #include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMdiArea>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
 
+#include "shell/PmStatus.h"
 #include "shell/qt/Pm.h"
 
 TMDIChild::TMDIChild(TPMMainForm& main, TMemoEnvironment environment,
                      const TUniActionKeymap* globalKeymap)
-    : main_(main), memo_(new TuniMemoWidget(environment, globalKeymap)) {
+    : main_(main), memo_(new TuniMemoWidget(environment, globalKeymap)), notice_(new QFrame),
+      noticeText_(new QLabel), uniform_(new QPushButton) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWidget(memo_);
+    auto* body = new QWidget;
+    auto* column = new QVBoxLayout(body);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    notice_->setFrameShape(QFrame::StyledPanel);
+    notice_->setAutoFillBackground(true);
+    notice_->setBackgroundRole(QPalette::ToolTipBase);
+    auto* row = new QHBoxLayout(notice_);
+    row->setContentsMargins(6, 2, 2, 2);
+    noticeText_->setWordWrap(true);
+    row->addWidget(noticeText_, 1);
+    row->addWidget(uniform_);
+    auto* dismiss = new QToolButton;
+    dismiss->setText(QStringLiteral("\u00D7"));
+    dismiss->setAutoRaise(true);
+    row->addWidget(dismiss);
+    notice_->hide();
+    column->addWidget(notice_);
+    column->addWidget(memo_, 1);
+    body->setFocusProxy(memo_);
+    setWidget(body);
+    // The buttons leave the keyboard with the text.
+    uniform_->setFocusPolicy(Qt::NoFocus);
+    dismiss->setFocusPolicy(Qt::NoFocus);
+    connect(uniform_, &QPushButton::clicked, this, [this] { MakeUniform(); });
+    connect(dismiss, &QToolButton::clicked, notice_, &QWidget::hide);
     resize(340, 245);
     timer_.setSingleShot(true);
     timer_.setInterval(kStructureDelayMs);
@@ -30,6 +63,34 @@ TMDIChild::TMDIChild(TPMMainForm& main, TMemoEnvironment environment,
         }
     };
     memo.OnToggleMaximize = [this] { isMaximized() ? showNormal() : showMaximized(); };
+    memo.OnLoaded = [this](bool) { ShowMixedNotice(); };
+}
+
+bool TMDIChild::NoticeShown() const {
+    return !notice_->isHidden();
+}
+
+void TMDIChild::ShowMixedNotice() {
+    const int own = Memo().Lines().OwnSeparatorCount();
+    if (own == 0) {
+        notice_->hide();
+        return;
+    }
+    const QString separator =
+        QString::fromStdU16String(SeparatorCaption(Memo().Codec().lineSeparator));
+    noticeText_->setText(main_.Format("Messages", "MixedEndsMsg", QString::number(own)));
+    uniform_->setText(main_.Format("Messages", "MakeUniform", separator));
+    notice_->show();
+}
+
+// All lines end as the document does, as one undo step.
+void TMDIChild::MakeUniform() {
+    TuniMemo& memo = Memo();
+    memo.SetDocumentSeparator(memo.Codec().lineSeparator);
+    notice_->hide();
+    memo.UpdateView(); // the status bar hears of the change
+    memo_->RepaintWhole();
+    memo_->setFocus();
 }
 
 TMDIChild::~TMDIChild() = default;

@@ -1,9 +1,13 @@
-// A document window: one editor filling a child window of the main window, the timer that
-// re-parses the structure after edits, and the close prompt.
+// A document window: one editor filling a child window of the main window, the notice above
+// it, the timer that re-parses the structure after edits, and the close prompt.
 #pragma once
 
 #include <QMdiSubWindow>
 #include <QTimer>
+
+class QLabel;
+class QFrame;
+class QPushButton;
 
 #include "editor/qt/uniMemoWidget.h"
 
@@ -38,13 +42,24 @@ public:
     // discards them for good, Cancel keeps the window.
     TCloseAnswer ClosePrompt(TCloseScope scope = TCloseScope::ThisView);
 
+    // The notice above the text that the file's lines end in different ways, with the
+    // button that makes them end as the document does; shown after a load when they do.
+    bool NoticeShown() const;
+    QPushButton& UniformButton() { return *uniform_; }
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
 
 private:
     TPMMainForm& main_;
-    TuniMemoWidget* memo_; // owned as the window's widget
+    void ShowMixedNotice();
+    void MakeUniform();
+
+    TuniMemoWidget* memo_; // owned by the window's widget, as the notice's parts are
+    QFrame* notice_;
+    QLabel* noticeText_;
+    QPushButton* uniform_;
     QTimer timer_;
     bool placeholder_ = false;
     bool closed_ = false;
