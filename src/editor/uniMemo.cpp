@@ -95,6 +95,18 @@ public:
         }
     }
 
+    // Every view of the editor's document, the editor itself included.
+    template <class Each>
+    static void ForEachView(TuniMemo& editor, Each each) {
+        if (TShared* shared = Of(editor.Lines())) {
+            for (size_t i = 0; i < shared->memos.size(); ++i) {
+                each(*shared->memos[i]);
+            }
+        } else {
+            each(editor);
+        }
+    }
+
     static void OneChange(TuniMemo& editor, int reports) {
         if (TShared* shared = Of(editor.Lines())) {
             for (size_t i = 0; i < shared->memos.size(); ++i) {
@@ -105,6 +117,11 @@ public:
         }
     }
 };
+
+void TuniMemo::ShareDocumentSeparator(TLineSeparator separator) {
+    TLineListWatchers::ForEachView(
+        *this, [separator](TuniMemo& view) { view.codec_.lineSeparator = separator; });
+}
 
 TuniMemo::TuniMemo(TMemoPlatform platform, TMemoEnvironment environment)
     : platform_(platform), environment_(environment),

@@ -567,6 +567,8 @@ private:
     TPoint ReplaceFoundIn(TEditRun& run, const TFoundText& found, std::u16string_view replacement);
     // SetLineSeparator and CarrySeparator for lines read through an edit run.
     void SetRunSeparator(TEditRun& run, int index, TLineSeparator end);
+    // The document's separator, in the codec of every view of it.
+    void ShareDocumentSeparator(TLineSeparator separator);
     void CarryRunSeparator(TEditRun& run, int from, int to);
     // --- end of search internals ---
 

@@ -153,7 +153,7 @@ void TuniMemo::SetDocumentSeparator(TLineSeparator separator) {
     if (separator != codec_.lineSeparator) {
         undo.Add(ukChangeSeparator, -1, false, this, std::u16string(), caretBefore_,
                  codec_.lineSeparator);
-        codec_.lineSeparator = separator;
+        ShareDocumentSeparator(separator);
     }
     ClearRedo();
     CloseGroup(group);
@@ -600,7 +600,8 @@ void TuniMemo::ReplayStep(bool undo) {
         case ukChangeSeparator: {
             TLineSeparator was = e.separator;
             if (e.line < 0) {
-                std::swap(was, codec_.lineSeparator);
+                was = codec_.lineSeparator;
+                ShareDocumentSeparator(e.separator);
             } else if (e.line < run.Count()) {
                 was = run.Separator(e.line);
                 run.SetSeparator(e.line, e.separator);

@@ -370,6 +370,17 @@ TEST_F(SharedListTest, BookmarksOfEveryViewFollowLineEdits) {
     EXPECT_EQ(b.Bookmark(4), (TPoint{-1, -1}));
 }
 
+TEST_F(SharedListTest, EveryViewWritesTheDocumentsSeparator) {
+    Load(a, "x\ny\r\nz");
+    b.SetLines(&a.Lines(), a.FileName());
+    b.Codec().lineSeparator = a.Codec().lineSeparator;
+    a.SetDocumentSeparator(lsCR);
+    EXPECT_EQ(Written(b), "x\ry\rz");
+    b.Undo();
+    EXPECT_EQ(Written(a), "x\ny\r\nz");
+    EXPECT_EQ(b.Codec().lineSeparator, lsLF);
+}
+
 TEST_F(SharedListTest, ASaveInOneViewIsTheSavedStateForTheOther) {
     Load(a, "text");
     b.SetLines(&a.Lines(), a.FileName());
