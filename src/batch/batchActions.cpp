@@ -180,6 +180,7 @@ public:
         }
         if (repr) {
             codec.uniRepr = *repr;
+            codec.uniReprChosen = true; // wins over the profile's default
         }
         if (!CheckCharset(codec.charset) || !CheckSurrogate(codec.surrogate)) {
             return kBatchUsage;

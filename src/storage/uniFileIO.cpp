@@ -30,6 +30,12 @@ public:
     TFd& operator=(const TFd&) = delete;
 
     int Get() const { return fd_; }
+    // Hands the descriptor over to the caller.
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
     // Closes now and reports the close's own error (0 when fine).
     int Close() {
         int err = 0;
@@ -204,28 +210,69 @@ std::string ErrorText(int error) {
     return std::strerror(error);
 }
 
-TFileBytes ReadFileBytes(const std::string& path, std::size_t limit) {
-    TFileBytes result;
-    TFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+TReadOpen OpenForReading(const std::string& path) {
+    TReadOpen result;
+    const auto fail = [&result](int error, std::string why) {
+        result.error = error;
+        result.why = std::move(why);
+        return result;
+    };
+    TFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (fd.Get() < 0) {
         const int err = errno;
-        if (err == ENOENT || err == ENOTDIR) {
-            result.status = TReadStatus::Missing;
-        } else {
-            result.status = TReadStatus::Failed;
-            result.error = ErrorText(err);
+        return fail(err, ErrorText(err));
+    }
+    struct stat st {};
+    if (fstat(fd.Get(), &st) != 0) {
+        const int err = errno;
+        return fail(err, ErrorText(err));
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return fail(EISDIR, ErrorText(EISDIR));
+    }
+    if (!S_ISREG(st.st_mode)) {
+        const char* kind = S_ISFIFO(st.st_mode)                         ? "a pipe (FIFO)"
+                           : S_ISSOCK(st.st_mode)                       ? "a socket"
+                           : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? "a device"
+                                                                        : "a special file";
+        return fail(EINVAL, std::string("Not a regular file: it is ") + kind);
+    }
+    const int flags = fcntl(fd.Get(), F_GETFL);
+    if (flags < 0 || fcntl(fd.Get(), F_SETFL, flags & ~O_NONBLOCK) < 0) {
+        const int err = errno;
+        return fail(err, ErrorText(err));
+    }
+    result.fd = fd.Release();
+    return result;
+}
+
+std::FILE* OpenStreamForReading(const std::string& path) {
+    const TReadOpen opened = OpenForReading(path);
+    if (opened.fd < 0) {
+        return nullptr;
+    }
+    std::FILE* stream = fdopen(opened.fd, "rb");
+    if (stream == nullptr) {
+        close(opened.fd);
+    }
+    return stream;
+}
+
+TFileBytes ReadFileBytes(const std::string& path, std::size_t limit) {
+    TFileBytes result;
+    TReadOpen opened = OpenForReading(path);
+    if (opened.fd < 0) {
+        result.status = opened.Missing() ? TReadStatus::Missing : TReadStatus::Failed;
+        if (!opened.Missing()) {
+            result.error = opened.why;
         }
         return result;
     }
+    TFd fd(opened.fd);
     struct stat st {};
     if (fstat(fd.Get(), &st) != 0) {
         result.status = TReadStatus::Failed;
         result.error = ErrorText(errno);
-        return result;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        result.status = TReadStatus::Failed;
-        result.error = ErrorText(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
         return result;
     }
     if (static_cast<std::size_t>(st.st_size) > limit) {

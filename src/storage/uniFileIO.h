@@ -1,8 +1,10 @@
 // Whole-file reading and atomic replacement, shared by the configuration and storage files.
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -40,6 +42,24 @@ struct TFileBytes {
 inline constexpr std::size_t kMaxTextFileSize = 64u * 1024u * 1024u;
 
 TFileBytes ReadFileBytes(const std::string& path, std::size_t limit = kMaxTextFileSize);
+
+// A file opened for reading, or why it was not.
+struct TReadOpen {
+    int fd = -1;     // owned by the caller when >= 0
+    int error = 0;   // the error number when fd < 0
+    std::string why; // the text to show when fd < 0
+    bool Missing() const { return error == ENOENT || error == ENOTDIR; }
+};
+
+// Opens a file for reading only when it is a regular file. A folder, a FIFO, a device or a
+// socket is refused at once with a message that says so: the open does not wait for a
+// FIFO's writer (it is made non-blocking and made blocking again after the check), and
+// /dev/zero is never read. Every reader of documents, tables and configuration opens
+// through here.
+TReadOpen OpenForReading(const std::string& path);
+// The same as a stdio stream ("rb"); nullptr when the file cannot be read or is not a
+// regular file.
+std::FILE* OpenStreamForReading(const std::string& path);
 
 class TRecoveryCopy;
 

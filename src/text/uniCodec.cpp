@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -373,6 +375,28 @@ private:
     const TCodePage& page_;
 };
 
+// Closes a descriptor when the scope ends, also when an exception leaves it.
+class TFdOwner {
+public:
+    explicit TFdOwner(int fd) : fd_(fd) {}
+    ~TFdOwner() { close(fd_); }
+    TFdOwner(const TFdOwner&) = delete;
+    TFdOwner& operator=(const TFdOwner&) = delete;
+
+private:
+    int fd_;
+};
+
+int gLoadFaultLines = -1;
+
+// Test hook: the load runs out of memory once it has read the given number of lines.
+void LoadFaultCheck(int lines) {
+    if (lines == gLoadFaultLines) {
+        gLoadFaultLines = -1;
+        throw std::bad_alloc();
+    }
+}
+
 // Whether the permissions that apply to us deny writing (root's exemption aside: a file
 // its owner made read-only is protected from slips, not from the owner).
 bool ReadOnlyForUs(const struct stat& st) {
@@ -595,7 +619,11 @@ void TTextCodec::PrepareTable(const std::string& charsetName) {
     }
 }
 
-TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) {
+// Running out of memory (a file too big for the address space, or lines too long for a
+// string) ends the load, not the program: the document is left as one empty line and the
+// caller shows the message. A function try block, so the fd and the reader's buffers are
+// released before the handler runs.
+TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) try {
     if (applyProfile) {
         applyProfile();
     }
@@ -604,7 +632,9 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) {
         if (surrogate.empty() || surrogate == "-") {
             surrogate = profile.defaultSurrogate;
         }
-        uniRepr = profile.defaultUniRepr;
+        if (!uniReprChosen) {
+            uniRepr = profile.defaultUniRepr;
+        }
         if (profile.autodetect && detectCharset) {
             if (auto detected = detectCharset(fileName)) {
                 charset = *detected;
@@ -613,19 +643,16 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) {
     }
     PrepareTable(charset);
 
-    int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        const int err = errno;
+    // Only a regular file is read: a FIFO would block, /dev/zero never end.
+    const TReadOpen opened = OpenForReading(fileName);
+    if (opened.fd < 0) {
         list.Add(std::u16string());
-        return {false, ErrorText(err)};
+        return {false, opened.why};
     }
+    const TFdOwner fdOwner(opened.fd);
+    const int fd = opened.fd;
     struct stat st {};
     fstat(fd, &st);
-    if (S_ISDIR(st.st_mode)) {
-        close(fd);
-        list.Add(std::u16string());
-        return {false, ErrorText(EISDIR)};
-    }
     const std::int64_t fileSize = st.st_size;
 
     list.Clear();
@@ -659,6 +686,7 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) {
     int lines = 0;
     bool more = true;
     while (more) {
+        LoadFaultCheck(lines);
         more = reader.ReadLine(raw);
         if (in.Error() != 0) {
             break;
@@ -669,10 +697,12 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) {
         } else {
             text.assign(raw); // exact capacity: the reader's buffer is reused
         }
+        // Only the forms the save writes are decoded (see DecodeFileRefs): a literal
+        // "&#65;" or "\u00E9" stays as written.
         if (uniRepr == urDecimalRef) {
-            text = DecodeNumericRefs(text, TRefForms::AmpersandOrDollar);
+            text = DecodeFileRefs(text, TRefStyle::Decimal);
         } else if (uniRepr == urUEscape) {
-            text = DecodeUEscapes(text);
+            text = DecodeFileRefs(text, TRefStyle::UEscape);
         }
         list.Add(std::move(text));
         // The first separator is the document's; a line that ends otherwise keeps its own.
@@ -699,7 +729,6 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) {
         }
     }
     const int err = in.Error();
-    close(fd);
     if (err != 0) {
         list.Add(std::u16string());
         return {false, ErrorText(err)};
@@ -707,6 +736,17 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) {
     lineSeparator = first == lsDocument ? lsLF : first;
     list.Undo().Add(ukSavePoint, saveCounter, false, editor, std::u16string(), TPoint{});
     return {};
+} catch (const std::bad_alloc&) {
+    return LoadOutOfMemory(list);
+} catch (const std::length_error&) {
+    return LoadOutOfMemory(list);
+}
+
+TCodecResult TTextCodec::LoadOutOfMemory(TWStringList& list) {
+    list.Clear(); // frees what was read, so the one line below can be allocated
+    list.Add(std::u16string());
+    list.SetModified(false);
+    return {false, "Out of memory: the file is too big to load"};
 }
 
 std::u16string TTextCodec::EncodeForSave(std::u16string_view line) {
@@ -714,9 +754,10 @@ std::u16string TTextCodec::EncodeForSave(std::u16string_view line) {
         return table.Empty() ? std::u16string(line)
                              : table.EncodeForFile(line, u'?', unmappableChars);
     }
+    const TRefStyle style = uniRepr == urDecimalRef ? TRefStyle::Decimal : TRefStyle::UEscape;
     const bool tableEmpty = table.EncodeList().Count() == 0;
     if (tableEmpty) {
-        return uniRepr == urDecimalRef ? EncodeNumericRefs(line) : EncodeUEscapes(line);
+        return EncodeFileRefs(line, style);
     }
     std::u16string out;
     out.reserve(line.size());
@@ -727,8 +768,7 @@ std::u16string TTextCodec::EncodeForSave(std::u16string_view line) {
             pos += std::max<size_t>(1, table.EncodeList().GetKey(match).size());
             continue;
         }
-        const std::u16string_view one = line.substr(pos, 1);
-        out += uniRepr == urDecimalRef ? EncodeNumericRefs(one) : EncodeUEscapes(one);
+        AppendFileRef(out, line, pos, style);
         ++pos;
     }
     return out;
@@ -738,7 +778,9 @@ TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName,
                               TSaveOptions options) {
     if (SameText(charset, kCharsetDefault)) {
         charset = profile.defaultCharset;
-        uniRepr = profile.defaultUniRepr;
+        if (!uniReprChosen) {
+            uniRepr = profile.defaultUniRepr;
+        }
     }
     PrepareTable(charset);
     ++saveCounter;
@@ -823,4 +865,8 @@ TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName,
 void SetWriteFaultForTesting(std::int64_t bytes, int error) {
     gFaultAfter = bytes;
     gFaultError = error;
+}
+
+void SetLoadFaultForTesting(int lines) {
+    gLoadFaultLines = lines;
 }

@@ -61,6 +61,9 @@ public:
     std::string charset{kCharsetDefault};
     std::string surrogate = "-";
     TUniRepr uniRepr = urNone;
+    // Set when uniRepr was asked for explicitly (a command-line option): the profile's
+    // default then does not replace it when the charset is "DEFAULT".
+    bool uniReprChosen = false;
     // A new document ends its lines as the platform does; a loaded file keeps its own.
     TLineSeparator lineSeparator = lsLF;
     int saveCounter = 0;
@@ -83,7 +86,9 @@ public:
     const TuniAbstractMemo* editor = nullptr; // stamped on the save-point records
 
     // Loads the file into the list (cleared first). On failure one empty line is appended
-    // to what the list holds at that moment and the result carries the error text.
+    // to what the list holds at that moment and the result carries the error text. Only a
+    // regular file is read; one too big for memory fails with the list holding one empty
+    // line.
     TCodecResult Load(TWStringList& list, const std::string& fileName);
     // Writes the list to the file. The target is replaced only when everything was
     // written; on failure it is untouched and the list stays modified. With backups on,
@@ -102,9 +107,14 @@ public:
 
 private:
     void PrepareTable(const std::string& charsetName);
+    TCodecResult LoadOutOfMemory(TWStringList& list);
     std::u16string EncodeForSave(std::u16string_view line);
 };
 
 // Test hook: make the next file write fail with `error` after `bytes` more bytes have
 // been written (negative bytes: no fault).
 void SetWriteFaultForTesting(std::int64_t bytes, int error);
+
+// Test hook: make the next load run out of memory once it has read `lines` lines (negative:
+// no fault).
+void SetLoadFaultForTesting(int lines);

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <memory>
 
+#include "storage/uniFileIO.h"
 #include "text/uniCodePage.h"
 #include "text/uniNumRefs.h"
 #include "text/uniUtf8.h"
@@ -337,7 +338,7 @@ void AddTableLine(TPairs& decode, TPairs& encode, std::string_view bytes) {
 } // namespace
 
 bool TConvTable::LoadFromFile(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(OpenStreamForReading(path));
     if (!file) {
         return false;
     }

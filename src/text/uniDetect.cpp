@@ -26,7 +26,7 @@ bool IsUnicodeEntry(std::string_view name) {
 
 std::optional<std::vector<std::string>> ReadSampleLines(const std::string& fileName, int maxLines,
                                                         size_t maxBytes) {
-    std::FILE* f = std::fopen(fileName.c_str(), "rb");
+    std::FILE* f = OpenStreamForReading(fileName);
     if (f == nullptr) {
         return std::nullopt;
     }

@@ -160,3 +160,116 @@ std::u16string DecodeUEscapes(std::u16string_view text) {
     }
     return out;
 }
+
+namespace {
+
+bool IsHighUnit(char16_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+// The escaped bytes of the readers (U+DC80.. for UTF-8 and 8-bit text, U+DC00.. for an odd
+// UTF-16 byte): written back as bytes, never as references, unless they end a pair.
+bool IsByteEscapeUnit(char16_t u) {
+    return u >= 0xDC00 && u <= 0xDCFF;
+}
+
+// Reads a reference in the encoder's exact form at `pos`; returns its length (0 when there
+// is none) and stores the unit.
+size_t ReadFileRef(std::u16string_view text, size_t pos, TRefStyle style, char16_t& unit) {
+    const std::u16string_view rest = text.substr(pos);
+    if (style == TRefStyle::UEscape) {
+        if (rest.size() < 6 || rest[0] != u'\\' || rest[1] != u'u') {
+            return 0;
+        }
+        unsigned value = 0;
+        for (size_t k = 2; k < 6; ++k) {
+            const char16_t c = rest[k];
+            const bool lowerHex = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f');
+            if (!lowerHex) {
+                return 0;
+            }
+            value = value * 16 + static_cast<unsigned>(HexDigitValue(c));
+        }
+        if (value < 0x80) {
+            return 0;
+        }
+        unit = static_cast<char16_t>(value);
+        return 6;
+    }
+    // "&#" + 3 to 5 digits, no leading zero, ";": 128..65535.
+    if (rest.size() < 6 || rest[0] != u'&' || rest[1] != u'#' || rest[2] == u'0') {
+        return 0;
+    }
+    unsigned value = 0;
+    size_t k = 2;
+    while (k < rest.size() && k < 8 && rest[k] >= u'0' && rest[k] <= u'9') {
+        value = value * 10 + static_cast<unsigned>(rest[k] - u'0');
+        ++k;
+    }
+    if (k == 2 || k == rest.size() || rest[k] != u';' || value < 0x80 || value > 0xFFFF) {
+        return 0;
+    }
+    unit = static_cast<char16_t>(value);
+    return k + 1;
+}
+
+} // namespace
+
+void AppendFileRef(std::u16string& out, std::u16string_view text, size_t pos, TRefStyle style) {
+    const char16_t u = text[pos];
+    const bool pairEnd = pos > 0 && IsHighUnit(text[pos - 1]);
+    if (u < 0x80 || (IsByteEscapeUnit(u) && !pairEnd)) {
+        out.push_back(u);
+        return;
+    }
+    if (style == TRefStyle::Decimal) {
+        out += u"&#";
+        AppendDecimal(out, u);
+        out.push_back(u';');
+        return;
+    }
+    static constexpr char16_t kHex[] = u"0123456789abcdef";
+    out += u"\\u";
+    out.push_back(kHex[(u >> 12) & 0xF]);
+    out.push_back(kHex[(u >> 8) & 0xF]);
+    out.push_back(kHex[(u >> 4) & 0xF]);
+    out.push_back(kHex[u & 0xF]);
+}
+
+std::u16string EncodeFileRefs(std::u16string_view text, TRefStyle style) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t pos = 0; pos < text.size(); ++pos) {
+        AppendFileRef(out, text, pos, style);
+    }
+    return out;
+}
+
+std::u16string DecodeFileRefs(std::u16string_view text, TRefStyle style) {
+    const char16_t opener = style == TRefStyle::Decimal ? u'&' : u'\\';
+    if (text.find(opener) == std::u16string_view::npos) {
+        return std::u16string(text);
+    }
+    std::u16string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        char16_t unit = 0;
+        const size_t length = text[i] == opener ? ReadFileRef(text, i, style, unit) : 0;
+        bool decode = length > 0;
+        if (decode && IsByteEscapeUnit(unit)) {
+            decode = !out.empty() && IsHighUnit(out.back());
+        }
+        if (decode && IsHighUnit(unit)) {
+            // An escaped byte right after would be taken for this pair's second half.
+            decode = i + length == text.size() || !IsByteEscapeUnit(text[i + length]);
+        }
+        if (decode) {
+            out.push_back(unit);
+            i += length;
+        } else {
+            out.push_back(text[i]);
+            ++i;
+        }
+    }
+    return out;
+}

@@ -356,15 +356,31 @@ TEST_F(CodecTest, Utf8KeepsEveryByte) {
 }
 
 TEST_F(CodecTest, NumericReferencesAndEscapes) {
+    // Only what the writer writes is decoded: other spellings, and references to ASCII,
+    // stay text, so the save gives back the bytes that were read.
     codec.uniRepr = urDecimalRef;
-    ASSERT_TRUE(LoadBytes("&#1078;|&#x436;|$#1078|&#$436;|&#|R&#D", "WINDOWS").ok);
-    EXPECT_EQ(list->Get(0), u"\u0436|\u0436|\u0436|\u0436|&#|R&#D");
-    EXPECT_EQ(SaveBytes(), "&#1078;|&#1078;|&#1078;|&#1078;|&#|R&#D");
+    const std::string decimal =
+        "&#1078;|&#x436;|$#1078|&#$436;|&#01078;|&#1078|&#65;|&#65601;|&#|R&#D";
+    ASSERT_TRUE(LoadBytes(decimal, "WINDOWS").ok);
+    EXPECT_EQ(list->Get(0),
+              u"\u0436|&#x436;|$#1078|&#$436;|&#01078;|&#1078|&#65;|&#65601;|&#|R&#D");
+    EXPECT_EQ(SaveBytes(), decimal);
 
     codec.uniRepr = urUEscape;
-    ASSERT_TRUE(LoadBytes("\\u0436 \\u04 C:\\users", "WINDOWS").ok);
-    EXPECT_EQ(list->Get(0), u"\u0436 \u0004 C:\\users");
-    EXPECT_EQ(SaveBytes(), "\\u0436 \x04 C:\\users"); // below U+0080: the character itself
+    const std::string escapes = "\\u0436 \\u04 \\u0041 \\u00E9 \\u00e9 C:\\users";
+    ASSERT_TRUE(LoadBytes(escapes, "WINDOWS").ok);
+    EXPECT_EQ(list->Get(0), u"\u0436 \\u04 \\u0041 \\u00E9 \u00e9 C:\\users");
+    EXPECT_EQ(SaveBytes(), escapes);
+
+    // A byte no character stands for is written back as that byte, not as a reference,
+    // and a reference to the escape range stays text unless it ends a pair.
+    codec.uniRepr = urDecimalRef;
+    const std::string bytes = "a\x80"
+                              "b&#56448;&#55357;&#56832;&#55357;\x81";
+    ASSERT_TRUE(LoadBytes(bytes, "UTF-8").ok);
+    EXPECT_EQ(list->Get(0), u"a\xDC80"
+                            u"b&#56448;\U0001F600&#55357;\xDC81");
+    EXPECT_EQ(SaveBytes(), bytes);
 
     // With a representation even a Unicode file holds only ASCII.
     list->Clear();
@@ -415,9 +431,9 @@ TEST_F(CodecTest, DefaultCharsetComesFromTheProfile) {
     codec.profile.defaultUniRepr = urDecimalRef;
     int profileCalls = 0;
     codec.applyProfile = [&] { ++profileCalls; };
-    ASSERT_TRUE(LoadBytes(std::string("\0&\0#\0\x36\0\x35\0;", 10), "Default").ok);
+    ASSERT_TRUE(LoadBytes(std::string("\0&\0#\0\x32\0\x33\0\x33\0;", 12), "Default").ok);
     EXPECT_EQ(codec.charset, "UTF-16 (BE)");
-    EXPECT_EQ(list->Get(0), u"A");
+    EXPECT_EQ(list->Get(0), u"\u00E9");
     EXPECT_EQ(profileCalls, 2); // before the load and after the first line
 
     codec.profile.autodetect = true;

@@ -468,6 +468,8 @@ void TPMMainForm::ApplyCodec(TuniMemo& memo, const std::string& charset,
     codec.charset = charset.empty() || charset == "-" ? std::string("Default") : charset;
     codec.surrogate = surrogate.empty() ? std::string("-") : surrogate;
     codec.uniRepr = static_cast<TUniRepr>(uniRepr);
+    // The command line can only ask for 1 or 2 (-HTML, -HEX); 0 leaves the profile's choice.
+    codec.uniReprChosen = uniRepr != 0;
 }
 
 void TPMMainForm::ConnectEditor(TMDIChild& child) {

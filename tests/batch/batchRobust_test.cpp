@@ -1,0 +1,86 @@
+// pelmar-batch on inputs that must not hang or end it by a signal, and an explicit --repr.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "support/testSupport.h"
+
+using testing_support::ProcessResult;
+using testing_support::RunProcess;
+using testing_support::TempDir;
+using testing_support::WriteBytes;
+
+namespace {
+
+ProcessResult Batch(std::vector<std::string> args) {
+    args.insert(args.begin(), {PELMAR_BATCH_EXE, "--home", PELMAR_PROGRAM_DIR});
+    return RunProcess(args);
+}
+
+TEST(BatchRobust, InputsThatAreNoFilesFailWithStatusTwo) {
+    TempDir dir;
+    const std::string fifo = dir.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {fifo, "Not a regular file: it is a pipe"},
+        {"/dev/zero", "Not a regular file: it is a device"},
+        {dir.path().string(), "Is a directory"}};
+    for (const auto& [name, says] : cases) {
+        const ProcessResult r = Batch({name, "--info"});
+        EXPECT_EQ(r.status, 2) << name << ": " << r.err;
+        EXPECT_NE(r.err.find(says), std::string::npos) << r.err;
+    }
+}
+
+TEST(BatchRobust, OddInputsNeverEndItBySignal) {
+    TempDir dir;
+    WriteBytes(dir.file("empty.txt"), "");
+    WriteBytes(dir.file("refs.txt"), "&#99999999999999999999;\\uFFFFFFFF&#4294967296;\n");
+    const std::vector<std::vector<std::string>> runs = {
+        {dir.file("empty.txt"), "--info"},
+        {"--repr", "1", dir.file("refs.txt"), "--dump"},
+        {"--repr", "2", dir.file("refs.txt"), "--dump"},
+        {dir.file("empty.txt"), "--select", "2147483647", "0", "2147483647", "0", "--info"},
+        {dir.file("empty.txt"), "--select", "99999999999999999999", "0", "0", "0"},
+        {dir.file("missing.txt"), "--info"},
+    };
+    for (const auto& run : runs) {
+        const ProcessResult r = Batch(run);
+        EXPECT_GE(r.status, 0) << "ended by a signal: " << run.front() << " " << r.err;
+    }
+}
+
+TEST(BatchRobust, AnExplicitReprWinsOverTheProfile) {
+    // A program folder whose profile for ".refs" files reads decimal references.
+    TempDir home;
+    std::filesystem::copy(PELMAR_PROGRAM_DIR, home.path(),
+                          std::filesystem::copy_options::recursive);
+    std::string files = testing_support::ReadBytes(home.file("Ini/files.ini"));
+    files += "\n[refs]\nUniRepr=&#DDDD;\n";
+    WriteBytes(home.file("Ini/files.ini"), files);
+    TempDir dir;
+    WriteBytes(dir.file("a.refs"), "caf&#233; \\u00e9\n");
+    const auto run = [&](std::vector<std::string> options) {
+        std::vector<std::string> args = {PELMAR_BATCH_EXE, "--home", home.path().string()};
+        args.insert(args.end(), options.begin(), options.end());
+        args.insert(args.end(), {dir.file("a.refs"), "--info", "--dump"});
+        return RunProcess(args);
+    };
+    // Nothing asked: the profile's representation.
+    ProcessResult r = run({});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"repr\":1,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("caf\xC3\xA9 \\u00e9\n"), std::string::npos) << r.out;
+    // Asked for without --charset: what was asked, even "none".
+    r = run({"--repr", "0"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"repr\":0,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("caf&#233; \\u00e9\n"), std::string::npos) << r.out;
+    r = run({"--repr", "2"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"repr\":2,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("caf&#233; \xC3\xA9\n"), std::string::npos) << r.out;
+}
+
+} // namespace
