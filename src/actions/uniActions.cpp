@@ -158,6 +158,26 @@ private:
     bool closed_ = false;
 };
 
+// Marks the editor as playing a macro for as long as the run lasts, also when an item throws.
+class TMacroTyping {
+public:
+    explicit TMacroTyping(TuniMemo* memo) : memo_(memo) {
+        if (memo_ != nullptr) {
+            memo_->BeginMacroTyping();
+        }
+    }
+    ~TMacroTyping() {
+        if (memo_ != nullptr) {
+            memo_->EndMacroTyping();
+        }
+    }
+    TMacroTyping(const TMacroTyping&) = delete;
+    TMacroTyping& operator=(const TMacroTyping&) = delete;
+
+private:
+    TuniMemo* memo_;
+};
+
 } // namespace
 
 void TuniMemoMacroAction::execute(TuniAbstractMemo& editor) {
@@ -169,6 +189,8 @@ void TuniMemoMacroAction::execute(TuniAbstractMemo& editor) {
     // text that a later item types must not replace what was selected before the move.
     // Whether the macro moved the caret at all is what the key handler sees afterwards.
     auto* memo = dynamic_cast<TuniMemo*>(&editor);
+    // Text the items insert merges in the journal as typed text does.
+    const TMacroTyping typing(memo);
     bool moved = false;
     for (const std::unique_ptr<TUniAction>& item : items_) {
         if (memo != nullptr) {

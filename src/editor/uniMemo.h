@@ -315,6 +315,9 @@ public:
 
     // --- commands ------------------------------------------------------------------------
     void InsertText(std::u16string_view text) override;
+    // While a macro runs (calls nest), the text its items insert is recorded as typing is.
+    void BeginMacroTyping() { ++macroTyping_; }
+    void EndMacroTyping() { --macroTyping_; }
     void NewLine() override;
     void Backspace() override;
     void DeleteLine() override;
@@ -478,6 +481,7 @@ private:
     void NotifyLineChangingAt(int index, int firstChanged, size_t newLength);
     // The undo record of a change to line `index` (no copy of the text when it merges).
     void RecordLineChange(int index, bool mergeable);
+    void InsertTypedText(std::u16string_view text);
     void SyncSaveCounter(bool fromDocument);
     void ShiftBookmarksInserted(int index, int n);
     void ShiftBookmarksRemoved(int index, int n);
@@ -630,6 +634,7 @@ private:
 
     std::array<TPoint, kBookmarkCount> bookmarks_;
     bool replaying_ = false;
+    int macroTyping_ = 0;
     bool saveDeclined_ = false;
     bool loadPending_ = false;
     bool loading_ = false;

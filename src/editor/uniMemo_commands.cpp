@@ -117,6 +117,10 @@ void TuniMemo::PlaceCaretAfterEdit(TPoint caret) {
 // --- inserting and new lines -------------------------------------------------------------
 
 void TuniMemo::InsertText(std::u16string_view text) {
+    if (macroTyping_ > 0 && !text.empty()) {
+        InsertTypedText(text);
+        return;
+    }
     const int group = OpenGroup();
     if (selMode_ != TSelectionMode::Column) {
         DeleteSelection(TUpdate::Later);

@@ -340,6 +340,44 @@ void TuniMemo::TypeChar(char16_t unit) {
     Substitute();
 }
 
+// A macro's text: inserted where InsertText inserts it, but recorded as keys typed one after
+// another are, each unit merging into the line's newest change record. A macro of many
+// items on a long line thus keeps one copy of the line in the journal, not one per item.
+// No group of its own: the macro's group holds its items together.
+void TuniMemo::InsertTypedText(std::u16string_view text) {
+    if (selMode_ != TSelectionMode::Column) {
+        DeleteSelection(TUpdate::Later);
+    }
+    if (caret_.Y >= lines_->Count()) {
+        caret_.Y = lines_->Count();
+        InsertLineAt(caret_.Y, std::u16string());
+    }
+    const int y = caret_.Y;
+    const size_t x = static_cast<size_t>(caret_.X);
+    const size_t offset = static_cast<size_t>(tabOffset_);
+    const size_t length = lines_->Get(y).size();
+    const size_t at = x + offset;
+    const TPoint before = caretBefore_;
+    for (size_t k = 0; k < text.size(); ++k) {
+        caretBefore_ = {static_cast<int>(at + k), y};
+        RecordLineChange(y, true);
+    }
+    caretBefore_ = before;
+    NotifyLineChangingAt(y, static_cast<int>(std::min(x, length)),
+                         std::max(length, x) + offset + text.size());
+    lines_->Edit(y, [&](std::u16string& line) {
+        if (line.size() < x) {
+            line.resize(x, u' ');
+        }
+        line.insert(x, offset, u' ');
+        line.insert(at, text);
+    });
+    PlaceCaretAfterEdit({static_cast<int>(at + text.size()), y});
+    CollapseSelection();
+    SetModified(true);
+    repaint_ = true;
+}
+
 void TuniMemo::InsertLinesAtCaret(const std::vector<std::u16string>& pieces, TSelectionMode mode) {
     if (pieces.empty()) {
         return;
