@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <climits>
+#include <cstdio>
 #include <exception>
 #include <fstream>
 #include <memory>
@@ -60,9 +61,10 @@ std::optional<TUniRepr> ReprFromText(const std::string& s) {
 
 const char* const kUsage =
     "usage: pelmar-batch [--home DIR] [--charset NAME] [--surrogate NAME] [--repr 0|1|2] "
-    "[--force] FILE ACTION...\n"
+    "[--force] [--strict] FILE ACTION...\n"
     "       pelmar-batch --recover [list|restore|discard]\n"
     "--force: --save replaces a read-only file\n"
+    "--strict: --save refuses to write characters the charset cannot hold as \"?\" (exit 5)\n"
     "actions: --dump  --info  --set-charset NAME  --set-surrogate NAME  --set-repr 0|1|2\n"
     "         --set-eol LF|CR|CRLF|LS  --backup on|off  --save [OUT]\n"
     "         --goto COL LINE  --select COL1 LINE1 COL2 LINE2 [--column]  --type TEXT\n"
@@ -142,6 +144,10 @@ public:
             }
             if (opt == "--force") {
                 force_ = true;
+                continue;
+            }
+            if (opt == "--strict") {
+                strict_ = true;
                 continue;
             }
             if (opt == "--recover") {
@@ -499,6 +505,18 @@ private:
 
     int Save(const std::string& target) {
         messages_.lastError.clear();
+        if (strict_) {
+            const TSaveLoss loss = memo_->Codec().FindSaveLoss(memo_->Lines());
+            if (loss.count > 0) {
+                char code[16];
+                std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(loss.character));
+                err_ << "pelmar-batch: " << target << ": " << loss.count
+                     << " characters cannot be held by " << memo_->Codec().charset
+                     << " (the first, " << code << ", at line " << loss.line + 1 << ", column "
+                     << loss.column + 1 << "); --strict does not save\n";
+                return kBatchSaveLossy;
+            }
+        }
         if (!memo_->SaveToFile(target, {.overwriteReadOnly = force_})) {
             if (memo_->LastSave().readOnly) {
                 err_ << "pelmar-batch: " << target
@@ -582,7 +600,8 @@ private:
     // Made at the first --key; goes before the editor.
     std::unique_ptr<TBatchKeys> keys_;
     std::string fileName_;
-    bool force_ = false; // --force: a read-only file is replaced without refusing
+    bool force_ = false;  // --force: a read-only file is replaced without refusing
+    bool strict_ = false; // --strict: a save that would write "?" for characters is refused
 };
 
 } // namespace

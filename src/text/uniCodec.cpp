@@ -127,7 +127,8 @@ private:
 // ended the line (more lines follow); Ended() tells which one.
 class TLineReader {
 public:
-    TLineReader(TByteInput& in, TFamily family, TLineSeparator& firstSeparator, bool& escaped)
+    TLineReader(TByteInput& in, TFamily family, TLineSeparator& firstSeparator,
+                std::int64_t& escaped)
         : in_(in), family_(family), firstSeparator_(firstSeparator), escaped_(escaped),
           page_(family == TFamily::Oem ? OemCodePage() : AnsiCodePage()) {}
 
@@ -252,7 +253,7 @@ private:
                 const size_t used = DecodeUtf8At(p + i, end - i, q, units);
                 i += used;
                 if (used == 1) {
-                    escaped_ = true;
+                    ++escaped_;
                 } else if (used == 3 && *q == 0x2028) {
                     lineSeparator = true;
                     break;
@@ -289,7 +290,7 @@ private:
             const char16_t u = line[i];
             if (IsByteUnit(u) && !IsHighSurrogate(prev)) {
                 AppendUnitAsBytes(tail, u, bigEndian);
-                escaped_ = true;
+                escaped_ += 2;
             } else {
                 tail.push_back(u);
             }
@@ -320,10 +321,11 @@ private:
                         for (char16_t high : run) {
                             AppendUnitAsBytes(line, high, bigEndian);
                         }
+                        escaped_ += 2 * static_cast<std::int64_t>(run.size());
                     }
                     line.push_back(EscapeAnyByte(*in_.Data()));
                     in_.Skip(1);
-                    escaped_ = true;
+                    ++escaped_;
                 }
                 return false;
             }
@@ -371,7 +373,7 @@ private:
     TFamily family_;
     TLineSeparator& firstSeparator_;
     TLineSeparator ended_ = lsDocument;
-    bool& escaped_;
+    std::int64_t& escaped_; // bytes kept as escaped code units
     const TCodePage& page_;
 };
 
@@ -471,14 +473,20 @@ public:
         switch (family_) {
         case TFamily::Ansi:
         case TFamily::Oem:
-            for (char16_t u : text) {
+            for (size_t i = 0; i < text.size(); ++i) {
+                const char16_t u = text[i];
                 int b = page_.ToByte(u);
                 if (b < 0) {
                     if (IsEscapedByte(u)) {
                         b = EscapedByteValue(u);
                     } else {
                         b = '?';
-                        ++unmappable_;
+                        // A surrogate pair is one character, written as two "?".
+                        const bool secondHalf =
+                            u >= 0xDC00 && u <= 0xDFFF && i > 0 && IsHighSurrogate(text[i - 1]);
+                        if (!secondHalf) {
+                            ++unmappable_;
+                        }
                     }
                 }
                 buf.push_back(static_cast<char>(b));
@@ -603,20 +611,93 @@ std::string TTextCodec::BackupName(const std::string& fileName) {
 
 void TTextCodec::PrepareTable(const std::string& charsetName) {
     table.Clear();
-    table.name = charsetName;
+    FillTable(table, charsetName);
+}
+
+void TTextCodec::FillTable(TConvTable& into, const std::string& charsetName) const {
+    into.name = charsetName;
     if (charsetLists == nullptr) {
         return;
     }
     if (!IsBuiltinCharset(charsetName)) {
         if (auto file = charsetLists->CharsetFile(charsetName)) {
-            table.LoadFromFile(ConfigPath(programFolder, "Ini/" + *file));
+            into.LoadFromFile(ConfigPath(programFolder, "Ini/" + *file));
         }
     }
     if (!surrogate.empty() && surrogate != "-") {
         if (auto file = charsetLists->SurrogateFile(surrogate)) {
-            table.LoadFromFile(ConfigPath(programFolder, "Ini/" + *file));
+            into.LoadFromFile(ConfigPath(programFolder, "Ini/" + *file));
         }
     }
+}
+
+// Walks the text as Save's encoding does (EncodeForSave, then the writer), position by
+// position, so the first loss can be named where it stands in the document.
+TSaveLoss TTextCodec::FindSaveLoss(const TWStringList& list) const {
+    std::string name = charset;
+    TUniRepr repr = uniRepr;
+    if (SameText(name, kCharsetDefault)) {
+        name = profile.defaultCharset;
+        if (!uniReprChosen) {
+            repr = profile.defaultUniRepr;
+        }
+    }
+    TConvTable conv;
+    FillTable(conv, name);
+    const TFamily family = CharsetFamily(name);
+    const bool eightBit = family == TFamily::Ansi || family == TFamily::Oem;
+    TSaveLoss loss;
+    if (!eightBit && conv.Empty()) {
+        return loss; // UTF-8 and UTF-16 hold every code unit
+    }
+    const TCodePage& page = family == TFamily::Oem ? OemCodePage() : AnsiCodePage();
+    const bool references = repr == urDecimalRef || repr == urUEscape;
+    const auto writable = [&](char16_t u) {
+        return !eightBit || page.ToByte(u) >= 0 || IsEscapedByte(u);
+    };
+    const auto valueWritable = [&](int match) {
+        const std::u16string& value = conv.EncodeList().GetValue(match);
+        return std::all_of(value.begin(), value.end(), writable);
+    };
+    const int count = list.Count();
+    for (int i = 0; i < count; ++i) {
+        const std::u16string& s = list.Get(i);
+        for (size_t pos = 0; pos < s.size();) {
+            bool lost = false;
+            size_t step = 1;
+            const int match =
+                references ? conv.FirstEncodeMatch(s, pos) : conv.LongestEncodeMatch(s, pos);
+            int found = 0;
+            if (match >= 0) {
+                lost = !valueWritable(match);
+                step = std::max<size_t>(1, conv.EncodeList().GetKey(match).size());
+            } else if (references) {
+                lost = false; // ASCII, or written as a reference
+            } else if (!conv.Empty() && s[pos] >= 0x80 &&
+                       conv.DecodeList().Find(std::u16string_view(s).substr(pos, 1), found)) {
+                lost = true; // its byte means another character in this charset
+            } else {
+                lost = !writable(s[pos]);
+                if (lost && IsHighSurrogate(s[pos]) && pos + 1 < s.size() && s[pos + 1] >= 0xDC00 &&
+                    s[pos + 1] <= 0xDFFF) {
+                    step = 2; // one character, two "?"
+                }
+            }
+            if (lost) {
+                if (loss.count == 0) {
+                    loss.line = i;
+                    loss.column = static_cast<int>(pos);
+                    loss.character =
+                        step == 2 ? 0x10000 + ((static_cast<char32_t>(s[pos]) - 0xD800) << 10) +
+                                        (static_cast<char32_t>(s[pos + 1]) - 0xDC00)
+                                  : static_cast<char32_t>(s[pos]);
+                }
+                ++loss.count;
+            }
+            pos += step;
+        }
+    }
+    return loss;
 }
 
 // Running out of memory (a file too big for the address space, or lines too long for a
@@ -658,6 +739,7 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) t
     list.Clear();
     list.SetModified(false);
     escapedBytes = false;
+    escapedByteCount = 0;
 
     TByteInput in(fd);
     TFamily family = CharsetFamily(charset);
@@ -680,7 +762,7 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) t
     }
 
     TLineSeparator first = lsDocument;
-    TLineReader reader(in, family, first, escapedBytes);
+    TLineReader reader(in, family, first, escapedByteCount);
     const bool useTable = table.DecodeList().Count() > 0;
     std::u16string raw;
     int lines = 0;
@@ -728,6 +810,7 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) t
             onScrollRange();
         }
     }
+    escapedBytes = escapedByteCount > 0;
     const int err = in.Error();
     if (err != 0) {
         list.Add(std::u16string());

@@ -45,6 +45,16 @@ struct TCodecResult {
     bool readOnly = false;
 };
 
+// What a save in the document's encoding would lose: characters it cannot hold, which
+// are written as "?". `line` and `column` (0-based, column in UTF-16 code units) and
+// `character` (a code point) tell the first of them; a surrogate pair counts once.
+struct TSaveLoss {
+    std::int64_t count = 0;
+    int line = -1;
+    int column = -1;
+    char32_t character = 0;
+};
+
 struct TSaveOptions {
     // Replace a file whose permissions do not let us write it (mode 0444).
     bool overwriteReadOnly = false;
@@ -95,11 +105,17 @@ public:
     // the old file is first copied to BackupName (safely: a failed copy stops the save).
     TCodecResult Save(TWStringList& list, const std::string& fileName, TSaveOptions options = {});
 
-    // Whether the last load kept undecodable bytes as escaped code units.
+    // Whether the last load kept undecodable bytes as escaped code units, and how many.
     bool escapedBytes = false;
+    std::int64_t escapedByteCount = 0;
     // Characters the last save could not hold in its 8-bit charset (written as "?"): not in
     // the code page, or, for a table charset, a character whose byte means another one there.
     std::int64_t unmappableChars = 0;
+
+    // Counts what a save of `list` with the current settings would write as "?", as Save
+    // itself would resolve them (a "DEFAULT" charset becomes the profile's). Changes
+    // nothing; the cost is that of encoding the text once.
+    TSaveLoss FindSaveLoss(const TWStringList& list) const;
 
     // The backup name for a file: extension ".ext" becomes ".~ex"; a name without
     // extension gets ".~" appended ("Makefile" -> "Makefile.~").
@@ -107,6 +123,7 @@ public:
 
 private:
     void PrepareTable(const std::string& charsetName);
+    void FillTable(TConvTable& into, const std::string& charsetName) const;
     TCodecResult LoadOutOfMemory(TWStringList& list);
     std::u16string EncodeForSave(std::u16string_view line);
 };

@@ -435,6 +435,13 @@ int TConvTable::FirstEncodeMatch(std::u16string_view s, size_t pos) const {
     return MatchAt(encode_, s, pos, true);
 }
 
+int TConvTable::LongestEncodeMatch(std::u16string_view s, size_t pos) const {
+    if (pos >= s.size() || encode_.Count() == 0) {
+        return -1;
+    }
+    return MatchAt(encode_, s, pos, false);
+}
+
 // ---------------------------------------------------------------------------------------
 // Charset lists and in-memory codecs
 

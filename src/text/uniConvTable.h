@@ -82,6 +82,9 @@ public:
     // The save-time matcher of the Unicode representations: the first encode entry in
     // sorted order whose key matches `s` at `pos`. Returns its index or -1.
     int FirstEncodeMatch(std::u16string_view s, size_t pos) const;
+    // The matcher of EncodeForFile: the longest encode key that matches `s` at `pos`.
+    // Returns its index or -1.
+    int LongestEncodeMatch(std::u16string_view s, size_t pos) const;
 
     const TTableList& DecodeList() const { return decode_; }
     const TTableList& EncodeList() const { return encode_; }

@@ -48,6 +48,29 @@ TEST(BatchSave, ReadOnlyFileNeedsForce) {
     EXPECT_EQ(st.st_mode & 07777, 0444u);
 }
 
+TEST(BatchSave, StrictRefusesASaveThatWouldWriteQuestionMarks) {
+    TempDir dir;
+    const std::string file = dir.file("cjk.txt");
+    WriteBytes(file, "\xD0\x9F\xD1\x80\xD0\xB8\n\xE4\xB8\xAD \xE6\x96\x87\n");
+    const std::vector<std::string> save = {file, "--set-charset", "Windows-1251", "--save"};
+
+    std::vector<std::string> args = save;
+    args.insert(args.begin(), "--strict");
+    ProcessResult r = Batch(dir.path(), args);
+    EXPECT_EQ(r.status, 5) << r.err;
+    EXPECT_NE(r.err.find("2 characters"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("U+4E2D, at line 2, column 1"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadBytes(file), "\xD0\x9F\xD1\x80\xD0\xB8\n\xE4\xB8\xAD \xE6\x96\x87\n");
+
+    // What the charset holds passes --strict; without it the loss is written and counted.
+    args = {"--strict", file, "--set-charset", "UTF-16 (LE)", "--save", dir.file("u16.txt")};
+    EXPECT_EQ(Batch(dir.path(), args).status, 0);
+    r = Batch(dir.path(), save);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("2 characters cannot be held"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadBytes(file), "\xCF\xF0\xE8\n? ?\n");
+}
+
 TEST(BatchSave, InterruptedSaveIsReportedListedAndRestored) {
     TempDir dir;
     const std::string file = dir.file("doc.txt");
