@@ -203,6 +203,11 @@ public:
                  << " end otherwise than the first (" << SeparatorText(codec.lineSeparator)
                  << "); they are kept as they are (--set-eol makes them uniform)\n";
         }
+        if (codec.markAdded) {
+            err_ << "pelmar-batch: " << fileName
+                 << ": the file has no byte order mark; saving it in " << codec.charset
+                 << " adds one\n";
+        }
 
         while (i < args.size()) {
             const std::string action = args[i++];
@@ -561,7 +566,8 @@ private:
              << ",\"separator\":" << JsonString(std::string(SeparatorText(codec.lineSeparator)))
              << ",\"own_separators\":" << memo_->Lines().OwnSeparatorCount()
              << ",\"modified\":" << (memo_->Modified() ? "true" : "false")
-             << ",\"escaped_bytes\":" << (codec.escapedBytes ? "true" : "false") << "}\n";
+             << ",\"escaped_bytes\":" << (codec.escapedBytes ? "true" : "false")
+             << ",\"mark_added\":" << (codec.markAdded ? "true" : "false") << "}\n";
     }
 
     void State() {

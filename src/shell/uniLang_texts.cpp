@@ -145,6 +145,8 @@ const std::vector<TLangTextDef>& TUniLangTexts::Definitions() {
          "The lines of this file do not all end alike: %s of them end otherwise than the "
          "first. They are kept as they are."},
         {"Messages", "MakeUniform", kText, "End every line with %s"},
+        {"Messages", "MarkAddedMsg", kText,
+         "This file has no byte order mark: saving it in %s adds one."},
         {"Messages", "NewFile", kText, "New"},
 
         // The general setup dialog.

@@ -740,6 +740,7 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) t
     list.SetModified(false);
     escapedBytes = false;
     escapedByteCount = 0;
+    markAdded = false;
 
     TByteInput in(fd);
     TFamily family = CharsetFamily(charset);
@@ -758,6 +759,8 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) t
             charset = kCharsetUtf8Bom;
             family = TFamily::Utf8;
             in.Skip(3);
+        } else {
+            markAdded = !SameText(charset, kCharsetUtf8);
         }
     }
 
@@ -938,6 +941,7 @@ TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName,
     }
 
     list.SetModified(false);
+    markAdded = false;
     list.Undo().Add(ukSavePoint, saveCounter, false, editor, std::u16string(), TPoint{});
     if (afterSave) {
         afterSave(fileName);

@@ -108,6 +108,9 @@ public:
     // Whether the last load kept undecodable bytes as escaped code units, and how many.
     bool escapedBytes = false;
     std::int64_t escapedByteCount = 0;
+    // The file had no byte order mark, but its charset writes one (UTF-8 (BOM), UTF-16): the
+    // next save adds it. Callers tell the user at load; a save clears it.
+    bool markAdded = false;
     // Characters the last save could not hold in its 8-bit charset (written as "?"): not in
     // the code page, or, for a table charset, a character whose byte means another one there.
     std::int64_t unmappableChars = 0;

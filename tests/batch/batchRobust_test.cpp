@@ -33,6 +33,39 @@ TEST(BatchRobust, InputsThatAreNoFilesFailWithStatusTwo) {
     }
 }
 
+TEST(BatchRobust, ConfigurationThatIsNoFileIsSkippedNotWaitedFor) {
+    // A program folder whose key, action and substitution files are FIFOs nobody writes
+    // to, whose file types are /dev/zero and whose Cyrillic table is a folder.
+    TempDir home;
+    std::filesystem::copy(PELMAR_PROGRAM_DIR, home.path(),
+                          std::filesystem::copy_options::recursive);
+    for (const char* name : {"Ini/keys.ini", "Ini/actions.ini", "Ini/subst.ini"}) {
+        std::filesystem::remove(home.file(name));
+        ASSERT_EQ(mkfifo(home.file(name).c_str(), 0600), 0) << name;
+    }
+    std::filesystem::remove(home.file("Ini/files.ini"));
+    std::filesystem::create_symlink("/dev/zero", home.file("Ini/files.ini"));
+    std::filesystem::remove(home.file("Ini/windows-1251.tbl"));
+    std::filesystem::create_directory(home.file("Ini/windows-1251.tbl"));
+    TempDir dir;
+    WriteBytes(dir.file("a.txt"), "abc\n");
+    const std::vector<std::vector<std::string>> runs = {
+        {dir.file("a.txt"), "--info"},
+        {"--charset", "Windows-1251", dir.file("a.txt"), "--save", dir.file("b.txt")},
+        {dir.file("a.txt"), "--key", "End", "--exec", "MarkAll", "--info"},
+    };
+    for (const auto& run : runs) {
+        // A start that waited on a FIFO would be killed here, and fail the test.
+        std::vector<std::string> args = {
+            "/usr/bin/timeout",  "-s", "KILL", "60", PELMAR_BATCH_EXE, "--home",
+            home.path().string()};
+        args.insert(args.end(), run.begin(), run.end());
+        const ProcessResult r = RunProcess(args);
+        EXPECT_EQ(r.status, 0) << run.back() << ": " << r.err;
+    }
+    EXPECT_EQ(testing_support::ReadBytes(dir.file("b.txt")), "abc\n");
+}
+
 TEST(BatchRobust, OddInputsNeverEndItBySignal) {
     TempDir dir;
     WriteBytes(dir.file("empty.txt"), "");

@@ -48,7 +48,7 @@ TEST(PelmarBatch, InfoDescribesTheDocument) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "{\"lines\":2,\"charset\":\"UTF-16 (LE)\",\"surrogate\":\"-\",\"repr\":0,"
                      "\"separator\":\"CR\",\"own_separators\":0,\"modified\":false,"
-                     "\"escaped_bytes\":false}\n");
+                     "\"escaped_bytes\":false,\"mark_added\":false}\n");
 
     WriteBytes(dir.file("b.txt"), "x\x80y\n");
     r = Batch({"--charset", "utf-8", "--repr", "1", dir.file("b.txt"), "--info"});
@@ -77,6 +77,32 @@ TEST(PelmarBatch, MixedLineEndsAreKeptUntilMadeUniform) {
     EXPECT_EQ(ReadBytes(dir.file("d.txt")), mixed);
     EXPECT_EQ(ReadBytes(dir.file("e.txt")), "a\nb\nc\nd\n\ne");
     EXPECT_NE(r.out.find("\"own_separators\":0,"), std::string::npos) << r.out;
+}
+
+TEST(PelmarBatch, AByteOrderMarkTheSaveAddsIsAnnounced) {
+    TempDir dir;
+    WriteBytes(dir.file("a.txt"), "caf\xC3\xA9\n");
+    // Read as UTF-8 (BOM) or UTF-16, a file without a mark gets one when saved: said at load.
+    ProcessResult r = Batch({"--charset", "UTF-8 (BOM)", dir.file("a.txt"), "--info", "--save",
+                             dir.file("b.txt"), "--info"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("no byte order mark; saving it in UTF-8 (BOM) adds one"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("\"mark_added\":true}\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"mark_added\":false}\n"), std::string::npos) << r.out; // after the save
+    EXPECT_EQ(ReadBytes(dir.file("b.txt")), "\xEF\xBB\xBF" + ReadBytes(dir.file("a.txt")));
+
+    // A file with its mark, or one read as plain UTF-8, is written back as it was: no notice.
+    for (const char* charset : {"UTF-8 (BOM)", "UTF-8"}) {
+        r = Batch({"--charset", charset, dir.file("b.txt"), "--info"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err.find("byte order mark"), std::string::npos) << r.err;
+        EXPECT_NE(r.out.find("\"mark_added\":false"), std::string::npos) << r.out;
+    }
+    r = Batch({"--charset", "UTF-16 (BE)", dir.file("a.txt"), "--info"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\"mark_added\":true"), std::string::npos) << r.out;
 }
 
 TEST(PelmarBatch, DumpWritesUtf8AndRawEscapedBytes) {

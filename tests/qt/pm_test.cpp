@@ -373,6 +373,31 @@ TEST_F(MainFormTest, MixedLineEndsShowANoticeWhoseButtonMakesThemUniform) {
     EXPECT_EQ(ReadBytes(name), "x" + mixed);
 }
 
+TEST_F(MainFormTest, AByteOrderMarkTheSaveAddsIsAnnouncedAtLoad) {
+    const std::string name = MakeFile("nomark.txt", "a\nb\rc");
+    TMDIChild* child = main_->OpenDocument(name, {}, nullptr, 0, "-", "UTF-8 (BOM)");
+    QApplication::processEvents();
+    ASSERT_TRUE(child->NoticeShown());
+    EXPECT_TRUE(child->NoticeText().contains(QStringLiteral("byte order mark")))
+        << child->NoticeText().toStdString();
+    EXPECT_TRUE(child->NoticeText().contains(QStringLiteral("do not all end alike")));
+    // Making the ends alike leaves the other half of the notice standing, without the button.
+    QTest::mouseClick(&child->UniformButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    ASSERT_TRUE(child->NoticeShown());
+    EXPECT_FALSE(child->UniformButton().isVisible());
+    EXPECT_FALSE(child->NoticeText().contains(QStringLiteral("do not all end alike")));
+    ASSERT_TRUE(main_->SaveDocument(*child));
+    EXPECT_EQ(ReadBytes(name), "\xEF\xBB\xBF"
+                               "a\nb\nc");
+
+    // Opened again, the file has its mark: nothing to say.
+    TMDIChild* again = main_->OpenDocument(MakeFile("mark.txt", "\xEF\xBB\xBFz"), {}, nullptr, 0,
+                                           "-", "UTF-8 (BOM)");
+    QApplication::processEvents();
+    EXPECT_FALSE(again->NoticeShown());
+}
+
 TEST_F(MainFormTest, StructureTimerRestartsWithEveryEdit) {
     TMDIChild* child = main_->OpenDocument(MakeFile("a.txt", "x\n"));
     EXPECT_FALSE(child->Timer().isActive());

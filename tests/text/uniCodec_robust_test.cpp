@@ -131,6 +131,7 @@ TEST(CodecOutOfMemory, AFailedAllocationEndsTheLoadWithAMessage) {
     EXPECT_EQ(U8(list->Get(250)), "line 250");
 }
 
+#ifndef PELMAR_ASAN
 // The address space the process uses now, in bytes.
 rlim_t CurrentAddressSpace() {
     std::ifstream status("/proc/self/status");
@@ -159,6 +160,7 @@ std::string WriteManyShortLines(const TempDir& dir) {
     }
     return name;
 }
+#endif
 
 TEST(CodecOutOfMemory, ARealShortageInAChildProcessIsAFailureNotASignal) {
 #ifdef PELMAR_ASAN

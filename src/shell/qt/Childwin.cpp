@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QPushButton>
+#include <QStringList>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -63,23 +64,40 @@ TMDIChild::TMDIChild(TPMMainForm& main, TMemoEnvironment environment,
         }
     };
     memo.OnToggleMaximize = [this] { isMaximized() ? showNormal() : showMaximized(); };
-    memo.OnLoaded = [this](bool) { ShowMixedNotice(); };
+    memo.OnLoaded = [this](bool) { ShowLoadNotice(); };
 }
 
 bool TMDIChild::NoticeShown() const {
     return !notice_->isHidden();
 }
 
-void TMDIChild::ShowMixedNotice() {
-    const int own = Memo().Lines().OwnSeparatorCount();
-    if (own == 0) {
+QString TMDIChild::NoticeText() const {
+    return noticeText_->text();
+}
+
+// What the load found that the user should hear of before saving: lines that end in
+// different ways (with the button that makes them alike), and a byte order mark the save
+// will add.
+void TMDIChild::ShowLoadNotice() {
+    const TuniMemo& memo = Memo();
+    QStringList texts;
+    const int own = memo.Lines().OwnSeparatorCount();
+    if (own > 0) {
+        texts << main_.Format("Messages", "MixedEndsMsg", QString::number(own));
+        const QString separator =
+            QString::fromStdU16String(SeparatorCaption(memo.Codec().lineSeparator));
+        uniform_->setText(main_.Format("Messages", "MakeUniform", separator));
+    }
+    uniform_->setVisible(own > 0);
+    if (memo.Codec().markAdded && !memo.FileName().empty()) {
+        texts << main_.Format("Messages", "MarkAddedMsg",
+                              QString::fromStdString(memo.Codec().charset));
+    }
+    if (texts.isEmpty()) {
         notice_->hide();
         return;
     }
-    const QString separator =
-        QString::fromStdU16String(SeparatorCaption(Memo().Codec().lineSeparator));
-    noticeText_->setText(main_.Format("Messages", "MixedEndsMsg", QString::number(own)));
-    uniform_->setText(main_.Format("Messages", "MakeUniform", separator));
+    noticeText_->setText(texts.join(QLatin1Char(' ')));
     notice_->show();
 }
 
@@ -87,7 +105,7 @@ void TMDIChild::ShowMixedNotice() {
 void TMDIChild::MakeUniform() {
     TuniMemo& memo = Memo();
     memo.SetDocumentSeparator(memo.Codec().lineSeparator);
-    notice_->hide();
+    ShowLoadNotice();  // what else it said still stands
     memo.UpdateView(); // the status bar hears of the change
     memo_->RepaintWhole();
     memo_->setFocus();

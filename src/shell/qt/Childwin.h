@@ -42,9 +42,11 @@ public:
     // discards them for good, Cancel keeps the window.
     TCloseAnswer ClosePrompt(TCloseScope scope = TCloseScope::ThisView);
 
-    // The notice above the text that the file's lines end in different ways, with the
-    // button that makes them end as the document does; shown after a load when they do.
+    // The notice above the text, shown after a load: that the file's lines end in different
+    // ways, with the button that makes them end as the document does, and that the save
+    // adds a byte order mark the file does not have.
     bool NoticeShown() const;
+    QString NoticeText() const;
     QPushButton& UniformButton() { return *uniform_; }
 
 protected:
@@ -53,7 +55,7 @@ protected:
 
 private:
     TPMMainForm& main_;
-    void ShowMixedNotice();
+    void ShowLoadNotice();
     void MakeUniform();
 
     TuniMemoWidget* memo_; // owned by the window's widget, as the notice's parts are
