@@ -141,6 +141,18 @@ const std::vector<TLangTextDef>& TUniLangTexts::Definitions() {
         {"Messages", "RecoverMsg", kText,
          "A save of \"%s\" was cut short. Put back its previous contents (No: throw the "
          "copy away, Cancel: ask again next time)?"},
+        // Before a save that would write characters as "?": %1 how many, %2 the charset,
+        // %3 the first of them, %4 and %5 its line and column.
+        {"Messages", "LossMsg", kText,
+         "%1 characters of this document cannot be saved in %2: they would be written as "
+         "\"?\". The first is %3 at line %4, column %5."},
+        {"Messages", "LossSave", kText, "&Save anyway"},
+        {"Messages", "LossSaveAs", kText, "&Another encoding..."},
+        // Bytes a load could not decode: %s how many.
+        {"Messages", "EscapedBytesMsg", kText,
+         "%s bytes of this file cannot be read in its charset. They are kept and written "
+         "back unchanged."},
+        {"Messages", "ReopenAsMsg", kText, "Reopen in another charset..."},
         {"Messages", "MixedEndsMsg", kText,
          "The lines of this file do not all end alike: %s of them end otherwise than the "
          "first. They are kept as they are."},

@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
@@ -265,7 +264,7 @@ TEST(QtQuestions, ReplaceBoxAnswersAndPlace) {
     editor.show();
     TQtQuestions questions(&editor);
     OnNextModal([](QWidget* modal) {
-        qobject_cast<QMessageBox*>(modal)->button(QMessageBox::YesToAll)->click();
+        modal->findChild<QPushButton*>(QStringLiteral("YesToAll"))->click();
     });
     EXPECT_EQ(questions.AskReplace(u"Replace?", 5, 5, 16), TReplaceAnswer::All);
     OnNextModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });

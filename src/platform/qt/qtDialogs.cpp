@@ -1,12 +1,10 @@
 // Yes/No/Cancel, the replace confirmation and the code entry box.
 #include "platform/qt/qtDialogs.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 
@@ -14,11 +12,6 @@
 #include <utility>
 
 namespace {
-
-TDialogCaptions& Captions() {
-    static TDialogCaptions captions;
-    return captions;
-}
 
 std::function<TYesNoCancel(const QString&)>& YesNoCancelResponder() {
     static std::function<TYesNoCancel(const QString&)> responder;
@@ -61,25 +54,11 @@ QPoint KeepOnScreen(QPoint pos, QSize size, const QRect& area) {
     return {x, y};
 }
 
-void Caption(QMessageBox& box, QMessageBox::StandardButton button, const QString& text) {
-    if (QAbstractButton* b = box.button(button)) {
-        b->setText(text);
-    }
-}
-
-QString TitleOf(const QString& caption) {
-    return caption.isEmpty() ? QStringLiteral("Pelmar") : caption;
+const TDialogCaptions& Captions() {
+    return DialogCaptions();
 }
 
 } // namespace
-
-void SetDialogCaptions(const TDialogCaptions& captions) {
-    Captions() = captions;
-}
-
-const TDialogCaptions& DialogCaptions() {
-    return Captions();
-}
 
 // --- Yes / No / Cancel -------------------------------------------------------------------
 
@@ -91,18 +70,15 @@ TYesNoCancel AskYesNoCancel(QWidget* parent, const QString& caption, const QStri
     if (const auto& responder = YesNoCancelResponder()) {
         return responder(text);
     }
-    QMessageBox box(QMessageBox::Question, TitleOf(caption), text,
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
-    Caption(box, QMessageBox::Yes, Captions().yes);
-    Caption(box, QMessageBox::No, Captions().no);
-    Caption(box, QMessageBox::Cancel, Captions().cancel);
-    box.setDefaultButton(QMessageBox::Yes);
-    box.setEscapeButton(QMessageBox::Cancel);
-    box.exec();
-    switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Yes:
+    TMsgDlgOptions options;
+    if (!caption.isEmpty()) {
+        options.title = caption;
+    }
+    switch (UniMessageDlg(parent, text, TMsgDlgType::Confirmation,
+                          TMsgDlgBtn::Yes | TMsgDlgBtn::No | TMsgDlgBtn::Cancel, options)) {
+    case TMsgDlgBtn::Yes:
         return TYesNoCancel::Yes;
-    case QMessageBox::No:
+    case TMsgDlgBtn::No:
         return TYesNoCancel::No;
     default:
         return TYesNoCancel::Cancel;
@@ -281,28 +257,21 @@ TReplaceAnswer TQtQuestions::AskReplace(std::u16string_view text, int caretX, in
     if (const auto& responder = ReplaceResponder()) {
         return responder(text);
     }
-    QMessageBox box(
-        QMessageBox::Question, QStringLiteral("Pelmar"),
-        QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::YesToAll, editor_);
-    Caption(box, QMessageBox::Yes, Captions().yes);
-    Caption(box, QMessageBox::No, Captions().no);
-    Caption(box, QMessageBox::Cancel, Captions().cancel);
-    Caption(box, QMessageBox::YesToAll, Captions().yesToAll);
-    box.setDefaultButton(QMessageBox::Yes);
-    box.setEscapeButton(QMessageBox::Cancel);
+    TuniMessageDialog box(
+        editor_, QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())),
+        TMsgDlgType::Confirmation,
+        TMsgDlgBtn::Yes | TMsgDlgBtn::No | TMsgDlgBtn::Cancel | TMsgDlgBtn::YesToAll);
     if (editor_ != nullptr) {
-        box.ensurePolished();
         const QPoint caret = editor_->mapToGlobal(QPoint(caretX, caretY));
-        box.move(ReplaceBoxPosition(caret, lineHeight, box.sizeHint(), AvailableArea(editor_)));
+        box.move(ReplaceBoxPosition(caret, lineHeight, box.size(), AvailableArea(editor_)));
     }
     box.exec();
-    switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Yes:
+    switch (box.Pressed()) {
+    case TMsgDlgBtn::Yes:
         return TReplaceAnswer::Yes;
-    case QMessageBox::No:
+    case TMsgDlgBtn::No:
         return TReplaceAnswer::No;
-    case QMessageBox::YesToAll:
+    case TMsgDlgBtn::YesToAll:
         return TReplaceAnswer::All;
     default:
         return TReplaceAnswer::Cancel;

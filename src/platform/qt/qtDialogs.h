@@ -1,5 +1,5 @@
-// The small modal questions on Qt: Yes/No/Cancel, the replace confirmation, and the code
-// entry box that types a character by its number.
+// The small modal questions on Qt: Yes/No/Cancel, the replace confirmation (both through
+// the message dialog), and the code entry box that types a character by its number.
 #pragma once
 
 #include <QDialog>
@@ -14,25 +14,15 @@
 #include <string_view>
 
 #include "platform/uniEditorHost.h"
+#include "widgets/uniMsgDlg.h"
 
 class QLineEdit;
 class QPushButton;
 
-// Button captions of these questions; the interface language replaces them.
-struct TDialogCaptions {
-    QString yes = QStringLiteral("Yes");
-    QString no = QStringLiteral("No");
-    QString ok = QStringLiteral("OK");
-    QString cancel = QStringLiteral("Cancel");
-    QString yesToAll = QStringLiteral("Yes to all");
-};
-void SetDialogCaptions(const TDialogCaptions& captions);
-const TDialogCaptions& DialogCaptions();
-
 enum class TYesNoCancel { Yes, No, Cancel };
 
-// A question box with Yes (default), No and Cancel; Escape or closing it is Cancel. An
-// empty caption becomes "Pelmar".
+// The message dialog's confirmation with Yes (default), No and Cancel; Escape or closing
+// it is Cancel. An empty caption leaves the confirmation's title.
 TYesNoCancel AskYesNoCancel(QWidget* parent, const QString& caption, const QString& text);
 // Tests answer AskYesNoCancel through this instead of a modal loop; null: real boxes.
 void SetYesNoCancelResponder(std::function<TYesNoCancel(const QString& text)> responder);

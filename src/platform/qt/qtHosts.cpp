@@ -2,11 +2,13 @@
 #include "platform/qt/qtHosts.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QMetaObject>
 
 #include <utility>
+
+#include "widgets/uniMsgDlg.h"
 
 namespace {
 
@@ -103,9 +105,8 @@ void TQtMessageBox::ShowMessage(std::u16string_view caption, std::u16string_view
         responder(title, body);
         return;
     }
-    if (kind == TMessageKind::Error) {
-        QMessageBox::critical(parent_, title, body);
-    } else {
-        QMessageBox::information(parent_, title, body);
-    }
+    // The title is the kind's, in the interface language, as every message dialog has.
+    UniMessageDlg(parent_, body,
+                  kind == TMessageKind::Error ? TMsgDlgType::Error : TMsgDlgType::Information,
+                  TMsgDlgBtn::OK);
 }

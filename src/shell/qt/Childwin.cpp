@@ -16,7 +16,7 @@
 TMDIChild::TMDIChild(TPMMainForm& main, TMemoEnvironment environment,
                      const TUniActionKeymap* globalKeymap)
     : main_(main), memo_(new TuniMemoWidget(environment, globalKeymap)), notice_(new QFrame),
-      noticeText_(new QLabel), uniform_(new QPushButton) {
+      noticeText_(new QLabel), uniform_(new QPushButton), reopen_(new QPushButton) {
     setAttribute(Qt::WA_DeleteOnClose);
     auto* body = new QWidget;
     auto* column = new QVBoxLayout(body);
@@ -30,6 +30,7 @@ TMDIChild::TMDIChild(TPMMainForm& main, TMemoEnvironment environment,
     noticeText_->setWordWrap(true);
     row->addWidget(noticeText_, 1);
     row->addWidget(uniform_);
+    row->addWidget(reopen_);
     auto* dismiss = new QToolButton;
     dismiss->setText(QStringLiteral("\u00D7"));
     dismiss->setAutoRaise(true);
@@ -41,6 +42,16 @@ TMDIChild::TMDIChild(TPMMainForm& main, TMemoEnvironment environment,
     setWidget(body);
     // The buttons leave the keyboard with the text.
     uniform_->setFocusPolicy(Qt::NoFocus);
+    reopen_->setFocusPolicy(Qt::NoFocus);
+    uniform_->setObjectName(QStringLiteral("MakeUniform"));
+    reopen_->setObjectName(QStringLiteral("ReopenAs"));
+    connect(reopen_, &QPushButton::clicked, this, [this] {
+        // The properties dialog acts on the active document: this one.
+        if (mdiArea() != nullptr) {
+            mdiArea()->setActiveSubWindow(this);
+        }
+        main_.RunGlobalAction("Properties");
+    });
     dismiss->setFocusPolicy(Qt::NoFocus);
     connect(uniform_, &QPushButton::clicked, this, [this] { MakeUniform(); });
     connect(dismiss, &QToolButton::clicked, notice_, &QWidget::hide);
@@ -89,6 +100,13 @@ void TMDIChild::ShowLoadNotice() {
         uniform_->setText(main_.Format("Messages", "MakeUniform", separator));
     }
     uniform_->setVisible(own > 0);
+    // Bytes the charset could not decode are kept; another charset may read them.
+    const std::int64_t escaped = memo.Codec().escapedByteCount;
+    if (escaped > 0 && !memo.FileName().empty()) {
+        texts << main_.Format("Messages", "EscapedBytesMsg", QString::number(escaped));
+        reopen_->setText(main_.Text("Messages", "ReopenAsMsg"));
+    }
+    reopen_->setVisible(escaped > 0 && !memo.FileName().empty());
     if (memo.Codec().markAdded && !memo.FileName().empty()) {
         texts << main_.Format("Messages", "MarkAddedMsg",
                               QString::fromStdString(memo.Codec().charset));

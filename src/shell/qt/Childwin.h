@@ -48,6 +48,8 @@ public:
     bool NoticeShown() const;
     QString NoticeText() const;
     QPushButton& UniformButton() { return *uniform_; }
+    // Shown with the notice that bytes could not be decoded: opens the properties dialog.
+    QPushButton& ReopenButton() { return *reopen_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -62,6 +64,7 @@ private:
     QFrame* notice_;
     QLabel* noticeText_;
     QPushButton* uniform_;
+    QPushButton* reopen_;
     QTimer timer_;
     bool placeholder_ = false;
     bool closed_ = false;

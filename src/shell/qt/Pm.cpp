@@ -4,18 +4,17 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QStackedWidget>
@@ -35,15 +34,35 @@
 #include "platform/qt/qtHosts.h"
 #include "shell/PmStatus.h"
 #include "shell/qt/Childwin.h"
+#include "shell/qt/Properties.h"
 #include "shell/uniLangIni.h"
 #include "storage/uniRecovery.h"
 #include "text/uniCodePage.h"
+#include "widgets/uniFileDialogs.h"
+#include "widgets/uniMsgDlg.h"
 
 namespace {
 
 std::function<QString(bool, const QString&)>& FileDialogResponder() {
     static std::function<QString(bool, const QString&)> responder;
     return responder;
+}
+
+std::function<bool(TFormProperties&)>& PropertiesResponder() {
+    static std::function<bool(TFormProperties&)> responder;
+    return responder;
+}
+
+QStringList Names(const std::vector<std::pair<std::string, std::string>>& entries) {
+    QStringList names;
+    for (const auto& entry : entries) {
+        names << QString::fromStdString(entry.first);
+    }
+    return names;
+}
+
+bool SameName(const std::string& a, const QString& b) {
+    return QString::fromStdString(a).compare(b, Qt::CaseInsensitive) == 0;
 }
 
 QString FileNameToQ(const std::string& name) {
@@ -63,6 +82,10 @@ std::string FullPath(const std::string& name) {
 
 void TPMMainForm::SetFileDialogResponder(std::function<QString(bool, const QString&)> responder) {
     FileDialogResponder() = std::move(responder);
+}
+
+void TPMMainForm::SetPropertiesResponder(std::function<bool(TFormProperties&)> responder) {
+    PropertiesResponder() = std::move(responder);
 }
 
 TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
@@ -111,7 +134,17 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
     ClearStatus();
     RegisterMainCommands();
     LoadSettings();
+    openDialog_ = std::make_unique<TuniOpenDialog>(this);
+    saveDialog_ = std::make_unique<TuniSaveDialog>(this);
+    properties_ = std::make_unique<TFormProperties>(this);
+    ApplyDialogTexts();
     BuildMenus();
+    // A double click on the status bar, and a context click right of x = 100, open the
+    // properties dialog; a context click further left the go-to-line dialog.
+    statusBar()->installEventFilter(this);
+    for (QWidget* panel : statusBar()->findChildren<QWidget*>()) {
+        panel->installEventFilter(this);
+    }
 
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
         for (int i = 0; i < tabs_->count(); ++i) {
@@ -203,6 +236,8 @@ void TPMMainForm::RegisterMainCommands() {
              }
          }},
         {"Clone", [this] { Clone(); }},
+        {"Properties", [this] { Properties(); }},
+        {"ReOpen", [this] { ShowReopenMenu(); }},
         {"TileH", [this] { mdi_->tileSubWindows(); }},
         {"TileV",
          [this] {
@@ -342,10 +377,13 @@ void TPMMainForm::BuildMenus() {
     fileMenu_ = menu("Files");
     AddCommand(fileMenu_, "NewFile", "NewFile", "New", global("New"));
     AddCommand(fileMenu_, "Open", "Open", "Open", global("Open"));
+    reopenMenu_ = fileMenu_->addMenu(ToQString(MnemonicText(texts_.Caption("Reopen"))));
+    menuActions_["Reopen"] = reopenMenu_->menuAction();
     AddCommand(fileMenu_, "Save", "Save", "Save", global("Save"));
     AddCommand(fileMenu_, "SaveAs", "SaveAs", "SaveAs", global("SaveAs"));
     AddCommand(fileMenu_, "SaveAll", "SaveAll", "SaveAll", global("SaveAll"));
     AddCommand(fileMenu_, "Close0", "Close", "Close", global("Close"));
+    AddCommand(fileMenu_, "Properties", "Properties", "Properties", global("Properties"));
     fileMenu_->addSeparator();
     AddCommand(fileMenu_, "Exit0", "Exit", "Exit", global("Exit"));
     fileMenuBaseCount_ = static_cast<int>(fileMenu_->actions().size());
@@ -384,15 +422,17 @@ void TPMMainForm::BuildMenus() {
 
     QMenu* help = menu("Help");
     AddCommand(help, "About", "About", nullptr, [this] {
-        QMessageBox::about(this, QStringLiteral("Pelmar"),
-                           QStringLiteral("Pelmar %1\nA multi-document Unicode text editor.")
-                               .arg(QStringLiteral(PELMAR_VERSION_TEXT)));
+        UniMessageDlg(this,
+                      QStringLiteral("Pelmar %1\nA multi-document Unicode text editor.")
+                          .arg(QStringLiteral(PELMAR_VERSION_TEXT)),
+                      TMsgDlgType::Custom, TMsgDlgBtn::OK);
     });
 
     tabMenu_ = new QMenu(this);
     tabMenu_->addAction(MenuAction("Save"));
     tabMenu_->addAction(MenuAction("SaveAs"));
     tabMenu_->addAction(MenuAction("Close0"));
+    tabMenu_->addAction(MenuAction("Properties"));
     RebuildRecentMenu();
 }
 
@@ -418,6 +458,29 @@ void TPMMainForm::RebuildRecentMenu() {
         }
         QAction* item = fileMenu_->addAction(ToQString(RecentItemCaption(i, entry.fileName)));
         connect(item, &QAction::triggered, this, [this, i] { OpenRecent(i); });
+    }
+    // Reopen lists them too, each with the encoding it was last opened or saved in.
+    if (reopenMenu_ != nullptr) {
+        reopenMenu_->clear();
+        for (int i = 0; i < static_cast<int>(recent.size()); ++i) {
+            const TRecentFile& entry = recent[static_cast<size_t>(i)];
+            if (entry.fileName.empty()) {
+                break;
+            }
+            QString caption = ToQString(RecentItemCaption(i, entry.fileName));
+            if (!entry.charset.empty()) {
+                caption += QLatin1Char('\t') + QString::fromStdString(entry.charset);
+            }
+            QAction* item = reopenMenu_->addAction(caption);
+            connect(item, &QAction::triggered, this, [this, i] { OpenRecent(i); });
+        }
+        reopenMenu_->setEnabled(!reopenMenu_->isEmpty());
+    }
+}
+
+void TPMMainForm::ShowReopenMenu() {
+    if (reopenMenu_ != nullptr && !reopenMenu_->isEmpty()) {
+        reopenMenu_->popup(mdi_->mapToGlobal(QPoint(0, 0)));
     }
 }
 
@@ -586,20 +649,185 @@ QString TPMMainForm::ChooseFile(bool save, const QString& initial) {
     if (FileDialogResponder()) {
         return FileDialogResponder()(save, initial);
     }
-    return save ? QFileDialog::getSaveFileName(this, Text("Menus", "SaveAs").remove('&'), initial)
-                : QFileDialog::getOpenFileName(this, Text("Menus", "Open").remove('&'), initial);
+    TuniOpenDialog& dialog = save ? *saveDialog_ : *openDialog_;
+    const QFileInfo info(initial);
+    if (initial.isEmpty() || info.isDir()) {
+        if (!initial.isEmpty()) {
+            dialog.setDirectory(initial);
+        }
+        dialog.selectFile(QString());
+    } else {
+        dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
+
+void TPMMainForm::ApplyDialogTexts() {
+    TDialogCaptions captions;
+    for (int i = 0; i < kMsgDlgButtonCount; ++i) {
+        const TMsgDlgBtn button = MsgDlgButtonAt(i);
+        captions.Button(button) = Text("Dialogs", MsgDlgButtonName(button));
+    }
+    captions.warning = Text("Messages", "Warning");
+    captions.error = Text("Messages", "Error");
+    captions.information = Text("Messages", "Information");
+    captions.confirm = Text("Messages", "Confirm");
+    SetDialogCaptions(captions);
+
+    TFileDialogCaptions files;
+    files.charset = Text("Dialogs", "Charset");
+    files.surrogate = Text("Dialogs", "Surrogate");
+    files.uniRepr = Text("Dialogs", "UniRepr");
+    files.eol = Text("Dialogs", "EOL");
+    files.folder = Text("Dialogs", "Folder");
+    files.fileName = Text("Dialogs", "FileName");
+    files.filter = Text("Dialogs", "Filter");
+    files.cancel = captions.cancel;
+    files.accept = Text("Dialogs", "Open");
+    files.title = Text("Dialogs", "OpenTitle");
+    if (files.title.isEmpty()) {
+        files.title = ToQString(texts_.Hint("Open"));
+    }
+    openDialog_->SetCaptions(files);
+    files.accept = Text("Dialogs", "Save");
+    files.title = Text("Dialogs", "SaveTitle");
+    if (files.title.isEmpty()) {
+        files.title = ToQString(texts_.Hint("SaveAs"));
+    }
+    saveDialog_->SetCaptions(files);
+
+    TPropertiesCaptions properties;
+    properties.title = Text("Dialogs", "Properties");
+    properties.charset = files.charset;
+    properties.surrogate = files.surrogate;
+    properties.uniRepr = files.uniRepr;
+    properties.eol = files.eol;
+    properties.syntax = Text("Dialogs", "Syntax");
+    properties.ok = captions.ok;
+    properties.cancel = captions.cancel;
+    properties_->SetCaptions(properties);
+
+    const QStringList charsets = Names(settings_.charsetLists.charsets);
+    const QStringList surrogates = Names(settings_.charsetLists.surrogates);
+    openDialog_->SetConfiguredNames(charsets, surrogates);
+    saveDialog_->SetConfiguredNames(charsets, surrogates);
+    properties_->SetConfiguredNames(charsets, surrogates);
+    const QFont font(ToQString(settings_.common.interfaceFont), settings_.common.interfaceFontSize);
+    for (QWidget* dialog :
+         std::initializer_list<QWidget*>{openDialog_.get(), saveDialog_.get(), properties_.get()}) {
+        dialog->setFont(font);
+    }
 }
 
 void TPMMainForm::Open() {
+    // The save dialog starts from "Default" again.
+    saveDialog_->SetCharSet(QStringLiteral("Default"));
+    saveDialog_->SetSurrogate(QStringLiteral("-"));
     const std::string folder = ReadRecentFolder(folder_);
     const QString name = ChooseFile(false, FileNameToQ(folder));
     if (name.isEmpty()) {
         return;
     }
     const std::string fileName = FileNameFromQ(name);
-    if (!FindOpenDocument(fileName, "Default", "-")) {
-        OpenDocument(fileName);
+    const std::string charset = openDialog_->CharSet().toStdString();
+    const std::string surrogate = openDialog_->Surrogate().toStdString();
+    const int uniRepr = openDialog_->UniRepr();
+    if (!FindOpenDocument(fileName, charset, surrogate, uniRepr)) {
+        OpenDocument(fileName, {}, nullptr, uniRepr, surrogate, charset);
     }
+}
+
+// --- encodings -------------------------------------------------------------------------------
+
+TPMMainForm::TLossAnswer TPMMainForm::ConfirmLoss(TuniMemo& memo) {
+    const TTextCodec& codec = memo.Codec();
+    const TSaveLoss loss = codec.FindSaveLoss(memo.Lines());
+    if (loss.count == 0) {
+        return TLossAnswer::Save;
+    }
+    const std::string charset = SameName(codec.charset, QStringLiteral("Default"))
+                                    ? codec.profile.defaultCharset
+                                    : codec.charset;
+    const QString code =
+        QStringLiteral("%1").arg(static_cast<unsigned>(loss.character), 4, 16, QLatin1Char('0'));
+    const QString character =
+        QStringLiteral("\"%1\" (U+%2)").arg(QString::fromUcs4(&loss.character, 1), code.toUpper());
+    const QString text = Text("Messages", "LossMsg")
+                             .arg(loss.count)
+                             .arg(QString::fromStdString(charset), character)
+                             .arg(loss.line + 1)
+                             .arg(loss.column + 1);
+    TMsgDlgOptions options;
+    options.captions[TMsgDlgBtn::Ignore] = Text("Messages", "LossSave");
+    options.captions[TMsgDlgBtn::Retry] = Text("Messages", "LossSaveAs");
+    // Retry (another encoding) is the default: Enter loses nothing.
+    switch (UniMessageDlg(this, text, TMsgDlgType::Warning,
+                          TMsgDlgBtn::Retry | TMsgDlgBtn::Ignore | TMsgDlgBtn::Cancel, options)) {
+    case TMsgDlgBtn::Ignore:
+        return TLossAnswer::Save;
+    case TMsgDlgBtn::Retry:
+        return TLossAnswer::SaveAs;
+    default:
+        return TLossAnswer::Cancel;
+    }
+}
+
+void TPMMainForm::Properties() {
+    TMDIChild* child = ActiveChild();
+    if (child == nullptr) {
+        return;
+    }
+    TuniMemo& memo = child->Memo();
+    TTextCodec& codec = memo.Codec();
+    const bool named = !memo.FileName().empty();
+    TFormProperties& dialog = *properties_;
+    dialog.Preset(QString::fromStdString(codec.charset), QString::fromStdString(codec.surrogate),
+                  static_cast<int>(codec.uniRepr), codec.lineSeparator, named && memo.Modified());
+    bool accepted = false;
+    if (const auto& responder = PropertiesResponder()) {
+        dialog.PrepareLists();
+        accepted = responder(dialog);
+    } else {
+        accepted = dialog.exec() == QDialog::Accepted;
+    }
+    if (!accepted) {
+        return;
+    }
+    const std::string charset = dialog.Charset().toStdString();
+    const std::string surrogate = dialog.Surrogate().toStdString();
+    const auto uniRepr = static_cast<TUniRepr>(dialog.UniRepr());
+    const TLineSeparator separator = SeparatorAt(dialog.LineSeparator());
+    const bool encodingChanged = !SameName(codec.charset, dialog.Charset()) ||
+                                 !SameName(codec.surrogate, dialog.Surrogate()) ||
+                                 codec.uniRepr != uniRepr;
+    if (!encodingChanged && separator == codec.lineSeparator) {
+        return;
+    }
+    if (encodingChanged) {
+        codec.charset = charset;
+        codec.surrogate = surrogate;
+        codec.uniRepr = uniRepr;
+        codec.uniReprChosen = true;
+        if (named && !memo.Modified()) {
+            // Read again as the user now says it is written, where the caret stood.
+            const TPoint caret = memo.Caret();
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            memo.LoadFile();
+            QApplication::restoreOverrideCursor();
+            memo.GotoPosition(caret.X, caret.Y);
+            AddRecent(memo);
+        }
+        SavedViews(memo);
+    }
+    if (separator != codec.lineSeparator) {
+        memo.SetDocumentSeparator(separator); // one undo step, in every view
+    }
+    memo.UpdateView();
+    child->MemoWidget().RepaintWhole();
 }
 
 bool TPMMainForm::SaveDocument(TMDIChild& child) {
@@ -609,6 +837,14 @@ bool TPMMainForm::SaveDocument(TMDIChild& child) {
     }
     if (!memo.Modified()) {
         return true;
+    }
+    switch (ConfirmLoss(memo)) {
+    case TLossAnswer::SaveAs:
+        return SaveDocumentAs(child);
+    case TLossAnswer::Cancel:
+        return false;
+    case TLossAnswer::Save:
+        break;
     }
     const bool saved = SaveMemo(memo, {});
     if (saved) {
@@ -621,9 +857,38 @@ bool TPMMainForm::SaveDocument(TMDIChild& child) {
 
 bool TPMMainForm::SaveDocumentAs(TMDIChild& child) {
     TuniMemo& memo = child.Memo();
-    const QString name = ChooseFile(true, FileNameToQ(memo.FileName()));
-    if (name.isEmpty()) {
-        return false;
+    TTextCodec& codec = memo.Codec();
+    QString name;
+    for (;;) {
+        TuniSaveDialog& dialog = *saveDialog_;
+        dialog.SetCharSet(QString::fromStdString(codec.charset));
+        dialog.SetSurrogate(QString::fromStdString(codec.surrogate));
+        dialog.SetUniRepr(static_cast<int>(codec.uniRepr));
+        dialog.SetEOL(SeparatorIndex(codec.lineSeparator));
+        name = ChooseFile(true, name.isEmpty() ? FileNameToQ(memo.FileName()) : name);
+        if (name.isEmpty()) {
+            return false;
+        }
+        const std::string oldCharset = codec.charset;
+        const std::string oldSurrogate = codec.surrogate;
+        const TUniRepr oldRepr = codec.uniRepr;
+        codec.charset = dialog.CharSet().toStdString();
+        codec.surrogate = dialog.Surrogate().toStdString();
+        codec.uniRepr = static_cast<TUniRepr>(dialog.UniRepr());
+        const TLossAnswer answer = ConfirmLoss(memo);
+        if (answer == TLossAnswer::Save) {
+            if (const TLineSeparator separator = SeparatorAt(dialog.EOL());
+                separator != codec.lineSeparator) {
+                memo.SetDocumentSeparator(separator);
+            }
+            break;
+        }
+        codec.charset = oldCharset;
+        codec.surrogate = oldSurrogate;
+        codec.uniRepr = oldRepr;
+        if (answer == TLossAnswer::Cancel) {
+            return false;
+        }
     }
     const bool saved = SaveMemo(memo, FullPath(FileNameFromQ(name)));
     if (saved) {
@@ -876,6 +1141,7 @@ void TPMMainForm::UpdateEnabling() {
     enable("Paste", active && clip != nullptr && !clip->formats().isEmpty());
     enable("Undo", active && memo->CanUndo());
     enable("Redo", active && memo->CanRedo());
+    enable("Properties", active);
     for (const char* c : {"Save", "SaveAs", "SaveAll", "Close0", "SelectAll", "ToLower", "ToUpper",
                           "To_Kbd1", "To_Kbd2", "Wrap0", "WordSearch", "WordSearchBack", "GotoLine",
                           "SearchPair", "TileH", "TileV", "Cascade0", "Clone0"}) {
@@ -884,6 +1150,24 @@ void TPMMainForm::UpdateEnabling() {
 }
 
 // --- events ------------------------------------------------------------------------------------
+
+bool TPMMainForm::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    QStatusBar* status = statusBar();
+    if (widget != nullptr && (widget == status || status->isAncestorOf(widget))) {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            RunGlobalAction("Properties");
+            return true;
+        }
+        if (event->type() == QEvent::ContextMenu) {
+            const auto* click = static_cast<QContextMenuEvent*>(event);
+            const int x = widget->mapTo(status, click->pos()).x();
+            RunGlobalAction(x > 100 ? "Properties" : "GotoLine");
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void TPMMainForm::keyPressEvent(QKeyEvent* e) {
     // Without a document the global keys still reach the main window's commands.

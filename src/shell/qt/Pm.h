@@ -29,6 +29,9 @@ class QStackedWidget;
 class QTabBar;
 class TMDIChild;
 class TuniMemo;
+class TFormProperties;
+class TuniOpenDialog;
+class TuniSaveDialog;
 
 class TPMMainForm : public QMainWindow {
     Q_OBJECT
@@ -97,10 +100,25 @@ public:
     QAction* MenuAction(std::string_view command) const;
     QMenu* FileMenu() const { return fileMenu_; }
 
-    // Tests answer the file dialogs: return the chosen name, or empty for Cancel.
+    // Tests answer the file dialogs: return the chosen name, or empty for Cancel. The
+    // dialog's encoding values (OpenDialog(), SaveDialog()) are taken as they stand.
     static void SetFileDialogResponder(std::function<QString(bool save, const QString& initial)>);
 
+    // --- encodings ------------------------------------------------------------------------
+    TuniOpenDialog& OpenDialog() const { return *openDialog_; }
+    TuniSaveDialog& SaveDialog() const { return *saveDialog_; }
+    TFormProperties& PropertiesDialog() const { return *properties_; }
+    // The properties dialog for the active document (Alt+Enter, the tab menu, the status
+    // bar); an unmodified named document is read again with the chosen encoding.
+    void Properties();
+    // Tests answer the properties dialog: true for OK, after setting its values.
+    static void SetPropertiesResponder(std::function<bool(TFormProperties&)> responder);
+    // Before a save that would write characters as "?": how to go on.
+    enum class TLossAnswer { Save, SaveAs, Cancel };
+    TLossAnswer ConfirmLoss(TuniMemo& memo);
+
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -125,6 +143,8 @@ private:
     void ApplyCodec(TuniMemo& memo, const std::string& charset, const std::string& surrogate,
                     int uniRepr);
     QString ChooseFile(bool save, const QString& initial);
+    void ApplyDialogTexts();
+    void ShowReopenMenu();
     void RunOnEditor(const std::function<void(TuniMemo&)>& step);
 
     TConfigFolder folder_;
@@ -140,6 +160,11 @@ private:
     QTabBar* tabs_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* tabMenu_ = nullptr;
+    QMenu* reopenMenu_ = nullptr;
+    // Made once, so their lists are filled once.
+    std::unique_ptr<TuniOpenDialog> openDialog_;
+    std::unique_ptr<TuniSaveDialog> saveDialog_;
+    std::unique_ptr<TFormProperties> properties_;
     int fileMenuBaseCount_ = -1;
     std::map<std::string, QAction*, std::less<>> menuActions_;
     std::map<std::string, std::string, std::less<>> shortcutTexts_;

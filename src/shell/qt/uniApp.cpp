@@ -1,9 +1,10 @@
 #include "shell/qt/uniApp.h"
 
-#include <QMessageBox>
 #include <QPointer>
 
 #include <exception>
+
+#include "widgets/uniMsgDlg.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ bool TuniApplication::notify(QObject* receiver, QEvent* event) {
     if (ErrorResponder()) {
         ErrorResponder()(message);
     } else {
-        QMessageBox::critical(activeWindow(), QStringLiteral("Pelmar"), message);
+        UniMessageDlg(activeWindow(), message, TMsgDlgType::Error, TMsgDlgBtn::OK);
     }
     return false;
 }
