@@ -105,6 +105,16 @@ void TuniOpenDialog::SetCaptions(const TFileDialogCaptions& captions) {
             setLabelText(which, *text);
         }
     }
+    // The toolkit gives only the file name's label a buddy; with one, the other labels'
+    // "&" marks their key too instead of showing as an ampersand.
+    for (const auto& [labelName, buddyName] :
+         {std::pair{"lookInLabel", "lookInCombo"}, std::pair{"fileTypeLabel", "fileTypeCombo"}}) {
+        auto* label = findChild<QLabel*>(QString::fromLatin1(labelName));
+        auto* buddy = findChild<QWidget*>(QString::fromLatin1(buddyName));
+        if (label != nullptr && buddy != nullptr && label->buddy() == nullptr) {
+            label->setBuddy(buddy);
+        }
+    }
     if (!captions.title.isEmpty()) {
         setWindowTitle(captions.title);
     }

@@ -221,6 +221,11 @@ TEST_F(EncodingUiTest, GermanCaptionsReachTheMessageAndFileDialogs) {
         main_->OpenDialog().CharSetList().parentWidget()->findChildren<QLabel*>().value(0));
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->text(), QStringLiteral("&Zeichensatz"));
+    // The folder's label marks its key as the file name's does, showing no "&".
+    const auto* folder = main_->OpenDialog().findChild<QLabel*>(QStringLiteral("lookInLabel"));
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(folder->text(), QStringLiteral("&Ordner:"));
+    EXPECT_NE(folder->buddy(), nullptr);
     EXPECT_EQ(main_->PropertiesDialog().windowTitle(), QStringLiteral("Dateieigenschaften"));
     EXPECT_EQ(main_->PropertiesDialog().ButtonCancel().text(), QStringLiteral("Abbrechen"));
 }
