@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -400,6 +401,20 @@ public:
     void Replace(std::u16string_view pattern, std::u16string_view replacement, bool backward);
     // The word at the caret as WordSearch takes it: delimiters and blanks stripped.
     std::u16string WordAtCaret() const;
+    // Where the match at `at` stands among the document's matches of `pattern` (with the
+    // editor's search options), counted from the top. The work is bounded: counting stops
+    // after `limit` matches or once `unitBudget` code units were examined, and then
+    // `complete` is false and `total` is what was counted so far.
+    struct TMatchCount {
+        int index = 0; // 1-based position of the match starting at `at`; 0: not reached
+        int total = 0;
+        bool complete = true;
+        std::int64_t unitsExamined = 0; // the work done, in code units of the subjects
+    };
+    TMatchCount CountMatches(std::u16string_view pattern, TPoint at, int limit,
+                             std::int64_t unitBudget);
+    // Takes over another editor's typing substitutions (a dialog's box gets the document's).
+    void CopySubstitutions(const TuniMemo& from);
 
     // --- positions and the view ----------------------------------------------------------
     void GotoPosition(int column, int line);
@@ -644,10 +659,22 @@ private:
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
-// The single-line variant used in dialogs.
+// The single-line variant used in dialogs: its text stays one line, so the commands that
+// make or move between lines do nothing (the key goes on to the dialog), as do the wrap
+// and maximize toggles.
 class TuniEdit : public TuniMemo {
 public:
     explicit TuniEdit(TMemoPlatform platform, TMemoEnvironment environment = {});
     // Word wrap stays off.
     void SetWordWrap(bool) override {}
+    void NewLine() override { SetKeyHandled(false); }
+    void NewLineIndent() override { SetKeyHandled(false); }
+    void CaretUp() override { SetKeyHandled(false); }
+    void CaretDown() override { SetKeyHandled(false); }
+    void PageUp() override { SetKeyHandled(false); }
+    void PageDown() override { SetKeyHandled(false); }
+    void ScrollUp() override { SetKeyHandled(false); }
+    void ScrollDown() override { SetKeyHandled(false); }
+    void ToggleWrap() override {}
+    void ToggleMaximize() override {}
 };

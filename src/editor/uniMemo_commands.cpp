@@ -994,6 +994,26 @@ void TuniMemo::BuildSubstitutionKeys(const TSubstitutions& substitutions) {
     AddSortedLines(*substKeys_, std::move(keys));
 }
 
+void TuniMemo::CopySubstitutions(const TuniMemo& from) {
+    if (&from == this) {
+        return;
+    }
+    substitutions_->Clear();
+    std::vector<std::u16string> lines;
+    for (int i = 0; i < from.substitutions_->Count(); ++i) {
+        lines.push_back(from.substitutions_->Get(i));
+    }
+    AddSortedLines(*substitutions_, std::move(lines));
+    substKeys_->Clear();
+    std::vector<std::u16string> keys;
+    for (int i = 0; i < from.substKeys_->Count(); ++i) {
+        keys.push_back(from.substKeys_->Get(i));
+    }
+    AddSortedLines(*substKeys_, std::move(keys));
+    substValues_ = from.substValues_;
+    substMaxKey_ = from.substMaxKey_;
+}
+
 void TuniMemo::Substitute() {
     if (substMaxKey_ == 0 || caret_.Y >= lines_->Count()) {
         return;

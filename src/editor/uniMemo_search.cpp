@@ -857,3 +857,53 @@ void TuniMemo::WordSearchBack() {
     const std::u16string word = WordAtCaret();
     FindBackward(word, true, false);
 }
+
+// --- counting the matches ----------------------------------------------------------------
+
+// Each start a forward search can stop at counts once: a search again goes on from one
+// unit after the match's start, so overlapping matches are all counted, as they are all
+// visited. The budget is checked per line, so one line is never cut in two.
+TuniMemo::TMatchCount TuniMemo::CountMatches(std::u16string_view pattern, TPoint at, int limit,
+                                             std::int64_t unitBudget) {
+    TMatchCount result;
+    const int count = lines_->Count();
+    if (pattern.empty() || count == 0) {
+        return result;
+    }
+    PrepareSearch(pattern);
+    const int span = SearchLineSpan(search_->pattern, search_->useRegExpr);
+    TScan scan(*search_, SearchCase().fold);
+    std::u16string joined;
+    const auto lineAt = [this](int i) -> std::u16string_view { return lines_->Get(i); };
+    for (int y = 0; y < count; ++y) {
+        if (result.total >= limit || result.unitsExamined >= unitBudget) {
+            result.complete = false;
+            break;
+        }
+        const int length = static_cast<int>(lines_->Get(y).size());
+        if (span == 0) {
+            scan.SetSubject(lineAt(y));
+        } else {
+            joined = JoinSearchLines(y, span, count, lineAt);
+            scan.SetSubject(joined);
+        }
+        result.unitsExamined += scan.Size() + 1;
+        TLineMatch m;
+        for (int pos = 1; pos <= scan.Size() + 1 && scan.MatchFrom(pos, m.pos, m.len) &&
+                          MatchStartsOnFirstLine(m.pos, length);
+             pos = m.pos + 1) {
+            ++result.total;
+            if (y == at.Y && m.pos - 1 == at.X) {
+                result.index = result.total;
+            }
+            if (result.total >= limit) {
+                break;
+            }
+        }
+    }
+    if (result.total >= limit && result.complete) {
+        // Stopped at the limit: whether more follow is not known.
+        result.complete = false;
+    }
+    return result;
+}

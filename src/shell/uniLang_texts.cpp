@@ -230,6 +230,11 @@ const std::vector<TLangTextDef>& TUniLangTexts::Definitions() {
         {"Search", "Regexp", kText, "&Regular expressions"},
         {"Search", "ReplaceBy", kText, "Replace &with:"},
         {"Search", "ReplaceTitle", kText, "Replace"},
+        // The status bar after a search: "3 of 17", or where it stopped.
+        {"Search", "Of", kText, "of"},
+        {"Search", "EndReached", kText, "End of the document reached"},
+        {"Search", "StartReached", kText, "Beginning of the document reached"},
+        {"Search", "Matches", kText, "%s matches in the document"},
 
         {"Goto", "Goto", kText, "Go to line"},
 

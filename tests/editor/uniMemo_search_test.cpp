@@ -431,3 +431,54 @@ TEST_F(MemoSearchTest, FoundTextIsScrolledIntoView) {
 }
 
 } // namespace
+
+// The status count: every start a search again stops at counts once (overlaps too), the
+// match at the caret gets its place, and a multi-line expression counts each match once,
+// on the line it starts on.
+TEST(MemoMatchCountTest, CountsTheStopsOfSearchAgainAndStopsAtItsLimits) {
+    TFakeHost host;
+    TuniMemo memo{host.Platform()};
+    SetText(memo, "aaaa\nxaa\n\naa");
+    memo.SearchOptions() = {true, false, false};
+    TuniMemo::TMatchCount c = memo.CountMatches(u"aa", {1, 1}, 100, 1000);
+    EXPECT_EQ(c.total, 5); // 0,1,2 on line 0; 1 on line 1; 0 on line 3
+    EXPECT_EQ(c.index, 4);
+    EXPECT_TRUE(c.complete);
+    EXPECT_EQ(c.unitsExamined, 5 + 4 + 1 + 3);
+    int stops = 0;
+    memo.GotoPosition(0, 0);
+    while (memo.FindForward(u"aa", false, false)) {
+        ++stops;
+    }
+    EXPECT_EQ(stops, c.total) << "as many as search again visits";
+
+    c = memo.CountMatches(u"aa", {0, 3}, 3, 1000);
+    EXPECT_EQ(c.total, 3);
+    EXPECT_FALSE(c.complete);
+    EXPECT_EQ(c.index, 0) << "stopped before the match";
+    c = memo.CountMatches(u"aa", {1, 1}, 100, 5);
+    EXPECT_EQ(c.total, 3) << "the budget ran out after the first line";
+    EXPECT_FALSE(c.complete);
+
+    SetText(memo, "ab\ncd ab\ncd");
+    memo.SearchOptions() = {true, false, true};
+    c = memo.CountMatches(u"ab\\ncd", {0, 0}, 100, 1000);
+    EXPECT_EQ(c.total, 2);
+    EXPECT_EQ(c.index, 1);
+}
+
+// A dialog's one-line box keeps one line: the line commands give the key back.
+TEST(MemoMatchCountTest, ASingleLineBoxRefusesTheLineCommands) {
+    TFakeHost host;
+    TuniEdit edit{host.Platform()};
+    SetText(edit, "abc");
+    for (void (TuniMemo::*command)() :
+         {&TuniMemo::NewLine, &TuniMemo::NewLineIndent, &TuniMemo::CaretDown, &TuniMemo::CaretUp,
+          &TuniMemo::PageDown, &TuniMemo::PageUp, &TuniMemo::ScrollDown, &TuniMemo::ScrollUp}) {
+        edit.SetKeyHandled(true);
+        (edit.*command)();
+        EXPECT_FALSE(edit.KeyHandled());
+    }
+    EXPECT_EQ(edit.Lines().Count(), 1);
+    EXPECT_EQ(edit.Caret(), (TPoint{0, 0}));
+}

@@ -39,7 +39,7 @@ std::optional<TScrollCode> ScrollCodeOf(int action) {
 } // namespace
 
 TuniMemoWidget::TuniMemoWidget(TMemoEnvironment environment, const TUniActionKeymap* globalKeymap,
-                               QWidget* parent)
+                               QWidget* parent, TMemoKind kind)
     : QAbstractScrollArea(parent), canvas_(*viewport(), measurer_), messages_(this),
       questions_(viewport()), globalKeymap_(globalKeymap) {
     setObjectName(QStringLiteral("UnicodeEditor"));
@@ -63,7 +63,13 @@ TuniMemoWidget::TuniMemoWidget(TMemoEnvironment environment, const TUniActionKey
     platform.questions = &questions_;
     // The canvas draws the caret; the separate caret host stays unused.
     platform.canvas = &canvas_;
-    memo_ = std::make_unique<TuniMemo>(platform, environment);
+    if (kind == TMemoKind::SingleLine) {
+        memo_ = std::make_unique<TuniEdit>(platform, environment);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    } else {
+        memo_ = std::make_unique<TuniMemo>(platform, environment);
+    }
     SelectFont(memo_->Settings().fontName, memo_->Settings().fontSize);
     memo_->MeasureFont();
 
@@ -109,7 +115,7 @@ bool TuniMemoWidget::event(QEvent* e) {
     if (e->type() == QEvent::KeyPress) {
         // TAB and Shift+TAB are the editor's keys, not focus moves.
         auto* k = static_cast<QKeyEvent*>(e);
-        if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
+        if ((k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) && !memo_->DialogMode()) {
             keyPressEvent(k);
             return true;
         }

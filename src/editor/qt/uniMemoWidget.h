@@ -22,6 +22,10 @@
 
 class TUniActionKeymap;
 
+// What the widget edits: a document (TuniMemo) or a dialog's one-line box (TuniEdit), whose
+// TAB, Enter and Escape go on to the dialog.
+enum class TMemoKind { Document, SingleLine };
+
 class TuniMemoWidget : public QAbstractScrollArea,
                        private TEditorWindow,
                        private TScrollBarHost,
@@ -31,7 +35,7 @@ public:
     // The environment and the global keymap are borrowed and must outlive the widget.
     explicit TuniMemoWidget(TMemoEnvironment environment,
                             const TUniActionKeymap* globalKeymap = nullptr,
-                            QWidget* parent = nullptr);
+                            QWidget* parent = nullptr, TMemoKind kind = TMemoKind::Document);
     ~TuniMemoWidget() override;
 
     TuniMemo& Memo() { return *memo_; }

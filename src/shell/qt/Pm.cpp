@@ -32,10 +32,12 @@
 #include "editor/uniMemo.h"
 #include "platform/qt/qtDialogs.h"
 #include "platform/qt/qtHosts.h"
+#include "search/qt/uniSearchForms.h"
 #include "shell/PmStatus.h"
 #include "shell/qt/Childwin.h"
 #include "shell/qt/Properties.h"
 #include "shell/uniLangIni.h"
+#include "storage/PelmarStorage.h"
 #include "storage/uniRecovery.h"
 #include "text/uniCodePage.h"
 #include "widgets/uniFileDialogs.h"
@@ -130,10 +132,15 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
     for (const int i : {1, 2, 3, 4, 7, 5, 6}) {
         statusBar()->addWidget(panels_[static_cast<size_t>(i)]);
     }
+    // Where the last search stands.
+    searchPanel_ = new QLabel(this);
+    searchPanel_->setObjectName(QStringLiteral("SearchStatus"));
+    statusBar()->addWidget(searchPanel_, 1);
 
     ClearStatus();
     RegisterMainCommands();
     LoadSettings();
+    MakeSearchForms();
     openDialog_ = std::make_unique<TuniOpenDialog>(this);
     saveDialog_ = std::make_unique<TuniSaveDialog>(this);
     properties_ = std::make_unique<TFormProperties>(this);
@@ -181,6 +188,7 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
 
 TPMMainForm::~TPMMainForm() {
     disconnect(QAbstractEventDispatcher::instance(), nullptr, this, nullptr);
+    StoreSearchHistories();
     // The document windows' maps have the global map as their parent: they go first,
     // also the windows that are closed and wait for their deletion.
     for (TMDIChild* child : mdi_->findChildren<TMDIChild*>()) {
@@ -221,20 +229,11 @@ void TPMMainForm::RegisterMainCommands() {
         {"ToUpper", [this] { RunOnEditor([](TuniMemo& m) { m.SelectionToUpper(); }); }},
         {"KbdPrev", [this] { RunOnEditor([](TuniMemo& m) { m.KeyboardPrev(); }); }},
         {"KbdNext", [this] { RunOnEditor([](TuniMemo& m) { m.KeyboardNext(); }); }},
-        {"GotoLine",
-         [this] {
-             TuniMemo* memo = ActiveEditor();
-             if (memo == nullptr) {
-                 return;
-             }
-             bool ok = false;
-             const int line = QInputDialog::getInt(
-                 this, QStringLiteral("Pelmar"), Text("Menus", "GotoLine").remove('&'),
-                 memo->Caret().Y + 1, 1, std::max(memo->Lines().Count(), 1), 1, &ok);
-             if (ok) {
-                 RunOnEditor([line](TuniMemo& m) { m.GotoPosition(m.Caret().X, line - 1); });
-             }
-         }},
+        {"Find", [this] { Find(); }},
+        {"Replace", [this] { ReplaceText(); }},
+        {"SearchAgain", [this] { SearchAgain(false); }},
+        {"SearchBack", [this] { SearchAgain(true); }},
+        {"GotoLine", [this] { GotoLine(); }},
         {"Clone", [this] { Clone(); }},
         {"Properties", [this] { Properties(); }},
         {"ReOpen", [this] { ShowReopenMenu(); }},
@@ -407,6 +406,11 @@ void TPMMainForm::BuildMenus() {
     wrap->setCheckable(true);
 
     QMenu* search = menu("Search");
+    AddCommand(search, "Find", "Find", "Find", global("Find"));
+    AddCommand(search, "Replace", "Replace", "Replace", global("Replace"));
+    AddCommand(search, "SearchAgain", "SearchAgain", "SearchAgain", global("SearchAgain"));
+    AddCommand(search, "SearchBack", "SearchBack", "SearchBack", global("SearchBack"));
+    search->addSeparator();
     AddCommand(search, "WordSearch", "WordSearch", "WordSearch", editor(&TuniMemo::WordSearch));
     AddCommand(search, "WordSearchBack", "WordSearchBack", "WordSearchBack",
                editor(&TuniMemo::WordSearchBack));
@@ -1080,6 +1084,11 @@ void TPMMainForm::ClearStatus() {
 void TPMMainForm::ShowInfo(TuniMemo* editor, int column, bool refresh, char16_t code, int line) {
     firstPanel_->setCurrentIndex(0);
     TuniMemo* active = ActiveEditor();
+    if (searchStatusEditor_ != nullptr &&
+        (active != searchStatusEditor_ ||
+         (editor == active && active->Caret() != searchStatusAt_))) {
+        ClearSearchStatus();
+    }
     if (editor == nullptr || active == nullptr) {
         ClearStatus();
         return;
@@ -1139,6 +1148,9 @@ void TPMMainForm::UpdateEnabling() {
     }
     const QMimeData* clip = QApplication::clipboard()->mimeData();
     enable("Paste", active && clip != nullptr && !clip->formats().isEmpty());
+    for (const char* c : {"Find", "Replace", "SearchAgain", "SearchBack"}) {
+        enable(c, active);
+    }
     enable("Undo", active && memo->CanUndo());
     enable("Redo", active && memo->CanRedo());
     enable("Properties", active);

@@ -15,6 +15,7 @@
 #include "actions/uniKeymap.h"
 #include "search/uniSearch.h"
 #include "shell/PmCommandLine.h"
+#include "shell/PmSearch.h"
 #include "shell/uniConfig.h"
 #include "shell/uniLang.h"
 #include "text/uniDetect.h"
@@ -29,6 +30,9 @@ class QStackedWidget;
 class QTabBar;
 class TMDIChild;
 class TuniMemo;
+class TFormGoto;
+class TformReplace;
+class TformSearch;
 class TFormProperties;
 class TuniOpenDialog;
 class TuniSaveDialog;
@@ -100,6 +104,22 @@ public:
     QAction* MenuAction(std::string_view command) const;
     QMenu* FileMenu() const { return fileMenu_; }
 
+    // --- search ---------------------------------------------------------------------------
+    // The Find, Replace and Go to line dialogs and the repeat commands, on the active
+    // document; nothing while a dialog is open.
+    void Find();
+    void ReplaceText();
+    void SearchAgain(bool backward);
+    void GotoLine();
+    TformSearch& SearchForm() const { return *searchForm_; }
+    TformReplace& ReplaceForm() const { return *replaceForm_; }
+    TFormGoto& GotoForm() const { return *gotoForm_; }
+    // Where the last search stands ("3 of 17", the end reached); empty once the caret left
+    // the match.
+    QString SearchStatus() const;
+    // The work the last status count did, in code units read.
+    std::int64_t LastCountWork() const { return lastCountWork_; }
+
     // Tests answer the file dialogs: return the chosen name, or empty for Cancel. The
     // dialog's encoding values (OpenDialog(), SaveDialog()) are taken as they stand.
     static void SetFileDialogResponder(std::function<QString(bool save, const QString& initial)>);
@@ -146,6 +166,11 @@ private:
     void ApplyDialogTexts();
     void ShowReopenMenu();
     void RunOnEditor(const std::function<void(TuniMemo&)>& step);
+    void MakeSearchForms();
+    void RunSearch(TMDIChild& child, TLastSearch command, bool backward, bool addToHistory);
+    void ShowSearchStatus(TuniMemo& memo, const std::u16string& pattern, bool found, bool backward);
+    void ClearSearchStatus();
+    void StoreSearchHistories();
 
     TConfigFolder folder_;
     TProgramSettings settings_;
@@ -172,4 +197,16 @@ private:
     QStackedWidget* firstPanel_ = nullptr;
     QProgressBar* progress_ = nullptr;
     bool closing_ = false;
+
+    // The search dialogs, made once so they keep their texts and options. Owned by the
+    // window (Qt parents).
+    TformSearch* searchForm_ = nullptr;
+    TformReplace* replaceForm_ = nullptr;
+    TFormGoto* gotoForm_ = nullptr;
+    TLastSearch lastSearch_ = TLastSearch::None;
+    QLabel* searchPanel_ = nullptr;
+    // The match the search panel speaks of: the panel clears once the caret leaves it.
+    const TuniMemo* searchStatusEditor_ = nullptr;
+    TPoint searchStatusAt_;
+    std::int64_t lastCountWork_ = 0;
 };

@@ -1,0 +1,165 @@
+// The main window's search commands: Find, Replace, Search again and back, Go to line, the
+// histories they keep, and the status panel that tells where a search stands.
+#include <QApplication>
+#include <QLabel>
+
+#include <iostream>
+
+#include "search/qt/uniSearchForms.h"
+#include "shell/qt/Childwin.h"
+#include "shell/qt/Pm.h"
+#include "storage/PelmarStorage.h"
+
+namespace {
+
+// A dialog of ours is open: the commands that open one wait (a key in a dialog's box may
+// be bound to them).
+bool DialogRunning() {
+    return QApplication::activeModalWidget() != nullptr;
+}
+
+} // namespace
+
+void TPMMainForm::MakeSearchForms() {
+    // The histories come from the storage of this program folder; a file that cannot be read
+    // leaves them empty, it does not stop the start.
+    try {
+        SetPelmarStorageFolder(folder_.Path("Storage"));
+        LoadSearchHistories(PelmarStorage());
+    } catch (const std::exception& e) {
+        std::cerr << "pelmar: " << e.what() << '\n';
+    }
+    // The boxes edit with the keys of every document and the program's editor font.
+    const TMemoEnvironment environment{&folder_, &settings_.common, &settings_.charsetLists,
+                                       &texts_};
+    searchForm_ = new TformSearch(environment, globalKeys_.get(), this);
+    replaceForm_ = new TformReplace(environment, globalKeys_.get(), this);
+    gotoForm_ = new TFormGoto(this);
+    searchForm_->ApplyTexts(texts_);
+    replaceForm_->ApplyTexts(texts_);
+    gotoForm_->ApplyTexts(texts_);
+}
+
+void TPMMainForm::StoreSearchHistories() {
+    try {
+        SaveSearchHistories(PelmarStorage());
+    } catch (const std::exception& e) {
+        std::cerr << "pelmar: " << e.what() << '\n';
+    }
+}
+
+void TPMMainForm::Find() {
+    TMDIChild* child = ActiveChild();
+    if (child == nullptr || DialogRunning()) {
+        return;
+    }
+    searchForm_->Prepare(&child->Memo());
+    if (searchForm_->exec() != QDialog::Accepted) {
+        return;
+    }
+    lastSearch_ = TLastSearch::Search;
+    RunSearch(*child, TLastSearch::Search, false, true);
+}
+
+void TPMMainForm::ReplaceText() {
+    TMDIChild* child = ActiveChild();
+    if (child == nullptr || DialogRunning()) {
+        return;
+    }
+    replaceForm_->Prepare(&child->Memo());
+    if (replaceForm_->exec() != QDialog::Accepted) {
+        return;
+    }
+    lastSearch_ = TLastSearch::Replace;
+    RunSearch(*child, TLastSearch::Replace, false, true);
+}
+
+void TPMMainForm::SearchAgain(bool backward) {
+    TMDIChild* child = ActiveChild();
+    if (child == nullptr || DialogRunning()) {
+        return;
+    }
+    RunSearch(*child,
+              lastSearch_ == TLastSearch::Replace ? TLastSearch::Replace : TLastSearch::Search,
+              backward, false);
+}
+
+// The options are read from the boxes of the command's dialog each time, as the user left
+// them.
+void TPMMainForm::RunSearch(TMDIChild& child, TLastSearch command, bool backward,
+                            bool addToHistory) {
+    TuniMemo& memo = child.Memo();
+    if (command == TLastSearch::Replace) {
+        const std::u16string pattern = replaceForm_->Pattern();
+        const std::u16string replacement = replaceForm_->Replacement();
+        memo.SearchOptions() = replaceForm_->Options();
+        ClearSearchStatus();
+        child.MemoWidget().Input().RunCommand(
+            [&] { memo.Replace(pattern, replacement, backward); });
+        return;
+    }
+    const std::u16string pattern = searchForm_->Pattern();
+    if (pattern.empty()) {
+        return;
+    }
+    memo.SearchOptions() = searchForm_->Options();
+    ClearSearchStatus();
+    bool found = false;
+    child.MemoWidget().Input().RunCommand([&] {
+        found = backward ? memo.FindBackward(pattern, true, addToHistory)
+                         : memo.FindForward(pattern, true, addToHistory);
+    });
+    ShowSearchStatus(memo, pattern, found, backward);
+}
+
+// "3 of 17" after a match; after none, that the search reached the end (or the beginning)
+// of the document and how many matches it has elsewhere. Searches never wrap around.
+void TPMMainForm::ShowSearchStatus(TuniMemo& memo, const std::u16string& pattern, bool found,
+                                   bool backward) {
+    const TuniMemo::TMatchCount count =
+        memo.CountMatches(pattern, memo.Caret(), kMatchCountLimit, kMatchCountBudget);
+    lastCountWork_ = count.unitsExamined;
+    QString text;
+    if (found) {
+        text = ToQString(MatchCountText(count, texts_.Text("Search", "Of")));
+    } else {
+        text = Text("Search", backward ? "StartReached" : "EndReached");
+        if (count.total > 0) {
+            text += QStringLiteral(" - ") +
+                    Format("Search", "Matches",
+                           QString::number(count.total) +
+                               (count.complete ? QString() : QStringLiteral("+")));
+        }
+    }
+    searchPanel_->setText(text);
+    searchStatusEditor_ = &memo;
+    searchStatusAt_ = memo.Caret();
+}
+
+void TPMMainForm::ClearSearchStatus() {
+    searchStatusEditor_ = nullptr;
+    if (searchPanel_ != nullptr) {
+        searchPanel_->clear();
+    }
+}
+
+QString TPMMainForm::SearchStatus() const {
+    return searchPanel_->text();
+}
+
+// The typed number moves the caret to that line (1-based), keeping its column.
+void TPMMainForm::GotoLine() {
+    TMDIChild* child = ActiveChild();
+    if (child == nullptr || DialogRunning()) {
+        return;
+    }
+    if (gotoForm_->exec() != QDialog::Accepted) {
+        return;
+    }
+    const std::optional<int> line = gotoForm_->TakeLine();
+    if (!line) {
+        return;
+    }
+    const int target = *line - 1;
+    RunOnEditor([target](TuniMemo& m) { m.GotoPosition(m.Caret().X, target); });
+}
