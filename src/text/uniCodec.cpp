@@ -767,6 +767,14 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) t
     TLineSeparator first = lsDocument;
     TLineReader reader(in, family, first, escapedByteCount);
     const bool useTable = table.DecodeList().Count() > 0;
+    // What the table holds is saved as itself, never as a reference: a reference to it in
+    // the file is text the save would not write back.
+    std::function<bool(char16_t)> heldByTable;
+    if (table.EncodeList().Count() > 0) {
+        heldByTable = [this](char16_t u) {
+            return table.FirstEncodeMatch(std::u16string_view(&u, 1), 0) >= 0;
+        };
+    }
     std::u16string raw;
     int lines = 0;
     bool more = true;
@@ -785,9 +793,9 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) t
         // Only the forms the save writes are decoded (see DecodeFileRefs): a literal
         // "&#65;" or "\u00E9" stays as written.
         if (uniRepr == urDecimalRef) {
-            text = DecodeFileRefs(text, TRefStyle::Decimal);
+            text = DecodeFileRefs(text, TRefStyle::Decimal, heldByTable);
         } else if (uniRepr == urUEscape) {
-            text = DecodeFileRefs(text, TRefStyle::UEscape);
+            text = DecodeFileRefs(text, TRefStyle::UEscape, heldByTable);
         }
         list.Add(std::move(text));
         // The first separator is the document's; a line that ends otherwise keeps its own.

@@ -244,7 +244,8 @@ std::u16string EncodeFileRefs(std::u16string_view text, TRefStyle style) {
     return out;
 }
 
-std::u16string DecodeFileRefs(std::u16string_view text, TRefStyle style) {
+std::u16string DecodeFileRefs(std::u16string_view text, TRefStyle style,
+                              const std::function<bool(char16_t)>& heldAsItself) {
     const char16_t opener = style == TRefStyle::Decimal ? u'&' : u'\\';
     if (text.find(opener) == std::u16string_view::npos) {
         return std::u16string(text);
@@ -255,7 +256,7 @@ std::u16string DecodeFileRefs(std::u16string_view text, TRefStyle style) {
     while (i < text.size()) {
         char16_t unit = 0;
         const size_t length = text[i] == opener ? ReadFileRef(text, i, style, unit) : 0;
-        bool decode = length > 0;
+        bool decode = length > 0 && !(heldAsItself && heldAsItself(unit));
         if (decode && IsByteEscapeUnit(unit)) {
             decode = !out.empty() && IsHighUnit(out.back());
         }

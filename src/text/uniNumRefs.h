@@ -1,6 +1,7 @@
 // Numeric character references ("&#DDDD;", "$#DDDD") and "\uXXXX" escapes in text.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -55,4 +56,7 @@ std::u16string EncodeFileRefs(std::u16string_view text, TRefStyle style);
 // One unit of `text` as EncodeFileRefs writes it, appended to `out` (for callers that
 // encode some stretches otherwise, such as a conversion table).
 void AppendFileRef(std::u16string& out, std::u16string_view text, size_t pos, TRefStyle style);
-std::u16string DecodeFileRefs(std::u16string_view text, TRefStyle style);
+// `heldAsItself`, when given, names the units the writer puts in the file as themselves
+// (those a conversion table holds): a reference to one of them stays text.
+std::u16string DecodeFileRefs(std::u16string_view text, TRefStyle style,
+                              const std::function<bool(char16_t)>& heldAsItself = {});

@@ -467,6 +467,13 @@ TEST_F(CodecRoundTrip, ReferencesTheWriterWrites) {
           TSpellings::Only);
 }
 
+TEST_F(CodecRoundTrip, ReferencesToWhatTheTableHolds) {
+    // A table charset writes its own letters as bytes, so a reference to one is text.
+    Check({Lines("references to table letters",
+                 {u"\\u0436", u"&#1078;", u"\\u0107 &#263;", u"\\u0416&#1046;\\u4e2d"})},
+          TSpellings::Only);
+}
+
 TEST_F(CodecRoundTrip, OtherSpellingsOfReferences) {
     // References the writer would spell otherwise are text.
     Check({Lines("other spellings",
