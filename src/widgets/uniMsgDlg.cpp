@@ -19,6 +19,11 @@ TDialogCaptions& Captions() {
     return captions;
 }
 
+std::optional<QFont>& Font() {
+    static std::optional<QFont> font;
+    return font;
+}
+
 std::function<TMsgDlgBtn(const TMsgDlgRequest&)>& Responder() {
     static std::function<TMsgDlgBtn(const TMsgDlgRequest&)> responder;
     return responder;
@@ -121,6 +126,10 @@ const TDialogCaptions& DialogCaptions() {
     return Captions();
 }
 
+void SetDialogFont(const std::optional<QFont>& font) {
+    Font() = font;
+}
+
 void SetMessageDlgResponder(std::function<TMsgDlgBtn(const TMsgDlgRequest&)> responder) {
     Responder() = std::move(responder);
 }
@@ -129,6 +138,9 @@ TuniMessageDialog::TuniMessageDialog(QWidget* parent, const QString& text, TMsgD
                                      TMsgDlgButtons buttons, const TMsgDlgOptions& options)
     : QDialog(parent), message_(new QLabel(text, this)), cancel_(MsgDlgCancelButton(buttons)) {
     setObjectName(QStringLiteral("MessageDialog"));
+    if (Font()) {
+        setFont(*Font());
+    }
     setWindowTitle(options.title.value_or(Captions().Title(type)));
     message_->setObjectName(QStringLiteral("Message"));
     message_->setAlignment(Qt::AlignCenter);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QFont>
 #include <QPoint>
 #include <QString>
 
@@ -88,6 +89,8 @@ struct TDialogCaptions {
 };
 void SetDialogCaptions(const TDialogCaptions& captions);
 const TDialogCaptions& DialogCaptions();
+// The interface font of the settings, for every message dialog; nullopt: the toolkit's.
+void SetDialogFont(const std::optional<QFont>& font);
 
 // What a caller may add: captions of its own for some buttons (a question whose answers
 // are not "Yes" and "No"), a title instead of the kind's, and a place for the dialog's top

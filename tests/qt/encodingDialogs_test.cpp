@@ -184,6 +184,7 @@ protected:
         }
         main_.reset();
         SetDialogCaptions({});
+        SetDialogFont(std::nullopt);
         SetMessageDlgResponder(nullptr);
         TPMMainForm::SetFileDialogResponder(nullptr);
         TPMMainForm::SetPropertiesResponder(nullptr);
@@ -227,6 +228,11 @@ TEST_F(EncodingUiTest, GermanCaptionsReachTheMessageAndFileDialogs) {
     EXPECT_EQ(folder->text(), QStringLiteral("&Ordner:"));
     EXPECT_NE(folder->buddy(), nullptr);
     EXPECT_EQ(main_->PropertiesDialog().windowTitle(), QStringLiteral("Dateieigenschaften"));
+    // Every dialog speaks in the interface font of the settings.
+    const TuniMessageDialog message(main_.get(), QStringLiteral("?"), TMsgDlgType::Information,
+                                    TMsgDlgBtn::OK);
+    EXPECT_EQ(message.font().pointSize(), 9);
+    EXPECT_EQ(main_->OpenDialog().font().pointSize(), 9);
     EXPECT_EQ(main_->PropertiesDialog().ButtonCancel().text(), QStringLiteral("Abbrechen"));
 }
 

@@ -721,6 +721,7 @@ void TPMMainForm::ApplyDialogTexts() {
     saveDialog_->SetConfiguredNames(charsets, surrogates);
     properties_->SetConfiguredNames(charsets, surrogates);
     const QFont font(ToQString(settings_.common.interfaceFont), settings_.common.interfaceFontSize);
+    SetDialogFont(font);
     for (QWidget* dialog :
          std::initializer_list<QWidget*>{openDialog_.get(), saveDialog_.get(), properties_.get()}) {
         dialog->setFont(font);
