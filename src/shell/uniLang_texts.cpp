@@ -232,9 +232,9 @@ const std::vector<TLangTextDef>& TUniLangTexts::Definitions() {
         {"Search", "ReplaceTitle", kText, "Replace"},
         // The status bar after a search: "3 of 17", or where it stopped.
         {"Search", "Of", kText, "of"},
-        {"Search", "EndReached", kText, "End of the document reached"},
-        {"Search", "StartReached", kText, "Beginning of the document reached"},
-        {"Search", "Matches", kText, "%s matches in the document"},
+        {"Search", "EndReached", kText, "End reached"},
+        {"Search", "StartReached", kText, "Beginning reached"},
+        {"Search", "Matches", kText, "%s matches"},
 
         {"Goto", "Goto", kText, "Go to line"},
 

@@ -1,8 +1,10 @@
 // The main window's search commands: Find, Replace, Search again and back, Go to line, the
 // histories they keep, and the status panel that tells where a search stands.
 #include <QApplication>
+#include <QFont>
 #include <QLabel>
 
+#include <initializer_list>
 #include <iostream>
 
 #include "search/qt/uniSearchForms.h"
@@ -38,6 +40,11 @@ void TPMMainForm::MakeSearchForms() {
     searchForm_->ApplyTexts(texts_);
     replaceForm_->ApplyTexts(texts_);
     gotoForm_->ApplyTexts(texts_);
+    // The dialogs speak in the interface font; the boxes keep the editor font they chose.
+    const QFont font(ToQString(settings_.common.interfaceFont), settings_.common.interfaceFontSize);
+    for (QWidget* form : std::initializer_list<QWidget*>{searchForm_, replaceForm_, gotoForm_}) {
+        form->setFont(font);
+    }
 }
 
 void TPMMainForm::StoreSearchHistories() {
