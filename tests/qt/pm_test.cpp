@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <csignal>
 #include <deque>
 #include <sys/stat.h>
@@ -27,6 +28,8 @@
 #include "shell/qt/uniApp.h"
 #include "storage/uniFileIO.h"
 #include "storage/uniRecovery.h"
+#include "text/uniCodec.h"
+#include "widgets/uniMsgDlg.h"
 
 using namespace qt_testing;
 using testing_support::ReadBytes;
@@ -396,6 +399,29 @@ TEST_F(MainFormTest, AByteOrderMarkTheSaveAddsIsAnnouncedAtLoad) {
                                            "-", "UTF-8 (BOM)");
     QApplication::processEvents();
     EXPECT_FALSE(again->NoticeShown());
+}
+
+TEST_F(MainFormTest, ALoadOutOfMemoryIsAMessageAndTheOtherDocumentsStay) {
+    TMDIChild* first = main_->OpenDocument(MakeFile("first.txt", "kept\n"));
+    Type(*first, "edit ");
+    std::vector<TMsgDlgRequest> messages;
+    SetMessageDlgResponder([&](const TMsgDlgRequest& request) {
+        messages.push_back(request);
+        return TMsgDlgBtn::OK;
+    });
+    SetLoadFaultForTesting(0);
+    main_->OpenDocument(MakeFile("big.txt", "a\nb\nc\n"));
+    QApplication::processEvents();
+    SetLoadFaultForTesting(-1);
+    SetMessageDlgResponder(nullptr);
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_TRUE(messages[0].text.contains(QStringLiteral("Out of memory")))
+        << messages[0].text.toStdString();
+    // The document that was open is as it was, with its unsaved edit.
+    const std::vector<TMDIChild*> children = main_->Children();
+    ASSERT_TRUE(std::find(children.begin(), children.end(), first) != children.end());
+    EXPECT_EQ(first->Memo().Lines().Get(0), u"edit kept");
+    EXPECT_TRUE(first->Memo().Modified());
 }
 
 TEST_F(MainFormTest, StructureTimerRestartsWithEveryEdit) {
