@@ -316,6 +316,9 @@ TEST_F(EncodingUiTest, SaveInACharsetThatLosesCharactersAsksFirst) {
     EXPECT_EQ(ReadBytes(copy), original);
     EXPECT_EQ(ReadBytes(file), original);
     EXPECT_EQ(memo.Codec().charset, "UTF-8");
+    const TRecentFile recent = ReadRecentFiles(main_->Folder())[0];
+    EXPECT_EQ(recent.fileName, copy);
+    EXPECT_EQ(recent.charset, "UTF-8");
 
     // Save anyway writes the "?".
     memo.Codec().charset = "Windows-1251";
@@ -421,6 +424,28 @@ TEST_F(EncodingUiTest, StatusBarClicksOpenTheProperties) {
                             status->mapToGlobal(QPoint(150, 5)));
     QApplication::sendEvent(status, &right);
     EXPECT_EQ(opened, 2);
+    // Alt+Enter reaches the command through the keymap.
+    TMDIChild& child = OnlyChild();
+    child.MemoWidget().setFocus();
+    QTest::keyClick(&child.MemoWidget(), Qt::Key_Return, Qt::AltModifier);
+    EXPECT_EQ(opened, 3);
+    EXPECT_EQ(child.Memo().Lines().Count(), 2) << "no line was added";
+}
+
+TEST_F(EncodingUiTest, AnUnnamedDocumentTakesTheValuesWithoutReading) {
+    Start();
+    main_->NewDocument();
+    TuniMemo& memo = OnlyChild().Memo();
+    TPMMainForm::SetPropertiesResponder([](TFormProperties& dialog) {
+        EXPECT_TRUE(dialog.CharsetList().isEnabled());
+        dialog.CharsetList().setCurrentText(QStringLiteral("KOI8-R"));
+        dialog.UniReprList().setCurrentIndex(1);
+        return true;
+    });
+    main_->Properties();
+    EXPECT_EQ(memo.Codec().charset, "KOI8-R");
+    EXPECT_EQ(memo.Codec().uniRepr, urDecimalRef);
+    EXPECT_EQ(main_->StatusText(6), QStringLiteral("HTML"));
 }
 
 } // namespace
