@@ -149,6 +149,17 @@ TEST_F(SearchFormsTest, CyrillicAndCjkTypedIntoThePatternBoxAreFound) {
     EXPECT_TRUE(messages_.empty());
 }
 
+TEST_F(SearchFormsTest, ThePatternBoxExpandsTheDocumentsSubstitutions) {
+    // Text files take the typography substitutions: "(c)" typed becomes the sign.
+    const std::string path = program_.File("note.txt");
+    testing_support::WriteBytes(path, "plain (c) text\nCopyright \xC2\xA9 2024\n");
+    TMDIChild* doc = main_->OpenDocument(path);
+    QApplication::processEvents();
+    FindByDialog(QStringLiteral("(c)"));
+    EXPECT_EQ(main_->SearchForm().Pattern(), u"\u00A9");
+    EXPECT_EQ(doc->Memo().Caret(), (TPoint{10, 1}));
+}
+
 TEST_F(SearchFormsTest, EscapeCancelsAndTheOptionsReachTheEditor) {
     TMDIChild& doc = Document(u"Cat cat a.cat cats");
     WhenModal([](QWidget* dialog) {
