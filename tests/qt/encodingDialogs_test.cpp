@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -266,6 +267,27 @@ TEST_F(EncodingUiTest, OpenInTheDialogWithKoi8R) {
     EXPECT_EQ(memo.Codec().charset, "KOI8-R");
     EXPECT_EQ(memo.Lines().Get(0), u"\u041F\u0440\u0438\u0432\u0435\u0442");
     EXPECT_EQ(ReadRecentFiles(main_->Folder())[0].charset, "KOI8-R");
+
+    // Reopen brings it back as it was opened.
+    main_->CloseActive();
+    QApplication::processEvents();
+    ASSERT_TRUE(main_->Children().empty());
+    QMenu* reopen = main_->MenuAction("Reopen")->menu();
+    ASSERT_NE(reopen, nullptr);
+    ASSERT_FALSE(reopen->actions().isEmpty());
+    EXPECT_TRUE(reopen->actions()[0]->text().endsWith(QStringLiteral("\tKOI8-R")));
+    reopen->actions()[0]->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(OnlyChild().Memo().Codec().charset, "KOI8-R");
+    EXPECT_EQ(OnlyChild().Memo().Lines().Get(1), u"\u043C\u0438\u0440");
+}
+
+TEST_F(EncodingUiTest, TheCommandLineChoosesWhereTheNextOpenStarts) {
+    Start();
+    main_->OpenCommandLine({MakeFile("a.txt", "a\n"), "-KOI8-R", "-Esperanto-x", "-HEX"});
+    EXPECT_EQ(main_->OpenDialog().CharSet(), QStringLiteral("KOI8-R"));
+    EXPECT_EQ(main_->OpenDialog().Surrogate(), QStringLiteral("Esperanto-x"));
+    EXPECT_EQ(main_->OpenDialog().UniRepr(), 2);
 }
 
 TEST_F(EncodingUiTest, SaveInACharsetThatLosesCharactersAsksFirst) {

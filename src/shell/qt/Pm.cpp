@@ -642,6 +642,10 @@ void TPMMainForm::OpenCommandLine(const std::vector<std::string>& args) {
     const std::vector<TCommandLineFile> files = ParseCommandArguments(args);
     for (const TCommandLineFile& file : files) {
         OpenDocument(file.fileName, {}, nullptr, file.uniRepr, file.surrogate, file.charset);
+        // The next Open starts from what the command line asked for.
+        openDialog_->SetCharSet(QString::fromStdString(file.charset));
+        openDialog_->SetSurrogate(QString::fromStdString(file.surrogate));
+        openDialog_->SetUniRepr(file.uniRepr);
     }
     if (files.empty()) {
         TMDIChild* child = OpenDocument({});
