@@ -128,10 +128,10 @@ void TuniComboBox::SetText(std::u16string_view text) {
 
 void TuniComboBox::SetItems(const std::vector<std::string>& items) {
     list_->clear();
+    // The list shows the entries as stored, references and all; picking one puts the
+    // characters they stand for into the field.
     for (const std::string& entry : items) {
-        const std::u16string shown =
-            DecodeNumericRefs(AnsiToWide(entry), TRefForms::AmpersandOrDollar);
-        auto* item = new QListWidgetItem(ToQString(shown), list_);
+        auto* item = new QListWidgetItem(ToQString(AnsiToWide(entry)), list_);
         item->setData(kEntryRole, QByteArray::fromStdString(entry));
     }
     FitList();

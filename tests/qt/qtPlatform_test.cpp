@@ -264,7 +264,9 @@ TEST(QtQuestions, ReplaceBoxAnswersAndPlace) {
     editor.show();
     TQtQuestions questions(&editor);
     OnNextModal([](QWidget* modal) {
-        modal->findChild<QPushButton*>(QStringLiteral("YesToAll"))->click();
+        // Yes, No, Cancel and All, as the question has always offered.
+        EXPECT_EQ(modal->findChild<QPushButton*>(QStringLiteral("YesToAll")), nullptr);
+        modal->findChild<QPushButton*>(QStringLiteral("All"))->click();
     });
     EXPECT_EQ(questions.AskReplace(u"Replace?", 5, 5, 16), TReplaceAnswer::All);
     OnNextModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });

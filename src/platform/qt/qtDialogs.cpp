@@ -260,7 +260,7 @@ TReplaceAnswer TQtQuestions::AskReplace(std::u16string_view text, int caretX, in
     TuniMessageDialog box(
         editor_, QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())),
         TMsgDlgType::Confirmation,
-        TMsgDlgBtn::Yes | TMsgDlgBtn::No | TMsgDlgBtn::Cancel | TMsgDlgBtn::YesToAll);
+        TMsgDlgBtn::Yes | TMsgDlgBtn::No | TMsgDlgBtn::Cancel | TMsgDlgBtn::All);
     if (editor_ != nullptr) {
         const QPoint caret = editor_->mapToGlobal(QPoint(caretX, caretY));
         box.move(ReplaceBoxPosition(caret, lineHeight, box.size(), AvailableArea(editor_)));
@@ -271,7 +271,7 @@ TReplaceAnswer TQtQuestions::AskReplace(std::u16string_view text, int caretX, in
         return TReplaceAnswer::Yes;
     case TMsgDlgBtn::No:
         return TReplaceAnswer::No;
-    case TMsgDlgBtn::YesToAll:
+    case TMsgDlgBtn::All:
         return TReplaceAnswer::All;
     default:
         return TReplaceAnswer::Cancel;
