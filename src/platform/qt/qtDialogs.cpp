@@ -257,10 +257,10 @@ TReplaceAnswer TQtQuestions::AskReplace(std::u16string_view text, int caretX, in
     if (const auto& responder = ReplaceResponder()) {
         return responder(text);
     }
-    TuniMessageDialog box(
-        editor_, QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())),
-        TMsgDlgType::Confirmation,
-        TMsgDlgBtn::Yes | TMsgDlgBtn::No | TMsgDlgBtn::Cancel | TMsgDlgBtn::All);
+    TuniMessageDialog box(editor_,
+                          QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())),
+                          TMsgDlgType::Confirmation,
+                          TMsgDlgBtn::Yes | TMsgDlgBtn::No | TMsgDlgBtn::Cancel | TMsgDlgBtn::All);
     if (editor_ != nullptr) {
         const QPoint caret = editor_->mapToGlobal(QPoint(caretX, caretY));
         box.move(ReplaceBoxPosition(caret, lineHeight, box.size(), AvailableArea(editor_)));
