@@ -65,7 +65,8 @@ const char* const kUsage =
     "       pelmar-batch --recover [list|restore|discard]\n"
     "--force: --save replaces a read-only file\n"
     "--strict: --save refuses to write characters the charset cannot hold as \"?\" (exit 5)\n"
-    "actions: --dump  --info  --set-charset NAME  --set-surrogate NAME  --set-repr 0|1|2\n"
+    "actions: --dump  --info  --detect-scores  --set-charset NAME  --set-surrogate NAME  "
+    "--set-repr 0|1|2\n"
     "         --set-eol LF|CR|CRLF|LS  --backup on|off  --save [OUT]\n"
     "         --goto COL LINE  --select COL1 LINE1 COL2 LINE2 [--column]  --type TEXT\n"
     "         --cmd NAME[:ARG]  --exec MACRO  --key KEYS  --undo  --redo  --state\n"
@@ -305,6 +306,8 @@ private:
             Dump();
         } else if (action == "--info") {
             Info();
+        } else if (action == "--detect-scores") {
+            DetectScores();
         } else if (action == "--state") {
             State();
         } else if (action == "--save") {
@@ -451,8 +454,13 @@ private:
             platform, TMemoEnvironment{folder_.get(), &settings_.common, &settings_.charsetLists});
         TTextCodec& codec = memo_->Codec();
         codec.programFolder = home;
-        codec.detectCharset = [this](const std::string& name) {
-            return detector_.DetectCharset(name, memo_->Codec().profile.defaultCharset, &search_);
+        codec.detectCharset = [this](const std::string& name) -> std::optional<std::string> {
+            detection_ =
+                detector_.ScoreCharsets(name, memo_->Codec().profile.defaultCharset, &search_);
+            if (!detection_) {
+                return std::nullopt;
+            }
+            return detection_->charset;
         };
     }
 
@@ -567,7 +575,30 @@ private:
              << ",\"own_separators\":" << memo_->Lines().OwnSeparatorCount()
              << ",\"modified\":" << (memo_->Modified() ? "true" : "false")
              << ",\"escaped_bytes\":" << (codec.escapedBytes ? "true" : "false")
-             << ",\"mark_added\":" << (codec.markAdded ? "true" : "false") << "}\n";
+             << ",\"mark_added\":" << (codec.markAdded ? "true" : "false") << ",\"detected\":"
+             << (detection_ ? JsonString(detection_->charset) : std::string("null")) << "}\n";
+    }
+
+    // Why detection chose what it chose: every entry's score and the characters of its
+    // reading its expression does not name. A file whose load did not detect (a charset
+    // given, or a profile without AutoDetect) is scored now, without changing anything.
+    void DetectScores() {
+        if (!detection_) {
+            detection_ =
+                detector_.ScoreCharsets(fileName_, memo_->Codec().profile.defaultCharset, &search_);
+        }
+        if (!detection_) {
+            out_ << "{\"detected\":null,\"scores\":[]}\n";
+            return;
+        }
+        out_ << "{\"detected\":" << JsonString(detection_->charset) << ",\"scores\":[";
+        bool first = true;
+        for (const TDetectionScore& s : detection_->scores) {
+            out_ << (first ? "" : ",") << "{\"charset\":" << JsonString(s.charset)
+                 << ",\"score\":" << s.score << ",\"strangers\":" << s.strangers << "}";
+            first = false;
+        }
+        out_ << "]}\n";
     }
 
     void State() {
@@ -597,6 +628,7 @@ private:
     std::unique_ptr<TConfigFolder> folder_;
     TProgramSettings settings_;
     TCharsetDetector detector_;
+    std::optional<TDetectionResult> detection_; // the load's detection, when it ran
     TuniSearch search_;
     TCellMeasurer measurer_;
     TStreamMessages messages_;

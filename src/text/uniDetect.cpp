@@ -22,7 +22,55 @@ bool IsUnicodeEntry(std::string_view name) {
            SameText(name, kCharsetUtf16BE);
 }
 
+thread_local size_t sampleBytesRead = 0;
+
+// The characters from U+0080 up that an expression names, sorted and unique.
+std::u16string ExpressionLetters(const std::u16string& expression) {
+    std::u16string letters;
+    for (char16_t c : expression) {
+        if (c >= 0x80) {
+            letters.push_back(c);
+        }
+    }
+    std::sort(letters.begin(), letters.end());
+    letters.erase(std::unique(letters.begin(), letters.end()), letters.end());
+    return letters;
+}
+
+// Runs of characters separated by spaces, each sorted.
+std::vector<std::u16string> SplitAlphabets(const std::u16string& text) {
+    std::vector<std::u16string> runs;
+    std::u16string run;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == u' ') {
+            if (!run.empty()) {
+                std::sort(run.begin(), run.end());
+                runs.push_back(run);
+                run.clear();
+            }
+        } else {
+            run.push_back(text[i]);
+        }
+    }
+    return runs;
+}
+
+// The characters from U+0080 up outside `alphabet`.
+int CountStrangers(const std::u16string& text, const std::u16string& alphabet) {
+    int count = 0;
+    for (char16_t c : text) {
+        if (c >= 0x80 && !std::binary_search(alphabet.begin(), alphabet.end(), c)) {
+            ++count;
+        }
+    }
+    return count;
+}
+
 } // namespace
+
+size_t SampleBytesRead() {
+    return sampleBytesRead;
+}
 
 std::optional<std::vector<std::string>> ReadSampleLines(const std::string& fileName, int maxLines,
                                                         size_t maxBytes) {
@@ -35,6 +83,9 @@ std::optional<std::vector<std::string>> ReadSampleLines(const std::string& fileN
     int c = 0;
     while (static_cast<int>(lines.size()) < maxLines) {
         c = std::fgetc(f);
+        if (c != EOF) {
+            ++sampleBytesRead;
+        }
         if (c == EOF) {
             if (!line.empty()) {
                 lines.push_back(line);
@@ -44,7 +95,9 @@ std::optional<std::vector<std::string>> ReadSampleLines(const std::string& fileN
         if (c == '\n' || c == '\r') {
             if (c == '\r') {
                 const int next = std::fgetc(f);
-                if (next != '\n' && next != EOF) {
+                if (next == '\n') {
+                    ++sampleBytesRead;
+                } else if (next != EOF) {
                     std::ungetc(next, f);
                 }
             }
@@ -67,13 +120,24 @@ std::optional<std::vector<std::string>> ReadSampleLines(const std::string& fileN
 }
 
 void TCharsetDetector::Build(const std::vector<std::pair<std::string, std::string>>& pairs,
-                             const TCharsetLists& lists, const std::string& programFolder) {
+                             const TCharsetLists& lists, const std::string& programFolder,
+                             const std::vector<std::pair<std::string, std::string>>& alphabets) {
     htmlCharsets_ = lists.htmlCharsets;
     entries_.clear();
     for (const auto& [name, expression] : pairs) {
         TDetectionEntry entry;
         entry.charset = name;
         entry.expression = DecodeNumericRefs(AnsiToWide(expression), TRefForms::Ampersand);
+        for (const auto& [charset, runs] : alphabets) {
+            if (SameText(charset, name)) {
+                entry.alphabets =
+                    SplitAlphabets(DecodeNumericRefs(AnsiToWide(runs), TRefForms::Ampersand));
+                break;
+            }
+        }
+        if (entry.alphabets.empty()) {
+            entry.alphabets.push_back(ExpressionLetters(entry.expression));
+        }
         if (!IsUnicodeEntry(name)) {
             entry.table = std::make_unique<TConvTable>();
             entry.table->name = name;
@@ -91,7 +155,11 @@ void TCharsetDetector::Load(const TCharsetLists& lists, const std::string& progr
     for (const std::string& key : ini.ReadSectionA("*")) {
         pairs.emplace_back(key, ini.ReadStringA("*", key));
     }
-    Build(pairs, lists, programFolder);
+    std::vector<std::pair<std::string, std::string>> alphabets;
+    for (const std::string& key : ini.ReadSectionA("alphabets")) {
+        alphabets.emplace_back(key, ini.ReadStringA("alphabets", key));
+    }
+    Build(pairs, lists, programFolder, alphabets);
 }
 
 std::u16string TCharsetDetector::DecodeSample(const TDetectionEntry& entry,
@@ -121,13 +189,27 @@ std::optional<std::string> TCharsetDetector::FindDeclaredCharset(std::string_vie
         at = upper.find("ENCODING");
         skip = 8;
     }
+    // An editor's mode line: "-*- coding: koi8-r -*-", "# vim: fileencoding=latin2" (the
+    // latter already found above). Only "coding" followed by ":" or "=" counts.
+    bool modeLine = false;
+    if (at == std::string::npos) {
+        for (size_t from = 0; (at = upper.find("CODING", from)) != std::string::npos;
+             from = at + 1) {
+            const size_t sep = upper.find_first_not_of(" \t", at + 6);
+            if (sep != std::string::npos && (upper[sep] == ':' || upper[sep] == '=')) {
+                break;
+            }
+        }
+        skip = 6;
+        modeLine = true;
+    }
     if (at == std::string::npos) {
         return std::nullopt;
     }
     std::string rest(line.substr(at + skip));
     // The name may stand in quotes (charset="koi8-r", encoding='cp866'): the opening quote
     // is skipped with the blanks and "=" before it, and any quote, ">", ";" or blank ends it.
-    const size_t start = rest.find_first_not_of("\t =\"'");
+    const size_t start = rest.find_first_not_of(modeLine ? "\t =:\"'" : "\t =\"'");
     rest = start == std::string::npos ? std::string() : rest.substr(start);
     rest = rest.substr(0, rest.find_first_of("\"'>; \t"));
     for (const auto& [declared, ours] : htmlCharsets_) {
@@ -141,6 +223,16 @@ std::optional<std::string> TCharsetDetector::FindDeclaredCharset(std::string_vie
 std::optional<std::string> TCharsetDetector::DetectCharset(const std::string& fileName,
                                                            const std::string& defaultCharset,
                                                            TuniSearch* search) const {
+    auto result = ScoreCharsets(fileName, defaultCharset, search);
+    if (!result) {
+        return std::nullopt;
+    }
+    return result->charset;
+}
+
+std::optional<TDetectionResult> TCharsetDetector::ScoreCharsets(const std::string& fileName,
+                                                                const std::string& defaultCharset,
+                                                                TuniSearch* search) const {
     if (search == nullptr) {
         return std::nullopt;
     }
@@ -148,12 +240,14 @@ std::optional<std::string> TCharsetDetector::DetectCharset(const std::string& fi
     if (!sample) {
         return std::nullopt;
     }
+    TDetectionResult result;
     const std::vector<std::string>& lines = *sample;
     if (!lines.empty() && lines[0].size() >= 2) {
         const auto b0 = static_cast<unsigned char>(lines[0][0]);
         const auto b1 = static_cast<unsigned char>(lines[0][1]);
         if ((b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF)) {
-            return std::string(kCharsetUtf16BE);
+            result.charset = kCharsetUtf16BE;
+            return result;
         }
     }
     search->useRegExpr = true;
@@ -162,10 +256,9 @@ std::optional<std::string> TCharsetDetector::DetectCharset(const std::string& fi
     search->startPos = 1;
 
     int bestScore = 0;
-    int bestIndex = -1;
-    for (size_t e = 0; e < entries_.size(); ++e) {
-        const TDetectionEntry& entry = entries_[e];
-        int score = 0;
+    for (const TDetectionEntry& entry : entries_) {
+        TDetectionScore score{entry.charset, 0, 0};
+        std::vector<int> strangers(entry.alphabets.size(), 0);
         for (const std::string& bytes : lines) {
             const std::u16string decoded = DecodeSample(entry, bytes);
             int count = 0;
@@ -178,15 +271,33 @@ std::optional<std::string> TCharsetDetector::DetectCharset(const std::string& fi
                 declared && SameText(*declared, entry.charset)) {
                 count = kDeclaredScore;
             }
-            score += count;
+            score.score += count;
+            for (size_t a = 0; a < entry.alphabets.size(); ++a) {
+                strangers[a] += CountStrangers(decoded, entry.alphabets[a]);
+            }
         }
-        if (score > bestScore) {
-            bestScore = score;
-            bestIndex = static_cast<int>(e);
+        score.strangers =
+            strangers.empty() ? 0 : *std::min_element(strangers.begin(), strangers.end());
+        bestScore = std::max(bestScore, score.score);
+        result.scores.push_back(std::move(score));
+    }
+    if (bestScore == 0) {
+        result.charset = defaultCharset;
+        return result;
+    }
+    // Among the entries with the best score: the fewest strangers, then the default
+    // charset, then the first listed.
+    const TDetectionScore* best = nullptr;
+    for (const TDetectionScore& s : result.scores) {
+        if (s.score != bestScore) {
+            continue;
+        }
+        if (best == nullptr || s.strangers < best->strangers ||
+            (s.strangers == best->strangers && SameText(s.charset, defaultCharset) &&
+             !SameText(best->charset, defaultCharset))) {
+            best = &s;
         }
     }
-    if (bestIndex < 0) {
-        return defaultCharset;
-    }
-    return entries_[static_cast<size_t>(bestIndex)].charset;
+    result.charset = best->charset;
+    return result;
 }

@@ -46,9 +46,10 @@ TEST(PelmarBatch, InfoDescribesTheDocument) {
                                               8));
     ProcessResult r = Batch({dir.file("a.txt"), "--info"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "{\"lines\":2,\"charset\":\"UTF-16 (LE)\",\"surrogate\":\"-\",\"repr\":0,"
-                     "\"separator\":\"CR\",\"own_separators\":0,\"modified\":false,"
-                     "\"escaped_bytes\":false,\"mark_added\":false}\n");
+    EXPECT_EQ(r.out,
+              "{\"lines\":2,\"charset\":\"UTF-16 (LE)\",\"surrogate\":\"-\",\"repr\":0,"
+              "\"separator\":\"CR\",\"own_separators\":0,\"modified\":false,"
+              "\"escaped_bytes\":false,\"mark_added\":false,\"detected\":\"UTF-16 (BE)\"}\n");
 
     WriteBytes(dir.file("b.txt"), "x\x80y\n");
     r = Batch({"--charset", "utf-8", "--repr", "1", dir.file("b.txt"), "--info"});
@@ -89,8 +90,8 @@ TEST(PelmarBatch, AByteOrderMarkTheSaveAddsIsAnnounced) {
     EXPECT_NE(r.err.find("no byte order mark; saving it in UTF-8 (BOM) adds one"),
               std::string::npos)
         << r.err;
-    EXPECT_NE(r.out.find("\"mark_added\":true}\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"mark_added\":false}\n"), std::string::npos) << r.out; // after the save
+    EXPECT_NE(r.out.find("\"mark_added\":true,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"mark_added\":false,"), std::string::npos) << r.out; // after the save
     EXPECT_EQ(ReadBytes(dir.file("b.txt")), "\xEF\xBB\xBF" + ReadBytes(dir.file("a.txt")));
 
     // A file with its mark, or one read as plain UTF-8, is written back as it was: no notice.
@@ -112,9 +113,13 @@ TEST(PelmarBatch, DumpWritesUtf8AndRawEscapedBytes) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "\xC3\xA9t\xC3\xA9\n\xC3\xBF\n");
 
-    r = Batch({dir.file("a.txt"), "--dump"}); // default charset: UTF-8, bytes kept
+    r = Batch({"--charset", "UTF-8", dir.file("a.txt"), "--dump"}); // bytes kept
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "\xE9t\xE9\n\xFF\n");
+    // Undeclared, the letters make it the Western page.
+    r = Batch({dir.file("a.txt"), "--dump"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "\xC3\xA9t\xC3\xA9\n\xC3\xBF\n");
 }
 
 TEST(PelmarBatch, ActionsRunInOrder) {
@@ -182,9 +187,16 @@ TEST(PelmarBatch, DefaultCharsetIsDetected) {
             << r.out;
         EXPECT_NE(r.out.find(russian + "\n"), std::string::npos) << charset;
     }
-    // A charset given on the command line is used as it is.
-    ProcessResult r = Batch({"--charset", "WINDOWS", dir.file("c.txt"), "--info"});
+    // A charset given on the command line is used as it is; --detect-scores still shows
+    // what detection would choose, and why.
+    ProcessResult r =
+        Batch({"--charset", "WINDOWS", dir.file("c.txt"), "--info", "--detect-scores"});
     EXPECT_NE(r.out.find("\"charset\":\"WINDOWS\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"detected\":null}\n{\"detected\":\"UTF-8\",\"scores\":[{\"charset\":"
+                         "\"UTF-8\",\"score\":"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("{\"charset\":\"KOI8-R\",\"score\":"), std::string::npos) << r.out;
 }
 
 // Every shipped table charset, and the built-in 8-bit ones, give back the bytes they read.
