@@ -9,8 +9,9 @@ namespace {
 
 constexpr int kVisibleRows = 16;
 
-// The last item whose upper-cased text equals the upper-cased name; item 0 when none.
-int LastMatch(const QComboBox& list, const QString& name) {
+} // namespace
+
+int LastMatchingItem(const QComboBox& list, const QString& name) {
     int found = 0;
     const QString wanted = name.toUpper();
     for (int i = 0; i < list.count(); ++i) {
@@ -26,8 +27,6 @@ void SetCaption(QLabel* label, const QString& text) {
         label->setText(text);
     }
 }
-
-} // namespace
 
 const QStringList& BuiltinCharsetNames() {
     static const QStringList names{QStringLiteral("Default"),     QStringLiteral("UTF-8"),
@@ -126,7 +125,7 @@ void TuniOpenDialog::PrepareLists() {
         charSetList_->addItems(BuiltinCharsetNames());
         charSetList_->addItems(configuredCharsets_);
     }
-    charSetList_->setCurrentIndex(LastMatch(*charSetList_, charSet_));
+    charSetList_->setCurrentIndex(LastMatchingItem(*charSetList_, charSet_));
     if (surrogateList_->count() == 0) {
         // "-" (no table) comes first, so a document without one keeps it.
         if (!configuredSurrogates_.contains(QStringLiteral("-"))) {
@@ -134,7 +133,7 @@ void TuniOpenDialog::PrepareLists() {
         }
         surrogateList_->addItems(configuredSurrogates_);
     }
-    surrogateList_->setCurrentIndex(LastMatch(*surrogateList_, surrogate_));
+    surrogateList_->setCurrentIndex(LastMatchingItem(*surrogateList_, surrogate_));
     if (uniReprList_->count() == 0) {
         uniReprList_->addItems(UniReprNames());
     }

@@ -33,6 +33,11 @@ const QStringList& UniReprNames();
 // "CR LF", "CR", "LF", "\u2028": the line separators by index.
 const QStringList& SeparatorNames();
 
+// The last item of `list` whose text equals `name`, ignoring case; item 0 when none.
+int LastMatchingItem(const QComboBox& list, const QString& name);
+// Gives `label` the text, unless the text is empty (the label keeps its own).
+void SetCaption(QLabel* label, const QString& text);
+
 // The lists FCharSet, FSurrogate and FUniRepr below the file dialog's own controls. They
 // are filled when the dialog is shown, each only while it is still empty; then each
 // selects the preset value. On closing, OK or Cancel alike, the values are read back

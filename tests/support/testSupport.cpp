@@ -131,4 +131,15 @@ std::string U8(std::u16string_view s) {
     return out;
 }
 
+std::string Utf16Bytes(std::u16string_view s, bool bigEndian) {
+    std::string out;
+    for (char16_t u : s) {
+        const char hi = static_cast<char>(u >> 8);
+        const char lo = static_cast<char>(u & 0xFF);
+        out.push_back(bigEndian ? hi : lo);
+        out.push_back(bigEndian ? lo : hi);
+    }
+    return out;
+}
+
 } // namespace testing_support

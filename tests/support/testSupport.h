@@ -38,5 +38,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
 std::u16string U16(std::string_view utf8);
 // UTF-16 to UTF-8 for readable failure messages.
 std::string U8(std::u16string_view s);
+// The bytes of UTF-16 code units in one byte order, without a mark.
+std::string Utf16Bytes(std::u16string_view s, bool bigEndian);
 
 } // namespace testing_support

@@ -16,6 +16,7 @@
 
 using codec_fuzz::TRoundTrip;
 using codec_fuzz::TSetup;
+using testing_support::Utf16Bytes;
 
 namespace {
 
@@ -51,17 +52,6 @@ std::string Utf8(std::u16string_view text) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
         }
         PutUtf8(out, c);
-    }
-    return out;
-}
-
-std::string Utf16(std::u16string_view text, bool bigEndian) {
-    std::string out;
-    for (char16_t u : text) {
-        const char hi = static_cast<char>(u >> 8);
-        const char lo = static_cast<char>(u & 0xFF);
-        out.push_back(bigEndian ? hi : lo);
-        out.push_back(bigEndian ? lo : hi);
     }
     return out;
 }
@@ -110,7 +100,7 @@ std::vector<std::string> FilesFor(const TSample& sample, const std::string& char
     }
     if (name == "utf-16 (le)" || name == "utf-16 (be)") {
         const bool be = name == "utf-16 (be)";
-        const std::string body = Utf16(sample.text, be);
+        const std::string body = Utf16Bytes(sample.text, be);
         return {body, (be ? "\xFE\xFF" : "\xFF\xFE") + body};
     }
     return {EightBit(sample.text)};
@@ -417,8 +407,8 @@ TEST_F(CodecRoundTrip, ReadBlockEdges) {
     // UTF-16: the filler is ASCII text in the file's byte order.
     const auto edge16 = [](bool be, std::string_view head, size_t at, std::u16string_view tail) {
         std::string bytes(head);
-        bytes += Utf16(std::u16string((at - head.size()) / 2, u'x'), be);
-        bytes += Utf16(tail, be);
+        bytes += Utf16Bytes(std::u16string((at - head.size()) / 2, u'x'), be);
+        bytes += Utf16Bytes(tail, be);
         return bytes;
     };
     samples.push_back(Bytes("LE pair | pair",

@@ -17,6 +17,7 @@ using testing_support::ReadBytes;
 using testing_support::TempDir;
 using testing_support::U16;
 using testing_support::U8;
+using testing_support::Utf16Bytes;
 using testing_support::WriteBytes;
 
 namespace {
@@ -214,18 +215,6 @@ TEST_F(CodecTest, Utf16KeepsEverySeparatorKind) {
     // Code units pass untouched, lone surrogates and U+0000 included.
     ExpectRoundTrip(le(std::u16string(u"\xD800x\0y\xDFFF", 5)), "UTF-16 (LE)");
     EXPECT_EQ(list->Get(0).size(), 5u);
-}
-
-// The bytes of UTF-16 code units in one byte order.
-std::string Utf16Bytes(std::u16string_view s, bool bigEndian) {
-    std::string out;
-    for (char16_t u : s) {
-        const char hi = static_cast<char>(u >> 8);
-        const char lo = static_cast<char>(u & 0xFF);
-        out.push_back(bigEndian ? hi : lo);
-        out.push_back(bigEndian ? lo : hi);
-    }
-    return out;
 }
 
 TEST_F(CodecTest, Utf16KeepsAnOddLastByte) {

@@ -10,27 +10,6 @@
 
 #include "widgets/uniFileDialogs.h"
 
-namespace {
-
-int LastMatch(const QComboBox& list, const QString& name) {
-    int found = 0;
-    const QString wanted = name.toUpper();
-    for (int i = 0; i < list.count(); ++i) {
-        if (list.itemText(i).toUpper() == wanted) {
-            found = i;
-        }
-    }
-    return found;
-}
-
-void SetCaption(QLabel* label, const QString& text) {
-    if (!text.isEmpty()) {
-        label->setText(text);
-    }
-}
-
-} // namespace
-
 int SeparatorIndex(TLineSeparator separator) {
     switch (separator) {
     case lsCRLF:
@@ -161,8 +140,8 @@ void TFormProperties::PrepareLists() {
     }
     uniReprList_->setCurrentIndex(uniRepr >= 0 && uniRepr < uniReprList_->count() ? uniRepr : 0);
     separatorList_->setCurrentIndex(separator);
-    charsetList_->setCurrentIndex(LastMatch(*charsetList_, charset));
-    surrogateList_->setCurrentIndex(LastMatch(*surrogateList_, surrogate));
+    charsetList_->setCurrentIndex(LastMatchingItem(*charsetList_, charset));
+    surrogateList_->setCurrentIndex(LastMatchingItem(*surrogateList_, surrogate));
     // The dialog's values are what the lists show, even where a preset was not listed.
     charset_ = charsetList_->currentText();
     surrogate_ = surrogateList_->currentText();
