@@ -11,6 +11,7 @@
 #include <map>
 
 #include "search/uniSearch.h"
+#include "shell/uniConfig.h"
 #include "shell/uniIni.h"
 #include "support/testSupport.h"
 #include "text/uniCodePage.h"
@@ -200,13 +201,7 @@ class DetectCorpusTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetAnsiCodePage(1252);
-        TIniFile ini(std::string(PELMAR_SOURCE_DATA_DIR) + "/Ini/pelmar.ini");
-        for (const std::string& key : ini.ReadSectionA("charsets")) {
-            lists.charsets.emplace_back(key, ini.ReadStringA("charsets", key));
-        }
-        for (const std::string& key : ini.ReadSectionA("html-charsets")) {
-            lists.htmlCharsets.emplace_back(key, ini.ReadStringA("html-charsets", key));
-        }
+        lists = ReadCharsetLists(TIniFile(std::string(PELMAR_SOURCE_DATA_DIR) + "/Ini/pelmar.ini"));
         detector.Load(lists, PELMAR_SOURCE_DATA_DIR);
     }
 

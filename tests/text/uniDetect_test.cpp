@@ -4,6 +4,7 @@
 #include <iconv.h>
 
 #include "search/uniSearch.h"
+#include "shell/uniConfig.h"
 #include "shell/uniIni.h"
 #include "support/testSupport.h"
 #include "text/uniCodePage.h"
@@ -47,13 +48,7 @@ class DetectTest : public ::testing::Test {
 protected:
     void SetUp() override {
         SetAnsiCodePage(1252);
-        TIniFile ini(std::string(PELMAR_SOURCE_DATA_DIR) + "/Ini/pelmar.ini");
-        for (const std::string& key : ini.ReadSectionA("charsets")) {
-            lists.charsets.emplace_back(key, ini.ReadStringA("charsets", key));
-        }
-        for (const std::string& key : ini.ReadSectionA("html-charsets")) {
-            lists.htmlCharsets.emplace_back(key, ini.ReadStringA("html-charsets", key));
-        }
+        lists = ReadCharsetLists(TIniFile(std::string(PELMAR_SOURCE_DATA_DIR) + "/Ini/pelmar.ini"));
     }
 
     std::optional<std::string> Detect(const std::string& bytes) {

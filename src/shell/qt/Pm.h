@@ -168,6 +168,7 @@ private:
     void RunOnEditor(const std::function<void(TuniMemo&)>& step);
     void MakeSearchForms();
     void RunSearch(TMDIChild& child, TLastSearch command, bool backward, bool addToHistory);
+    void OpenSearchForm(TformSearch& form, TLastSearch command);
     void ShowSearchStatus(TuniMemo& memo, const std::u16string& pattern, bool found, bool backward);
     void ClearSearchStatus();
     void StoreSearchHistories();

@@ -56,29 +56,26 @@ void TPMMainForm::StoreSearchHistories() {
 }
 
 void TPMMainForm::Find() {
-    TMDIChild* child = ActiveChild();
-    if (child == nullptr || DialogRunning()) {
-        return;
-    }
-    searchForm_->Prepare(&child->Memo());
-    if (searchForm_->exec() != QDialog::Accepted) {
-        return;
-    }
-    lastSearch_ = TLastSearch::Search;
-    RunSearch(*child, TLastSearch::Search, false, true);
+    OpenSearchForm(*searchForm_, TLastSearch::Search);
 }
 
 void TPMMainForm::ReplaceText() {
+    OpenSearchForm(*replaceForm_, TLastSearch::Replace);
+}
+
+// Shows the search or replace dialog for the active document and, on OK, runs it forward
+// as the command that Search again and Search back repeat.
+void TPMMainForm::OpenSearchForm(TformSearch& form, TLastSearch command) {
     TMDIChild* child = ActiveChild();
     if (child == nullptr || DialogRunning()) {
         return;
     }
-    replaceForm_->Prepare(&child->Memo());
-    if (replaceForm_->exec() != QDialog::Accepted) {
+    form.Prepare(&child->Memo());
+    if (form.exec() != QDialog::Accepted) {
         return;
     }
-    lastSearch_ = TLastSearch::Replace;
-    RunSearch(*child, TLastSearch::Replace, false, true);
+    lastSearch_ = command;
+    RunSearch(*child, command, false, true);
 }
 
 void TPMMainForm::SearchAgain(bool backward) {
