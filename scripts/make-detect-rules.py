@@ -6,7 +6,8 @@ Input: Debian's hunspell dictionaries (packages hunspell-ru, -uk, -bg, -cs, -pl,
 script: the generated file is committed.
 
 For each language the word list gives the alphabet (letters that carry at least a
-small share of all letters) and the letter pairs inside words, counted once per word.
+small share of all letters, and the letters the .aff file's TRY line ranks among the
+plain Latin ones) and the letter pairs inside words, counted once per word.
 Pairs made only of ASCII letters are left out: they read the same in every charset and
 would only make plain ASCII files look like something. For each charset the expression
 lists the most common pairs of the languages the charset can hold, each also with its
@@ -58,6 +59,7 @@ CHARSETS = [
 
 PAIRS_PER_LANGUAGE = 100  # the most common non-ASCII pairs kept for each language
 MIN_LETTER_SHARE = 0.00002  # below this a letter is a loan, not the alphabet
+COMMON_LETTER_SHARE = 0.001  # from this a letter is the alphabet's, whatever TRY says
 
 
 def dictionary_words(base):
@@ -82,6 +84,32 @@ def dictionary_words(base):
     return words
 
 
+def try_letters(base):
+    """The letters the .aff file's TRY line names, and those it names before its last
+    plain Latin letter.
+
+    The TRY line lists a language's letters most common first, with loan letters at
+    its end. A letter named before the last of a-z belongs to the language even when
+    the stems hardly show it: French "\u00f9" stands in "o\u00f9" and in few stems.
+    """
+    with open(os.path.join(HUNSPELL, base + ".aff"), "rb") as f:
+        raw = f.read()
+    encoding = "utf-8"
+    try_line = ""
+    for line in raw.split(b"\n"):
+        if line.startswith(b"SET "):
+            encoding = line[4:].strip().decode("ascii").lower().replace("iso8859", "iso8859_")
+    for line in raw.split(b"\n"):
+        if line.startswith(b"TRY "):
+            try_line = line[4:].strip().decode(encoding, "replace")
+    lower = [c for c in try_line if c.isalpha() and c == c.lower()]
+    ascii_at = [i for i, c in enumerate(lower) if "a" <= c <= "z"]
+    named = {c.lower() for c in try_line if c.isalpha()}
+    if not ascii_at:
+        return named, set()
+    return named, {c for c in lower[: ascii_at[-1]] if ord(c) > 127}
+
+
 def language_model(base):
     """(alphabet, pairs ranked by the number of words they occur in)."""
     words = dictionary_words(base)
@@ -94,6 +122,13 @@ def language_model(base):
     # Letters of the Latin, Greek and Cyrillic blocks only: the word lists hold a few
     # abbreviations with superscript letters.
     alphabet = {c for c, n in letters.items() if n / total >= MIN_LETTER_SHARE and ord(c) < 0x500}
+    named, leading = try_letters(base)
+    if named:
+        # A rare letter the TRY line does not name at all is a loan of the word list
+        # (Slovak "\u013e" and Hungarian "\u0151" in Czech names); a common one is the
+        # language's own all the same (Russian "\u0451", which the line leaves out).
+        alphabet = {c for c in alphabet if c in named or c.isascii() or letters[c] / total >= COMMON_LETTER_SHARE}
+    alphabet |= {c for c in leading if c in letters}
     ranked = [
         p
         for p, _ in pairs.most_common()
