@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Charset detection next to uchardet and enca, on the corpus of tests/text/detectCorpus_test.cpp.
+"""Charset detection next to uchardet and enca, on the corpus of tests/detect/detectCorpus_test.cpp.
 
 The test writes its samples (ten languages, every charset that holds each, three sizes)
 into a folder; each detector then names a charset for every file, and a choice counts

@@ -14,8 +14,8 @@
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
+#include "base/uniUtf8.h"
 #include "search/uniSearch.h"
-#include "text/uniUtf8.h"
 
 namespace {
 

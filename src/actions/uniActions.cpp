@@ -1,11 +1,11 @@
 // The action class tree, action maps, macro text and the actions.ini reader.
 #include "actions/uniActions.h"
 
+#include "base/uniAscii.h"
+#include "base/uniIni.h"
+#include "base/uniNumRefs.h"
 #include "editor/uniMemo.h"
 #include "shell/uniConfig.h"
-#include "shell/uniIni.h"
-#include "text/uniAscii.h"
-#include "text/uniNumRefs.h"
 
 namespace {
 

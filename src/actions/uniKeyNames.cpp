@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "text/uniAscii.h"
+#include "base/uniAscii.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Keymaps, the keys.ini reader and the menu shortcuts.
 #include "actions/uniKeymap.h"
 
-#include "shell/uniIni.h"
-#include "text/uniNumRefs.h"
+#include "base/uniIni.h"
+#include "base/uniNumRefs.h"
 
 namespace {
 

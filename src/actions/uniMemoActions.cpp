@@ -1,8 +1,8 @@
 // An editor's action map and keymap, and running actions on an editor.
 #include "actions/uniMemoActions.h"
 
+#include "base/uniIni.h"
 #include "editor/uniMemo.h"
-#include "shell/uniIni.h"
 
 // Counts a run on the editor's holder, and frees the maps retired meanwhile once the
 // outermost run is over.

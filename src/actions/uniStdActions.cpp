@@ -6,7 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "shell/uniIni.h"
+#include "base/uniIni.h"
 
 using namespace std_actions;
 

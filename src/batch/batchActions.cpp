@@ -10,21 +10,21 @@
 #include <optional>
 #include <utility>
 
+#include "base/uniCodePage.h"
+#include "base/uniIni.h"
+#include "base/uniRecovery.h"
+#include "base/uniUtf8.h"
 #include "batch/batchCommands.h"
 #include "batch/batchExec.h"
 #include "batch/batchKeys.h"
+#include "detect/uniDetect.h"
 #include "editor/uniMemo.h"
 #include "platform/uniEditorHost.h"
 #include "platform/uniMeasure.h"
 #include "search/uniSearch.h"
 #include "shell/ProgramFolder.h"
 #include "shell/uniConfig.h"
-#include "shell/uniIni.h"
-#include "storage/uniRecovery.h"
-#include "text/uniCodePage.h"
 #include "text/uniCodec.h"
-#include "text/uniDetect.h"
-#include "text/uniUtf8.h"
 
 namespace {
 

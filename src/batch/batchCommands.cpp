@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/uniUtf8.h"
 #include "editor/uniMemo.h"
-#include "text/uniUtf8.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 
 #include "actions/uniMemoActions.h"
 #include "actions/uniStdActions.h"
+#include "base/uniIni.h"
+#include "base/uniNumRefs.h"
+#include "base/uniUtf8.h"
 #include "editor/uniMemo.h"
-#include "shell/uniIni.h"
-#include "text/uniNumRefs.h"
-#include "text/uniUtf8.h"
 
 void ExecMacro(TuniMemo& editor, const TConfigFolder& folder, const std::string& macro,
                std::ostream& err) {

@@ -5,10 +5,10 @@
 #include <charconv>
 #include <climits>
 
+#include "base/uniCodePage.h"
 #include "editor/uniMemo.h"
 #include "editor/uniMemoText.h"
 #include "search/RegExpr.h"
-#include "text/uniCodePage.h"
 
 using memo_text::IsBlank;
 using memo_text::Spaces;

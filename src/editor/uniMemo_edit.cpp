@@ -2,11 +2,11 @@
 // the caret, the selection as 8-bit lines and back, and undo/redo replay.
 #include <algorithm>
 
+#include "base/uniCodePage.h"
+#include "base/uniFileIO.h"
 #include "editor/uniMemo.h"
 #include "editor/uniMemoEditRun.h"
 #include "editor/uniMemoText.h"
-#include "storage/uniFileIO.h"
-#include "text/uniCodePage.h"
 
 using memo_text::Spaces;
 using memo_text::TUnitSpan;

@@ -1,8 +1,8 @@
 // The file-type profile, and loading and saving the document through the codec.
 #include <algorithm>
 
+#include "base/uniUtf8.h"
 #include "editor/uniMemo.h"
-#include "text/uniUtf8.h"
 
 namespace {
 

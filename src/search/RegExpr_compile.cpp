@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "base/uniNumRefs.h"
 #include "search/RegExpr_program.h"
-#include "text/uniNumRefs.h"
 
 namespace regexpr_detail {
 

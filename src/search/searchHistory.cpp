@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "text/uniCodePage.h"
-#include "text/uniNumRefs.h"
+#include "base/uniCodePage.h"
+#include "base/uniNumRefs.h"
 
 void TSearchHistory::Add(std::u16string_view text) {
     if (text.empty()) {

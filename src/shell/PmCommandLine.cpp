@@ -1,7 +1,7 @@
 // The program's command line.
 #include "shell/PmCommandLine.h"
 
-#include "text/uniAscii.h"
+#include "base/uniAscii.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "text/uniUtf8.h"
+#include "base/uniUtf8.h"
 
 namespace fs = std::filesystem;
 

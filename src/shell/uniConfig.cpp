@@ -1,16 +1,16 @@
 // The program folder's configuration files.
 #include "shell/uniConfig.h"
-#include "text/uniAscii.h"
+#include "base/uniAscii.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
-#include "storage/uniFileIO.h"
-#include "text/uniNumRefs.h"
+#include "base/uniFileIO.h"
+#include "base/uniNumRefs.h"
+#include "base/uniUtf8.h"
 #include "text/uniStringList.h"
-#include "text/uniUtf8.h"
 
 namespace fs = std::filesystem;
 

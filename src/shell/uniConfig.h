@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/uniIni.h"
+#include "base/uniIni.h"
 #include "text/uniCodec.h"     // TCodecProfile, TUniRepr
 #include "text/uniConvTable.h" // TCharsetLists
 

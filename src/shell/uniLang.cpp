@@ -1,12 +1,12 @@
 // Caption markup rules and the table of interface texts.
 #include "shell/uniLang.h"
-#include "text/uniAscii.h"
+#include "base/uniAscii.h"
 
 #include <algorithm>
 
-#include "text/uniCodePage.h"
-#include "text/uniNumRefs.h"
-#include "text/uniUtf8.h"
+#include "base/uniCodePage.h"
+#include "base/uniNumRefs.h"
+#include "base/uniUtf8.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "shell/uniIni.h"
+#include "base/uniIni.h"
 #include "shell/uniLang.h"
 
 // The lookup the text table reads `file` through: raw values (references kept, so the

@@ -1,8 +1,8 @@
 // The program's settings storage.
 #include "storage/PelmarStorage.h"
 
+#include "base/uniFileIO.h"
 #include "shell/ProgramFolder.h"
-#include "storage/uniFileIO.h"
 
 TPelmarStorage::TPelmarStorage(const std::string& storageFolder) {
     SetFolder(storageFolder);

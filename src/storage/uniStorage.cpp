@@ -7,9 +7,9 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "text/uniAscii.h"
-#include "text/uniCodePage.h"
-#include "text/uniUtf8.h"
+#include "base/uniAscii.h"
+#include "base/uniCodePage.h"
+#include "base/uniUtf8.h"
 
 namespace fs = std::filesystem;
 

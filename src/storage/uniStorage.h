@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "storage/uniFileIO.h" // EInOutError
+#include "base/uniFileIO.h" // EInOutError
 #include "text/uniStringList.h"
 
 // One named list of lines kept somewhere. Loading a missing item is not an error;

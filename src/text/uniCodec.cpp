@@ -14,10 +14,10 @@
 #include <unistd.h>
 #include <vector>
 
-#include "storage/uniFileIO.h"
-#include "text/uniCodePage.h"
-#include "text/uniNumRefs.h"
-#include "text/uniUtf8.h"
+#include "base/uniCodePage.h"
+#include "base/uniFileIO.h"
+#include "base/uniNumRefs.h"
+#include "base/uniUtf8.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <iterator>
 #include <memory>
 
-#include "storage/uniFileIO.h"
-#include "text/uniCodePage.h"
-#include "text/uniNumRefs.h"
-#include "text/uniUtf8.h"
+#include "base/uniCodePage.h"
+#include "base/uniFileIO.h"
+#include "base/uniNumRefs.h"
+#include "base/uniUtf8.h"
 
 namespace {
 

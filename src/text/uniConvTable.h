@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "text/uniAscii.h"
+#include "base/uniAscii.h"
 #include "text/uniStringList.h" // TDuplicates, EStringListError
 
 // A sorted list of (key, value) pairs of UTF-16 strings, ordered by key (ordinal).

@@ -5,8 +5,8 @@
 #include <iterator>
 #include <utility>
 
-#include "text/uniCodePage.h"
-#include "text/uniNumRefs.h"
+#include "base/uniCodePage.h"
+#include "base/uniNumRefs.h"
 
 namespace {
 

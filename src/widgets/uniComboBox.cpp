@@ -6,8 +6,8 @@
 #include <QMouseEvent>
 #include <QToolButton>
 
-#include "text/uniCodePage.h"
-#include "text/uniNumRefs.h"
+#include "base/uniCodePage.h"
+#include "base/uniNumRefs.h"
 
 namespace {
 

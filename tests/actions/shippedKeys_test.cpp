@@ -7,9 +7,9 @@
 
 #include "actions/uniMemoActions.h"
 #include "actions/uniStdActions.h"
+#include "base/uniAscii.h"
+#include "base/uniIni.h"
 #include "shell/uniConfig.h"
-#include "shell/uniIni.h"
-#include "text/uniAscii.h"
 
 namespace {
 

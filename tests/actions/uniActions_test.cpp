@@ -8,11 +8,11 @@
 
 #include "actions/uniActions.h"
 #include "actions/uniStdActions.h"
+#include "base/uniIni.h"
+#include "base/uniNumRefs.h"
 #include "recordingMemo.h"
 #include "shell/uniConfig.h"
-#include "shell/uniIni.h"
 #include "support/standardActions.h"
-#include "text/uniNumRefs.h"
 
 using namespace std_actions;
 using actions_test::TRecordingMemo;

@@ -7,9 +7,9 @@
 
 #include "actions/uniKeymap.h"
 #include "actions/uniStdActions.h"
+#include "base/uniIni.h"
 #include "recordingMemo.h"
 #include "shell/uniConfig.h"
-#include "shell/uniIni.h"
 
 using actions_test::TRecordingMemo;
 using testing_support::TempDir;

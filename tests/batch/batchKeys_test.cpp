@@ -7,11 +7,11 @@
 
 #include "actions/uniKeyNames.h"
 #include "actions/uniStdActions.h"
+#include "base/uniAscii.h"
+#include "base/uniIni.h"
 #include "shell/uniConfig.h"
-#include "shell/uniIni.h"
 #include "support/standardActions.h"
 #include "support/testSupport.h"
-#include "text/uniAscii.h"
 
 using testing_support::ProcessResult;
 using testing_support::RunProcess;

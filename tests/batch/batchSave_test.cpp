@@ -7,8 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "storage/uniFileIO.h"
-#include "storage/uniRecovery.h"
+#include "base/uniFileIO.h"
+#include "base/uniRecovery.h"
 #include "support/testSupport.h"
 
 using testing_support::ProcessResult;

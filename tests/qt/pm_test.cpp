@@ -21,13 +21,13 @@
 
 #include <gtest/gtest.h>
 
+#include "base/uniFileIO.h"
+#include "base/uniRecovery.h"
 #include "platform/qt/qtDialogs.h"
 #include "qt/qtTestSupport.h"
 #include "shell/qt/Childwin.h"
 #include "shell/qt/Pm.h"
 #include "shell/qt/uniApp.h"
-#include "storage/uniFileIO.h"
-#include "storage/uniRecovery.h"
 #include "text/uniCodec.h"
 #include "widgets/uniMsgDlg.h"
 

@@ -11,13 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include "base/uniIni.h"
 #include "platform/qt/qtDialogs.h"
 #include "platform/qt/qtHosts.h"
 #include "platform/qt/qtKeys.h"
 #include "qt/qtTestSupport.h"
 #include "shell/qt/Childwin.h"
 #include "shell/qt/Pm.h"
-#include "shell/uniIni.h"
 
 using namespace qt_testing;
 

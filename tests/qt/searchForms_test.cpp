@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/uniFileIO.h"
 #include "platform/qt/qtDialogs.h"
 #include "platform/qt/qtHosts.h"
 #include "qt/qtTestSupport.h"
@@ -21,7 +22,6 @@
 #include "search/searchHistory.h"
 #include "shell/qt/Childwin.h"
 #include "shell/qt/Pm.h"
-#include "storage/uniFileIO.h"
 
 using namespace qt_testing;
 using testing_support::ReadBytes;

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+#include "base/uniIni.h"
 #include "search/uniSearch.h"
-#include "shell/uniIni.h"
 #include "support/testSupport.h"
 
 using testing_support::U8;

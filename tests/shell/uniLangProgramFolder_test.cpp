@@ -9,12 +9,12 @@
 #include <sstream>
 
 #include "actions/uniKeyNames.h"
+#include "base/uniNumRefs.h"
+#include "base/uniUtf8.h"
 #include "shell/uniConfig.h"
 #include "shell/uniLang.h"
 #include "shell/uniLangIni.h"
 #include "support/testSupport.h"
-#include "text/uniNumRefs.h"
-#include "text/uniUtf8.h"
 
 using testing_support::ReadBytes;
 using testing_support::U8;

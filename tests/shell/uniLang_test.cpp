@@ -6,8 +6,8 @@
 #include <map>
 #include <set>
 
+#include "base/uniCodePage.h"
 #include "support/testSupport.h"
-#include "text/uniCodePage.h"
 
 using testing_support::U16;
 using testing_support::U8;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/uniCodePage.h"
 #include "support/testSupport.h"
-#include "text/uniCodePage.h"
 #include "text/uniConvTable.h"
 
 using testing_support::U16;

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "../../fuzz/codecHarness.h"
+#include "base/uniCodePage.h"
 #include "support/testSupport.h"
-#include "text/uniCodePage.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "../../fuzz/codecHarness.h"
+#include "base/uniCodePage.h"
 #include "support/testSupport.h"
-#include "text/uniCodePage.h"
 
 using codec_fuzz::TRoundTrip;
 using codec_fuzz::TSetup;

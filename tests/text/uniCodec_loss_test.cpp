@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
+#include "base/uniCodePage.h"
 #include "support/testSupport.h"
-#include "text/uniCodePage.h"
 #include "text/uniCodec.h"
 
 using testing_support::TempDir;

@@ -10,11 +10,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "storage/uniFileIO.h"
+#include "base/uniFileIO.h"
+#include "detect/uniDetect.h"
 #include "support/testSupport.h"
 #include "text/uniCodec.h"
 #include "text/uniConvTable.h"
-#include "text/uniDetect.h"
 
 using testing_support::TempDir;
 using testing_support::U8;

@@ -13,8 +13,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "storage/uniFileIO.h"
-#include "storage/uniRecovery.h"
+#include "base/uniFileIO.h"
+#include "base/uniRecovery.h"
 #include "support/testSupport.h"
 #include "text/uniCodec.h"
 

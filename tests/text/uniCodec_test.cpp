@@ -8,9 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "storage/uniRecovery.h"
+#include "base/uniCodePage.h"
+#include "base/uniRecovery.h"
 #include "support/testSupport.h"
-#include "text/uniCodePage.h"
 #include "text/uniCodec.h"
 
 using testing_support::ReadBytes;

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 #include <random>
 
+#include "base/uniCodePage.h"
 #include "support/testSupport.h"
-#include "text/uniCodePage.h"
 
 using testing_support::TempDir;
 using testing_support::U16;

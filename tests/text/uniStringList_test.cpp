@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/uniCodePage.h"
 #include "support/testSupport.h"
-#include "text/uniCodePage.h"
 
 using testing_support::U16;
 using testing_support::U8;

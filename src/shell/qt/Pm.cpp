@@ -29,6 +29,8 @@
 
 #include "actions/uniMemoActions.h"
 #include "actions/uniStdActions.h"
+#include "base/uniCodePage.h"
+#include "base/uniRecovery.h"
 #include "editor/uniMemo.h"
 #include "platform/qt/qtDialogs.h"
 #include "platform/qt/qtHosts.h"
@@ -38,8 +40,6 @@
 #include "shell/qt/Properties.h"
 #include "shell/uniLangIni.h"
 #include "storage/PelmarStorage.h"
-#include "storage/uniRecovery.h"
-#include "text/uniCodePage.h"
 #include "widgets/uniFileDialogs.h"
 #include "widgets/uniMsgDlg.h"
 

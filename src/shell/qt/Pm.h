@@ -13,12 +13,12 @@
 
 #include "actions/uniActions.h"
 #include "actions/uniKeymap.h"
+#include "detect/uniDetect.h"
 #include "search/uniSearch.h"
 #include "shell/PmCommandLine.h"
 #include "shell/PmSearch.h"
 #include "shell/uniConfig.h"
 #include "shell/uniLang.h"
-#include "text/uniDetect.h"
 
 class QAction;
 class QLabel;

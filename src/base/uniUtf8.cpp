@@ -1,5 +1,5 @@
 // UTF-8 <-> UTF-16 that keeps every byte.
-#include "text/uniUtf8.h"
+#include "base/uniUtf8.h"
 
 #include <bit>
 #include <cstdint>

@@ -1,16 +1,16 @@
 // Charset autodetection.
-#include "text/uniDetect.h"
+#include "detect/uniDetect.h"
 
 #include <algorithm>
 #include <cstdio>
 
+#include "base/uniCodePage.h"
+#include "base/uniFileIO.h"
+#include "base/uniIni.h"
+#include "base/uniNumRefs.h"
+#include "base/uniUtf8.h"
 #include "search/uniSearch.h"
-#include "shell/uniIni.h"
-#include "storage/uniFileIO.h"
-#include "text/uniCodePage.h"
 #include "text/uniCodec.h"
-#include "text/uniNumRefs.h"
-#include "text/uniUtf8.h"
 
 namespace {
 

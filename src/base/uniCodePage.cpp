@@ -1,5 +1,5 @@
 // Single-byte code pages built from iconv.
-#include "text/uniCodePage.h"
+#include "base/uniCodePage.h"
 
 #include <atomic>
 #include <cerrno>

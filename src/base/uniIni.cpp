@@ -1,12 +1,12 @@
 // INI files: private-profile reading, in-place editing, atomic replacement.
-#include "shell/uniIni.h"
+#include "base/uniIni.h"
 
 #include <cerrno>
 #include <utility>
 
-#include "text/uniCodePage.h"
-#include "text/uniNumRefs.h"
-#include "text/uniUtf8.h"
+#include "base/uniCodePage.h"
+#include "base/uniNumRefs.h"
+#include "base/uniUtf8.h"
 
 namespace {
 

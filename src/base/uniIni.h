@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "storage/uniFileIO.h"
+#include "base/uniFileIO.h"
 
 // A section or key name. Names compare ignoring ASCII letter case, and a character
 // matches its decimal reference ("Ctrl+&#1044;" names the same key as "Ctrl+Д").

@@ -1,5 +1,5 @@
 // ASCII letter case for names that compare ignoring case.
-#include "text/uniAscii.h"
+#include "base/uniAscii.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Whole-file reading and atomic replacement.
-#include "storage/uniFileIO.h"
+#include "base/uniFileIO.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "storage/uniRecovery.h"
+#include "base/uniRecovery.h"
 
 namespace fs = std::filesystem;
 

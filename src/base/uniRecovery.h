@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "storage/uniFileIO.h"
+#include "base/uniFileIO.h"
 
 // The per-user folder that holds the copies: $XDG_STATE_HOME/pelmar/recovery, or
 // ~/.local/state/pelmar/recovery without that variable. It must not be the program

@@ -3,13 +3,13 @@
 
 #include <iconv.h>
 
+#include "base/uniCodePage.h"
+#include "base/uniIni.h"
+#include "detect/uniDetect.h"
 #include "search/uniSearch.h"
 #include "shell/uniConfig.h"
-#include "shell/uniIni.h"
 #include "support/testSupport.h"
-#include "text/uniCodePage.h"
 #include "text/uniCodec.h"
-#include "text/uniDetect.h"
 
 using testing_support::TempDir;
 using testing_support::WriteBytes;

@@ -1,6 +1,6 @@
 // In-place writes and their recovery copies: kept while the write runs, found after a kill,
 // restored or discarded.
-#include "storage/uniRecovery.h"
+#include "base/uniRecovery.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -8,7 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "storage/uniFileIO.h"
+#include "base/uniFileIO.h"
 #include "support/testSupport.h"
 
 using testing_support::ReadBytes;

@@ -1,5 +1,5 @@
 // Numeric character references and "\u" escapes.
-#include "text/uniNumRefs.h"
+#include "base/uniNumRefs.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Copies of files being rewritten in place, and the leftovers of interrupted writes.
-#include "storage/uniRecovery.h"
+#include "base/uniRecovery.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,13 +1,13 @@
 // Tests of the INI file: private-profile reading, in-place writing, atomic replacement.
-#include "shell/uniIni.h"
+#include "base/uniIni.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/stat.h>
 
+#include "base/uniNumRefs.h"
 #include "support/testSupport.h"
-#include "text/uniNumRefs.h"
 
 using testing_support::ReadBytes;
 using testing_support::TempDir;
