@@ -9,8 +9,11 @@
 
 namespace {
 
+// Found from the source tree's data folder: __FILE__ may be relative to the build folder
+// (a compiler cache rewrites absolute paths), and the tests run elsewhere.
 std::filesystem::path CorpusDir() {
-    return std::filesystem::path(__FILE__).parent_path().parent_path() / "corpus" / "regexpr";
+    return std::filesystem::path(PELMAR_SOURCE_DATA_DIR).parent_path() / "tests" / "corpus" /
+           "regexpr";
 }
 
 } // namespace
