@@ -28,10 +28,8 @@ if(NOT DEFINED LAYER_EXCEPTIONS)
         # editor no longer owns its maps.
         "editor:actions/uniMemoActions.h"
         "editor:actions/uniKeyNames.h"
-        # The editor's profile and interface texts, until they move below it.
-        "editor:shell/uniConfig.h"
-        "editor:shell/uniLang.h"
-        "actions:shell/uniConfig.h")
+        # The editor's interface texts, until they move below it.
+        "editor:shell/uniLang.h")
 endif()
 
 if(NOT SRC OR NOT IS_DIRECTORY "${SRC}")

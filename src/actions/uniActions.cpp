@@ -5,7 +5,7 @@
 #include "base/uniIni.h"
 #include "base/uniNumRefs.h"
 #include "editor/uniMemo.h"
-#include "shell/uniConfig.h"
+#include "profile/uniProfile.h"
 
 namespace {
 

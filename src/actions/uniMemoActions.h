@@ -7,7 +7,7 @@
 
 #include "actions/uniActions.h"
 #include "actions/uniKeymap.h"
-#include "shell/uniConfig.h"
+#include "profile/uniProfile.h"
 
 class TuniMemo;
 

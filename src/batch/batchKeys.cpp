@@ -3,7 +3,7 @@
 
 #include "actions/uniStdActions.h"
 #include "editor/uniMemo.h"
-#include "shell/uniConfig.h"
+#include "profile/uniProfile.h"
 
 TBatchKeys::TBatchKeys(TuniMemo& editor, const TConfigFolder& folder, std::ostream& err)
     : editor_(editor), err_(err), global_(std::make_unique<TUniActionMap>()) {

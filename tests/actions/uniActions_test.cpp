@@ -10,8 +10,8 @@
 #include "actions/uniStdActions.h"
 #include "base/uniIni.h"
 #include "base/uniNumRefs.h"
+#include "profile/uniProfile.h"
 #include "recordingMemo.h"
-#include "shell/uniConfig.h"
 #include "support/standardActions.h"
 
 using namespace std_actions;

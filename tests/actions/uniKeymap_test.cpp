@@ -8,8 +8,8 @@
 #include "actions/uniKeymap.h"
 #include "actions/uniStdActions.h"
 #include "base/uniIni.h"
+#include "profile/uniProfile.h"
 #include "recordingMemo.h"
-#include "shell/uniConfig.h"
 
 using actions_test::TRecordingMemo;
 using testing_support::TempDir;

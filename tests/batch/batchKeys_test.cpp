@@ -9,7 +9,7 @@
 #include "actions/uniStdActions.h"
 #include "base/uniAscii.h"
 #include "base/uniIni.h"
-#include "shell/uniConfig.h"
+#include "profile/uniProfile.h"
 #include "support/standardActions.h"
 #include "support/testSupport.h"
 

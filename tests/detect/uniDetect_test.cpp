@@ -6,8 +6,8 @@
 #include "base/uniCodePage.h"
 #include "base/uniIni.h"
 #include "detect/uniDetect.h"
+#include "profile/uniProfile.h"
 #include "search/uniSearch.h"
-#include "shell/uniConfig.h"
 #include "support/testSupport.h"
 #include "text/uniCodec.h"
 

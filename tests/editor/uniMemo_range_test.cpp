@@ -8,7 +8,7 @@
 
 #include "editor/uniMemo.h"
 #include "memoFakes.h"
-#include "shell/uniConfig.h"
+#include "profile/uniProfile.h"
 
 using namespace memo_fakes;
 using testing_support::TempDir;

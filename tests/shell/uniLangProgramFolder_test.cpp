@@ -11,7 +11,7 @@
 #include "actions/uniKeyNames.h"
 #include "base/uniNumRefs.h"
 #include "base/uniUtf8.h"
-#include "shell/uniConfig.h"
+#include "profile/uniProfile.h"
 #include "shell/uniLang.h"
 #include "shell/uniLangIni.h"
 #include "support/testSupport.h"

@@ -14,10 +14,10 @@
 #include "actions/uniActions.h"
 #include "actions/uniKeymap.h"
 #include "detect/uniDetect.h"
+#include "profile/uniProfile.h"
 #include "search/uniSearch.h"
 #include "shell/PmCommandLine.h"
 #include "shell/PmSearch.h"
-#include "shell/uniConfig.h"
 #include "shell/uniLang.h"
 
 class QAction;

@@ -1,6 +1,6 @@
 // Tests of the configuration files: settings, languages, profiles, substitutions,
 // indentation, templates and the recent-files list.
-#include "shell/uniConfig.h"
+#include "profile/uniProfile.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

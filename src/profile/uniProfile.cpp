@@ -1,5 +1,5 @@
 // The program folder's configuration files.
-#include "shell/uniConfig.h"
+#include "profile/uniProfile.h"
 #include "base/uniAscii.h"
 
 #include <algorithm>
