@@ -1,5 +1,5 @@
 # Fails when a core source file includes a Qt header.
-set(core_dirs base text search detect profile document editor actions shell structure highlight spell storage print platform batch)
+set(core_dirs base text search detect profile lang document editor actions shell structure highlight spell storage print platform batch)
 set(offenders)
 foreach(dir IN LISTS core_dirs)
     file(GLOB files ${SRC}/${dir}/*.h ${SRC}/${dir}/*.cpp)

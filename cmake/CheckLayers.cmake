@@ -12,7 +12,8 @@ set(layers
     "text"          # line list and undo journal, conversion tables, file codec
     "search"        # regular expressions, search and replace
     "detect"        # charset detection (scores readings with the search engine)
-    "profile"       # what a file type's profile gives a document and its editor
+    "profile lang"  # what a file type's profile gives a document and its editor; the
+                    # interface texts
     "document"      # the document object and its watchers
     "editor"        # the editing control's core
     "actions"       # actions, keymaps, the controller layer
@@ -27,9 +28,7 @@ if(NOT DEFINED LAYER_EXCEPTIONS)
         # The editor still owns its action maps and key names; these two go when the
         # editor no longer owns its maps.
         "editor:actions/uniMemoActions.h"
-        "editor:actions/uniKeyNames.h"
-        # The editor's interface texts, until they move below it.
-        "editor:shell/uniLang.h")
+        "editor:actions/uniKeyNames.h")
 endif()
 
 if(NOT SRC OR NOT IS_DIRECTORY "${SRC}")

@@ -638,3 +638,27 @@ TWriteResult TIniFile::DeleteKey(const TIniName& section, const TIniName& key) {
 TWriteResult TIniFile::EraseSection(const TIniName& section) {
     return Remove(section, nullptr);
 }
+
+std::string ReadUtf8(const TIniFile& ini, const TIniName& section, const TIniName& key,
+                     std::string_view def) {
+    if (!ini.ValueExists(section, key)) {
+        return std::string(def);
+    }
+    return EncodeUtf8(ini.ReadString(section, key));
+}
+
+std::optional<int> ReadOptionalInt(const TIniFile& ini, const TIniName& section,
+                                   const TIniName& key) {
+    if (!ini.ValueExists(section, key)) {
+        return std::nullopt;
+    }
+    return ParseIniInteger(ini.ReadString(section, key, {}, TIniRefs::Keep));
+}
+
+std::optional<bool> ReadOptionalBool(const TIniFile& ini, const TIniName& section,
+                                     const TIniName& key) {
+    if (std::optional<int> v = ReadOptionalInt(ini, section, key)) {
+        return *v != 0;
+    }
+    return std::nullopt;
+}

@@ -171,3 +171,13 @@ std::string IniEncodeText(std::u16string_view text, bool escapeRefs);
 
 // Eight-bit text to wide: UTF-8 when valid, otherwise the ANSI page.
 std::u16string IniWideFrom8(std::string_view text);
+
+// Values whose absence means something. A text value as UTF-8 (references decoded), `def`
+// when the key is missing.
+std::string ReadUtf8(const TIniFile& ini, const TIniName& section, const TIniName& key,
+                     std::string_view def = {});
+// An integer or a flag; empty when the key is missing or the integer is malformed.
+std::optional<int> ReadOptionalInt(const TIniFile& ini, const TIniName& section,
+                                   const TIniName& key);
+std::optional<bool> ReadOptionalBool(const TIniFile& ini, const TIniName& section,
+                                     const TIniName& key);

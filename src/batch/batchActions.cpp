@@ -21,9 +21,9 @@
 #include "editor/uniMemo.h"
 #include "platform/uniEditorHost.h"
 #include "platform/uniMeasure.h"
-#include "profile/uniProfile.h"
 #include "search/uniSearch.h"
 #include "shell/ProgramFolder.h"
+#include "shell/uniConfig.h"
 #include "text/uniCodec.h"
 
 namespace {

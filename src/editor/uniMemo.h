@@ -15,12 +15,12 @@
 #include "editor/uniAbstractMemo.h"
 #include "editor/uniPaint.h"
 #include "editor/uniScrMap.h"
+#include "lang/uniLang.h"
 #include "platform/uniCanvas.h"
 #include "platform/uniEditorHost.h"
 #include "platform/uniMeasure.h"
 #include "profile/uniProfile.h"
 #include "search/uniSearch.h"
-#include "shell/uniLang.h"
 #include "text/uniCodec.h"
 #include "text/uniStringList.h"
 

@@ -1,22 +1,16 @@
-// The program folder's configuration files.
+// What the program folder's configuration gives a document and its editor.
 #include "profile/uniProfile.h"
-#include "base/uniAscii.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
+#include "base/uniAscii.h"
 #include "base/uniFileIO.h"
 #include "base/uniNumRefs.h"
 #include "base/uniUtf8.h"
 #include "text/uniStringList.h"
 
-namespace fs = std::filesystem;
-
 namespace {
-
-constexpr const char* kCommon = "Common";
 
 char16_t LowerUnit(char16_t c) {
     return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
@@ -30,35 +24,10 @@ std::u16string LowerWide(std::u16string_view s) {
     return out;
 }
 
-// A text value as UTF-8 (references decoded).
-std::string ReadUtf8(const TIniFile& ini, const TIniName& section, const TIniName& key,
-                     std::string_view def = {}) {
-    if (!ini.ValueExists(section, key)) {
-        return std::string(def);
-    }
-    return EncodeUtf8(ini.ReadString(section, key));
-}
-
 int ReadRanged(const TIniFile& ini, const TIniName& section, const TIniName& key, int def, int low,
                int high) {
     const int v = ini.ReadInteger(section, key, def);
     return v < low || v > high ? def : v;
-}
-
-std::optional<int> ReadOptionalInt(const TIniFile& ini, const TIniName& section,
-                                   const TIniName& key) {
-    if (!ini.ValueExists(section, key)) {
-        return std::nullopt;
-    }
-    return ParseIniInteger(ini.ReadString(section, key, {}, TIniRefs::Keep));
-}
-
-std::optional<bool> ReadOptionalBool(const TIniFile& ini, const TIniName& section,
-                                     const TIniName& key) {
-    if (std::optional<int> v = ReadOptionalInt(ini, section, key)) {
-        return *v != 0;
-    }
-    return std::nullopt;
 }
 
 // Appends the comma-separated names to `list`, skipping empty and repeated ones.
@@ -105,10 +74,6 @@ std::string ExtensionOf(std::string_view path) {
     return dot == std::string_view::npos ? std::string() : LowerAscii(base.substr(dot + 1));
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-    return TIniName(a).Folded() == TIniName(b).Folded();
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -150,223 +115,43 @@ TWriteResult WriteColor(TIniFile& ini, const TIniName& section, const TIniName& 
 TCommonSettings ReadCommonSettings(const TIniFile& ini) {
     TCommonSettings s;
     const TCommonSettings d;
-    s.editFont = ini.ReadString(kCommon, "EditFont", d.editFont);
-    s.editFontSize = ReadRanged(ini, kCommon, "EditFontSize", d.editFontSize, 1, 200);
-    s.interfaceFont = ini.ReadString(kCommon, "InterfaceFont", d.interfaceFont);
+    s.editFont = ini.ReadString(kCommonSection, "EditFont", d.editFont);
+    s.editFontSize = ReadRanged(ini, kCommonSection, "EditFontSize", d.editFontSize, 1, 200);
+    s.interfaceFont = ini.ReadString(kCommonSection, "InterfaceFont", d.interfaceFont);
     s.interfaceFontSize =
-        ReadRanged(ini, kCommon, "InterfaceFontSize", d.interfaceFontSize, 1, 200);
+        ReadRanged(ini, kCommonSection, "InterfaceFontSize", d.interfaceFontSize, 1, 200);
     if (s.editFont.empty()) {
         s.editFont = d.editFont;
     }
     if (s.interfaceFont.empty()) {
         s.interfaceFont = d.interfaceFont;
     }
-    s.textColor = ReadColor(ini, kCommon, "TextColor", d.textColor);
-    s.backgroundColor = ReadColor(ini, kCommon, "BackgroundColor", d.backgroundColor);
-    s.highlightColor = ReadColor(ini, kCommon, "HighlightColor", d.highlightColor);
-    s.gutterWidth = ReadRanged(ini, kCommon, "GutterWidth", d.gutterWidth, 0, 1000);
-    s.gutterBColor = ReadColor(ini, kCommon, "GutterBColor", d.gutterBColor);
-    s.gutterFColor = ReadColor(ini, kCommon, "GutterFColor", d.gutterFColor);
-    s.gutterFColor2 = ReadColor(ini, kCommon, "GutterFColor2", d.gutterFColor2);
-    s.ansiCodePage = ReadRanged(ini, kCommon, "AnsiCodePage", d.ansiCodePage, 1, 65535);
-    s.oemCodePage = ReadRanged(ini, kCommon, "OemCodePage", d.oemCodePage, 1, 65535);
+    s.textColor = ReadColor(ini, kCommonSection, "TextColor", d.textColor);
+    s.backgroundColor = ReadColor(ini, kCommonSection, "BackgroundColor", d.backgroundColor);
+    s.highlightColor = ReadColor(ini, kCommonSection, "HighlightColor", d.highlightColor);
+    s.gutterWidth = ReadRanged(ini, kCommonSection, "GutterWidth", d.gutterWidth, 0, 1000);
+    s.gutterBColor = ReadColor(ini, kCommonSection, "GutterBColor", d.gutterBColor);
+    s.gutterFColor = ReadColor(ini, kCommonSection, "GutterFColor", d.gutterFColor);
+    s.gutterFColor2 = ReadColor(ini, kCommonSection, "GutterFColor2", d.gutterFColor2);
+    s.ansiCodePage = ReadRanged(ini, kCommonSection, "AnsiCodePage", d.ansiCodePage, 1, 65535);
+    s.oemCodePage = ReadRanged(ini, kCommonSection, "OemCodePage", d.oemCodePage, 1, 65535);
     return s;
-}
-
-TWindowSettings ReadWindowSettings(const TIniFile& ini) {
-    TWindowSettings w;
-    w.width = ReadOptionalInt(ini, kCommon, "Width");
-    w.height = ReadOptionalInt(ini, kCommon, "Height");
-    w.zoom = ini.ReadBool(kCommon, "Zoom", true);
-    w.left = ini.ReadInteger(kCommon, "Left", -1);
-    w.top = ini.ReadInteger(kCommon, "Top", -1);
-    w.maximize = ini.ReadBool(kCommon, "Maximize", false);
-    w.tools = ini.ReadStringA(kCommon, "Tools", w.tools);
-    w.browserWidth = ReadOptionalInt(ini, kCommon, "BrowserWidth");
-    w.browserMin = ReadOptionalBool(ini, kCommon, "BrowserMin");
-    w.msgPanelHeight = ReadOptionalInt(ini, kCommon, "MsgPanelHeight");
-    if (w.width && *w.width <= 0) {
-        w.width.reset();
-    }
-    if (w.height && *w.height <= 0) {
-        w.height.reset();
-    }
-    return w;
 }
 
 TWriteResult WriteCommonSettings(TIniFile& ini, const TCommonSettings& s) {
     ini.BeginUpdate();
-    ini.WriteString(kCommon, "EditFont", s.editFont);
-    ini.WriteInteger(kCommon, "EditFontSize", s.editFontSize);
-    ini.WriteString(kCommon, "InterfaceFont", s.interfaceFont);
-    ini.WriteInteger(kCommon, "InterfaceFontSize", s.interfaceFontSize);
-    ini.WriteInteger(kCommon, "GutterWidth", s.gutterWidth);
-    WriteColor(ini, kCommon, "TextColor", s.textColor);
-    WriteColor(ini, kCommon, "BackgroundColor", s.backgroundColor);
-    WriteColor(ini, kCommon, "HighlightColor", s.highlightColor);
-    WriteColor(ini, kCommon, "GutterFColor", s.gutterFColor);
-    WriteColor(ini, kCommon, "GutterFColor2", s.gutterFColor2);
-    WriteColor(ini, kCommon, "GutterBColor", s.gutterBColor);
+    ini.WriteString(kCommonSection, "EditFont", s.editFont);
+    ini.WriteInteger(kCommonSection, "EditFontSize", s.editFontSize);
+    ini.WriteString(kCommonSection, "InterfaceFont", s.interfaceFont);
+    ini.WriteInteger(kCommonSection, "InterfaceFontSize", s.interfaceFontSize);
+    ini.WriteInteger(kCommonSection, "GutterWidth", s.gutterWidth);
+    WriteColor(ini, kCommonSection, "TextColor", s.textColor);
+    WriteColor(ini, kCommonSection, "BackgroundColor", s.backgroundColor);
+    WriteColor(ini, kCommonSection, "HighlightColor", s.highlightColor);
+    WriteColor(ini, kCommonSection, "GutterFColor", s.gutterFColor);
+    WriteColor(ini, kCommonSection, "GutterFColor2", s.gutterFColor2);
+    WriteColor(ini, kCommonSection, "GutterBColor", s.gutterBColor);
     return ini.EndUpdate();
-}
-
-TWriteResult WriteWindowSettings(TIniFile& ini, const TWindowSettings& w) {
-    ini.BeginUpdate();
-    ini.WriteBool(kCommon, "Maximize", w.maximize);
-    if (w.zoom) {
-        ini.WriteBool(kCommon, "Zoom", *w.zoom);
-    }
-    if (w.width) {
-        ini.WriteInteger(kCommon, "Width", *w.width);
-    }
-    if (w.height) {
-        ini.WriteInteger(kCommon, "Height", *w.height);
-    }
-    ini.WriteInteger(kCommon, "Top", w.top);
-    ini.WriteInteger(kCommon, "Left", w.left);
-    ini.WriteStringA(kCommon, "Tools", w.tools);
-    if (w.browserWidth) {
-        ini.WriteInteger(kCommon, "BrowserWidth", *w.browserWidth);
-    }
-    if (w.browserMin) {
-        ini.WriteBool(kCommon, "BrowserMin", *w.browserMin);
-    }
-    if (w.msgPanelHeight) {
-        ini.WriteInteger(kCommon, "MsgPanelHeight", *w.msgPanelHeight);
-    }
-    return ini.EndUpdate();
-}
-
-// ---------------------------------------------------------------------------------------
-// Tool bands
-
-std::vector<TToolBand> ParseToolBands(std::string_view tools) {
-    std::vector<TToolBand> bands;
-    size_t pos = 0;
-    while (pos <= tools.size()) {
-        size_t comma = tools.find(',', pos);
-        if (comma == std::string_view::npos) {
-            comma = tools.size();
-        }
-        std::string_view item = tools.substr(pos, comma - pos);
-        while (!item.empty() && item.front() == ' ') {
-            item.remove_prefix(1);
-        }
-        while (!item.empty() && item.back() == ' ') {
-            item.remove_suffix(1);
-        }
-        bool newRow = false;
-        if (!item.empty() && item.front() == '*') {
-            newRow = true;
-            item.remove_prefix(1);
-        }
-        if (item.size() == 1 && item[0] >= '1' && item[0] <= '5') {
-            const int number = item[0] - '0';
-            const bool seen = std::any_of(bands.begin(), bands.end(),
-                                          [&](const TToolBand& b) { return b.number == number; });
-            if (!seen) {
-                bands.push_back({number, newRow});
-            }
-        }
-        pos = comma + 1;
-    }
-    return bands;
-}
-
-std::string FormatToolBands(const std::vector<TToolBand>& bands) {
-    std::string text;
-    for (const TToolBand& b : bands) {
-        if (b.number == kWindowBand) {
-            continue;
-        }
-        if (b.newRow) {
-            text.push_back('*');
-        }
-        text += std::to_string(b.number);
-        text.push_back(',');
-    }
-    if (!text.empty()) {
-        text.pop_back();
-    }
-    return text;
-}
-
-std::vector<TToolBand> ToolBandLayout(const std::vector<TToolBand>& bands) {
-    std::vector<TToolBand> layout;
-    bool placed = false;
-    for (const TToolBand& b : bands) {
-        if (b.number == kWindowBand) {
-            continue;
-        }
-        if (b.newRow && !placed) {
-            layout.push_back({kWindowBand, false});
-            placed = true;
-        }
-        layout.push_back(b);
-    }
-    if (!placed) {
-        layout.push_back({kWindowBand, false});
-    }
-    return layout;
-}
-
-// ---------------------------------------------------------------------------------------
-// Languages
-
-int TLanguageList::IndexOf(std::string_view baseName) const {
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (SameName(entries[i].baseName, baseName)) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
-TLanguageList ReadLanguageList(const TIniFile& pelmarIni, const std::string& langFolder) {
-    TLanguageList list;
-    list.defaultName = ReadUtf8(pelmarIni, "Languages", "Default");
-    for (const std::u16string& key : pelmarIni.ReadSection("Languages")) {
-        std::string base = EncodeUtf8(DecodeNumericRefs(key, TRefForms::Ampersand));
-        if (SameName(base, "Default") || list.IndexOf(base) >= 0) {
-            continue;
-        }
-        list.entries.push_back({std::move(base), pelmarIni.ReadString("Languages", key)});
-    }
-    std::vector<fs::path> files;
-    std::error_code ec;
-    for (auto it = fs::directory_iterator(langFolder, ec); !ec && it != fs::directory_iterator();
-         it.increment(ec)) {
-        const fs::path& p = it->path();
-        std::error_code typeEc;
-        if (LowerAscii(p.extension().string()) == ".ini" && it->is_regular_file(typeEc)) {
-            files.push_back(p);
-        }
-    }
-    std::sort(files.begin(), files.end());
-    for (const fs::path& p : files) {
-        std::string base = p.stem().string();
-        if (SameName(base, "Default")) {
-            continue;
-        }
-        TIniFile lang(p.string());
-        std::u16string display = lang.ReadString("Language", "Name", DecodeUtf8(base));
-        if (display.empty()) {
-            display = DecodeUtf8(base);
-        }
-        if (int i = list.IndexOf(base); i >= 0) {
-            // The file's own spelling, so that the file can be opened by this name.
-            TLanguageEntry& entry = list.entries[static_cast<size_t>(i)];
-            entry.baseName = std::move(base);
-            entry.displayName = std::move(display);
-        } else {
-            list.entries.push_back({std::move(base), std::move(display)});
-        }
-    }
-    return list;
-}
-
-TWriteResult WriteDefaultLanguage(TIniFile& pelmarIni, std::string_view baseName) {
-    return pelmarIni.WriteString("Languages", "Default", DecodeUtf8(baseName));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -714,106 +499,6 @@ TTemplateInfo FindTemplate(const TConfigFolder& folder, std::string_view key) {
     info.charset = ReadUtf8(ini, "charsets", key);
     info.surrogate = ReadUtf8(ini, "surrogates", key);
     return info;
-}
-
-// ---------------------------------------------------------------------------------------
-// Recent files
-
-std::string ReadFileNameValue(const TIniFile& ini, const TIniName& section, const TIniName& key) {
-    return EncodeUtf8(ini.ReadString(section, key));
-}
-
-TWriteResult WriteFileNameValue(TIniFile& ini, const TIniName& section, const TIniName& key,
-                                std::string_view fileName) {
-    // DecodeUtf8 keeps bytes that are not UTF-8 as escaped units, which the references
-    // carry and EncodeUtf8 turns back into the same bytes.
-    return ini.WriteString(section, key, DecodeUtf8(fileName));
-}
-
-TRecentFiles ReadRecentFiles(const TConfigFolder& folder) {
-    const TIniFile ini(folder.RecentIni());
-    TRecentFiles files;
-    for (int i = 0; i < kRecentFileCount; ++i) {
-        const std::string n = std::to_string(i);
-        TRecentFile& f = files[static_cast<size_t>(i)];
-        f.fileName = ReadFileNameValue(ini, "Files", "File" + n);
-        f.charset = ReadUtf8(ini, "Files", "CharSet" + n);
-        f.surrogate = ReadUtf8(ini, "Files", "Surrogate" + n);
-        f.uniRepr = ini.ReadInteger("Files", "UniRepr" + n, 0);
-    }
-    return files;
-}
-
-std::string ReadRecentFolder(const TConfigFolder& folder) {
-    const TIniFile ini(folder.RecentIni());
-    return ReadFileNameValue(ini, "Path", "Path");
-}
-
-TWriteResult AddRecentFile(const TConfigFolder& folder, std::string_view fileName,
-                           std::string_view charset, std::string_view surrogate, int uniRepr) {
-    if (fileName.empty()) {
-        return {}; // an unnamed document has nothing to record
-    }
-    if (TWriteResult made = ForceDirectories(folder.StorageFolder()); !made.ok) {
-        return made;
-    }
-    std::error_code ec;
-    fs::path full = fs::absolute(fs::path(std::string(fileName)), ec);
-    if (ec) {
-        full = fs::path(std::string(fileName));
-    }
-    full = full.lexically_normal();
-    const std::string fullName = full.string();
-    std::string parent = full.parent_path().string();
-    if (parent.empty() || parent.back() != '/') {
-        parent.push_back('/');
-    }
-
-    TIniFile ini(folder.RecentIni());
-    ini.BeginUpdate(); // reads the file as it is now
-    TRecentFiles files;
-    for (int i = 0; i < kRecentFileCount; ++i) {
-        const std::string n = std::to_string(i);
-        TRecentFile& f = files[static_cast<size_t>(i)];
-        f.fileName = ReadFileNameValue(ini, "Files", "File" + n);
-        f.charset = ReadUtf8(ini, "Files", "CharSet" + n);
-        f.surrogate = ReadUtf8(ini, "Files", "Surrogate" + n);
-        f.uniRepr = ini.ReadInteger("Files", "UniRepr" + n, 0);
-    }
-    size_t index = kRecentFileCount - 1;
-    for (size_t i = 0; i < files.size(); ++i) {
-        if (files[i].fileName == fullName) {
-            index = i;
-            break;
-        }
-    }
-    for (size_t i = index; i > 0; --i) {
-        files[i] = files[i - 1];
-    }
-    files[0] = {fullName, std::string(charset), std::string(surrogate), uniRepr};
-    for (int i = 0; i < kRecentFileCount; ++i) {
-        const std::string n = std::to_string(i);
-        const TRecentFile& f = files[static_cast<size_t>(i)];
-        WriteFileNameValue(ini, "Files", "File" + n, f.fileName);
-        ini.WriteString("Files", "CharSet" + n, DecodeUtf8(f.charset));
-        ini.WriteString("Files", "Surrogate" + n, DecodeUtf8(f.surrogate));
-        ini.WriteInteger("Files", "UniRepr" + n, f.uniRepr);
-    }
-    WriteFileNameValue(ini, "Path", "Path", parent);
-    return ini.EndUpdate();
-}
-
-// ---------------------------------------------------------------------------------------
-// Everything at once
-
-TProgramSettings ReadProgramSettings(const TConfigFolder& folder) {
-    const TIniFile ini(folder.PelmarIni());
-    TProgramSettings settings;
-    settings.common = ReadCommonSettings(ini);
-    settings.window = ReadWindowSettings(ini);
-    settings.languages = ReadLanguageList(ini, folder.LangFolder());
-    settings.charsetLists = ReadCharsetLists(ini);
-    return settings;
 }
 
 TDocumentConfig LoadDocumentConfig(const TConfigFolder& folder, const TProfileType& type,

@@ -13,7 +13,7 @@
 #include "actions/uniMemoActions.h"
 #include "actions/uniStdActions.h"
 #include "editor/uniMemo.h"
-#include "profile/uniProfile.h"
+#include "shell/uniConfig.h"
 #include "support/testSupport.h"
 
 namespace qt_testing {

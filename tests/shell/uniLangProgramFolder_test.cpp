@@ -11,9 +11,9 @@
 #include "actions/uniKeyNames.h"
 #include "base/uniNumRefs.h"
 #include "base/uniUtf8.h"
-#include "profile/uniProfile.h"
-#include "shell/uniLang.h"
-#include "shell/uniLangIni.h"
+#include "lang/uniLang.h"
+#include "lang/uniLangIni.h"
+#include "shell/uniConfig.h"
 #include "support/testSupport.h"
 
 using testing_support::ReadBytes;

@@ -13,9 +13,9 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "lang/uniLang.h"
 #include "search/searchHistory.h"
 #include "shell/PmSearch.h"
-#include "shell/uniLang.h"
 
 namespace {
 

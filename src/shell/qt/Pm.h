@@ -14,11 +14,11 @@
 #include "actions/uniActions.h"
 #include "actions/uniKeymap.h"
 #include "detect/uniDetect.h"
-#include "profile/uniProfile.h"
+#include "lang/uniLang.h"
 #include "search/uniSearch.h"
 #include "shell/PmCommandLine.h"
 #include "shell/PmSearch.h"
-#include "shell/uniLang.h"
+#include "shell/uniConfig.h"
 
 class QAction;
 class QLabel;

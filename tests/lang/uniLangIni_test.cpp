@@ -1,5 +1,5 @@
 // Tests of reading language files from disk into the text table.
-#include "shell/uniLangIni.h"
+#include "lang/uniLangIni.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Caption markup rules and the table of interface texts.
-#include "shell/uniLang.h"
+#include "lang/uniLang.h"
 #include "base/uniAscii.h"
 
 #include <algorithm>

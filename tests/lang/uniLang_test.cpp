@@ -1,5 +1,5 @@
 // Tests of the caption markup rules and of laying language files over the text table.
-#include "shell/uniLang.h"
+#include "lang/uniLang.h"
 
 #include <cctype>
 #include <gtest/gtest.h>

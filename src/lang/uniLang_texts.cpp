@@ -1,5 +1,5 @@
 // The built-in English interface texts, by language-file section and key.
-#include "shell/uniLang.h"
+#include "lang/uniLang.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Language files read through the INI layer.
-#include "shell/uniLangIni.h"
+#include "lang/uniLangIni.h"
 
 TLangSource LangSourceOf(const TIniFile& file) {
     TLangSource source;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "base/uniIni.h"
-#include "shell/uniLang.h"
+#include "lang/uniLang.h"
 
 // The lookup the text table reads `file` through: raw values (references kept, so the
 // table decodes them by its own rules) and section key names in 7-bit form. The file must
