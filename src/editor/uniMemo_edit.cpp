@@ -2,6 +2,7 @@
 // the caret, the selection as 8-bit lines and back, and undo/redo replay.
 #include <algorithm>
 
+#include "base/uniAssert.h"
 #include "base/uniCodePage.h"
 #include "base/uniFileIO.h"
 #include "editor/uniMemo.h"
@@ -177,7 +178,10 @@ int TuniMemo::OpenGroup() {
 }
 
 void TuniMemo::CloseGroup(int mark) {
-    if (lines_->Undo().Count() == mark + 1 && lines_->Undo().PeekKind() == ukGroupBegin) {
+    const TUndo& undo = lines_->Undo();
+    PELMAR_ASSERT(undo.Count() > mark && undo.Record(mark).kind == ukGroupBegin,
+                  "the group an edit opened is still open in the undo journal when it closes");
+    if (undo.Count() == mark + 1 && undo.PeekKind() == ukGroupBegin) {
         lines_->Undo().Pop();
     } else {
         EndUndoGroup();

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "base/uniAssert.h"
 #include "editor/uniCellMarker.h"
 
 void TScrMap::Clear() {
@@ -74,6 +75,7 @@ int TScrMap::WrapAt(int column) {
 }
 
 void TScrMap::EndLine() {
+    PELMAR_ASSERT(lines_.size() == info_.size(), "every laid-out line has its line entry");
     const int index = RowCount();
     TScrRow& row = NewRow();
     row.startsLine = true;
@@ -148,6 +150,7 @@ bool TScrMap::LineHasRow(int k, int row) const {
         return false;
     }
     if (wrap_ && info_[Index(k)].windowed) {
+        PELMAR_ASSERT(geometry_ != nullptr, "a windowed line was laid out through a geometry");
         return geometry_->HasRow(info_[Index(k)].doc, row);
     }
     return row < RowsOfLine(k);
@@ -158,6 +161,7 @@ int TScrMap::LineRowCount(int k) const {
         return 1;
     }
     if (wrap_ && info_[Index(k)].windowed) {
+        PELMAR_ASSERT(geometry_ != nullptr, "a windowed line was laid out through a geometry");
         return geometry_->RowCount(info_[Index(k)].doc);
     }
     return RowsOfLine(k);

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <utility>
 
+#include "base/uniAssert.h"
 #include "base/uniCodePage.h"
 #include "base/uniNumRefs.h"
 
@@ -706,6 +707,7 @@ void TLineRun::Reach(int i, bool line) {
     const int end = lo_ + static_cast<int>(window_.size());
     const int need = line ? i + 1 : i;
     for (int k = end; k < need; ++k) {
+        PELMAR_ASSERT(hi_ < list_.count_, "the run's window reaches no line past the list's end");
         windowEnds_.push_back(list_.Separator(hi_));
         window_.push_back(std::move(list_.items_[static_cast<size_t>(hi_++)]));
         ++list_.movedSlots_;
@@ -773,6 +775,8 @@ void TLineRun::Commit() {
         return;
     }
     if (placed_) {
+        PELMAR_ASSERT(window_.size() == windowEnds_.size() && lo_ <= hi_,
+                      "the run's window holds one separator per line and replaces lines it took");
         list_.movedSlots_ += static_cast<std::int64_t>(window_.size());
         const int at = lo_;
         const int carried = static_cast<int>(window_.size());

@@ -6,6 +6,7 @@
 
 #include "editor/uniMemo.h"
 #include "memoFakes.h"
+#include "support/assertCatcher.h"
 
 using namespace memo_fakes;
 using testing_support::TempDir;
@@ -397,3 +398,14 @@ TEST_F(SharedListTest, ASaveInOneViewIsTheSavedStateForTheOther) {
 }
 
 } // namespace
+
+// A grouped edit relies on its group staying open in the journal until it closes; a change
+// handler that empties the journal meanwhile breaks that, and the check reports it.
+TEST_F(MemoUndoTest, AGroupEmptiedWhileOpenIsABrokenInvariant) {
+    TuniMemo memo(host.Platform());
+    Load(memo, "abc\n");
+    memo.SetCaret({1, 0});
+    memo.OnChange = [&] { memo.Lines().Undo().Clear(); };
+    testing_support::TAssertCatcher catcher;
+    EXPECT_THROW(memo.InsertText(u"xyz"), testing_support::TBrokenInvariant);
+}
