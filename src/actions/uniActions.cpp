@@ -391,12 +391,14 @@ std::string ToolActionName(std::string_view entry) {
 
 void RegisterToolActions(TUniActionMap& map, const TToolEntries& entries,
                          const TCurrentEditor& currentEditor) {
+    const std::string compile(CommandInfo(TCommandId::RunCompiler).actions[0]);
+    const std::string filter(CommandInfo(TCommandId::RunFilter).actions[0]);
     for (const std::string& entry : entries.compile) {
         const std::string name = ToolActionName(entry);
-        map.Add("Compile." + name, std::make_unique<TuniMemoCompileAction>(name, currentEditor));
+        map.Add(compile + name, std::make_unique<TuniMemoCompileAction>(name, currentEditor));
     }
     for (const std::string& entry : entries.filter) {
         const std::string name = ToolActionName(entry);
-        map.Add("Filter." + name, std::make_unique<TuniMemoFilterAction>(name, currentEditor));
+        map.Add(filter + name, std::make_unique<TuniMemoFilterAction>(name, currentEditor));
     }
 }

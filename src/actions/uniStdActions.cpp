@@ -2,6 +2,7 @@
 #include "actions/uniStdActions.h"
 
 #include <ctime>
+#include <initializer_list>
 #include <iomanip>
 #include <sstream>
 #include <stdexcept>
@@ -13,8 +14,10 @@ using namespace std_actions;
 namespace {
 
 template <class TAction>
-void AddNew(TUniActionMap& map, std::string name) {
-    map.Add(std::move(name), std::make_unique<TAction>());
+void AddUnderEach(TUniActionMap& map, std::initializer_list<std::string_view> names) {
+    for (const std::string_view name : names) {
+        map.Add(std::string(name), std::make_unique<TAction>());
+    }
 }
 
 // The user's locale; the classic one when the environment names one that is missing.
@@ -46,58 +49,24 @@ void TuniInsertDateTime::execute(TuniAbstractMemo& editor) {
 }
 
 void RegisterStandardActions(TUniActionMap& map) {
-    AddNew<TBack>(map, "Back");
-    AddNew<TDelLine>(map, "DelLine");
-    AddNew<TIndent>(map, "Indent");
-    AddNew<TUnIndent>(map, "UnIndent");
-    AddNew<TBackIndent>(map, "BackIndent");
-    AddNew<TRetIndent>(map, "RetIndent");
-    AddNew<TUndo>(map, "Undo");
-    AddNew<TRedo>(map, "Redo");
-    AddNew<TMarkAll>(map, "MarkAll");
-    AddNew<TunMark>(map, "unMark");
-    AddNew<TRight>(map, "Right");
-    AddNew<TLeft>(map, "Left");
-    AddNew<TDown>(map, "Down");
-    AddNew<TUp>(map, "Up");
-    AddNew<TScrollDown>(map, "ScrollDown");
-    AddNew<TScrollUp>(map, "ScrollUp");
-    AddNew<TToTop>(map, "ToTop");
-    AddNew<TToBottom>(map, "ToBottom");
-    AddNew<TPageUp>(map, "PageUp");
-    AddNew<TPageDown>(map, "PageDown");
-    AddNew<TToUpper>(map, "ToUpper");
-    AddNew<TToLower>(map, "ToLower");
-    AddNew<TKbdPrev>(map, "KbdPrev");
-    AddNew<TKbdNext>(map, "KbdNext");
-    AddNew<TTab>(map, "Tab");
-    AddNew<TBracket>(map, "Bracket");
-    AddNew<TWrap>(map, "Wrap");
-    AddNew<TZoom>(map, "Zoom");
-    AddNew<TMarkWord>(map, "MarkWord");
-    AddNew<TMarkLine>(map, "MarkLine");
-    AddNew<TEnterUnicode>(map, "EnterUnicode");
-    AddNew<TWordSearch>(map, "WordSearch");
-    AddNew<TWordSearchBack>(map, "WordSearchBack");
+    // One object under each name, so that each name can have keys of its own.
+#define PELMAR_REGISTER_PLAIN(name, actionClass, ...)                                              \
+    __VA_OPT__(AddUnderEach<actionClass>(map, {__VA_ARGS__});)
+#define PELMAR_REGISTER_NONE(...)
+    PELMAR_EDITOR_COMMANDS(PELMAR_REGISTER_PLAIN, PELMAR_REGISTER_NONE, PELMAR_REGISTER_NONE,
+                           PELMAR_REGISTER_NONE)
+#undef PELMAR_REGISTER_PLAIN
+#undef PELMAR_REGISTER_NONE
 
-    AddNew<TRet>(map, "Return");
-    AddNew<TWBack>(map, "WordBack");
-    AddNew<TToEnd>(map, "End");
-    AddNew<TToHome>(map, "Home");
-    AddNew<TDelC>(map, "Delete");
-    AddNew<TClipPaste>(map, "Paste");
-    AddNew<TClipCopy>(map, "Copy");
-    AddNew<TWRight>(map, "WordRight");
-    AddNew<TWLeft>(map, "WordLeft");
-    AddNew<TToTop>(map, "Top");
-    AddNew<TToBottom>(map, "Bottom");
-    AddNew<TDelCut>(map, "Cut");
-    AddNew<TWDel>(map, "DeleteWord");
-    AddNew<TInsrt>(map, "Insert");
-
+    // The numbered commands by number: "Mark0", "Goto0", "Mark1", ...
     for (int n = 0; n < 10; ++n) {
-        map.Add("Mark" + std::to_string(n), std::make_unique<TMark>(n));
-        map.Add("Goto" + std::to_string(n), std::make_unique<TGoto>(n));
+#define PELMAR_REGISTER_NUMBERED(name, actionClass, prefix)                                        \
+    map.Add(prefix + std::to_string(n), std::make_unique<actionClass>(n));
+#define PELMAR_REGISTER_NONE(...)
+        PELMAR_EDITOR_COMMANDS(PELMAR_REGISTER_NONE, PELMAR_REGISTER_NONE, PELMAR_REGISTER_NUMBERED,
+                               PELMAR_REGISTER_NONE)
+#undef PELMAR_REGISTER_NUMBERED
+#undef PELMAR_REGISTER_NONE
     }
 }
 

@@ -18,76 +18,32 @@ public:
     void execute(TuniAbstractMemo& editor) override { (editor.*Command)(); }
 };
 
-// The action classes by their command names. In a namespace of their own: "TUndo" is also
-// the line list's undo journal.
+// An action whose editor step is one numbered command (a bookmark) with its number.
+template <void (TuniAbstractMemo::*Command)(int)>
+class TuniMemoNumberedAction : public TuniMemoAction {
+public:
+    explicit TuniMemoNumberedAction(int number) : number_(number) {}
+    void execute(TuniAbstractMemo& editor) override { (editor.*Command)(number_); }
+    int Number() const { return number_; }
+
+private:
+    int number_;
+};
+
+// The action classes by their command names (the list in editor/uniCommands.h). In a
+// namespace of their own: "TUndo" is also the line list's undo journal.
 namespace std_actions {
 
-using TRet = TuniMemoCommandAction<&TuniAbstractMemo::NewLine>;
-using TBack = TuniMemoCommandAction<&TuniAbstractMemo::Backspace>;
-using TDelLine = TuniMemoCommandAction<&TuniAbstractMemo::DeleteLine>;
-using TWBack = TuniMemoCommandAction<&TuniAbstractMemo::DeleteWordBack>;
-using TIndent = TuniMemoCommandAction<&TuniAbstractMemo::IndentSelection>;
-using TUnIndent = TuniMemoCommandAction<&TuniAbstractMemo::UnindentSelection>;
-using TBackIndent = TuniMemoCommandAction<&TuniAbstractMemo::BackIndent>;
-using TRetIndent = TuniMemoCommandAction<&TuniAbstractMemo::NewLineIndent>;
-using TUndo = TuniMemoCommandAction<&TuniAbstractMemo::Undo>;
-using TRedo = TuniMemoCommandAction<&TuniAbstractMemo::Redo>;
-using TMarkAll = TuniMemoCommandAction<&TuniAbstractMemo::SelectAll>;
-using TunMark = TuniMemoCommandAction<&TuniAbstractMemo::Unselect>;
-using TRight = TuniMemoCommandAction<&TuniAbstractMemo::CaretRight>;
-using TLeft = TuniMemoCommandAction<&TuniAbstractMemo::CaretLeft>;
-using TWRight = TuniMemoCommandAction<&TuniAbstractMemo::WordRight>;
-using TWLeft = TuniMemoCommandAction<&TuniAbstractMemo::WordLeft>;
-using TDown = TuniMemoCommandAction<&TuniAbstractMemo::CaretDown>;
-using TUp = TuniMemoCommandAction<&TuniAbstractMemo::CaretUp>;
-using TScrollDown = TuniMemoCommandAction<&TuniAbstractMemo::ScrollDown>;
-using TScrollUp = TuniMemoCommandAction<&TuniAbstractMemo::ScrollUp>;
-using TToHome = TuniMemoCommandAction<&TuniAbstractMemo::LineHome>;
-using TToEnd = TuniMemoCommandAction<&TuniAbstractMemo::LineEnd>;
-using TToTop = TuniMemoCommandAction<&TuniAbstractMemo::TextTop>;
-using TToBottom = TuniMemoCommandAction<&TuniAbstractMemo::TextBottom>;
-using TPageUp = TuniMemoCommandAction<&TuniAbstractMemo::PageUp>;
-using TPageDown = TuniMemoCommandAction<&TuniAbstractMemo::PageDown>;
-using TDelC = TuniMemoCommandAction<&TuniAbstractMemo::DeleteChar>;
-using TDelCut = TuniMemoCommandAction<&TuniAbstractMemo::CutSelection>;
-using TWDel = TuniMemoCommandAction<&TuniAbstractMemo::DeleteWord>;
-using TToUpper = TuniMemoCommandAction<&TuniAbstractMemo::SelectionToUpper>;
-using TToLower = TuniMemoCommandAction<&TuniAbstractMemo::SelectionToLower>;
-using TKbdPrev = TuniMemoCommandAction<&TuniAbstractMemo::KeyboardPrev>;
-using TKbdNext = TuniMemoCommandAction<&TuniAbstractMemo::KeyboardNext>;
-using TTab = TuniMemoCommandAction<&TuniAbstractMemo::InsertTab>;
-using TBracket = TuniMemoCommandAction<&TuniAbstractMemo::MatchBracket>;
-using TInsrt = TuniMemoCommandAction<&TuniAbstractMemo::ToggleOverwrite>;
-using TClipPaste = TuniMemoCommandAction<&TuniAbstractMemo::PasteClipboard>;
-using TClipCopy = TuniMemoCommandAction<&TuniAbstractMemo::CopyClipboard>;
-using TWrap = TuniMemoCommandAction<&TuniAbstractMemo::ToggleWrap>;
-using TZoom = TuniMemoCommandAction<&TuniAbstractMemo::ToggleMaximize>;
-using TEnterUnicode = TuniMemoCommandAction<&TuniAbstractMemo::EnterUnicode>;
-using TWordSearch = TuniMemoCommandAction<&TuniAbstractMemo::WordSearch>;
-using TWordSearchBack = TuniMemoCommandAction<&TuniAbstractMemo::WordSearchBack>;
-using TMarkWord = TuniMemoCommandAction<&TuniAbstractMemo::SelectWord>;
-using TMarkLine = TuniMemoCommandAction<&TuniAbstractMemo::SelectLine>;
-
-// Sets or goes to one of the ten bookmarks.
-class TMark : public TuniMemoAction {
-public:
-    explicit TMark(int number) : number_(number) {}
-    void execute(TuniAbstractMemo& editor) override { editor.SetBookmark(number_); }
-    int Number() const { return number_; }
-
-private:
-    int number_;
-};
-
-class TGoto : public TuniMemoAction {
-public:
-    explicit TGoto(int number) : number_(number) {}
-    void execute(TuniAbstractMemo& editor) override { editor.GotoBookmark(number_); }
-    int Number() const { return number_; }
-
-private:
-    int number_;
-};
+#define PELMAR_ACTION_CLASS(name, actionClass, ...)                                                \
+    __VA_OPT__(using actionClass = TuniMemoCommandAction<&TuniAbstractMemo::name>;)
+#define PELMAR_NUMBERED_ACTION_CLASS(name, actionClass, prefix)                                    \
+    using actionClass = TuniMemoNumberedAction<&TuniAbstractMemo::name>;
+#define PELMAR_NO_ACTION_CLASS(...)
+PELMAR_EDITOR_COMMANDS(PELMAR_ACTION_CLASS, PELMAR_NO_ACTION_CLASS, PELMAR_NUMBERED_ACTION_CLASS,
+                       PELMAR_NO_ACTION_CLASS)
+#undef PELMAR_ACTION_CLASS
+#undef PELMAR_NUMBERED_ACTION_CLASS
+#undef PELMAR_NO_ACTION_CLASS
 
 } // namespace std_actions
 
@@ -102,10 +58,9 @@ public:
     void execute(TuniAbstractMemo& editor) override;
 };
 
-// Registers the standard actions in their fixed order: the 33 actions named after their
-// classes ("Back", "DelLine", ...), the 14 named explicitly ("Return", "WordBack", ...,
-// "Top" and "Bottom" as objects of their own), then "Mark0", "Goto0" .. "Mark9", "Goto9".
-// They have no current-editor function: they act only when run on an editor.
+// Registers the standard actions in the order of the command list, one object under each
+// of a command's names ("ToTop" and "Top" are two), then "Mark0", "Goto0" .. "Mark9",
+// "Goto9". They have no current-editor function: they act only when run on an editor.
 void RegisterStandardActions(TUniActionMap& map);
 
 // "InsertDateTime", which the main window registers with its active-editor function.

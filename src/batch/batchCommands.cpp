@@ -1,91 +1,42 @@
-// The editor commands by their interface names, for pelmar-batch's --cmd.
+// The editor commands by their interface names, for pelmar-batch's --cmd: the command list
+// (editor/uniCommands.h) with each kind's argument.
 #include "batch/batchCommands.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "base/uniUtf8.h"
-#include "editor/uniMemo.h"
+#include "editor/uniAbstractMemo.h"
 
 namespace {
 
-enum class TArg { None, Bookmark, Text };
-
 struct TEntry {
-    const char* name;
-    TArg arg;
-    std::function<void(TuniMemo&, const std::string&)> run;
+    const TCommandInfo& info;
+    std::function<void(TuniAbstractMemo&, const std::string&)> run;
 };
-
-// A command without an argument.
-template <void (TuniAbstractMemo::*Command)()>
-TEntry Plain(const char* name) {
-    return {name, TArg::None, [](TuniMemo& m, const std::string&) { (m.*Command)(); }};
-}
 
 int Bookmark(const std::string& arg) {
     return arg[0] - '0';
 }
 
-// In the order of the command interface.
+// Every command of the list, in its order, with how its argument is passed.
 const std::vector<TEntry>& Table() {
     using M = TuniAbstractMemo;
     static const std::vector<TEntry> table = {
-        {"InsertText", TArg::Text,
-         [](TuniMemo& m, const std::string& a) { m.InsertText(DecodeUtf8(a)); }},
-        Plain<&M::NewLine>("NewLine"),
-        Plain<&M::Backspace>("Backspace"),
-        Plain<&M::DeleteLine>("DeleteLine"),
-        Plain<&M::DeleteWordBack>("DeleteWordBack"),
-        Plain<&M::IndentSelection>("IndentSelection"),
-        Plain<&M::UnindentSelection>("UnindentSelection"),
-        Plain<&M::BackIndent>("BackIndent"),
-        Plain<&M::NewLineIndent>("NewLineIndent"),
-        Plain<&M::Undo>("Undo"),
-        Plain<&M::Redo>("Redo"),
-        Plain<&M::SelectAll>("SelectAll"),
-        Plain<&M::Unselect>("Unselect"),
-        Plain<&M::CaretRight>("CaretRight"),
-        Plain<&M::CaretLeft>("CaretLeft"),
-        Plain<&M::WordRight>("WordRight"),
-        Plain<&M::WordLeft>("WordLeft"),
-        Plain<&M::CaretDown>("CaretDown"),
-        Plain<&M::CaretUp>("CaretUp"),
-        Plain<&M::ScrollDown>("ScrollDown"),
-        Plain<&M::ScrollUp>("ScrollUp"),
-        Plain<&M::LineHome>("LineHome"),
-        Plain<&M::LineEnd>("LineEnd"),
-        Plain<&M::TextTop>("TextTop"),
-        Plain<&M::TextBottom>("TextBottom"),
-        Plain<&M::PageUp>("PageUp"),
-        Plain<&M::PageDown>("PageDown"),
-        Plain<&M::DeleteChar>("DeleteChar"),
-        Plain<&M::CutSelection>("CutSelection"),
-        Plain<&M::DeleteWord>("DeleteWord"),
-        Plain<&M::SelectionToUpper>("SelectionToUpper"),
-        Plain<&M::SelectionToLower>("SelectionToLower"),
-        Plain<&M::KeyboardPrev>("KeyboardPrev"),
-        Plain<&M::KeyboardNext>("KeyboardNext"),
-        Plain<&M::InsertTab>("InsertTab"),
-        Plain<&M::MatchBracket>("MatchBracket"),
-        Plain<&M::ToggleOverwrite>("ToggleOverwrite"),
-        Plain<&M::PasteClipboard>("PasteClipboard"),
-        Plain<&M::CopyClipboard>("CopyClipboard"),
-        Plain<&M::ToggleWrap>("ToggleWrap"),
-        Plain<&M::ToggleMaximize>("ToggleMaximize"),
-        Plain<&M::EnterUnicode>("EnterUnicode"),
-        Plain<&M::WordSearch>("WordSearch"),
-        Plain<&M::WordSearchBack>("WordSearchBack"),
-        {"SetBookmark", TArg::Bookmark,
-         [](TuniMemo& m, const std::string& a) { m.SetBookmark(Bookmark(a)); }},
-        {"GotoBookmark", TArg::Bookmark,
-         [](TuniMemo& m, const std::string& a) { m.GotoBookmark(Bookmark(a)); }},
-        Plain<&M::BeginUndoGroup>("BeginUndoGroup"),
-        Plain<&M::EndUndoGroup>("EndUndoGroup"),
-        {"RunCompiler", TArg::Text, [](TuniMemo& m, const std::string& a) { m.RunCompiler(a); }},
-        {"RunFilter", TArg::Text, [](TuniMemo& m, const std::string& a) { m.RunFilter(a); }},
-        Plain<&M::SelectWord>("SelectWord"),
-        Plain<&M::SelectLine>("SelectLine"),
+#define PELMAR_BATCH_PLAIN(name, ...)                                                              \
+    {CommandInfo(TCommandId::name), [](M& m, const std::string&) { m.name(); }},
+#define PELMAR_BATCH_TEXT(name)                                                                    \
+    {CommandInfo(TCommandId::name), [](M& m, const std::string& a) { m.name(DecodeUtf8(a)); }},
+#define PELMAR_BATCH_NUMBERED(name, ...)                                                           \
+    {CommandInfo(TCommandId::name), [](M& m, const std::string& a) { m.name(Bookmark(a)); }},
+#define PELMAR_BATCH_ENTRY(name, ...)                                                              \
+    {CommandInfo(TCommandId::name), [](M& m, const std::string& a) { m.name(a); }},
+        PELMAR_EDITOR_COMMANDS(PELMAR_BATCH_PLAIN, PELMAR_BATCH_TEXT, PELMAR_BATCH_NUMBERED,
+                               PELMAR_BATCH_ENTRY)
+#undef PELMAR_BATCH_PLAIN
+#undef PELMAR_BATCH_TEXT
+#undef PELMAR_BATCH_NUMBERED
+#undef PELMAR_BATCH_ENTRY
     };
     return table;
 }
@@ -107,30 +58,30 @@ TCommandLookup FindEditorCommand(std::string_view spec) {
     const bool hasArg = colon != std::string_view::npos;
     const std::string arg(hasArg ? spec.substr(colon + 1) : std::string_view());
     for (const TEntry& e : Table()) {
-        if (!SameName(name, e.name)) {
+        const std::string ename(e.info.name);
+        if (!SameName(name, ename)) {
             continue;
         }
-        switch (e.arg) {
-        case TArg::None:
+        switch (e.info.call) {
+        case TCommandCall::Plain:
             if (hasArg) {
-                return {std::nullopt, std::string(e.name) + " takes no argument"};
+                return {std::nullopt, ename + " takes no argument"};
             }
             break;
-        case TArg::Bookmark:
+        case TCommandCall::Numbered:
             if (arg.size() != 1 || arg[0] < '0' || arg[0] > '9') {
-                return {std::nullopt,
-                        std::string(e.name) + " needs a bookmark number 0-9 (" + e.name + ":N)"};
+                return {std::nullopt, ename + " needs a bookmark number 0-9 (" + ename + ":N)"};
             }
             break;
-        case TArg::Text:
+        case TCommandCall::Text:
+        case TCommandCall::Entry:
             if (!hasArg) {
-                return {std::nullopt,
-                        std::string(e.name) + " needs an argument (" + e.name + ":TEXT)"};
+                return {std::nullopt, ename + " needs an argument (" + ename + ":TEXT)"};
             }
             break;
         }
         auto run = e.run;
-        return {TBatchCommand([run, arg](TuniMemo& m) { run(m, arg); }), {}};
+        return {TBatchCommand([run, arg](TuniAbstractMemo& m) { run(m, arg); }), {}};
     }
     return {std::nullopt, "unknown editor command \"" + std::string(name) + "\""};
 }
@@ -139,7 +90,7 @@ const std::vector<std::string>& EditorCommandNames() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> out;
         for (const TEntry& e : Table()) {
-            out.emplace_back(e.name);
+            out.emplace_back(e.info.name);
         }
         return out;
     }();

@@ -286,8 +286,6 @@ public:
     // Every line ends with `separator` from now on: it becomes the document's, and the lines
     // that ended otherwise end with it too. One undo step; nothing when nothing changes.
     void SetDocumentSeparator(TLineSeparator separator);
-    void BeginUndoGroup() override;
-    void EndUndoGroup() override;
     void DeleteSelection(TUpdate update);
     void TypeChar(char16_t unit);
     void SetModified(bool modified);
@@ -309,51 +307,16 @@ public:
                          const std::string& surrogate, const std::string& charset);
 
     // --- undo and redo -------------------------------------------------------------------
-    void Undo() override;
-    void Redo() override;
     bool CanUndo() const;
     bool CanRedo() const;
 
     // --- commands ------------------------------------------------------------------------
-    void InsertText(std::u16string_view text) override;
+    // Every command of the list in editor/uniCommands.h (undo and redo, the undo group
+    // brackets and inserting text among them).
+    PELMAR_DECLARE_EDITOR_COMMANDS_OVERRIDE
     // While a macro runs (calls nest), the text its items insert is recorded as typing is.
     void BeginMacroTyping() { ++macroTyping_; }
     void EndMacroTyping() { --macroTyping_; }
-    void NewLine() override;
-    void Backspace() override;
-    void DeleteLine() override;
-    void DeleteWordBack() override;
-    void IndentSelection() override;
-    void UnindentSelection() override;
-    void BackIndent() override;
-    void NewLineIndent() override;
-    void SelectAll() override;
-    void Unselect() override;
-    void CaretRight() override;
-    void CaretLeft() override;
-    void WordRight() override;
-    void WordLeft() override;
-    void CaretDown() override;
-    void CaretUp() override;
-    void ScrollDown() override;
-    void ScrollUp() override;
-    void LineHome() override;
-    void LineEnd() override;
-    void TextTop() override;
-    void TextBottom() override;
-    void PageUp() override;
-    void PageDown() override;
-    void DeleteChar() override;
-    void CutSelection() override;
-    void DeleteWord() override;
-    void SelectionToUpper() override;
-    void SelectionToLower() override;
-    void KeyboardPrev() override;
-    void KeyboardNext() override;
-    void InsertTab() override;
-    void MatchBracket() override;
-    void ToggleOverwrite() override;
-    void PasteClipboard() override;
     // Pastes text as PasteClipboard does with the clipboard's (CR LF, CR and LF end lines;
     // a column block goes in as one when the view allows it). The X11 primary selection
     // comes in this way.
@@ -361,18 +324,6 @@ public:
     // The selected text as the clipboard receives it: lines joined by LF, a column block's
     // lines padded to its width; empty without a selection.
     std::u16string SelectionAsText() const;
-    void CopyClipboard() override;
-    void ToggleWrap() override;
-    void ToggleMaximize() override;
-    void EnterUnicode() override;
-    void WordSearch() override;
-    void WordSearchBack() override;
-    void SetBookmark(int n) override;
-    void GotoBookmark(int n) override;
-    void RunCompiler(const std::string& name) override;
-    void RunFilter(const std::string& name) override;
-    void SelectWord() override;
-    void SelectLine() override;
 
     // Whether the key that runs a command counts as handled; a command clears it to let
     // the key go on to the platform (Enter in a box that does not take it, TAB likewise).

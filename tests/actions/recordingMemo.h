@@ -13,86 +13,44 @@ namespace actions_test {
 class TRecordingMemo : public TuniAbstractMemo {
 public:
     std::vector<std::string> calls;
-    // Called for InsertText, so a test can make it fail.
+    // Called for InsertText (the text command), so a test can make it fail.
     std::function<void(std::u16string_view)> onInsert;
     // Called for EndUndoGroup, likewise.
     std::function<void()> onEndUndoGroup;
 
-#define PELMAR_RECORD(name)                                                                        \
+// Every command of the list records its name, with its argument in parentheses.
+#define PELMAR_RECORD_PLAIN(name, ...)                                                             \
     void name() override {                                                                         \
-        calls.push_back(#name);                                                                    \
+        Record(#name);                                                                             \
     }
-    PELMAR_RECORD(NewLine)
-    PELMAR_RECORD(Backspace)
-    PELMAR_RECORD(DeleteLine)
-    PELMAR_RECORD(DeleteWordBack)
-    PELMAR_RECORD(IndentSelection)
-    PELMAR_RECORD(UnindentSelection)
-    PELMAR_RECORD(BackIndent)
-    PELMAR_RECORD(NewLineIndent)
-    PELMAR_RECORD(Undo)
-    PELMAR_RECORD(Redo)
-    PELMAR_RECORD(SelectAll)
-    PELMAR_RECORD(Unselect)
-    PELMAR_RECORD(CaretRight)
-    PELMAR_RECORD(CaretLeft)
-    PELMAR_RECORD(WordRight)
-    PELMAR_RECORD(WordLeft)
-    PELMAR_RECORD(CaretDown)
-    PELMAR_RECORD(CaretUp)
-    PELMAR_RECORD(ScrollDown)
-    PELMAR_RECORD(ScrollUp)
-    PELMAR_RECORD(LineHome)
-    PELMAR_RECORD(LineEnd)
-    PELMAR_RECORD(TextTop)
-    PELMAR_RECORD(TextBottom)
-    PELMAR_RECORD(PageUp)
-    PELMAR_RECORD(PageDown)
-    PELMAR_RECORD(DeleteChar)
-    PELMAR_RECORD(CutSelection)
-    PELMAR_RECORD(DeleteWord)
-    PELMAR_RECORD(SelectionToUpper)
-    PELMAR_RECORD(SelectionToLower)
-    PELMAR_RECORD(KeyboardPrev)
-    PELMAR_RECORD(KeyboardNext)
-    PELMAR_RECORD(InsertTab)
-    PELMAR_RECORD(MatchBracket)
-    PELMAR_RECORD(ToggleOverwrite)
-    PELMAR_RECORD(PasteClipboard)
-    PELMAR_RECORD(CopyClipboard)
-    PELMAR_RECORD(ToggleWrap)
-    PELMAR_RECORD(ToggleMaximize)
-    PELMAR_RECORD(EnterUnicode)
-    PELMAR_RECORD(WordSearch)
-    PELMAR_RECORD(WordSearchBack)
-    PELMAR_RECORD(BeginUndoGroup)
-    PELMAR_RECORD(SelectWord)
-    PELMAR_RECORD(SelectLine)
-#undef PELMAR_RECORD
+#define PELMAR_RECORD_TEXT(name)                                                                   \
+    void name(std::u16string_view text) override {                                                 \
+        Record(#name "(" + testing_support::U8(text) + ")");                                       \
+        if (onInsert) {                                                                            \
+            onInsert(text);                                                                        \
+        }                                                                                          \
+    }
+#define PELMAR_RECORD_NUMBERED(name, ...)                                                          \
+    void name(int n) override {                                                                    \
+        Record(#name "(" + std::to_string(n) + ")");                                               \
+    }
+#define PELMAR_RECORD_ENTRY(name, ...)                                                             \
+    void name(const std::string& entry) override {                                                 \
+        Record(#name "(" + entry + ")");                                                           \
+    }
+    PELMAR_EDITOR_COMMANDS(PELMAR_RECORD_PLAIN, PELMAR_RECORD_TEXT, PELMAR_RECORD_NUMBERED,
+                           PELMAR_RECORD_ENTRY)
+#undef PELMAR_RECORD_PLAIN
+#undef PELMAR_RECORD_TEXT
+#undef PELMAR_RECORD_NUMBERED
+#undef PELMAR_RECORD_ENTRY
 
-    void EndUndoGroup() override {
-        calls.push_back("EndUndoGroup");
-        if (onEndUndoGroup) {
+private:
+    void Record(std::string call) {
+        calls.push_back(std::move(call));
+        if (calls.back() == "EndUndoGroup" && onEndUndoGroup) {
             onEndUndoGroup();
         }
-    }
-    void InsertText(std::u16string_view text) override {
-        calls.push_back("InsertText(" + testing_support::U8(text) + ")");
-        if (onInsert) {
-            onInsert(text);
-        }
-    }
-    void SetBookmark(int n) override {
-        calls.push_back("SetBookmark(" + std::to_string(n) + ")");
-    }
-    void GotoBookmark(int n) override {
-        calls.push_back("GotoBookmark(" + std::to_string(n) + ")");
-    }
-    void RunCompiler(const std::string& name) override {
-        calls.push_back("RunCompiler(" + name + ")");
-    }
-    void RunFilter(const std::string& name) override {
-        calls.push_back("RunFilter(" + name + ")");
     }
 };
 
