@@ -4,7 +4,6 @@
 #include "base/uniAscii.h"
 #include "base/uniIni.h"
 #include "base/uniNumRefs.h"
-#include "editor/uniMemo.h"
 #include "profile/uniProfile.h"
 
 namespace {
@@ -161,21 +160,15 @@ private:
 // Marks the editor as playing a macro for as long as the run lasts, also when an item throws.
 class TMacroTyping {
 public:
-    explicit TMacroTyping(TuniMemo* memo) : memo_(memo) {
-        if (memo_ != nullptr) {
-            memo_->BeginMacroTyping();
-        }
+    explicit TMacroTyping(TuniAbstractMemo& editor) : editor_(editor) {
+        editor_.BeginMacroTyping();
     }
-    ~TMacroTyping() {
-        if (memo_ != nullptr) {
-            memo_->EndMacroTyping();
-        }
-    }
+    ~TMacroTyping() { editor_.EndMacroTyping(); }
     TMacroTyping(const TMacroTyping&) = delete;
     TMacroTyping& operator=(const TMacroTyping&) = delete;
 
 private:
-    TuniMemo* memo_;
+    TuniAbstractMemo& editor_;
 };
 
 } // namespace
@@ -188,23 +181,18 @@ void TuniMemoMacroAction::execute(TuniAbstractMemo& editor) {
     // Inside a macro a move leaves no selection behind, as a move without Shift would:
     // text that a later item types must not replace what was selected before the move.
     // Whether the macro moved the caret at all is what the key handler sees afterwards.
-    auto* memo = dynamic_cast<TuniMemo*>(&editor);
     // Text the items insert merges in the journal as typed text does.
-    const TMacroTyping typing(memo);
+    const TMacroTyping typing(editor);
     bool moved = false;
     for (const std::unique_ptr<TUniAction>& item : items_) {
-        if (memo != nullptr) {
-            memo->SetCaretMoved(false);
-        }
+        editor.SetCaretMoved(false);
         RunAction(editor, *item);
-        if (memo != nullptr && memo->CaretMoved()) {
+        if (editor.CaretMoved()) {
             moved = true;
-            memo->CollapseSelection();
+            editor.CollapseSelection();
         }
     }
-    if (memo != nullptr) {
-        memo->SetCaretMoved(moved);
-    }
+    editor.SetCaretMoved(moved);
     group.Close();
 }
 

@@ -162,7 +162,7 @@ public:
     void SetSelectionMode(TSelectionMode mode) { selMode_ = mode; }
     void DropSelection();
     // Selection off with both ends at the caret, as after a move without Shift.
-    void CollapseSelection() {
+    void CollapseSelection() override {
         DropSelection();
         SetSelStart(caret_);
         SetSelEnd(caret_);
@@ -184,8 +184,8 @@ public:
     bool FullRepaintPending() const { return fullRepaint_; }
     bool RepaintPending() const { return repaint_; }
     void Repaint() { repaint_ = true; }
-    bool CaretMoved() const { return caretMoved_; }
-    void SetCaretMoved(bool moved) { caretMoved_ = moved; }
+    bool CaretMoved() const override { return caretMoved_; }
+    void SetCaretMoved(bool moved) override { caretMoved_ = moved; }
     bool WordWrap() const { return wordWrap_; }
     virtual void SetWordWrap(bool on);
     bool CursorBeyondEOL() const { return cursorBeyondEOL_; }
@@ -315,8 +315,8 @@ public:
     // brackets and inserting text among them).
     PELMAR_DECLARE_EDITOR_COMMANDS_OVERRIDE
     // While a macro runs (calls nest), the text its items insert is recorded as typing is.
-    void BeginMacroTyping() { ++macroTyping_; }
-    void EndMacroTyping() { --macroTyping_; }
+    void BeginMacroTyping() override { ++macroTyping_; }
+    void EndMacroTyping() override { --macroTyping_; }
     // Pastes text as PasteClipboard does with the clipboard's (CR LF, CR and LF end lines;
     // a column block goes in as one when the view allows it). The X11 primary selection
     // comes in this way.

@@ -45,6 +45,15 @@ public:
 #undef PELMAR_RECORD_NUMBERED
 #undef PELMAR_RECORD_ENTRY
 
+    // No caret, no journal: macros run on it as on an editor whose caret never moves.
+    bool CaretMoved() const override {
+        return false;
+    }
+    void SetCaretMoved(bool) override {}
+    void CollapseSelection() override {}
+    void BeginMacroTyping() override {}
+    void EndMacroTyping() override {}
+
 private:
     void Record(std::string call) {
         calls.push_back(std::move(call));
