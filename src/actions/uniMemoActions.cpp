@@ -1,90 +1,90 @@
-// An editor's action map and keymap, and running actions on an editor.
+// The controller above an editor: its action map and keymap, and running actions on it.
 #include "actions/uniMemoActions.h"
 
 #include "base/uniIni.h"
 #include "editor/uniMemo.h"
 
-// Counts a run on the editor's holder, and frees the maps retired meanwhile once the
-// outermost run is over.
-class TRunningAction {
-public:
-    explicit TRunningAction(TuniMemoActions* holder) : holder_(holder) {
-        if (holder_ != nullptr) {
-            ++holder_->running_;
-        }
-    }
-    ~TRunningAction() {
-        if (holder_ != nullptr && --holder_->running_ == 0) {
-            holder_->retiredKeymaps_.clear();
-            holder_->retiredMaps_.clear();
-        }
-    }
-    TRunningAction(const TRunningAction&) = delete;
-    TRunningAction& operator=(const TRunningAction&) = delete;
+TMemoController::TMemoController(TuniMemo& memo, const TUniActionKeymap* globalKeymap,
+                                 TInputPlatform platform)
+    : memo_(memo), globalKeymap_(globalKeymap),
+      input_(std::make_unique<TMemoInput>(memo, *this, std::move(platform))) {}
 
-private:
-    TuniMemoActions* holder_;
-};
-
-const TUniActionMap* DocumentActionMap(const TuniMemo& editor) {
-    return editor.memoActions ? editor.memoActions->Map() : nullptr;
+TMemoController::~TMemoController() {
+    memo_.buildActionMaps = nullptr;
 }
 
-const TUniActionKeymap* DocumentKeymap(const TuniMemo& editor) {
-    return editor.memoActions ? editor.memoActions->Keymap() : nullptr;
+void TMemoController::AttachActionMaps(const TUniActionMap& global, TConfigFolder folder) {
+    memo_.buildActionMaps = [this, &global,
+                             folder = std::move(folder)](TuniMemo&, const TDocumentConfig& config) {
+        InstallActionMaps(global, folder, config);
+    };
 }
 
-void InstallActionMaps(TuniMemo& editor, const TUniActionMap& global, const TConfigFolder& folder,
-                       const TDocumentConfig& config) {
-    if (!editor.memoActions) {
-        editor.memoActions = std::make_unique<TuniMemoActions>();
+void TMemoController::InstallActionMaps(const TUniActionMap& global, const TConfigFolder& folder,
+                                        const TDocumentConfig& config) {
+    if (running_ > 0) {
+        retiredMaps_.push_back(std::move(map_));
+        retiredKeymaps_.push_back(std::move(keymap_));
     }
-    TuniMemoActions& holder = *editor.memoActions;
-    if (holder.running_ > 0) {
-        holder.retiredMaps_.push_back(std::move(holder.map_));
-        holder.retiredKeymaps_.push_back(std::move(holder.keymap_));
-    }
-    holder.map_.reset();
-    holder.keymap_.reset();
-    holder.report_ = {};
+    map_.reset();
+    keymap_.reset();
+    report_ = {};
 
-    // The editor owns the map, so the actions it holds never outlive the editor.
+    // The controller owns the map and goes before the editor, so the actions it holds
+    // never outlive the editor they answer.
+    TuniMemo& editor = memo_;
     const TCurrentEditor self = [&editor](TUniAction&) -> TuniAbstractMemo* { return &editor; };
-    holder.map_ = std::make_unique<TUniActionMap>(&global);
-    holder.tools_ = ReadToolEntries(folder, config.type.Name());
-    RegisterToolActions(*holder.map_, holder.tools_, self);
+    map_ = std::make_unique<TUniActionMap>(&global);
+    tools_ = ReadToolEntries(folder, config.type.Name());
+    RegisterToolActions(*map_, tools_, self);
 
     const std::vector<std::string>& groups = config.profile.keys;
     const TIniFile actions(folder.ActionsIni());
     for (const std::string& group : groups) {
-        holder.report_.Append(LoadActions(actions, group, holder.map_, &global, self));
+        report_.Append(LoadActions(actions, group, map_, &global, self));
     }
-    holder.keymap_ = std::make_unique<TUniActionKeymap>();
+    keymap_ = std::make_unique<TUniActionKeymap>();
     const TIniFile keys(folder.KeysIni());
     for (const std::string& group : groups) {
-        holder.report_.Append(LoadKeys(keys, group, holder.keymap_, *holder.map_, self));
+        report_.Append(LoadKeys(keys, group, keymap_, *map_, self));
     }
 }
 
-void AttachActionMaps(TuniMemo& editor, const TUniActionMap& global, TConfigFolder folder) {
-    editor.buildActionMaps = [&global, folder = std::move(folder)](TuniMemo& memo,
-                                                                   const TDocumentConfig& config) {
-        InstallActionMaps(memo, global, folder, config);
-    };
-}
-
-TUniAction* FindKeyAction(const TuniMemo& editor, const TUniActionKeymap* global, TShortCut key) {
-    if (const TUniActionKeymap* own = DocumentKeymap(editor)) {
-        if (TUniAction* action = own->FindBinding(key)) {
+TUniAction* TMemoController::FindKeyAction(TShortCut key) const {
+    if (keymap_ != nullptr) {
+        if (TUniAction* action = keymap_->FindBinding(key)) {
             return action;
         }
     }
-    return global != nullptr ? global->FindBinding(key) : nullptr;
+    return globalKeymap_ != nullptr ? globalKeymap_->FindBinding(key) : nullptr;
+}
+
+// Counts a run, and frees the maps retired meanwhile once the outermost run is over.
+class TMemoController::TRunning {
+public:
+    explicit TRunning(TMemoController& controller) : controller_(controller) {
+        ++controller_.running_;
+    }
+    ~TRunning() {
+        if (--controller_.running_ == 0) {
+            controller_.retiredKeymaps_.clear();
+            controller_.retiredMaps_.clear();
+        }
+    }
+    TRunning(const TRunning&) = delete;
+    TRunning& operator=(const TRunning&) = delete;
+
+private:
+    TMemoController& controller_;
+};
+
+void TMemoController::Execute(TUniAction& action) {
+    const TRunning running(*this);
+    ExecuteAction(memo_, action);
 }
 
 void ExecuteAction(TuniMemo& editor, TUniAction& action) {
     editor.SetKeyHandled(true);
-    const TRunningAction running(editor.memoActions.get());
     RunAction(editor, action);
 }
 

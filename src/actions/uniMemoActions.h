@@ -1,5 +1,5 @@
-// An editor's own action map and keymap, rebuilt from its file-type profile, and running
-// actions on an editor the way keys do.
+// The controller above an editor: its own action map and keymap, rebuilt from its
+// file-type profile, its input handling, and running actions on it the way keys do.
 #pragma once
 
 #include <memory>
@@ -7,28 +7,57 @@
 
 #include "actions/uniActions.h"
 #include "actions/uniKeymap.h"
+#include "actions/uniMemoInput.h"
 #include "profile/uniProfile.h"
 
 class TuniMemo;
 
-// What an editor owns of actions: its map (parent: the global map), its keymap, the
-// compile and filter entries of its type, and what loading them reported.
-class TuniMemoActions {
+// What stands between the input and one editor: the document's map (parent: the global
+// map), its keymap, the compile and filter entries of its type, what loading them reported,
+// and the input handler that looks keys up here. Owns the maps and the input handler;
+// borrows the editor, the global map and the global keymap, which must outlive it.
+class TMemoController {
 public:
-    TuniMemoActions() = default;
-    TuniMemoActions(const TuniMemoActions&) = delete;
-    TuniMemoActions& operator=(const TuniMemoActions&) = delete;
+    // `globalKeymap` may be null (no global bindings).
+    TMemoController(TuniMemo& memo, const TUniActionKeymap* globalKeymap,
+                    TInputPlatform platform = {});
+    // Stops rebuilding the maps with the editor's profile.
+    ~TMemoController();
+    // The editor's profile hook and the input handler refer to this object by address.
+    TMemoController(const TMemoController&) = delete;
+    TMemoController& operator=(const TMemoController&) = delete;
 
+    TuniMemo& Memo() { return memo_; }
+    TMemoInput& Input() { return *input_; }
+    void SetGlobalKeymap(const TUniActionKeymap* keymap) { globalKeymap_ = keymap; }
+
+    // Builds the document's maps on top of `global` whenever the editor's profile is
+    // applied (from the next ApplyProfile on).
+    void AttachActionMaps(const TUniActionMap& global, TConfigFolder folder);
+    // Rebuilds the document's map on top of `global`: the compile and filter actions of the
+    // type, then the actions.ini sections of the profile's Keys list in list order; then a
+    // new keymap from the keys.ini sections of the same names, against the new map.
+    void InstallActionMaps(const TUniActionMap& global, const TConfigFolder& folder,
+                           const TDocumentConfig& config);
+
+    // The document's map and keymap, null before the first profile was applied.
     const TUniActionMap* Map() const { return map_.get(); }
     const TUniActionKeymap* Keymap() const { return keymap_.get(); }
     const TToolEntries& Tools() const { return tools_; }
     const TLoadReport& Report() const { return report_; }
 
-private:
-    friend void InstallActionMaps(TuniMemo&, const TUniActionMap&, const TConfigFolder&,
-                                  const TDocumentConfig&);
-    friend class TRunningAction;
+    // The action a key runs in this editor: the document keymap's binding, else the global
+    // keymap's; null when neither binds the key.
+    TUniAction* FindKeyAction(TShortCut key) const;
+    // Runs an action for a key or a menu as ExecuteAction does; the maps it may belong to
+    // stay alive until it is over, also when it applies the profile again.
+    void Execute(TUniAction& action);
 
+private:
+    class TRunning;
+
+    TuniMemo& memo_;
+    const TUniActionKeymap* globalKeymap_;
     std::unique_ptr<TUniActionMap> map_;
     std::unique_ptr<TUniActionKeymap> keymap_;
     TToolEntries tools_;
@@ -38,25 +67,9 @@ private:
     int running_ = 0;
     std::vector<std::unique_ptr<TUniActionMap>> retiredMaps_;
     std::vector<std::unique_ptr<TUniActionKeymap>> retiredKeymaps_;
+    // Last: it refers to the maps above.
+    std::unique_ptr<TMemoInput> input_;
 };
-
-// The document's map and keymap, null before the first profile was applied.
-const TUniActionMap* DocumentActionMap(const TuniMemo& editor);
-const TUniActionKeymap* DocumentKeymap(const TuniMemo& editor);
-
-// Rebuilds the editor's map on top of `global`: the compile and filter actions of the
-// type, then the actions.ini sections of the profile's Keys list in list order; then a new
-// keymap from the keys.ini sections of the same names, against the new map.
-void InstallActionMaps(TuniMemo& editor, const TUniActionMap& global, const TConfigFolder& folder,
-                       const TDocumentConfig& config);
-
-// Makes the editor build its maps that way whenever its profile is applied. The global
-// map must outlive the editor.
-void AttachActionMaps(TuniMemo& editor, const TUniActionMap& global, TConfigFolder folder);
-
-// The action a key runs in this editor: the document keymap's binding, else the global
-// keymap's (either may be null); null when neither binds the key.
-TUniAction* FindKeyAction(const TuniMemo& editor, const TUniActionKeymap* global, TShortCut key);
 
 // Runs an action for a key or a menu: marks the key handled, then runs an editor action on
 // this editor and any other action plainly. A command may clear the mark to let the key

@@ -6,7 +6,7 @@
 #include "profile/uniProfile.h"
 
 TBatchKeys::TBatchKeys(TuniMemo& editor, const TConfigFolder& folder, std::ostream& err)
-    : editor_(editor), err_(err), global_(std::make_unique<TUniActionMap>()) {
+    : err_(err), global_(std::make_unique<TUniActionMap>()) {
     const TCurrentEditor toEditor = [&editor](TUniAction&) -> TuniAbstractMemo* { return &editor; };
     RegisterStandardActions(*global_);
     // There is no main window: its commands are known, so that their keys do not type
@@ -23,15 +23,9 @@ TBatchKeys::TBatchKeys(TuniMemo& editor, const TConfigFolder& folder, std::ostre
                      }));
     }
     LoadGlobalActions(folder, global_, globalKeys_, toEditor);
-    AttachActionMaps(editor, *global_, folder);
+    controller_ = std::make_unique<TMemoController>(editor, globalKeys_.get());
+    controller_->AttachActionMaps(*global_, folder);
     editor.ApplyProfile(editor.ProfileType());
-    input_ = std::make_unique<TMemoInput>(editor, globalKeys_.get(), TInputPlatform{});
-}
-
-TBatchKeys::~TBatchKeys() {
-    // The document map has the global map as its parent: it goes first.
-    editor_.buildActionMaps = nullptr;
-    editor_.memoActions.reset();
 }
 
 bool TBatchKeys::Press(const std::string& keyText) {
@@ -41,13 +35,13 @@ bool TBatchKeys::Press(const std::string& keyText) {
     }
     const int virtualKey = key & 0xFF;
     const TShiftState shift = key & (scShift | scCtrl | scAlt);
-    if (FindKeyAction(editor_, globalKeys_.get(), key) == nullptr) {
+    if (controller_->FindKeyAction(key) == nullptr) {
         err_ << "pelmar-batch: --key: " << keyText << " is not bound\n";
         return true;
     }
-    if (!input_->KeyDown(virtualKey, shift) && virtualKey == vkBack && shift == 0) {
+    if (!controller_->Input().KeyDown(virtualKey, shift) && virtualKey == vkBack && shift == 0) {
         // Backspace runs its binding from the character that follows the key.
-        input_->Char(8, 0);
+        controller_->Input().Char(8, 0);
     }
     return true;
 }

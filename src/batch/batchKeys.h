@@ -7,17 +7,15 @@
 #include <string>
 
 #include "actions/uniMemoActions.h"
-#include "editor/uniMemoInput.h"
 
 class TConfigFolder;
 class TuniMemo;
 
 class TBatchKeys {
 public:
-    // Loads the global actions and keys, then gives the editor the document maps of its
-    // profile. The editor must outlive this object.
+    // Loads the global actions and keys, then puts a controller above the editor that
+    // holds the document maps of its profile. The editor must outlive this object.
     TBatchKeys(TuniMemo& editor, const TConfigFolder& folder, std::ostream& err);
-    ~TBatchKeys();
     TBatchKeys(const TBatchKeys&) = delete;
     TBatchKeys& operator=(const TBatchKeys&) = delete;
 
@@ -26,9 +24,9 @@ public:
     bool Press(const std::string& keyText);
 
 private:
-    TuniMemo& editor_;
     std::ostream& err_;
     std::unique_ptr<TUniActionMap> global_;
     std::unique_ptr<TUniActionKeymap> globalKeys_;
-    std::unique_ptr<TMemoInput> input_;
+    // After the global maps: its document map has the global map as its parent.
+    std::unique_ptr<TMemoController> controller_;
 };

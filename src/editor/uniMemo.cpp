@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <climits>
 
-#include "actions/uniMemoActions.h" // the editor owns its action maps
 #include "editor/uniCellMarker.h"
 
 // The editors that show one line list. It lives in the list's change notification, so

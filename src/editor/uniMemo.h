@@ -24,10 +24,6 @@
 #include "text/uniCodec.h"
 #include "text/uniStringList.h"
 
-// --- actions and keys (src/actions/uniMemoActions.h) ---
-class TuniMemoActions;
-// --- end of actions and keys ---
-
 // The host services an editor borrows; only the measurer is required. A missing window
 // counts as an 80 x 25 cell client area.
 struct TMemoPlatform {
@@ -260,14 +256,9 @@ public:
     void ApplyProfile(const std::string& type, const std::string& colorerType = {});
     // The type the profile is read for: the file name's extension in lower case.
     std::string ProfileType() const;
-    // Builds the editor's action map and key map for the profile's Keys list (the actions
-    // module sets it; the editor calls it at the end of ApplyProfile).
+    // Builds the editor's action map and key map for the profile's Keys list (the editor's
+    // controller sets it and owns the maps; the editor calls it at the end of ApplyProfile).
     std::function<void(TuniMemo&, const TDocumentConfig&)> buildActionMaps;
-    // --- actions and keys (src/actions/uniMemoActions.h) ---
-    // The document's own action map and keymap, which buildActionMaps makes; freed with
-    // the editor.
-    std::unique_ptr<TuniMemoActions> memoActions;
-    // --- end of actions and keys ---
 
     // --- text primitives -----------------------------------------------------------------
     void SetLineText(int index, std::u16string text, TMerge mergeable);

@@ -1,5 +1,6 @@
 // Actions on a real editor: macros undone in one step, the handled mark, the document's
-// own map and keymap rebuilt with its profile, and a rebuild while one of its actions runs.
+// own map and keymap that its controller rebuilds with its profile, and a rebuild while one
+// of its actions runs.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,6 +15,14 @@ using testing_support::TempDir;
 using testing_support::WriteBytes;
 
 namespace {
+
+// An editor with its controller above it; the controller goes first.
+struct TControlled {
+    std::unique_ptr<TuniMemo> memo;
+    std::unique_ptr<TMemoController> controller;
+    TuniMemo& operator*() { return *memo; }
+    TuniMemo* operator->() { return memo.get(); }
+};
 
 class MemoActionsTest : public ::testing::Test {
 protected:
@@ -37,20 +46,22 @@ protected:
         WriteBytes(folder.Path(relative), text);
     }
 
-    std::unique_ptr<TuniMemo> NewEditor(const std::string& type) {
-        auto memo = std::make_unique<TuniMemo>(host.Platform(false),
-                                               TMemoEnvironment{&folder, &common, nullptr});
-        AttachActionMaps(*memo, *global, folder);
-        memo->ApplyProfile(type);
-        return memo;
+    TControlled NewEditor(const std::string& type) {
+        TControlled editor;
+        editor.memo = std::make_unique<TuniMemo>(host.Platform(false),
+                                                 TMemoEnvironment{&folder, &common, nullptr});
+        editor.controller = std::make_unique<TMemoController>(*editor.memo, globalKeys.get());
+        editor.controller->AttachActionMaps(*global, folder);
+        editor->ApplyProfile(type);
+        return editor;
     }
 
-    void Press(TuniMemo& memo, TShortCut key) {
-        TUniAction* action = FindKeyAction(memo, globalKeys.get(), key);
+    void Press(TControlled& editor, TShortCut key) {
+        TUniAction* action = editor.controller->FindKeyAction(key);
         ASSERT_NE(action, nullptr) << key;
-        memo.BeginCommand();
-        ExecuteAction(memo, *action);
-        memo.UpdateView();
+        editor->BeginCommand();
+        editor.controller->Execute(*action);
+        editor->UpdateView();
     }
 };
 
@@ -163,26 +174,26 @@ TEST_F(MemoActionsTest, DocumentBindingsBeatGlobalOnes) {
 
     auto text = NewEditor("txt");
     auto other = NewEditor("md");
-    const TUniActionMap* own = DocumentActionMap(*text);
+    const TUniActionMap* own = text.controller->Map();
     ASSERT_NE(own, nullptr);
     EXPECT_EQ(own->Parent(), global.get());
-    EXPECT_TRUE(text->memoActions->Report().unresolved.empty());
-    EXPECT_EQ(text->memoActions->Tools().compile, std::vector<std::string>{"Word count"});
+    EXPECT_TRUE(text.controller->Report().unresolved.empty());
+    EXPECT_EQ(text.controller->Tools().compile, std::vector<std::string>{"Word count"});
 
     const TShortCut ctrlK = scCtrl | 'K';
-    EXPECT_EQ(FindKeyAction(*text, globalKeys.get(), ctrlK), own->Find("Mine"));
-    EXPECT_EQ(FindKeyAction(*other, globalKeys.get(), ctrlK), global->Find("Up"));
+    EXPECT_EQ(text.controller->FindKeyAction(ctrlK), own->Find("Mine"));
+    EXPECT_EQ(other.controller->FindKeyAction(ctrlK), global->Find("Up"));
     // "Return" means Up in the text document's map only.
-    EXPECT_EQ(FindKeyAction(*text, globalKeys.get(), scCtrl | 'L'), own->Find("Return"));
+    EXPECT_EQ(text.controller->FindKeyAction(scCtrl | 'L'), own->Find("Return"));
     EXPECT_NE(own->Find("Return"), global->Find("Return"));
     // Both documents take "*" of files.ini and with it the Base group.
-    EXPECT_NE(FindKeyAction(*other, globalKeys.get(), vkF1 + 3), nullptr);
-    EXPECT_EQ(FindKeyAction(*text, globalKeys.get(), scAlt | 'Q'), nullptr);
+    EXPECT_NE(other.controller->FindKeyAction(vkF1 + 3), nullptr);
+    EXPECT_EQ(text.controller->FindKeyAction(scAlt | 'Q'), nullptr);
 
     SetText(*text, "ab\ncd");
-    Press(*text, ctrlK);
+    Press(text, ctrlK);
     EXPECT_EQ(Text(*text), "ab\nzcd");
-    Press(*text, scCtrl | 'J');
+    Press(text, scCtrl | 'J');
     EXPECT_EQ(Text(*text), "ab\nzcd\n");
     text->Undo();
     EXPECT_EQ(Text(*text), "ab\nzcd");
@@ -199,31 +210,31 @@ TEST_F(MemoActionsTest, ProfileAppliedAgainRebuildsTheMaps) {
     Write("Ini/actions.ini", "[Doc]\nMine=Up\n");
     Write("Ini/keys.ini", "[Doc]\nF4=Mine\n");
     auto memo = NewEditor("txt");
-    EXPECT_NE(DocumentActionMap(*memo)->Find("Mine"), nullptr);
-    EXPECT_NE(DocumentKeymap(*memo)->FindBinding(vkF1 + 3), nullptr);
+    EXPECT_NE(memo.controller->Map()->Find("Mine"), nullptr);
+    EXPECT_NE(memo.controller->Keymap()->FindBinding(vkF1 + 3), nullptr);
 
     memo->ApplyProfile("md");
-    EXPECT_EQ(DocumentActionMap(*memo)->Find("Mine"), nullptr);
-    EXPECT_EQ(DocumentKeymap(*memo)->FindBinding(vkF1 + 3), nullptr);
+    EXPECT_EQ(memo.controller->Map()->Find("Mine"), nullptr);
+    EXPECT_EQ(memo.controller->Keymap()->FindBinding(vkF1 + 3), nullptr);
 }
 
 TEST_F(MemoActionsTest, RebuildWhileADocumentMacroRunsKeepsTheMacroAlive) {
     Write("Ini/files.ini", "[txt]\nKeys=Doc\n");
     Write("Ini/actions.ini", "[Doc]\nReapplyAndType=Reapply \"a\" Reapply \"b\"\n");
-    std::unique_ptr<TuniMemo> memo;
+    TControlled memo;
     int reapplied = 0;
     global->Add("Reapply", std::make_unique<TUniNotifyEventAction>([&](TUniAction&) {
                     ++reapplied;
                     memo->ApplyProfile("txt");
                 }));
     memo = NewEditor("txt");
-    const TUniActionMap* before = DocumentActionMap(*memo);
+    const TUniActionMap* before = memo.controller->Map();
     TUniAction* macro = before->Find("ReapplyAndType");
     ASSERT_NE(macro, nullptr);
-    ExecuteAction(*memo, *macro);
+    memo.controller->Execute(*macro);
     EXPECT_EQ(reapplied, 2);
     EXPECT_EQ(Text(*memo), "ab");
-    EXPECT_NE(DocumentActionMap(*memo)->Find("ReapplyAndType"), nullptr);
+    EXPECT_NE(memo.controller->Map()->Find("ReapplyAndType"), nullptr);
     memo->Undo();
     EXPECT_EQ(Text(*memo), "");
 }

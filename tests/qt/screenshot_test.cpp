@@ -30,7 +30,7 @@ TEST(ScreenshotTest, WrappedTabbedBookmarkedSelectedAndMultilingual) {
     TProgramCopy program;
     TEditorSetup setup(program.Root());
     TuniMemoWidget w(setup.Environment(), setup.keys.get());
-    AttachActionMaps(w.Memo(), *setup.global, setup.folder);
+    w.Controller().AttachActionMaps(*setup.global, setup.folder);
     w.Memo().ApplyProfile("txt");
     TuniMemo& m = w.Memo();
     SetLines(m, u"\tTabbed line\n"
@@ -98,8 +98,6 @@ TEST(ScreenshotTest, WrappedTabbedBookmarkedSelectedAndMultilingual) {
         highlighted += QColor(shot.pixel(x, selectedRow * lh + 1)) == highlight ? 1 : 0;
     }
     EXPECT_GT(highlighted, 10 * cw);
-    w.Memo().buildActionMaps = nullptr;
-    w.Memo().memoActions.reset();
 }
 
 } // namespace

@@ -25,7 +25,7 @@ protected:
 
     std::unique_ptr<TuniMemoWidget> MakeWidget(const std::u16string& text = {}) {
         auto w = std::make_unique<TuniMemoWidget>(setup_.Environment(), setup_.keys.get());
-        AttachActionMaps(w->Memo(), *setup_.global, setup_.folder);
+        w->Controller().AttachActionMaps(*setup_.global, setup_.folder);
         w->Memo().ApplyProfile("txt");
         if (!text.empty()) {
             SetLines(w->Memo(), text);
@@ -37,11 +37,6 @@ protected:
         w->setFocus();
         QApplication::processEvents();
         return w;
-    }
-
-    static void Detach(TuniMemoWidget& w) {
-        w.Memo().buildActionMaps = nullptr;
-        w.Memo().memoActions.reset();
     }
 
     // The client point of a text position on the first rows (fixed-pitch font, no scroll).
@@ -84,7 +79,6 @@ TEST_F(MemoWidgetTest, TypesEditsUndoesAndRedoesThroughKeyEvents) {
     QApplication::sendEvent(w.get(), &ctrlQ);
     QTest::keyClick(w.get(), Qt::Key_Escape);
     EXPECT_EQ(m.Lines().Get(1), before);
-    Detach(*w);
 }
 
 TEST_F(MemoWidgetTest, ShiftSelectsAndPlainMovesDrop) {
@@ -101,7 +95,6 @@ TEST_F(MemoWidgetTest, ShiftSelectsAndPlainMovesDrop) {
     QTest::keyClick(w.get(), Qt::Key_Right);
     EXPECT_FALSE(m.HasSelectedText());
     EXPECT_EQ(m.Caret(), (TPoint{6, 0}));
-    Detach(*w);
 }
 
 TEST_F(MemoWidgetTest, NationalLettersAndAstralCharactersArriveWhole) {
@@ -115,7 +108,6 @@ TEST_F(MemoWidgetTest, NationalLettersAndAstralCharactersArriveWhole) {
     QApplication::sendEvent(w.get(), &ime);
     EXPECT_EQ(m.Lines().Get(0), std::u16string(u"\u0436\xD83D\xDE00\u4E2D"));
     EXPECT_EQ(m.Caret().X, 4);
-    Detach(*w);
 }
 
 TEST_F(MemoWidgetTest, MouseClicksDragsAndDoubleClicks) {
@@ -157,7 +149,6 @@ TEST_F(MemoWidgetTest, MouseClicksDragsAndDoubleClicks) {
     // A click in the gutter selects the line.
     QTest::mouseClick(vp, Qt::LeftButton, Qt::NoModifier, QPoint(2, m.LineHeight() * 2 + 2));
     EXPECT_EQ(m.SelectedText(), u"third");
-    Detach(*w);
 }
 
 TEST_F(MemoWidgetTest, WheelPagesAndScrollBarsMoveTheView) {
@@ -186,7 +177,6 @@ TEST_F(MemoWidgetTest, WheelPagesAndScrollBarsMoveTheView) {
     // Dragging the thumb to position 100 puts line 100 on top.
     w->verticalScrollBar()->setSliderPosition(100);
     EXPECT_EQ(m.TopLine(), 100);
-    Detach(*w);
 }
 
 TEST_F(MemoWidgetTest, PastesOtherProgramsTextAndMovesColumnBlocksBetweenEditors) {
@@ -229,8 +219,6 @@ TEST_F(MemoWidgetTest, PastesOtherProgramsTextAndMovesColumnBlocksBetweenEditors
     EXPECT_EQ(b->Memo().Lines().Get(1), u"ycdeyyy");
     EXPECT_EQ(b->Memo().Lines().Get(2), u"zCDEzzz");
     EXPECT_EQ(b->Memo().Caret(), (TPoint{1, 0})) << "a column paste leaves the caret";
-    Detach(*a);
-    Detach(*b);
 }
 
 TEST_F(MemoWidgetTest, IncrementalPaintingEqualsAPaintFromScratch) {
@@ -264,7 +252,6 @@ TEST_F(MemoWidgetTest, IncrementalPaintingEqualsAPaintFromScratch) {
         highlighted = highlighted || QColor(whole.pixel(x, y)) == silver;
     }
     EXPECT_TRUE(highlighted || m.HasSelectedText());
-    Detach(*w);
 }
 
 // Needs a platform with a primary selection (X11): ctest runs it once more under Xvfb.
@@ -291,8 +278,6 @@ TEST_F(MemoWidgetTest, SelectionBecomesThePrimarySelectionAndAMiddleClickPastesI
     b->Memo().Undo();
     EXPECT_EQ(b->Memo().Lines().Get(0), u"0123456789") << "one undo step";
     EXPECT_TRUE(a->Memo().HasSelectedText()) << "the source keeps its selection";
-    Detach(*a);
-    Detach(*b);
 }
 
 TEST_F(MemoWidgetTest, CaretShowsOnlyWithTheFocus) {
@@ -303,7 +288,6 @@ TEST_F(MemoWidgetTest, CaretShowsOnlyWithTheFocus) {
     ASSERT_TRUE(w->CaretRect().has_value());
     EXPECT_EQ(w->CaretRect()->height(), w->Memo().LineHeight());
     EXPECT_EQ(w->objectName(), QStringLiteral("UnicodeEditor"));
-    Detach(*w);
 }
 
 } // namespace

@@ -11,7 +11,6 @@
 #include <QWheelEvent>
 
 #include "actions/uniKeymap.h"
-#include "actions/uniMemoActions.h"
 
 namespace {
 
@@ -41,7 +40,7 @@ std::optional<TScrollCode> ScrollCodeOf(int action) {
 TuniMemoWidget::TuniMemoWidget(TMemoEnvironment environment, const TUniActionKeymap* globalKeymap,
                                QWidget* parent, TMemoKind kind)
     : QAbstractScrollArea(parent), canvas_(*viewport(), measurer_), messages_(this),
-      questions_(viewport()), globalKeymap_(globalKeymap) {
+      questions_(viewport()) {
     setObjectName(QStringLiteral("UnicodeEditor"));
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, true);
@@ -77,7 +76,7 @@ TuniMemoWidget::TuniMemoWidget(TMemoEnvironment environment, const TUniActionKey
     input.keyboard = &keyboard_;
     input.dragTimer = &dragTimer_;
     input.pointer = this;
-    input_ = std::make_unique<TMemoInput>(*memo_, globalKeymap, input);
+    controller_ = std::make_unique<TMemoController>(*memo_, globalKeymap, input);
 
     canvas_.Resize(viewport()->size());
     canvas_.onCaretMoved = [this] { RestartBlink(); };
@@ -100,7 +99,7 @@ TuniMemoWidget::TuniMemoWidget(TMemoEnvironment environment, const TUniActionKey
 TuniMemoWidget::~TuniMemoWidget() {
     blink_.stop();
     dragTimer_.Stop();
-    input_.reset();
+    controller_.reset();
     memo_.reset();
 }
 
@@ -125,7 +124,7 @@ bool TuniMemoWidget::event(QEvent* e) {
         auto* k = static_cast<QKeyEvent*>(e);
         const int vk = VirtualKeyOf(k->key(), k->modifiers());
         const TShortCut key = static_cast<TShortCut>(vk | ShiftStateOf(k->modifiers()));
-        if (vk != 0 && FindKeyAction(*memo_, globalKeymap_, key) != nullptr) {
+        if (vk != 0 && controller_->FindKeyAction(key) != nullptr) {
             e->accept();
             return true;
         }
@@ -147,7 +146,7 @@ void TuniMemoWidget::keyPressEvent(QKeyEvent* e) {
     bool consumed = false;
     if (vk != 0) {
         keyboard_.SetEvent(e);
-        consumed = input_->KeyDown(vk, shift);
+        consumed = controller_->Input().KeyDown(vk, shift);
         keyboard_.SetEvent(nullptr);
     }
     if (!consumed && !e->text().isEmpty()) {
@@ -186,7 +185,7 @@ void TuniMemoWidget::TypeText(const QString& text, TShiftState shift, TCharSourc
             c = QChar::surrogateToUcs4(text[i], text[i + 1]);
             ++i;
         }
-        input_->Char(c, shift, c > 0xFFFF ? TCharSource::InputMethod : source);
+        controller_->Input().Char(c, shift, c > 0xFFFF ? TCharSource::InputMethod : source);
     }
 }
 
@@ -215,7 +214,8 @@ void TuniMemoWidget::mousePressEvent(QMouseEvent* e) {
         const std::optional<TClipboardText> content = primary_.GetText();
         if (content && content->utf16 && !content->utf16->empty()) {
             const QPoint p = e->position().toPoint();
-            input_->PasteAtPointer(p.x(), p.y(), *content->utf16, content->columnBlock);
+            controller_->Input().PasteAtPointer(p.x(), p.y(), *content->utf16,
+                                                content->columnBlock);
             RestartBlink();
         }
         e->accept();
@@ -226,7 +226,7 @@ void TuniMemoWidget::mousePressEvent(QMouseEvent* e) {
         return;
     }
     const QPoint p = e->position().toPoint();
-    input_->MouseDown(p.x(), p.y());
+    controller_->Input().MouseDown(p.x(), p.y());
     RestartBlink();
     e->accept();
 }
@@ -242,16 +242,16 @@ void TuniMemoWidget::mouseDoubleClickEvent(QMouseEvent* e) {
 }
 
 void TuniMemoWidget::mouseMoveEvent(QMouseEvent* e) {
-    if (input_->Dragging()) {
+    if (controller_->Input().Dragging()) {
         const QPoint p = e->position().toPoint();
-        input_->MouseMove(p.x(), p.y());
+        controller_->Input().MouseMove(p.x(), p.y());
     }
     e->accept();
 }
 
 void TuniMemoWidget::mouseReleaseEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton && input_->Dragging()) {
-        input_->MouseUp();
+    if (e->button() == Qt::LeftButton && controller_->Input().Dragging()) {
+        controller_->Input().MouseUp();
         SchedulePrimary();
     }
     e->accept();
@@ -263,7 +263,7 @@ void TuniMemoWidget::wheelEvent(QWheelEvent* e) {
     wheelRest_ %= 120;
     if (steps != 0) {
         if (!onWheel || !onWheel(steps)) {
-            input_->Wheel(steps);
+            controller_->Input().Wheel(steps);
         }
     }
     e->accept();
@@ -369,7 +369,7 @@ void TuniMemoWidget::VerticalAction(int action) {
         return;
     }
     if (const auto code = ScrollCodeOf(action)) {
-        input_->VerticalScroll(*code, verticalScrollBar()->sliderPosition());
+        controller_->Input().VerticalScroll(*code, verticalScrollBar()->sliderPosition());
     }
 }
 
@@ -378,7 +378,7 @@ void TuniMemoWidget::HorizontalAction(int action) {
         return;
     }
     if (const auto code = ScrollCodeOf(action)) {
-        input_->HorizontalScroll(*code, horizontalScrollBar()->sliderPosition());
+        controller_->Input().HorizontalScroll(*code, horizontalScrollBar()->sliderPosition());
     }
 }
 

@@ -11,8 +11,8 @@
 #include <optional>
 #include <tuple>
 
+#include "actions/uniMemoActions.h"
 #include "editor/uniMemo.h"
-#include "editor/uniMemoInput.h"
 #include "platform/qt/qtCanvas.h"
 #include "platform/qt/qtClipboard.h"
 #include "platform/qt/qtDialogs.h"
@@ -40,11 +40,10 @@ public:
 
     TuniMemo& Memo() { return *memo_; }
     const TuniMemo& Memo() const { return *memo_; }
-    TMemoInput& Input() { return *input_; }
-    void SetGlobalKeymap(const TUniActionKeymap* keymap) {
-        globalKeymap_ = keymap;
-        input_->SetGlobalKeymap(keymap);
-    }
+    // The controller: the editor's action maps, keymap and input handling.
+    TMemoController& Controller() { return *controller_; }
+    TMemoInput& Input() { return controller_->Input(); }
+    void SetGlobalKeymap(const TUniActionKeymap* keymap) { controller_->SetGlobalKeymap(keymap); }
 
     // While this answers true the editor does not paint (a maximized document window that
     // is not the active one); when it shows again, call RepaintWhole.
@@ -114,9 +113,9 @@ private:
     TQtMessageBox messages_;
     TQtQuestions questions_;
     TQtKeyboardQuery keyboard_;
-    const TUniActionKeymap* globalKeymap_;
     std::unique_ptr<TuniMemo> memo_;
-    std::unique_ptr<TMemoInput> input_;
+    // After the editor: it goes first.
+    std::unique_ptr<TMemoController> controller_;
     QTimer blink_;
     bool blinkOn_ = true;
     bool wholePending_ = true;

@@ -6,7 +6,7 @@
 #include <Qt>
 
 #include "actions/uniKeyNames.h"
-#include "editor/uniMemoInput.h"
+#include "actions/uniMemoInput.h"
 #include "platform/uniInputHost.h"
 
 class QKeyEvent;

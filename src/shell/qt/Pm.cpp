@@ -189,11 +189,9 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
 TPMMainForm::~TPMMainForm() {
     disconnect(QAbstractEventDispatcher::instance(), nullptr, this, nullptr);
     StoreSearchHistories();
-    // The document windows' maps have the global map as their parent: they go first,
-    // also the windows that are closed and wait for their deletion.
+    // The document windows' controllers hold maps whose parent is the global map: the
+    // windows go first, also those that are closed and wait for their deletion.
     for (TMDIChild* child : mdi_->findChildren<TMDIChild*>()) {
-        child->Memo().buildActionMaps = nullptr;
-        child->Memo().memoActions.reset();
         delete child;
     }
 }
@@ -331,8 +329,8 @@ QAction* TPMMainForm::MenuAction(std::string_view command) const {
 void TPMMainForm::RunGlobalAction(std::string_view name) {
     if (TUniAction* action = global_->Find(name)) {
         if (TMDIChild* child = ActiveChild()) {
-            TuniMemo& memo = child->Memo();
-            child->MemoWidget().Input().RunCommand([&] { ExecuteAction(memo, *action); });
+            TMemoController& controller = child->MemoWidget().Controller();
+            controller.Input().RunCommand([&] { controller.Execute(*action); });
         } else {
             action->Perform();
         }
@@ -552,7 +550,7 @@ void TPMMainForm::ConnectEditor(TMDIChild& child) {
         return detector_.DetectCharset(name, memo.Codec().profile.defaultCharset, &detectSearch_);
     };
     memo.SetSearchStepLimit(1'000'000);
-    AttachActionMaps(memo, *global_, folder_);
+    child.MemoWidget().Controller().AttachActionMaps(*global_, folder_);
 }
 
 TMDIChild* TPMMainForm::OpenDocument(const std::string& fileName, const std::string& templateName,

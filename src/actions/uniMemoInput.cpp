@@ -1,6 +1,6 @@
 // Key presses, characters, the mouse, the wheel and the scroll bars turned into editor
 // commands, followed by the update cycle.
-#include "editor/uniMemoInput.h"
+#include "actions/uniMemoInput.h"
 
 #include <algorithm>
 #include <chrono>
@@ -8,9 +8,8 @@
 #include "actions/uniMemoActions.h"
 #include "editor/uniMemo.h"
 
-TMemoInput::TMemoInput(TuniMemo& memo, const TUniActionKeymap* globalKeymap,
-                       TInputPlatform platform)
-    : memo_(memo), globalKeymap_(globalKeymap), platform_(std::move(platform)) {}
+TMemoInput::TMemoInput(TuniMemo& memo, TMemoController& controller, TInputPlatform platform)
+    : memo_(memo), controller_(controller), platform_(std::move(platform)) {}
 
 TMemoInput::~TMemoInput() {
     if (dragging_ && platform_.dragTimer != nullptr) {
@@ -50,11 +49,11 @@ bool TMemoInput::BeginInput() {
 // Looks the key up in the document keymap, then the global one, and runs what it binds.
 // False when neither binds it.
 bool TMemoInput::RunKey(TShortCut key, TShiftState) {
-    TUniAction* action = FindKeyAction(memo_, globalKeymap_, key);
+    TUniAction* action = controller_.FindKeyAction(key);
     if (action == nullptr) {
         return false;
     }
-    ExecuteAction(memo_, *action);
+    controller_.Execute(*action);
     return true;
 }
 

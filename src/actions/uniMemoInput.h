@@ -1,4 +1,4 @@
-// The editor's input handling: key presses looked up in the keymaps and run as actions,
+// An editor's input handling: key presses looked up in the keymaps and run as actions,
 // characters typed, the mouse placing the caret and selecting, the wheel, the scroll
 // bars. The toolkit layer translates its events into these calls.
 #pragma once
@@ -11,7 +11,7 @@
 #include "text/uniStringList.h"
 
 class TuniMemo;
-class TUniActionKeymap;
+class TMemoController;
 
 // Modifier keys held: the shortcut bits scShift, scCtrl and scAlt.
 using TShiftState = std::uint16_t;
@@ -27,14 +27,12 @@ public:
     static constexpr int kDragPeriodMs = 200;
     static constexpr std::uint64_t kDoubleClickMs = 500;
 
-    // `globalKeymap` may be null (no global bindings); the editor and keymap are borrowed
-    // and must outlive the handler.
-    TMemoInput(TuniMemo& memo, const TUniActionKeymap* globalKeymap, TInputPlatform platform);
+    // Made by the editor's controller, which looks the keys up and runs their actions; the
+    // editor and the controller are borrowed and must outlive the handler.
+    TMemoInput(TuniMemo& memo, TMemoController& controller, TInputPlatform platform);
     ~TMemoInput();
     TMemoInput(const TMemoInput&) = delete;
     TMemoInput& operator=(const TMemoInput&) = delete;
-
-    void SetGlobalKeymap(const TUniActionKeymap* keymap) { globalKeymap_ = keymap; }
 
     // A key press; true when the key was consumed (the platform must not handle it).
     bool KeyDown(int virtualKey, TShiftState shift);
@@ -78,7 +76,7 @@ private:
     void TypeCodePoint(char32_t c, TCharSource source);
 
     TuniMemo& memo_;
-    const TUniActionKeymap* globalKeymap_;
+    TMemoController& controller_;
     TInputPlatform platform_;
     bool dragging_ = false;
     int lastX_ = 0;

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "actions/uniMemoActions.h"
+#include "actions/uniMemoInput.h"
 #include "actions/uniStdActions.h"
-#include "editor/uniMemoInput.h"
-#include "memoFakes.h"
+#include "editor/memoFakes.h"
 
 using namespace memo_fakes;
 
@@ -43,7 +43,7 @@ protected:
     MemoInputTest() {
         RegisterStandardActions(*global);
         LoadGlobalActions(folder, global, globalKeys, noEditor);
-        input.SetGlobalKeymap(globalKeys.get());
+        controller.SetGlobalKeymap(globalKeys.get());
     }
 
     TConfigFolder folder{PELMAR_SOURCE_DATA_DIR};
@@ -56,8 +56,9 @@ protected:
     TFakePointer pointer;
     std::uint64_t now = 1000;
     TuniMemo memo{host.Platform(false)};
-    TMemoInput input{memo, globalKeys.get(),
-                     TInputPlatform{&keyboard, &timer, &pointer, [this] { return now; }}};
+    TMemoController controller{memo, globalKeys.get(),
+                               TInputPlatform{&keyboard, &timer, &pointer, [this] { return now; }}};
+    TMemoInput& input = controller.Input();
 
     bool Key(std::string_view text) {
         const TShortCut key = TextToShortCut(text);
@@ -131,7 +132,8 @@ TEST_F(MemoInputTest, KeysThatTypeAreLeftToTheCharacterMessage) {
 
 TEST_F(MemoInputTest, EnterAndTabGoToTheDialogInASingleLineBox) {
     TuniEdit edit(host.Platform(false));
-    TMemoInput editInput(edit, globalKeys.get(), {});
+    TMemoController editController(edit, globalKeys.get());
+    TMemoInput& editInput = editController.Input();
     ASSERT_NE(globalKeys, nullptr);
     SetText(edit, "x");
     EXPECT_FALSE(editInput.KeyDown(vkReturn, 0));
