@@ -29,14 +29,13 @@
 struct TMemoPlatform {
     const TTextMeasurer* measurer = nullptr;
     TEditorWindow* window = nullptr;
-    TCaretHost* caret = nullptr;
     TScrollBarHost* scrollBars = nullptr;
     TBusyCursor* busyCursor = nullptr;
     TMainThreadQueue* queue = nullptr;
     TMessageBoxHost* messages = nullptr;
     TClipboardHost* clipboard = nullptr;
     TQuestionHost* questions = nullptr;
-    // The surface the editor paints on; without one nothing is drawn.
+    // The surface the editor paints on, caret included; without one nothing is drawn.
     TCanvas* canvas = nullptr;
 };
 

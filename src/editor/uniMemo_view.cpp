@@ -378,16 +378,10 @@ std::optional<TRect> TuniMemo::CaretRect() {
     return TRect{left, p.Y, left + width, p.Y + metrics_.lineHeight};
 }
 
-// The caret alone moved: the caret host shows it, or else the surface the editor paints on.
+// The caret alone moved: the surface the editor paints on shows it.
 void TuniMemo::PlaceCaret() {
     const std::optional<TRect> r = CaretRect();
-    if (platform_.caret != nullptr) {
-        if (r) {
-            platform_.caret->PlaceCaret(r->left, r->top, r->Width(), r->Height());
-        } else {
-            platform_.caret->HideCaret();
-        }
-    } else if (platform_.canvas != nullptr && !platform_.canvas->Obscured()) {
+    if (platform_.canvas != nullptr && !platform_.canvas->Obscured()) {
         if (r) {
             platform_.canvas->PlaceCaret(r->left, r->top, r->Width(), r->Height());
         } else {

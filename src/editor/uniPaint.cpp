@@ -564,7 +564,16 @@ void TMemoPainter::PaintBackground(const TFrame& f, const TScrMap& map, const TR
             running = false;
         }
     };
-    for (int k = 1; x < right; ++k) {
+    // A short line far left of a view scrolled along a long one: its virtual cells left of
+    // the text area are skipped in one step, not walked through one by one.
+    int k = 1;
+    if (x < f.area.left - f.charWidth) {
+        const int skipped = (f.area.left - x) / f.charWidth;
+        k += skipped;
+        x += skipped * f.charWidth;
+        runLeft = x;
+    }
+    for (; x < right; ++k) {
         const int visual = (x - rp.origin) / f.charWidth;
         TColor colour = rp.rowBg;
         if (f.hasSelection && sel.mode == TSelectionMode::Column) {

@@ -1,5 +1,5 @@
 // What an editor control needs from the window that hosts it: the client area and its
-// repaints, the caret, the scroll bars, the busy cursor, the main-thread queue and message
+// repaints, the scroll bars, the busy cursor, the main-thread queue and message
 // boxes. Each is a small interface the toolkit layer implements; tests record the calls.
 #pragma once
 
@@ -24,18 +24,6 @@ public:
     virtual void ProcessPendingPaint() = 0;
     // Selects the editor font; the measurer reports its metrics afterwards.
     virtual void SelectFont(std::u16string_view name, int size) = 0;
-};
-
-// The text caret: one line height tall, placed in client coordinates.
-class TCaretHost {
-public:
-    TCaretHost() = default;
-    TCaretHost(const TCaretHost&) = delete;
-    TCaretHost& operator=(const TCaretHost&) = delete;
-    virtual ~TCaretHost() = default;
-
-    virtual void PlaceCaret(int x, int y, int width, int height) = 0;
-    virtual void HideCaret() = 0;
 };
 
 struct TScrollInfo {

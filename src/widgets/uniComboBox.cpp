@@ -8,6 +8,7 @@
 
 #include "base/uniCodePage.h"
 #include "base/uniNumRefs.h"
+#include "platform/qt/qtConvert.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ TnewListBox::TnewListBox(TuniComboBox& combo, QWidget* parent)
 
 std::string TnewListBox::Entry(int row) const {
     const QListWidgetItem* it = item(row);
-    return it != nullptr ? it->data(kEntryRole).toByteArray().toStdString() : std::string();
+    return it != nullptr ? BytesFromQByteArray(it->data(kEntryRole).toByteArray()) : std::string();
 }
 
 void TnewListBox::keyPressEvent(QKeyEvent* e) {
@@ -131,8 +132,8 @@ void TuniComboBox::SetItems(const std::vector<std::string>& items) {
     // The list shows the entries as stored, references and all; picking one puts the
     // characters they stand for into the field.
     for (const std::string& entry : items) {
-        auto* item = new QListWidgetItem(ToQString(AnsiToWide(entry)), list_);
-        item->setData(kEntryRole, QByteArray::fromStdString(entry));
+        auto* item = new QListWidgetItem(QStringFromU16(AnsiToWide(entry)), list_);
+        item->setData(kEntryRole, QByteArrayFromBytes(entry));
     }
     FitList();
 }

@@ -1,5 +1,6 @@
 // Test doubles for the editor's host: a fixed-pitch 8 x 16 measurer and recording fakes
-// of the window, caret, scroll bars, busy cursor, main-thread queue and message boxes.
+// of the window, the canvas (its caret), scroll bars, busy cursor, main-thread queue and message
+// boxes.
 #pragma once
 
 #include <functional>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "editor/uniMemo.h"
+#include "platform/uniCanvas.h"
 #include "platform/uniEditorHost.h"
 #include "platform/uniMeasure.h"
 #include "support/testSupport.h"
@@ -45,13 +47,26 @@ public:
     }
 };
 
-class TFakeCaret : public TCaretHost {
+// The surface the editor paints on, keeping only where the caret was placed last (the
+// drawing itself is checked with a model of the surface in uniPaint_test.cpp).
+class TFakeCaret : public TCanvas {
 public:
+    explicit TFakeCaret(const TFakeWindow& window) : window_(window) {}
     int x = -1;
     int y = -1;
     int width = 0;
     int height = 0;
     bool visible = false;
+    int Width() const override { return window_.width; }
+    int Height() const override { return window_.height; }
+    bool Obscured() const override { return false; }
+    void BeginPaint() override {}
+    void EndPaint() override {}
+    void FillRect(const TRect&, TColor) override {}
+    void DrawText(int, int, std::u16string_view, TColor, std::uint8_t) override {}
+    void DrawMarker(const TRect&, std::u16string_view, TMarkerKind, TColor, TColor) override {}
+    void DrawGutterMark(int, int, char16_t, TColor) override {}
+    void ScrollBand(const TRect&, TScrollDirection, int) override {}
     void PlaceCaret(int px, int py, int w, int h) override {
         x = px;
         y = py;
@@ -60,6 +75,9 @@ public:
         visible = true;
     }
     void HideCaret() override { visible = false; }
+
+private:
+    const TFakeWindow& window_;
 };
 
 class TFakeScrollBars : public TScrollBarHost {
@@ -159,7 +177,7 @@ public:
 struct TFakeHost {
     TFixedMeasurer measurer;
     TFakeWindow window;
-    TFakeCaret caret;
+    TFakeCaret caret{window};
     TFakeScrollBars scrollBars;
     TFakeBusyCursor busy;
     TFakeQueue queue;
@@ -169,8 +187,17 @@ struct TFakeHost {
 
     // `withQueue` false: loads run at once instead of being posted.
     TMemoPlatform Platform(bool withQueue = true) {
-        return {&measurer, &window,    &caret,    &scrollBars, &busy, withQueue ? &queue : nullptr,
-                &messages, &clipboard, &questions};
+        TMemoPlatform p;
+        p.measurer = &measurer;
+        p.window = &window;
+        p.scrollBars = &scrollBars;
+        p.busyCursor = &busy;
+        p.queue = withQueue ? &queue : nullptr;
+        p.messages = &messages;
+        p.clipboard = &clipboard;
+        p.questions = &questions;
+        p.canvas = &caret;
+        return p;
     }
 };
 

@@ -11,6 +11,7 @@
 #include <QWheelEvent>
 
 #include "actions/uniKeymap.h"
+#include "platform/qt/qtConvert.h"
 
 namespace {
 
@@ -60,7 +61,6 @@ TuniMemoWidget::TuniMemoWidget(TMemoEnvironment environment, const TUniActionKey
     platform.messages = &messages_;
     platform.clipboard = &clipboard_;
     platform.questions = &questions_;
-    // The canvas draws the caret; the separate caret host stays unused.
     platform.canvas = &canvas_;
     if (kind == TMemoKind::SingleLine) {
         memo_ = std::make_unique<TuniEdit>(platform, environment);
@@ -400,7 +400,7 @@ void TuniMemoWidget::ProcessPendingPaint() {
 }
 
 void TuniMemoWidget::SelectFont(std::u16string_view name, int size) {
-    QFont font(ToQString(name), size > 0 ? size : 10);
+    QFont font(QStringFromU16(name), size > 0 ? size : 10);
     font.setStyleHint(QFont::TypeWriter);
     measurer_.SetFont(font);
     setFont(font);

@@ -2,13 +2,11 @@
 
 #include <QWidget>
 
+#include "platform/qt/qtConvert.h"
+
 #include <cmath>
 
 namespace {
-
-QRect ToQRect(const TRect& r) {
-    return QRect(r.left, r.top, r.Width(), r.Height());
-}
 
 // `a` moved towards `b` by `share` (0..1).
 QColor Mix(const QColor& a, const QColor& b, double share) {
@@ -114,7 +112,7 @@ void TQtCanvas::FillRect(const TRect& rect, TColor colour) {
         return;
     }
     const bool opened = Open();
-    const QRect r = ToQRect(rect);
+    const QRect r = QRectFromRect(rect);
     const QColor c = QtColor(colour, palette_, palette_.color(QPalette::Base));
     if (AlreadyFilled(r, c.rgb())) {
         if (opened) {
@@ -159,7 +157,7 @@ void TQtCanvas::DrawText(int x, int y, std::u16string_view text, TColor colour,
             w += measurer_.UnitExtent(text[i + k], style);
         }
         painter_.setClipRect(QRect(gx, y, w, lh));
-        painter_.drawText(QPoint(gx, baseline), ToQString(text.substr(i, n)));
+        painter_.drawText(QPoint(gx, baseline), QStringFromU16(text.substr(i, n)));
         gx += w;
         i += n - 1;
     }
@@ -179,7 +177,7 @@ void TQtCanvas::DrawMarker(const TRect& cell, std::u16string_view label, TMarker
         return;
     }
     const bool opened = Open();
-    const QRect r = ToQRect(cell);
+    const QRect r = QRectFromRect(cell);
     const QColor ink = QtColor(fg, palette_, palette_.color(QPalette::Text));
     const QColor back = QtColor(bg, palette_, palette_.color(QPalette::Base));
     // A pixel of air around the box, so that two markers side by side stay apart.
@@ -193,7 +191,7 @@ void TQtCanvas::DrawMarker(const TRect& cell, std::u16string_view label, TMarker
         painter_.drawRect(box.adjusted(0, 0, -1, -1));
     }
     painter_.setPen(ink);
-    const QString text = ToQString(label);
+    const QString text = QStringFromU16(label);
     if (text.size() <= 2) {
         painter_.setFont(measurer_.MarkerFont(1));
         painter_.drawText(box, Qt::AlignCenter, text);
@@ -238,7 +236,7 @@ void TQtCanvas::ScrollBand(const TRect& band, TScrollDirection direction, int di
         return;
     }
     const bool opened = Open();
-    const QRect r = ToQRect(band).intersected(image_.rect());
+    const QRect r = QRectFromRect(band).intersected(image_.rect());
     const int shift = direction == TScrollDirection::Down ? distance : -distance;
     // The part that stays inside the band after the move.
     const QRect source =

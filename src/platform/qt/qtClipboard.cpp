@@ -1,5 +1,6 @@
 // The clipboard host over QClipboard.
 #include "platform/qt/qtClipboard.h"
+#include "platform/qt/qtConvert.h"
 
 #include <QByteArray>
 #include <QClipboard>
@@ -58,7 +59,7 @@ bool TQtClipboard::SetText(const std::u16string& utf16, const std::string&, bool
     if (columnBlock) {
         data->setData(QString::fromLatin1(kColumnFormat), ColumnBlockBytes(utf16));
     }
-    data->setText(QString::fromStdU16String(utf16));
+    data->setText(QStringFromU16(utf16));
     Clipboard()->setMimeData(data, mode_);
     return true;
 }
@@ -75,7 +76,7 @@ std::optional<TClipboardText> TQtClipboard::GetText() {
     const QString format = QString::fromLatin1(kColumnFormat);
     result.columnBlock = data->hasFormat(format);
     if (data->hasText()) {
-        result.utf16 = data->text().toStdU16String();
+        result.utf16 = U16FromQString(data->text());
     } else if (result.columnBlock) {
         // A column block without plain text (another program's copy): its own text.
         result.utf16 = FromUtf16LeBytes(data->data(format));

@@ -1,5 +1,6 @@
 // Yes/No/Cancel, the replace confirmation and the code entry box.
 #include "platform/qt/qtDialogs.h"
+#include "platform/qt/qtConvert.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -257,9 +258,7 @@ TReplaceAnswer TQtQuestions::AskReplace(std::u16string_view text, int caretX, in
     if (const auto& responder = ReplaceResponder()) {
         return responder(text);
     }
-    TuniMessageDialog box(editor_,
-                          QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())),
-                          TMsgDlgType::Confirmation,
+    TuniMessageDialog box(editor_, QStringFromU16(text), TMsgDlgType::Confirmation,
                           TMsgDlgBtn::Yes | TMsgDlgBtn::No | TMsgDlgBtn::Cancel | TMsgDlgBtn::All);
     if (editor_ != nullptr) {
         const QPoint caret = editor_->mapToGlobal(QPoint(caretX, caretY));
@@ -299,5 +298,5 @@ std::optional<std::u16string> TQtQuestions::EnterCode(int x, int y, int fontSize
     if (form.exec() != QDialog::Accepted || form.Code().isEmpty()) {
         return std::nullopt;
     }
-    return form.Code().toStdU16String();
+    return U16FromQString(form.Code());
 }

@@ -8,6 +8,7 @@
 
 #include <utility>
 
+#include "platform/qt/qtConvert.h"
 #include "widgets/uniMsgDlg.h"
 
 namespace {
@@ -96,11 +97,8 @@ void TQtMessageBox::SetTestResponder(std::function<void(QString, QString)> respo
 
 void TQtMessageBox::ShowMessage(std::u16string_view caption, std::u16string_view text,
                                 TMessageKind kind) {
-    const QString title =
-        caption.empty()
-            ? QStringLiteral("Pelmar")
-            : QString::fromUtf16(caption.data(), static_cast<qsizetype>(caption.size()));
-    const QString body = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+    const QString title = caption.empty() ? QStringLiteral("Pelmar") : QStringFromU16(caption);
+    const QString body = QStringFromU16(text);
     if (const auto& responder = MessageResponder()) {
         responder(title, body);
         return;

@@ -80,8 +80,7 @@ QColor QtColor(TColor colour, const QPalette& palette, const QColor& fallback) {
     if ((value & 0x80000000u) != 0) {
         return SystemColour(static_cast<int>(value & 0xFFu), palette);
     }
-    return QColor(static_cast<int>(value & 0xFFu), static_cast<int>((value >> 8) & 0xFFu),
-                  static_cast<int>((value >> 16) & 0xFFu));
+    return QColorFromColor(colour);
 }
 
 QFont StyledFont(const QFont& base, std::uint8_t style) {

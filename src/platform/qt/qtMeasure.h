@@ -16,19 +16,10 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/qt/qtConvert.h"
 #include "platform/uniMeasure.h"
 
 class QPalette;
-
-// UTF-16 text across the boundary, without a detour through other encodings.
-inline QString ToQString(std::u16string_view text) {
-    return QString(reinterpret_cast<const QChar*>(text.data()),
-                   static_cast<qsizetype>(text.size()));
-}
-inline std::u16string ToU16(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
-                          static_cast<size_t>(text.size()));
-}
 
 // 0x00BBGGRR as an RGB colour; 0x80000000 + index as the palette colour of that system
 // colour index; none (-1) as `fallback`.

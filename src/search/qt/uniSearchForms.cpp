@@ -14,13 +14,14 @@
 #include <QVBoxLayout>
 
 #include "lang/uniLang.h"
+#include "platform/qt/qtConvert.h"
 #include "search/searchHistory.h"
 #include "shell/PmSearch.h"
 
 namespace {
 
 QString Tr(const TUniLangTexts& texts, std::string_view section, std::string_view key) {
-    return ToQString(texts.Text(section, key));
+    return QStringFromU16(texts.Text(section, key));
 }
 
 } // namespace
@@ -172,15 +173,15 @@ TFormGoto::TFormGoto(QWidget* parent)
 }
 
 std::optional<int> TFormGoto::TakeLine() {
-    const std::u16string text = ToU16(box_->currentText());
+    const std::u16string text = U16FromQString(box_->currentText());
     AddGotoItem(items_, text);
     {
         const QSignalBlocker block(box_);
         box_->clear();
         for (const std::u16string& item : items_) {
-            box_->addItem(ToQString(item));
+            box_->addItem(QStringFromU16(item));
         }
-        box_->setCurrentText(ToQString(text));
+        box_->setCurrentText(QStringFromU16(text));
     }
     return GotoLineNumber(text);
 }

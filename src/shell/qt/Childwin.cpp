@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "platform/qt/qtConvert.h"
 #include "shell/PmStatus.h"
 #include "shell/qt/Pm.h"
 
@@ -95,8 +96,7 @@ void TMDIChild::ShowLoadNotice() {
     const int own = memo.Lines().OwnSeparatorCount();
     if (own > 0) {
         texts << main_.Format("Messages", "MixedEndsMsg", QString::number(own));
-        const QString separator =
-            QString::fromStdU16String(SeparatorCaption(memo.Codec().lineSeparator));
+        const QString separator = QStringFromU16(SeparatorCaption(memo.Codec().lineSeparator));
         uniform_->setText(main_.Format("Messages", "MakeUniform", separator));
     }
     uniform_->setVisible(own > 0);
@@ -108,8 +108,7 @@ void TMDIChild::ShowLoadNotice() {
     }
     reopen_->setVisible(escaped > 0 && !memo.FileName().empty());
     if (memo.Codec().markAdded && !memo.FileName().empty()) {
-        texts << main_.Format("Messages", "MarkAddedMsg",
-                              QString::fromStdString(memo.Codec().charset));
+        texts << main_.Format("Messages", "MarkAddedMsg", QStringFromUtf8(memo.Codec().charset));
     }
     if (texts.isEmpty()) {
         notice_->hide();

@@ -33,6 +33,7 @@
 #include "base/uniRecovery.h"
 #include "editor/uniMemo.h"
 #include "lang/uniLangIni.h"
+#include "platform/qt/qtConvert.h"
 #include "platform/qt/qtDialogs.h"
 #include "platform/qt/qtHosts.h"
 #include "search/qt/uniSearchForms.h"
@@ -58,20 +59,13 @@ std::function<bool(TFormProperties&)>& PropertiesResponder() {
 QStringList Names(const std::vector<std::pair<std::string, std::string>>& entries) {
     QStringList names;
     for (const auto& entry : entries) {
-        names << QString::fromStdString(entry.first);
+        names << QStringFromUtf8(entry.first);
     }
     return names;
 }
 
 bool SameName(const std::string& a, const QString& b) {
-    return QString::fromStdString(a).compare(b, Qt::CaseInsensitive) == 0;
-}
-
-QString FileNameToQ(const std::string& name) {
-    return QFile::decodeName(QByteArray::fromStdString(name));
-}
-std::string FileNameFromQ(const QString& name) {
-    return QFile::encodeName(name).toStdString();
+    return QStringFromUtf8(a).compare(b, Qt::CaseInsensitive) == 0;
 }
 
 std::string FullPath(const std::string& name) {
@@ -293,26 +287,26 @@ void TPMMainForm::LoadSettings() {
 }
 
 QString TPMMainForm::Text(std::string_view section, std::string_view key) const {
-    return ToQString(texts_.Text(section, key));
+    return QStringFromU16(texts_.Text(section, key));
 }
 
 QString TPMMainForm::Format(std::string_view section, std::string_view key,
                             const QString& argument) const {
-    return ToQString(FormatText(texts_.Text(section, key), ToU16(argument)));
+    return QStringFromU16(FormatText(texts_.Text(section, key), U16FromQString(argument)));
 }
 
 QString TPMMainForm::DocumentTitle(const TuniMemo& memo) const {
-    return ToQString(DocumentName(memo.FileName(), texts_.Text("Messages", "NewFile")));
+    return QStringFromU16(DocumentName(memo.FileName(), texts_.Text("Messages", "NewFile")));
 }
 
 QAction* TPMMainForm::AddCommand(QMenu* menu, const std::string& command, const char* captionKey,
                                  const char* actionName, std::function<void()> run) {
-    QString caption = ToQString(MnemonicText(texts_.Caption(captionKey)));
+    QString caption = QStringFromU16(MnemonicText(texts_.Caption(captionKey)));
     if (actionName != nullptr) {
         if (const auto it = shortcutTexts_.find(actionName);
             it != shortcutTexts_.end() && !it->second.empty()) {
             // Shown, not registered: every key goes through the keymaps.
-            caption += QLatin1Char('\t') + QString::fromStdString(it->second);
+            caption += QLatin1Char('\t') + QStringFromUtf8(it->second);
         }
     }
     QAction* action = menu->addAction(caption);
@@ -348,7 +342,7 @@ void TPMMainForm::BuildMenus() {
     menuBar()->clear();
     menuActions_.clear();
     const auto menu = [this](const char* key) {
-        QMenu* m = menuBar()->addMenu(ToQString(MnemonicText(texts_.Caption(key))));
+        QMenu* m = menuBar()->addMenu(QStringFromU16(MnemonicText(texts_.Caption(key))));
         // A menu closed with Escape leaves the menu bar waiting for keys; they belong to
         // the document again (unless the user went on to the next menu).
         connect(m, &QMenu::aboutToHide, this, [this] {
@@ -374,7 +368,7 @@ void TPMMainForm::BuildMenus() {
     fileMenu_ = menu("Files");
     AddCommand(fileMenu_, "NewFile", "NewFile", "New", global("New"));
     AddCommand(fileMenu_, "Open", "Open", "Open", global("Open"));
-    reopenMenu_ = fileMenu_->addMenu(ToQString(MnemonicText(texts_.Caption("Reopen"))));
+    reopenMenu_ = fileMenu_->addMenu(QStringFromU16(MnemonicText(texts_.Caption("Reopen"))));
     menuActions_["Reopen"] = reopenMenu_->menuAction();
     AddCommand(fileMenu_, "Save", "Save", "Save", global("Save"));
     AddCommand(fileMenu_, "SaveAs", "SaveAs", "SaveAs", global("SaveAs"));
@@ -458,7 +452,7 @@ void TPMMainForm::RebuildRecentMenu() {
         if (entry.fileName.empty()) {
             break;
         }
-        QAction* item = fileMenu_->addAction(ToQString(RecentItemCaption(i, entry.fileName)));
+        QAction* item = fileMenu_->addAction(QStringFromU16(RecentItemCaption(i, entry.fileName)));
         connect(item, &QAction::triggered, this, [this, i] { OpenRecent(i); });
     }
     // Reopen lists them too, each with the encoding it was last opened or saved in.
@@ -469,9 +463,9 @@ void TPMMainForm::RebuildRecentMenu() {
             if (entry.fileName.empty()) {
                 break;
             }
-            QString caption = ToQString(RecentItemCaption(i, entry.fileName));
+            QString caption = QStringFromU16(RecentItemCaption(i, entry.fileName));
             if (!entry.charset.empty()) {
-                caption += QLatin1Char('\t') + QString::fromStdString(entry.charset);
+                caption += QLatin1Char('\t') + QStringFromUtf8(entry.charset);
             }
             QAction* item = reopenMenu_->addAction(caption);
             connect(item, &QAction::triggered, this, [this, i] { OpenRecent(i); });
@@ -616,7 +610,7 @@ bool TPMMainForm::FindOpenDocument(const std::string& fileName, const std::strin
         }
         const TYesNoCancel answer =
             AskYesNoCancel(this, Text("Messages", "Confirm"),
-                           Format("Messages", "AlreadyOpenMsg", FileNameToQ(fileName)));
+                           Format("Messages", "AlreadyOpenMsg", QStringFromFileName(fileName)));
         if (answer == TYesNoCancel::Yes) {
             ApplyCodec(memo, charset, surrogate, uniRepr);
             QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -641,8 +635,8 @@ void TPMMainForm::OpenCommandLine(const std::vector<std::string>& args) {
     for (const TCommandLineFile& file : files) {
         OpenDocument(file.fileName, {}, nullptr, file.uniRepr, file.surrogate, file.charset);
         // The next Open starts from what the command line asked for.
-        openDialog_->SetCharSet(QString::fromStdString(file.charset));
-        openDialog_->SetSurrogate(QString::fromStdString(file.surrogate));
+        openDialog_->SetCharSet(QStringFromUtf8(file.charset));
+        openDialog_->SetSurrogate(QStringFromUtf8(file.surrogate));
         openDialog_->SetUniRepr(file.uniRepr);
     }
     if (files.empty()) {
@@ -696,13 +690,13 @@ void TPMMainForm::ApplyDialogTexts() {
     files.accept = Text("Dialogs", "Open");
     files.title = Text("Dialogs", "OpenTitle");
     if (files.title.isEmpty()) {
-        files.title = ToQString(texts_.Hint("Open"));
+        files.title = QStringFromU16(texts_.Hint("Open"));
     }
     openDialog_->SetCaptions(files);
     files.accept = Text("Dialogs", "Save");
     files.title = Text("Dialogs", "SaveTitle");
     if (files.title.isEmpty()) {
-        files.title = ToQString(texts_.Hint("SaveAs"));
+        files.title = QStringFromU16(texts_.Hint("SaveAs"));
     }
     saveDialog_->SetCaptions(files);
 
@@ -722,7 +716,8 @@ void TPMMainForm::ApplyDialogTexts() {
     openDialog_->SetConfiguredNames(charsets, surrogates);
     saveDialog_->SetConfiguredNames(charsets, surrogates);
     properties_->SetConfiguredNames(charsets, surrogates);
-    const QFont font(ToQString(settings_.common.interfaceFont), settings_.common.interfaceFontSize);
+    const QFont font(QStringFromU16(settings_.common.interfaceFont),
+                     settings_.common.interfaceFontSize);
     SetDialogFont(font);
     for (QWidget* dialog :
          std::initializer_list<QWidget*>{openDialog_.get(), saveDialog_.get(), properties_.get()}) {
@@ -735,13 +730,13 @@ void TPMMainForm::Open() {
     saveDialog_->SetCharSet(QStringLiteral("Default"));
     saveDialog_->SetSurrogate(QStringLiteral("-"));
     const std::string folder = ReadRecentFolder(folder_);
-    const QString name = ChooseFile(false, FileNameToQ(folder));
+    const QString name = ChooseFile(false, QStringFromFileName(folder));
     if (name.isEmpty()) {
         return;
     }
-    const std::string fileName = FileNameFromQ(name);
-    const std::string charset = openDialog_->CharSet().toStdString();
-    const std::string surrogate = openDialog_->Surrogate().toStdString();
+    const std::string fileName = FileNameFromQString(name);
+    const std::string charset = Utf8FromQString(openDialog_->CharSet());
+    const std::string surrogate = Utf8FromQString(openDialog_->Surrogate());
     const int uniRepr = openDialog_->UniRepr();
     if (!FindOpenDocument(fileName, charset, surrogate, uniRepr)) {
         OpenDocument(fileName, {}, nullptr, uniRepr, surrogate, charset);
@@ -765,7 +760,7 @@ TPMMainForm::TLossAnswer TPMMainForm::ConfirmLoss(TuniMemo& memo) {
         QStringLiteral("\"%1\" (U+%2)").arg(QString::fromUcs4(&loss.character, 1), code.toUpper());
     const QString text = Text("Messages", "LossMsg")
                              .arg(loss.count)
-                             .arg(QString::fromStdString(charset), character)
+                             .arg(QStringFromUtf8(charset), character)
                              .arg(loss.line + 1)
                              .arg(loss.column + 1);
     TMsgDlgOptions options;
@@ -792,7 +787,7 @@ void TPMMainForm::Properties() {
     TTextCodec& codec = memo.Codec();
     const bool named = !memo.FileName().empty();
     TFormProperties& dialog = *properties_;
-    dialog.Preset(QString::fromStdString(codec.charset), QString::fromStdString(codec.surrogate),
+    dialog.Preset(QStringFromUtf8(codec.charset), QStringFromUtf8(codec.surrogate),
                   static_cast<int>(codec.uniRepr), codec.lineSeparator, named && memo.Modified());
     bool accepted = false;
     if (const auto& responder = PropertiesResponder()) {
@@ -804,8 +799,8 @@ void TPMMainForm::Properties() {
     if (!accepted) {
         return;
     }
-    const std::string charset = dialog.Charset().toStdString();
-    const std::string surrogate = dialog.Surrogate().toStdString();
+    const std::string charset = Utf8FromQString(dialog.Charset());
+    const std::string surrogate = Utf8FromQString(dialog.Surrogate());
     const auto uniRepr = static_cast<TUniRepr>(dialog.UniRepr());
     const TLineSeparator separator = SeparatorAt(dialog.LineSeparator());
     const bool encodingChanged = !SameName(codec.charset, dialog.Charset()) ||
@@ -868,19 +863,19 @@ bool TPMMainForm::SaveDocumentAs(TMDIChild& child) {
     QString name;
     for (;;) {
         TuniSaveDialog& dialog = *saveDialog_;
-        dialog.SetCharSet(QString::fromStdString(codec.charset));
-        dialog.SetSurrogate(QString::fromStdString(codec.surrogate));
+        dialog.SetCharSet(QStringFromUtf8(codec.charset));
+        dialog.SetSurrogate(QStringFromUtf8(codec.surrogate));
         dialog.SetUniRepr(static_cast<int>(codec.uniRepr));
         dialog.SetEOL(SeparatorIndex(codec.lineSeparator));
-        name = ChooseFile(true, name.isEmpty() ? FileNameToQ(memo.FileName()) : name);
+        name = ChooseFile(true, name.isEmpty() ? QStringFromFileName(memo.FileName()) : name);
         if (name.isEmpty()) {
             return false;
         }
         const std::string oldCharset = codec.charset;
         const std::string oldSurrogate = codec.surrogate;
         const TUniRepr oldRepr = codec.uniRepr;
-        codec.charset = dialog.CharSet().toStdString();
-        codec.surrogate = dialog.Surrogate().toStdString();
+        codec.charset = Utf8FromQString(dialog.CharSet());
+        codec.surrogate = Utf8FromQString(dialog.Surrogate());
         codec.uniRepr = static_cast<TUniRepr>(dialog.UniRepr());
         const TLossAnswer answer = ConfirmLoss(memo);
         if (answer == TLossAnswer::Save) {
@@ -897,7 +892,7 @@ bool TPMMainForm::SaveDocumentAs(TMDIChild& child) {
             return false;
         }
     }
-    const bool saved = SaveMemo(memo, FullPath(FileNameFromQ(name)));
+    const bool saved = SaveMemo(memo, FullPath(FileNameFromQString(name)));
     if (saved) {
         child.setWindowTitle(DocumentTitle(memo));
         SavedViews(memo);
@@ -912,7 +907,7 @@ bool TPMMainForm::SaveMemo(TuniMemo& memo, const std::string& fileName) {
     bool saved = memo.SaveToFile(fileName);
     QApplication::restoreOverrideCursor();
     if (!saved && memo.LastSave().readOnly) {
-        const QString name = FileNameToQ(fileName.empty() ? memo.FileName() : fileName);
+        const QString name = QStringFromFileName(fileName.empty() ? memo.FileName() : fileName);
         if (AskYesNoCancel(this, Text("Messages", "Confirm"),
                            Format("Messages", "ReadOnlyMsg", name)) == TYesNoCancel::Yes) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -925,12 +920,12 @@ bool TPMMainForm::SaveMemo(TuniMemo& memo, const std::string& fileName) {
 
 void TPMMainForm::OfferRecovery() {
     for (const TLeftoverCopy& left : FindLeftoverCopies()) {
-        const QString text = Format("Messages", "RecoverMsg", FileNameToQ(left.original)) +
-                             QStringLiteral("\n") + FileNameToQ(left.copy);
+        const QString text = Format("Messages", "RecoverMsg", QStringFromFileName(left.original)) +
+                             QStringLiteral("\n") + QStringFromFileName(left.copy);
         const TYesNoCancel answer = AskYesNoCancel(this, Text("Messages", "Confirm"), text);
         if (answer == TYesNoCancel::Yes) {
             if (TWriteResult put = RestoreLeftoverCopy(left); !put.ok) {
-                const std::u16string error = ToU16(QString::fromStdString(put.error));
+                const std::u16string error = U16FromQString(QStringFromUtf8(put.error));
                 TQtMessageBox(this).ShowMessage(error, error, TMessageKind::Error);
             }
         } else if (answer == TYesNoCancel::No) {
@@ -1040,7 +1035,8 @@ void TPMMainForm::RefreshTabs() {
             continue;
         }
         const TuniMemo& memo = child->Memo();
-        const QString caption = ToQString(TabCaption(memo.Modified(), memo.FileName(), newFile));
+        const QString caption =
+            QStringFromU16(TabCaption(memo.Modified(), memo.FileName(), newFile));
         if (tabs_->tabText(i) != caption) {
             tabs_->setTabText(i, caption);
         }
@@ -1105,7 +1101,7 @@ void TPMMainForm::ShowInfo(TuniMemo* editor, int column, bool refresh, char16_t 
                                          code, editor->WordWrap(), codec.charset, codec.surrogate,
                                          static_cast<int>(codec.uniRepr), codec.lineSeparator});
     for (int i = 0; i < static_cast<int>(texts.size()); ++i) {
-        SetPanel(i, ToQString(texts[static_cast<size_t>(i)]));
+        SetPanel(i, QStringFromU16(texts[static_cast<size_t>(i)]));
     }
     if (QAction* wrap = MenuAction("Wrap0")) {
         wrap->setChecked(editor->WordWrap());
@@ -1231,7 +1227,7 @@ void TPMMainForm::dropEvent(QDropEvent* e) {
         if (!url.isLocalFile()) {
             continue;
         }
-        const std::string name = FileNameFromQ(url.toLocalFile());
+        const std::string name = FileNameFromQString(url.toLocalFile());
         if (!FindOpenDocument(name, "Default", "-")) {
             OpenDocument(name);
         }

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <iostream>
 
+#include "platform/qt/qtConvert.h"
 #include "search/qt/uniSearchForms.h"
 #include "shell/qt/Childwin.h"
 #include "shell/qt/Pm.h"
@@ -41,7 +42,8 @@ void TPMMainForm::MakeSearchForms() {
     replaceForm_->ApplyTexts(texts_);
     gotoForm_->ApplyTexts(texts_);
     // The dialogs speak in the interface font; the boxes keep the editor font they chose.
-    const QFont font(ToQString(settings_.common.interfaceFont), settings_.common.interfaceFontSize);
+    const QFont font(QStringFromU16(settings_.common.interfaceFont),
+                     settings_.common.interfaceFontSize);
     for (QWidget* form : std::initializer_list<QWidget*>{searchForm_, replaceForm_, gotoForm_}) {
         form->setFont(font);
     }
@@ -125,7 +127,7 @@ void TPMMainForm::ShowSearchStatus(TuniMemo& memo, const std::u16string& pattern
     lastCountWork_ = count.unitsExamined;
     QString text;
     if (found) {
-        text = ToQString(MatchCountText(count, texts_.Text("Search", "Of")));
+        text = QStringFromU16(MatchCountText(count, texts_.Text("Search", "Of")));
     } else {
         text = Text("Search", backward ? "StartReached" : "EndReached");
         if (count.total > 0) {

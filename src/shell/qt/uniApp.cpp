@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "platform/qt/qtConvert.h"
 #include "widgets/uniMsgDlg.h"
 
 namespace {
@@ -29,7 +30,7 @@ bool TuniApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        message = QString::fromUtf8(e.what());
+        message = QStringFromUtf8(e.what());
     } catch (...) {
         message = QStringLiteral("Unknown error");
     }
