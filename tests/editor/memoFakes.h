@@ -57,10 +57,11 @@ public:
     int width = 0;
     int height = 0;
     bool visible = false;
+    int paints = 0;
     int Width() const override { return window_.width; }
     int Height() const override { return window_.height; }
     bool Obscured() const override { return false; }
-    void BeginPaint() override {}
+    void BeginPaint() override { ++paints; }
     void EndPaint() override {}
     void FillRect(const TRect&, TColor) override {}
     void DrawText(int, int, std::u16string_view, TColor, std::uint8_t) override {}
@@ -184,6 +185,9 @@ struct TFakeHost {
     TFakeMessages messages;
     TFakeClipboard clipboard;
     TFakeQuestions questions;
+
+    // The repaints the editor made: drawn on the canvas, or asked of the window.
+    int Repaints() const { return caret.paints + window.invalidations; }
 
     // `withQueue` false: loads run at once instead of being posted.
     TMemoPlatform Platform(bool withQueue = true) {

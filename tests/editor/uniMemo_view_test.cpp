@@ -215,13 +215,13 @@ TEST_F(MemoViewTest, ALongDocumentGetsAScaledScrollBar) {
 TEST_F(MemoViewTest, OnlyWhatChangedIsRepainted) {
     Numbered(100, 5);
     memo.UpdateView();
-    const int painted = host.window.invalidations;
+    const int painted = host.Repaints();
     MoveTo({2, 1}); // inside the window, no selection: the caret moves, nothing repaints
-    EXPECT_EQ(host.window.invalidations, painted);
+    EXPECT_EQ(host.Repaints(), painted);
     EXPECT_EQ(host.caret.x, 10 + 16);
     EXPECT_EQ(host.caret.y, 16);
     MoveTo({2, 40});
-    EXPECT_GT(host.window.invalidations, painted);
+    EXPECT_GT(host.Repaints(), painted);
     EXPECT_FALSE(memo.RepaintPending());
     EXPECT_FALSE(memo.FullRepaintPending());
 }
@@ -258,14 +258,14 @@ TEST_F(MemoViewTest, HighlightsFollowTheModifierKeysTheModeNames) {
     EXPECT_TRUE(keyed.EffectiveHighlightLine());
     EXPECT_TRUE(keyed.RepaintPending());
     keyed.UpdateView();
-    const int painted = host.window.invalidations;
+    const int painted = host.Repaints();
     keyed.IdleStep(true, true); // nothing changed: no paint
-    EXPECT_EQ(host.window.invalidations, painted);
+    EXPECT_EQ(host.Repaints(), painted);
     keyed.IdleStep(false, true);
-    EXPECT_EQ(host.window.invalidations, painted + 1);
+    EXPECT_EQ(host.Repaints(), painted + 1);
     keyed.RequestRepaint();
     keyed.IdleStep(false, true);
-    EXPECT_EQ(host.window.invalidations, painted + 2);
+    EXPECT_EQ(host.Repaints(), painted + 2);
     keyed.SetWordWrap(true);
     EXPECT_FALSE(keyed.EffectiveHighlightLine());
 
