@@ -30,12 +30,6 @@ public:
     void SelectFont(std::u16string_view, int) override {}
 };
 
-class TBenchCaret : public TCaretHost {
-public:
-    void PlaceCaret(int, int, int, int) override {}
-    void HideCaret() override {}
-};
-
 // A surface that draws nothing, so that the painter's own work is measured.
 class TNullCanvas : public TCanvas {
 public:
@@ -56,7 +50,6 @@ public:
 struct THost {
     TCellMeasurer measurer;
     TBenchWindow window;
-    TBenchCaret caret;
     TNullCanvas canvas;
 };
 
@@ -116,7 +109,6 @@ TuniMemo& Memo(TDoc doc, bool paint) {
         TMemoPlatform platform;
         platform.measurer = &slot.first->measurer;
         platform.window = &slot.first->window;
-        platform.caret = &slot.first->caret;
         platform.canvas = paint ? &slot.first->canvas : nullptr;
         slot.second = std::make_unique<TuniMemo>(platform);
         slot.second->OpenFile(path); // without a queue the load runs at once
