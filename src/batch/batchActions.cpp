@@ -127,7 +127,7 @@ private:
     TClipboardText content_;
 };
 
-class TBatch {
+class TBatch final : private TCharsetDetection {
 public:
     TBatch(std::ostream& out, std::ostream& err) : out_(out), err_(err), messages_(err) {}
 
@@ -451,17 +451,19 @@ private:
         platform.questions = &questions_;
         platform.clipboard = &clipboard_;
         memo_ = std::make_unique<TuniMemo>(
-            platform, TMemoEnvironment{folder_.get(), &settings_.common, &settings_.charsetLists});
-        TTextCodec& codec = memo_->Codec();
-        codec.programFolder = home;
-        codec.detectCharset = [this](const std::string& name) -> std::optional<std::string> {
-            detection_ =
-                detector_.ScoreCharsets(name, memo_->Codec().profile.defaultCharset, &search_);
-            if (!detection_) {
-                return std::nullopt;
-            }
-            return detection_->charset;
-        };
+            platform, TMemoEnvironment{folder_.get(), &settings_.common, &settings_.charsetLists,
+                                       nullptr, this});
+        memo_->Codec().programFolder = home;
+    }
+
+    // The load's detection, kept for --info and --detect-scores (TCharsetDetection).
+    std::optional<std::string> DetectCharset(const std::string& name,
+                                             const std::string& defaultCharset) override {
+        detection_ = detector_.ScoreCharsets(name, defaultCharset, &search_);
+        if (!detection_) {
+            return std::nullopt;
+        }
+        return detection_->charset;
     }
 
     const TCharsetLists& Lists() const { return settings_.charsetLists; }

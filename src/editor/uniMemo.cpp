@@ -136,7 +136,6 @@ TuniMemo::TuniMemo(TMemoPlatform platform, TMemoEnvironment environment)
         settings_.fontSize = environment_.common->editFontSize;
     }
     codec_.charset = std::string(kCharsetUtf8);
-    codec_.editor = this;
     codec_.charsetLists = environment_.charsetLists;
     if (environment_.folder != nullptr) {
         codec_.programFolder = environment_.folder->Root();

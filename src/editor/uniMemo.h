@@ -46,6 +46,8 @@ struct TMemoEnvironment {
     const TCharsetLists* charsetLists = nullptr;
     // The interface texts of the messages; null: the built-in English ones.
     const TUniLangTexts* texts = nullptr;
+    // Finds a file's charset when its profile asks for detection; null: the profile's stands.
+    TCharsetDetection* detection = nullptr;
 };
 
 // The editor's search settings (the search dialog's three boxes).
@@ -107,7 +109,7 @@ enum class TMerge { No, Yes };
 // (the PageDown command then goes to the end of the text).
 enum class TPageResult { Moved, ReachedEnd };
 
-class TuniMemo : public TuniAbstractMemo {
+class TuniMemo : public TuniAbstractMemo, private TCodecObserver {
 public:
     TuniMemo(TMemoPlatform platform, TMemoEnvironment environment = {});
     ~TuniMemo() override;
@@ -470,6 +472,11 @@ private:
     std::u16string InsertAtVisual(const std::u16string& text, int column,
                                   const std::u16string& piece) const;
     void RaiseCaret(bool refresh);
+    // What loads and saves report (TCodecObserver).
+    void ProfileDue() override;
+    std::optional<std::string> DetectCharset(const std::string& fileName) override;
+    void LinesLoaded(const TLoadProgress& progress) override;
+    void LinesSaved(int count, int index) override;
 
     // --- command internals (uniMemo_commands.cpp) ---
     // 0 space or TAB (also past the line's end), 1 word delimiter, 2 anything else.

@@ -96,26 +96,8 @@ bool TuniMemo::LoadFile() {
         platform_.busyCursor->SetBusy(true);
     }
     SyncSaveCounter(true);
-    codec_.editor = this;
-    codec_.applyProfile = [this] { ApplyProfile(ProfileType()); };
-    codec_.onFirstLines = [this] {
-        if (platform_.window != nullptr) {
-            platform_.window->Invalidate();
-        }
-    };
-    codec_.onPumpPaint = [this] {
-        if (platform_.window != nullptr) {
-            platform_.window->ProcessPendingPaint();
-        }
-    };
-    codec_.onScrollRange = [this] { SetScrollBars(); };
-    codec_.onLoadProgress = [this](std::int64_t position, std::int64_t size) {
-        if (OnLoadProgress) {
-            OnLoadProgress(position, size);
-        }
-    };
     ResetPositions();
-    const TCodecResult result = codec_.Load(*lines_, fileName_);
+    const TCodecResult result = codec_.Load(*lines_, fileName_, this, this);
     loading_ = false;
     loadPending_ = false;
     if (platform_.busyCursor != nullptr) {
@@ -147,18 +129,10 @@ bool TuniMemo::SaveToFile(const std::string& fileName, TSaveOptions options) {
         platform_.busyCursor->SetBusy(true);
     }
     SyncSaveCounter(true);
-    codec_.editor = this;
-    codec_.onPumpPaint = [this] {
-        if (platform_.window != nullptr) {
-            platform_.window->ProcessPendingPaint();
-        }
-    };
-    codec_.afterSave = [this](const std::string& name) {
-        if (OnAfterSave) {
-            OnAfterSave(name);
-        }
-    };
-    lastSave_ = codec_.Save(*lines_, target, options);
+    lastSave_ = codec_.Save(*lines_, target, options, this, this);
+    if (lastSave_.ok && OnAfterSave) {
+        OnAfterSave(target);
+    }
     const TCodecResult& result = lastSave_;
     SyncSaveCounter(false);
     if (platform_.busyCursor != nullptr) {
@@ -173,4 +147,40 @@ bool TuniMemo::SaveToFile(const std::string& fileName, TSaveOptions options) {
     }
     SetModified(false);
     return true;
+}
+
+// --- what loads and saves report ----------------------------------------------------------
+
+void TuniMemo::ProfileDue() {
+    ApplyProfile(ProfileType());
+}
+
+std::optional<std::string> TuniMemo::DetectCharset(const std::string& fileName) {
+    if (environment_.detection == nullptr) {
+        return std::nullopt;
+    }
+    return environment_.detection->DetectCharset(fileName, codec_.profile.defaultCharset);
+}
+
+void TuniMemo::LinesLoaded(const TLoadProgress& progress) {
+    if (progress.lines == kLoadFirstLines && platform_.window != nullptr) {
+        platform_.window->Invalidate(); // the first lines show at once
+    }
+    if (progress.lines % kLoadProgressEvery == 0) {
+        if (platform_.window != nullptr) {
+            platform_.window->ProcessPendingPaint();
+        }
+        if (OnLoadProgress) {
+            OnLoadProgress(progress.position, progress.size);
+        }
+    }
+    if (progress.lines == kLoadScrollRangeLines) {
+        SetScrollBars();
+    }
+}
+
+void TuniMemo::LinesSaved(int /*count*/, int /*index*/) {
+    if (platform_.window != nullptr) {
+        platform_.window->ProcessPendingPaint();
+    }
 }

@@ -704,9 +704,10 @@ TSaveLoss TTextCodec::FindSaveLoss(const TWStringList& list) const {
 // string) ends the load, not the program: the document is left as one empty line and the
 // caller shows the message. A function try block, so the fd and the reader's buffers are
 // released before the handler runs.
-TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) try {
-    if (applyProfile) {
-        applyProfile();
+TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName,
+                              TCodecObserver* observer, const TuniAbstractMemo* editor) try {
+    if (observer != nullptr) {
+        observer->ProfileDue();
     }
     if (SameText(charset, kCharsetDefault)) {
         charset = profile.defaultCharset;
@@ -716,8 +717,8 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) t
         if (!uniReprChosen) {
             uniRepr = profile.defaultUniRepr;
         }
-        if (profile.autodetect && detectCharset) {
-            if (auto detected = detectCharset(fileName)) {
+        if (profile.autodetect && observer != nullptr) {
+            if (auto detected = observer->DetectCharset(fileName)) {
                 charset = *detected;
             }
         }
@@ -803,22 +804,14 @@ TCodecResult TTextCodec::Load(TWStringList& list, const std::string& fileName) t
             list.SetSeparator(lines, reader.Ended());
         }
         ++lines;
-        if (lines == 1 && applyProfile) {
-            applyProfile();
-        }
-        if (lines == 100 && onFirstLines) {
-            onFirstLines();
-        }
-        if (lines % 200 == 0) {
-            if (onPumpPaint) {
-                onPumpPaint();
+        if (observer != nullptr) {
+            if (lines == 1) {
+                observer->ProfileDue();
             }
-            if (onLoadProgress) {
-                onLoadProgress(in.Position(), fileSize);
+            if (lines == kLoadFirstLines || lines % kLoadProgressEvery == 0 ||
+                lines == kLoadScrollRangeLines) {
+                observer->LinesLoaded({lines, in.Position(), fileSize});
             }
-        }
-        if (lines == 1000 && onScrollRange) {
-            onScrollRange();
         }
     }
     escapedBytes = escapedByteCount > 0;
@@ -868,8 +861,8 @@ std::u16string TTextCodec::EncodeForSave(std::u16string_view line) {
     return out;
 }
 
-TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName,
-                              TSaveOptions options) {
+TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName, TSaveOptions options,
+                              TCodecObserver* observer, const TuniAbstractMemo* editor) {
     if (SameText(charset, kCharsetDefault)) {
         charset = profile.defaultCharset;
         if (!uniReprChosen) {
@@ -930,13 +923,8 @@ TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName,
         if (i + 1 < count) {
             writer.Write(separatorOf(i));
         }
-        if (i % 100 == 0) {
-            if (onSaveProgress) {
-                onSaveProgress(count, i);
-            }
-            if (onPumpPaint) {
-                onPumpPaint();
-            }
+        if (i % kSaveProgressEvery == 0 && observer != nullptr) {
+            observer->LinesSaved(count, i);
         }
     }
     out.Flush();
@@ -951,9 +939,6 @@ TCodecResult TTextCodec::Save(TWStringList& list, const std::string& fileName,
     list.SetModified(false);
     markAdded = false;
     list.Undo().Add(ukSavePoint, saveCounter, false, editor, std::u16string(), TPoint{});
-    if (afterSave) {
-        afterSave(fileName);
-    }
     return {};
 }
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -60,8 +59,57 @@ struct TSaveOptions {
     bool overwriteReadOnly = false;
 };
 
-// A document's encoding settings, its conversion table and its save bookkeeping. The
-// editor owns one and calls Load/Save; hooks let it take part without the codec knowing it.
+// How far a load has come: `lines` read so far, `position` bytes of the file's `size`.
+struct TLoadProgress {
+    int lines = 0;
+    std::int64_t position = 0;
+    std::int64_t size = 0;
+};
+
+// The load reports its progress at these line counts: after the first lines (a view draws
+// once), every so many lines (it handles its pending paint and shows the progress), and
+// once the text is long enough to scroll (it sets its scroll range).
+inline constexpr int kLoadFirstLines = 100;
+inline constexpr int kLoadProgressEvery = 200;
+inline constexpr int kLoadScrollRangeLines = 1000;
+// A save reports every so many lines, from the first.
+inline constexpr int kSaveProgressEvery = 100;
+
+// The one who asked for a load or a save: what the codec tells it as it goes and asks of it.
+// Every call does nothing by default, so an observer takes only what it needs.
+class TCodecObserver {
+public:
+    // The file type's profile is due: before a load reads the file, and again after its first
+    // line (the type may depend on it).
+    virtual void ProfileDue() {}
+    // The charset of the file as its bytes tell it, asked for when the charset is "DEFAULT"
+    // and the profile lets it be detected; nullopt keeps the profile's charset.
+    virtual std::optional<std::string> DetectCharset(const std::string& /*fileName*/) {
+        return std::nullopt;
+    }
+    // A load has read `progress.lines` lines: at kLoadFirstLines, at every multiple of
+    // kLoadProgressEvery and at kLoadScrollRangeLines.
+    virtual void LinesLoaded(const TLoadProgress& /*progress*/) {}
+    // A save is at line `index` of `count`: every kSaveProgressEvery lines, from the first.
+    virtual void LinesSaved(int /*count*/, int /*index*/) {}
+
+protected:
+    ~TCodecObserver() = default;
+};
+
+// Finds the charset of a file from its bytes, for an editor that loads with detection on
+// (the detection rules live above the text layer).
+class TCharsetDetection {
+public:
+    virtual std::optional<std::string> DetectCharset(const std::string& fileName,
+                                                     const std::string& defaultCharset) = 0;
+
+protected:
+    ~TCharsetDetection() = default;
+};
+
+// A document's encoding settings, its conversion table and its save bookkeeping. Load and
+// Save report to the observer they are given, so the codec knows nothing of editors.
 class TTextCodec {
 public:
     TTextCodec() = default;
@@ -84,26 +132,18 @@ public:
     std::string programFolder;
     const TCharsetLists* charsetLists = nullptr;
 
-    // Hooks, all optional.
-    std::function<void()> applyProfile; // before the load and after its first line
-    std::function<std::optional<std::string>(const std::string& fileName)> detectCharset;
-    std::function<void(std::int64_t position, std::int64_t size)> onLoadProgress;
-    std::function<void(int count, int index)> onSaveProgress;
-    std::function<void()> onFirstLines;  // after the 100th line: repaint once
-    std::function<void()> onPumpPaint;   // every 200 lines while loading, 100 while saving
-    std::function<void()> onScrollRange; // at the 1000th line
-    std::function<void(const std::string& fileName)> afterSave;
-    const TuniAbstractMemo* editor = nullptr; // stamped on the save-point records
-
     // Loads the file into the list (cleared first). On failure one empty line is appended
     // to what the list holds at that moment and the result carries the error text. Only a
     // regular file is read; one too big for memory fails with the list holding one empty
     // line.
-    TCodecResult Load(TWStringList& list, const std::string& fileName);
+    // `editor` is named in the save-point record the load leaves (it is never called).
+    TCodecResult Load(TWStringList& list, const std::string& fileName,
+                      TCodecObserver* observer = nullptr, const TuniAbstractMemo* editor = nullptr);
     // Writes the list to the file. The target is replaced only when everything was
     // written; on failure it is untouched and the list stays modified. With backups on,
     // the old file is first copied to BackupName (safely: a failed copy stops the save).
-    TCodecResult Save(TWStringList& list, const std::string& fileName, TSaveOptions options = {});
+    TCodecResult Save(TWStringList& list, const std::string& fileName, TSaveOptions options = {},
+                      TCodecObserver* observer = nullptr, const TuniAbstractMemo* editor = nullptr);
 
     // Whether the last load kept undecodable bytes as escaped code units, and how many.
     bool escapedBytes = false;

@@ -142,10 +142,17 @@ TEST_F(DetectTest, LoadRunsDetectionForDefaultCharsets) {
     codec.programFolder = PELMAR_SOURCE_DATA_DIR;
     codec.charsetLists = &lists;
     codec.profile.autodetect = true;
-    codec.detectCharset = [&](const std::string& name) {
-        return detector.DetectCharset(name, codec.profile.defaultCharset, &search);
-    };
-    ASSERT_TRUE(codec.Load(*list, dir.file("ru.txt")).ok);
+    struct TDetecting final : TCodecObserver {
+        TDetecting(TCharsetDetector& d, TuniSearch& s, const TTextCodec& c)
+            : detector(d), search(s), codec(c) {}
+        std::optional<std::string> DetectCharset(const std::string& name) override {
+            return detector.DetectCharset(name, codec.profile.defaultCharset, &search);
+        }
+        TCharsetDetector& detector;
+        TuniSearch& search;
+        const TTextCodec& codec;
+    } observer(detector, search, codec);
+    ASSERT_TRUE(codec.Load(*list, dir.file("ru.txt"), &observer).ok);
     EXPECT_EQ(codec.charset, "KOI8-R");
     EXPECT_EQ(testing_support::U8(list->Get(0)), kRussian.substr(0, kRussian.find('\n')));
     list->Release();

@@ -95,14 +95,16 @@ TEST(CodecNotRegular, DetectionOfAFifoDoesNotBlockTheLoad) {
     ListHolder list;
     TTextCodec codec;
     codec.profile.autodetect = true;
-    int detections = 0;
-    codec.detectCharset = [&](const std::string& name) -> std::optional<std::string> {
-        ++detections;
-        return ReadSampleLines(name, 10, 100) ? std::optional<std::string>("WINDOWS")
-                                              : std::nullopt;
-    };
-    EXPECT_FALSE(codec.Load(*list, fifo).ok);
-    EXPECT_EQ(detections, 1);
+    struct TDetecting final : TCodecObserver {
+        int detections = 0;
+        std::optional<std::string> DetectCharset(const std::string& name) override {
+            ++detections;
+            return ReadSampleLines(name, 10, 100) ? std::optional<std::string>("WINDOWS")
+                                                  : std::nullopt;
+        }
+    } observer;
+    EXPECT_FALSE(codec.Load(*list, fifo, &observer).ok);
+    EXPECT_EQ(observer.detections, 1);
 }
 
 TEST(CodecOutOfMemory, AFailedAllocationEndsTheLoadWithAMessage) {

@@ -48,11 +48,11 @@ protected:
     TCodecResult LoadBytes(std::string_view bytes, const std::string& charset) {
         WriteBytes(dir.file("in.txt"), bytes);
         codec.charset = charset;
-        return codec.Load(*list, dir.file("in.txt"));
+        return codec.Load(*list, dir.file("in.txt"), &observer);
     }
 
     std::string SaveBytes() {
-        TCodecResult r = codec.Save(*list, dir.file("out.txt"));
+        TCodecResult r = codec.Save(*list, dir.file("out.txt"), {}, &observer);
         EXPECT_TRUE(r.ok) << r.error;
         return ReadBytes(dir.file("out.txt"));
     }
@@ -63,9 +63,22 @@ protected:
         EXPECT_EQ(SaveBytes(), std::string(bytes)) << "charset " << charset;
     }
 
+    // Records what loads and saves report, and answers detection with `detected`.
+    struct TRecordingObserver final : TCodecObserver {
+        int profileCalls = 0;
+        std::optional<std::string> detected;
+        std::vector<TLoadProgress> loaded;
+        std::vector<std::pair<int, int>> saved; // (count, index)
+        void ProfileDue() override { ++profileCalls; }
+        std::optional<std::string> DetectCharset(const std::string&) override { return detected; }
+        void LinesLoaded(const TLoadProgress& progress) override { loaded.push_back(progress); }
+        void LinesSaved(int count, int index) override { saved.emplace_back(count, index); }
+    };
+
     TempDir dir;
     ListHolder list;
     TTextCodec codec;
+    TRecordingObserver observer;
 };
 
 TEST_F(CodecTest, ByteOrderMarksDecideTheReader) {
@@ -418,15 +431,13 @@ TEST_F(CodecTest, TablesAndSurrogatesFromTheProgramFolder) {
 TEST_F(CodecTest, DefaultCharsetComesFromTheProfile) {
     codec.profile.defaultCharset = "UTF-16 (BE)";
     codec.profile.defaultUniRepr = urDecimalRef;
-    int profileCalls = 0;
-    codec.applyProfile = [&] { ++profileCalls; };
     ASSERT_TRUE(LoadBytes(std::string("\0&\0#\0\x32\0\x33\0\x33\0;", 12), "Default").ok);
     EXPECT_EQ(codec.charset, "UTF-16 (BE)");
     EXPECT_EQ(list->Get(0), u"\u00E9");
-    EXPECT_EQ(profileCalls, 2); // before the load and after the first line
+    EXPECT_EQ(observer.profileCalls, 2); // before the load and after the first line
 
     codec.profile.autodetect = true;
-    codec.detectCharset = [](const std::string&) { return std::optional<std::string>("WINDOWS"); };
+    observer.detected = "WINDOWS";
     ASSERT_TRUE(LoadBytes("\xE9", "DEFAULT").ok);
     EXPECT_EQ(codec.charset, "WINDOWS");
     EXPECT_EQ(list->Get(0), u"\u00E9");
@@ -483,13 +494,12 @@ TEST_F(CodecTest, SavePointsAndModifiedState) {
     EXPECT_EQ(list->Undo().Newest()->line, 0);
 
     list->SetModified(true);
-    std::string saved;
-    codec.afterSave = [&](const std::string& name) { saved = name; };
-    ASSERT_TRUE(codec.Save(*list, dir.file("a.txt")).ok);
+    const auto* editor = reinterpret_cast<const TuniAbstractMemo*>(&observer);
+    ASSERT_TRUE(codec.Save(*list, dir.file("a.txt"), {}, &observer, editor).ok);
     EXPECT_FALSE(list->Modified());
     EXPECT_EQ(codec.saveCounter, 1);
     EXPECT_EQ(list->Undo().Newest()->line, 1);
-    EXPECT_EQ(saved, dir.file("a.txt"));
+    EXPECT_EQ(list->Undo().Newest()->editor, editor); // the save point names who saved
 }
 
 TEST_F(CodecTest, ProgressIsReportedSparingly) {
@@ -497,29 +507,30 @@ TEST_F(CodecTest, ProgressIsReportedSparingly) {
     for (int i = 0; i < 1000; ++i) {
         text += "line\n";
     }
-    std::vector<std::int64_t> positions;
-    int firstLines = 0, scrollRange = 0, pumps = 0;
-    codec.onLoadProgress = [&](std::int64_t pos, std::int64_t size) {
-        EXPECT_EQ(size, 5000);
-        positions.push_back(pos);
-    };
-    codec.onFirstLines = [&] { ++firstLines; };
-    codec.onScrollRange = [&] { ++scrollRange; };
-    codec.onPumpPaint = [&] { ++pumps; };
     ASSERT_TRUE(LoadBytes(text, "UTF-8").ok);
+    std::vector<std::int64_t> positions;
+    int firstLines = 0, scrollRange = 0;
+    for (const TLoadProgress& p : observer.loaded) {
+        EXPECT_EQ(p.size, 5000);
+        firstLines += p.lines == kLoadFirstLines;
+        scrollRange += p.lines == kLoadScrollRangeLines;
+        if (p.lines % kLoadProgressEvery == 0) {
+            positions.push_back(p.position);
+        }
+    }
+    EXPECT_EQ(observer.loaded.size(), 6u); // line 100, and every 200 lines up to 1000
     ASSERT_EQ(positions.size(), 5u);
     EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
     EXPECT_EQ(positions[0], 1000);
     EXPECT_EQ(firstLines, 1);
     EXPECT_EQ(scrollRange, 1);
-    EXPECT_EQ(pumps, 5);
 
+    SaveBytes();
     std::vector<int> indexes;
-    codec.onSaveProgress = [&](int count, int index) {
+    for (const auto& [count, index] : observer.saved) {
         EXPECT_EQ(count, 1001);
         indexes.push_back(index);
-    };
-    SaveBytes();
+    }
     EXPECT_EQ(indexes, (std::vector<int>{0, 100, 200, 300, 400, 500, 600, 700, 800, 900, 1000}));
 }
 

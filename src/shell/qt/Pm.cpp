@@ -531,6 +531,11 @@ void TPMMainForm::ApplyCodec(TuniMemo& memo, const std::string& charset,
     codec.uniReprChosen = uniRepr != 0;
 }
 
+std::optional<std::string> TPMMainForm::DetectCharset(const std::string& fileName,
+                                                      const std::string& defaultCharset) {
+    return detector_.DetectCharset(fileName, defaultCharset, &detectSearch_);
+}
+
 void TPMMainForm::ConnectEditor(TMDIChild& child) {
     TuniMemo& memo = child.Memo();
     memo.OnCaret = [this, &memo](int column, bool refresh, char16_t code, int line) {
@@ -540,9 +545,6 @@ void TPMMainForm::ConnectEditor(TMDIChild& child) {
         ShowProgress(size, position);
     };
     memo.OnEdited = [this, &memo] { EditedViews(memo); };
-    memo.Codec().detectCharset = [this, &memo](const std::string& name) {
-        return detector_.DetectCharset(name, memo.Codec().profile.defaultCharset, &detectSearch_);
-    };
     memo.SetSearchStepLimit(1'000'000);
     child.MemoWidget().Controller().AttachActionMaps(*global_, folder_);
 }
@@ -558,7 +560,8 @@ TMDIChild* TPMMainForm::OpenDocument(const std::string& fileName, const std::str
     }
     const bool maximized = settings_.window.zoom.value_or(true) && ActiveChild() == nullptr;
     auto* child = new TMDIChild(
-        *this, TMemoEnvironment{&folder_, &settings_.common, &settings_.charsetLists, &texts_},
+        *this,
+        TMemoEnvironment{&folder_, &settings_.common, &settings_.charsetLists, &texts_, this},
         globalKeys_.get());
     mdi_->addSubWindow(child);
     ConnectEditor(*child);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,7 @@ class TFormProperties;
 class TuniOpenDialog;
 class TuniSaveDialog;
 
-class TPMMainForm : public QMainWindow {
+class TPMMainForm : public QMainWindow, private TCharsetDetection {
     Q_OBJECT
 public:
     static constexpr int kStatusPanels = 8;
@@ -172,6 +173,9 @@ private:
     void ShowSearchStatus(TuniMemo& memo, const std::u16string& pattern, bool found, bool backward);
     void ClearSearchStatus();
     void StoreSearchHistories();
+    // The charset of a file whose profile asks for detection (TCharsetDetection).
+    std::optional<std::string> DetectCharset(const std::string& fileName,
+                                             const std::string& defaultCharset) override;
 
     TConfigFolder folder_;
     TProgramSettings settings_;
