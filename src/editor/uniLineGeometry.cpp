@@ -3,27 +3,8 @@
 #include "editor/uniLineGeometry.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "editor/uniCellMarker.h"
-
-namespace {
-
-// The length of the common prefix of two texts, compared a block at a time.
-size_t CommonPrefix(std::u16string_view a, std::u16string_view b) {
-    const size_t n = std::min(a.size(), b.size());
-    constexpr size_t kChunk = 4096;
-    size_t i = 0;
-    while (i + kChunk <= n && std::memcmp(a.data() + i, b.data() + i, kChunk * 2) == 0) {
-        i += kChunk;
-    }
-    while (i < n && a[i] == b[i]) {
-        ++i;
-    }
-    return i;
-}
-
-} // namespace
 
 void TLineGeometry::SetMetrics(const TWStringList* lines, const TTextMeasurer* measurer,
                                int tabSize, int charWidth) {
@@ -64,18 +45,16 @@ void TLineGeometry::Clear() {
 }
 
 void TLineGeometry::LineChanging(int index, std::u16string_view before, std::u16string_view after) {
-    LineChangingAt(index, static_cast<int>(CommonPrefix(before, after)), after.size());
+    LineChanged(index, static_cast<int>(CommonPrefix(before, after)));
 }
 
-void TLineGeometry::LineChangingAt(int index, int firstChanged, size_t newLength) {
+// A long line that became short keeps its entry: a short line is never looked up, and what
+// the entry keeps lies before every change it was told of.
+void TLineGeometry::LineChanged(int index, int firstChanged) {
     ++announced_;
     auto it = std::find_if(entries_.begin(), entries_.end(),
                            [index](const TEntry& e) { return e.line == index; });
     if (it == entries_.end()) {
-        return;
-    }
-    if (newLength < static_cast<size_t>(kLongLine)) {
-        entries_.erase(it);
         return;
     }
     // What the units before the first changed one decide stays valid: the checkpoints up to
@@ -108,12 +87,6 @@ void TLineGeometry::LinesRemoved(int index, int n) {
         if (e.line >= index) {
             e.line -= n;
         }
-    }
-}
-
-void TLineGeometry::ReportsOfOneChange(int reports) {
-    if (reports > 1) {
-        announced_ -= static_cast<std::uint64_t>(reports - 1);
     }
 }
 

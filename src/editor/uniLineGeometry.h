@@ -55,17 +55,15 @@ public:
     int Length(int line) const;
 
     // --- change reports ----------------------------------------------------------------
-    // Before line `index` changes from `before` to `after`.
+    // Line `index` changes (or changed) from `before` to `after`.
     void LineChanging(int index, std::u16string_view before, std::u16string_view after);
-    // The same when the caller knows where the change begins and how long the line becomes.
-    void LineChangingAt(int index, int firstChanged, size_t newLength);
+    // Line `index` changed from its unit `firstChanged` on.
+    void LineChanged(int index, int firstChanged);
     // n lines inserted before line `index`, or removed from it on.
     void LinesInserted(int index, int n = 1);
     void LinesRemoved(int index, int n = 1);
-    // The last `reports` reports came with one change of the list (a run of edits written
-    // back at once), where each is otherwise matched with a change of its own.
-    void ReportsOfOneChange(int reports);
-    // Any change of the list, reported or not (the list's change notification).
+    // Any change of the list, reported with its place or not; each report above is matched
+    // with one.
     void ListChanged() { ++changes_; }
     // Fonts changed: every width is measured again.
     void Clear();

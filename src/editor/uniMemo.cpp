@@ -7,112 +7,67 @@
 
 #include "editor/uniCellMarker.h"
 
-// The editors that show one line list. It lives in the list's change notification, so
-// every view of a list finds the others through the list alone, and the document-wide
-// save counter lives with it: a save point made in one view is recognised in all.
-class TLineListWatchers {
+// The editors that show one line list. It is the list's observer, so every view of a list
+// finds the others through the list alone and hears of each change with its lines, and the
+// document-wide save counter lives with it: a save point made in one view is recognised in
+// all.
+class TLineListWatchers final : public TLineListObserver {
 public:
-    struct TShared {
-        std::vector<TuniMemo*> memos;
-        int saveCounter = 0;
-    };
-    std::shared_ptr<TShared> shared = std::make_shared<TShared>();
+    std::vector<TuniMemo*> memos;
+    int saveCounter = 0;
 
-    // By index, without a copy: this runs for every line a load appends. A handler that
-    // detaches a view only shortens the list.
-    void operator()() const {
-        const std::vector<TuniMemo*>& memos = shared->memos;
-        for (size_t i = 0; i < memos.size(); ++i) {
-            memos[i]->ListChanged();
-        }
-    }
-
-    static TShared* Of(const TWStringList& list) {
-        const auto* w = list.OnChange.target<TLineListWatchers>();
-        return w != nullptr ? w->shared.get() : nullptr;
+    static TLineListWatchers* Of(const TWStringList& list) {
+        return dynamic_cast<TLineListWatchers*>(list.Observer());
     }
 
     static void Attach(TWStringList& list, TuniMemo* memo) {
-        TShared* shared = Of(list);
-        if (shared == nullptr) {
-            TLineListWatchers watchers;
-            shared = watchers.shared.get();
-            list.OnChange = watchers;
+        TLineListWatchers* watchers = Of(list);
+        if (watchers == nullptr) {
+            watchers = new TLineListWatchers;
+            list.SetObserver(watchers);
         }
-        shared->memos.push_back(memo);
+        watchers->memos.push_back(memo);
     }
 
     static void Detach(TWStringList& list, TuniMemo* memo) {
-        TShared* shared = Of(list);
-        if (shared == nullptr) {
+        TLineListWatchers* watchers = Of(list);
+        if (watchers == nullptr) {
             return;
         }
-        std::erase(shared->memos, memo);
-        if (shared->memos.empty()) {
-            list.OnChange = nullptr;
-        }
-    }
-
-    static void Inserted(TuniMemo& editor, int index, int n) {
-        if (TShared* shared = Of(editor.Lines())) {
-            for (size_t i = 0; i < shared->memos.size(); ++i) {
-                shared->memos[i]->LinesInserted(index, n);
-            }
-        } else {
-            editor.LinesInserted(index, n);
-        }
-    }
-
-    static void Changing(TuniMemo& editor, int index, std::u16string_view before,
-                         std::u16string_view after) {
-        if (TShared* shared = Of(editor.Lines())) {
-            for (size_t i = 0; i < shared->memos.size(); ++i) {
-                shared->memos[i]->geometry_.LineChanging(index, before, after);
-            }
-        } else {
-            editor.geometry_.LineChanging(index, before, after);
-        }
-    }
-
-    static void ChangingAt(TuniMemo& editor, int index, int firstChanged, size_t newLength) {
-        if (TShared* shared = Of(editor.Lines())) {
-            for (size_t i = 0; i < shared->memos.size(); ++i) {
-                shared->memos[i]->geometry_.LineChangingAt(index, firstChanged, newLength);
-            }
-        } else {
-            editor.geometry_.LineChangingAt(index, firstChanged, newLength);
-        }
-    }
-
-    static void Removed(TuniMemo& editor, int index, int n) {
-        if (TShared* shared = Of(editor.Lines())) {
-            for (size_t i = 0; i < shared->memos.size(); ++i) {
-                shared->memos[i]->LinesRemoved(index, n);
-            }
-        } else {
-            editor.LinesRemoved(index, n);
+        std::erase(watchers->memos, memo);
+        if (watchers->memos.empty()) {
+            list.SetObserver(nullptr);
+            delete watchers;
         }
     }
 
     // Every view of the editor's document, the editor itself included.
     template <class Each>
     static void ForEachView(TuniMemo& editor, Each each) {
-        if (TShared* shared = Of(editor.Lines())) {
-            for (size_t i = 0; i < shared->memos.size(); ++i) {
-                each(*shared->memos[i]);
+        if (TLineListWatchers* watchers = Of(editor.Lines())) {
+            for (size_t i = 0; i < watchers->memos.size(); ++i) {
+                each(*watchers->memos[i]);
             }
         } else {
             each(editor);
         }
     }
 
-    static void OneChange(TuniMemo& editor, int reports) {
-        if (TShared* shared = Of(editor.Lines())) {
-            for (size_t i = 0; i < shared->memos.size(); ++i) {
-                shared->memos[i]->geometry_.ReportsOfOneChange(reports);
-            }
-        } else {
-            editor.geometry_.ReportsOfOneChange(reports);
+    // By index, without a copy: this runs for every line a load appends. A handler that
+    // detaches a view only shortens the list.
+    void LinesInserted(int first, int last) override {
+        for (size_t i = 0; i < memos.size(); ++i) {
+            memos[i]->LinesInserted(first, last - first + 1);
+        }
+    }
+    void LinesDeleted(int first, int last) override {
+        for (size_t i = 0; i < memos.size(); ++i) {
+            memos[i]->LinesRemoved(first, last - first + 1);
+        }
+    }
+    void LinesChanged(int first, int last, int column) override {
+        for (size_t i = 0; i < memos.size(); ++i) {
+            memos[i]->LinesChanged(first, last, column);
         }
     }
 };
@@ -199,7 +154,7 @@ void TuniMemo::ResetPositions() {
     bookmarks_.fill(TPoint{-1, -1});
 }
 
-void TuniMemo::ListChanged() {
+void TuniMemo::TextChanged() {
     geometry_.ListChanged();
     fullRepaint_ = true;
     layoutDirty_ = true;
@@ -209,15 +164,25 @@ void TuniMemo::ListChanged() {
 }
 
 void TuniMemo::LinesInserted(int index, int n) {
+    TextChanged();
     geometry_.LinesInserted(index, n);
     ShiftBookmarksInserted(index, n);
     painter_.LinesInserted(*this, index, n);
 }
 
 void TuniMemo::LinesRemoved(int index, int n) {
+    TextChanged();
     geometry_.LinesRemoved(index, n);
     ShiftBookmarksRemoved(index, n);
     painter_.LinesRemoved(*this, index, n);
+}
+
+// A change of several lines at once (a sort) leaves the geometry nothing to keep.
+void TuniMemo::LinesChanged(int first, int last, int column) {
+    TextChanged();
+    if (first == last) {
+        geometry_.LineChanged(first, column);
+    }
 }
 
 void TuniMemo::ShiftBookmarksInserted(int index, int n) {
@@ -511,29 +476,4 @@ void TuniMemo::SyncSaveCounter(bool fromDocument) {
             shared->saveCounter = codec_.saveCounter;
         }
     }
-}
-
-void TuniMemo::NotifyInserted(int index, int n) {
-    TLineListWatchers::Inserted(*this, index, n);
-}
-
-void TuniMemo::NotifyRemoved(int index, int n) {
-    TLineListWatchers::Removed(*this, index, n);
-}
-
-void TuniMemo::NotifyOneChange(int reports) {
-    TLineListWatchers::OneChange(*this, reports);
-}
-
-void TuniMemo::NotifyLineChanging(int index, std::u16string_view after) {
-    NotifyLineChanging(index, lines_->Get(index), after);
-}
-
-void TuniMemo::NotifyLineChanging(int index, std::u16string_view before,
-                                  std::u16string_view after) {
-    TLineListWatchers::Changing(*this, index, before, after);
-}
-
-void TuniMemo::NotifyLineChangingAt(int index, int firstChanged, size_t newLength) {
-    TLineListWatchers::ChangingAt(*this, index, firstChanged, newLength);
 }

@@ -423,29 +423,19 @@ private:
     friend class TLineListWatchers;
     void AttachLines(TWStringList* list);
     void DetachLines();
-    // Called through the list's change notification and the other views' line edits.
-    void ListChanged();
     void ResetPositions();
+    // What every view hears of each change of its list (through TLineListWatchers): the
+    // flags, the line geometry, the bookmarks and the painter follow it.
+    void TextChanged();
     void LinesInserted(int index, int n);
     void LinesRemoved(int index, int n);
-    // n lines inserted from `index` on, or removed from it on: every view of the list.
-    void NotifyInserted(int index, int n = 1);
-    void NotifyRemoved(int index, int n = 1);
-    // The last `reports` line reports to the views came with one change of the list.
-    void NotifyOneChange(int reports);
-    // Before line `index` takes `after`: every view's line geometry learns what changed.
-    void NotifyLineChanging(int index, std::u16string_view after);
-    void NotifyLineChanging(int index, std::u16string_view before, std::u16string_view after);
-    void NotifyLineChangingAt(int index, int firstChanged, size_t newLength);
+    void LinesChanged(int first, int last, int column);
     // The undo record of a change to line `index` (no copy of the text when it merges).
     void RecordLineChange(int index, bool mergeable);
     void InsertTypedText(std::u16string_view text);
     void SyncSaveCounter(bool fromDocument);
     void ShiftBookmarksInserted(int index, int n);
     void ShiftBookmarksRemoved(int index, int n);
-    // Single-line edits written back to the list at once, with the views told in ranges
-    // where the edits form them (uniMemo_edit.cpp).
-    class TEditRun;
     void ClearRedo();
     // A group that recorded nothing is taken back: an empty group would make the next
     // undo step take the step before it along.
@@ -522,8 +512,8 @@ private:
     bool SkipAtCaret() const;
     // Reading the document through `run` when given (a replace-all that is writing it).
     std::optional<TFoundText> SearchFrom(TPoint origin, bool backward, bool skipAtOrigin,
-                                         const TEditRun* run = nullptr);
-    TFoundText FoundAt(int line, int pos, int len, const TEditRun* run = nullptr) const;
+                                         const TLineRun* run = nullptr);
+    TFoundText FoundAt(int line, int pos, int len, const TLineRun* run = nullptr) const;
     void ShowFound(const TFoundText& found);
     void ShowNotFound();
     TPoint ReplaceFound(const TFoundText& found, std::u16string_view replacement);
@@ -531,12 +521,12 @@ private:
                              std::u16string_view replacement, bool& changed);
     TPoint ReplaceAllAcrossLines(TFoundText found, bool backward, std::u16string_view replacement,
                                  bool& changed);
-    TPoint ReplaceFoundIn(TEditRun& run, const TFoundText& found, std::u16string_view replacement);
+    TPoint ReplaceFoundIn(TLineRun& run, const TFoundText& found, std::u16string_view replacement);
     // SetLineSeparator and CarrySeparator for lines read through an edit run.
-    void SetRunSeparator(TEditRun& run, int index, TLineSeparator end);
+    void SetRunSeparator(TLineRun& run, int index, TLineSeparator end);
     // The document's separator, in the codec of every view of it.
     void ShareDocumentSeparator(TLineSeparator separator);
-    void CarryRunSeparator(TEditRun& run, int from, int to);
+    void CarryRunSeparator(TLineRun& run, int from, int to);
     // --- end of search internals ---
 
     TMemoPlatform platform_;

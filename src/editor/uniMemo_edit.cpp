@@ -6,7 +6,6 @@
 #include "base/uniCodePage.h"
 #include "base/uniFileIO.h"
 #include "editor/uniMemo.h"
-#include "editor/uniMemoEditRun.h"
 #include "editor/uniMemoText.h"
 
 using memo_text::Spaces;
@@ -37,13 +36,11 @@ void TuniMemo::SetLineText(int index, std::u16string text, TMerge mergeable) {
     const int count = lines_->Count();
     if (index >= 0 && index < count) {
         RecordLineChange(index, merge);
-        NotifyLineChanging(index, text);
         lines_->Put(index, std::move(text));
     } else if (index >= count) {
         lines_->Undo().Add(ukInsertLine, count, merge, this, std::u16string(), caretBefore_);
         ClearRedo();
         lines_->Add(std::move(text));
-        NotifyInserted(count);
     }
 }
 
@@ -54,7 +51,6 @@ void TuniMemo::InsertLineAt(int index, std::u16string text) {
     lines_->Undo().Add(ukInsertLine, index, true, this, std::u16string(), caretBefore_);
     ClearRedo();
     lines_->Insert(index, std::move(text));
-    NotifyInserted(index);
 }
 
 void TuniMemo::RemoveLineAt(int index) {
@@ -65,7 +61,6 @@ void TuniMemo::RemoveLineAt(int index) {
                        lines_->Separator(index));
     ClearRedo();
     lines_->Delete(index);
-    NotifyRemoved(index);
 }
 
 void TuniMemo::InsertLinesAt(int index, std::vector<std::u16string> texts) {
@@ -79,7 +74,6 @@ void TuniMemo::InsertLinesAt(int index, std::vector<std::u16string> texts) {
     }
     ClearRedo();
     lines_->InsertLines(index, std::move(texts));
-    NotifyInserted(index, n);
 }
 
 void TuniMemo::RemoveLinesAt(int index, int n) {
@@ -95,7 +89,6 @@ void TuniMemo::RemoveLinesAt(int index, int n) {
                  lines_->Separator(k++));
     });
     ClearRedo();
-    NotifyRemoved(index, n);
 }
 
 void TuniMemo::SetLineSeparator(int index, TLineSeparator end) {
@@ -108,7 +101,7 @@ void TuniMemo::SetLineSeparator(int index, TLineSeparator end) {
     lines_->SetSeparator(index, end);
 }
 
-void TuniMemo::SetRunSeparator(TEditRun& run, int index, TLineSeparator end) {
+void TuniMemo::SetRunSeparator(TLineRun& run, int index, TLineSeparator end) {
     const TLineSeparator was = run.Separator(index);
     if (was != end) {
         lines_->Undo().Add(ukChangeSeparator, index, false, this, std::u16string(), caretBefore_,
@@ -118,7 +111,7 @@ void TuniMemo::SetRunSeparator(TEditRun& run, int index, TLineSeparator end) {
     }
 }
 
-void TuniMemo::CarryRunSeparator(TEditRun& run, int from, int to) {
+void TuniMemo::CarryRunSeparator(TLineRun& run, int from, int to) {
     const TLineSeparator own = run.Separator(from);
     if (own != lsDocument && from != to) {
         SetRunSeparator(run, to, own);
@@ -322,18 +315,20 @@ void TuniMemo::TypeChar(char16_t unit) {
     const size_t at = x + offset;
     const bool replaces = overwrite_ && at < padded;
     RecordLineChange(y, unit != u' ');
-    NotifyLineChangingAt(y, static_cast<int>(std::min(x, length)), replaces ? padded : padded + 1);
-    lines_->Edit(y, [&](std::u16string& text) {
-        if (text.size() < x) {
-            text.resize(x, u' ');
-        }
-        text.insert(x, offset, u' ');
-        if (replaces) {
-            text[at] = unit;
-        } else {
-            text.insert(at, 1, unit);
-        }
-    });
+    lines_->Edit(
+        y,
+        [&](std::u16string& text) {
+            if (text.size() < x) {
+                text.resize(x, u' ');
+            }
+            text.insert(x, offset, u' ');
+            if (replaces) {
+                text[at] = unit;
+            } else {
+                text.insert(at, 1, unit);
+            }
+        },
+        static_cast<int>(std::min(x, length)));
     caret_.X = static_cast<int>(at) + 1;
     tabOffset_ = 0;
     SetSelStart(caret_);
@@ -367,15 +362,16 @@ void TuniMemo::InsertTypedText(std::u16string_view text) {
         RecordLineChange(y, true);
     }
     caretBefore_ = before;
-    NotifyLineChangingAt(y, static_cast<int>(std::min(x, length)),
-                         std::max(length, x) + offset + text.size());
-    lines_->Edit(y, [&](std::u16string& line) {
-        if (line.size() < x) {
-            line.resize(x, u' ');
-        }
-        line.insert(x, offset, u' ');
-        line.insert(at, text);
-    });
+    lines_->Edit(
+        y,
+        [&](std::u16string& line) {
+            if (line.size() < x) {
+                line.resize(x, u' ');
+            }
+            line.insert(x, offset, u' ');
+            line.insert(at, text);
+        },
+        static_cast<int>(std::min(x, length)));
     PlaceCaretAfterEdit({static_cast<int>(at + text.size()), y});
     CollapseSelection();
     SetModified(true);
@@ -520,63 +516,6 @@ void TuniMemo::ReplaySavePoint(const TUndoEntry& e, bool undo) {
     journal.Add(ukSavePoint, e.line, false, e.editor, std::u16string(), e.caretStart);
 }
 
-// --- the edit run ------------------------------------------------------------------------
-
-void TuniMemo::TEditRun::Insert(int i, std::u16string text, TLineSeparator end) {
-    run_.Insert(i, std::move(text), end);
-    // An insert at or right after the pending inserts, or among them, moves the lines after
-    // them as one range insert of all of them would.
-    if (pending_ == TPending::Inserted && i >= at_ && i <= at_ + n_) {
-        ++n_;
-        return;
-    }
-    Flush();
-    pending_ = TPending::Inserted;
-    at_ = i;
-    n_ = 1;
-}
-
-std::u16string TuniMemo::TEditRun::Take(int i, TLineSeparator* end) {
-    std::u16string text = run_.Take(i, end);
-    // The line after the pending removals or the one before them widens the range.
-    if (pending_ == TPending::Removed && (i == at_ || i == at_ - 1)) {
-        at_ = std::min(at_, i);
-        ++n_;
-        return text;
-    }
-    Flush();
-    pending_ = TPending::Removed;
-    at_ = i;
-    n_ = 1;
-    return text;
-}
-
-std::u16string TuniMemo::TEditRun::Change(int i, std::u16string text) {
-    Flush();
-    memo_.NotifyLineChanging(i, run_.Get(i), text);
-    ++reports_;
-    return run_.Exchange(i, std::move(text));
-}
-
-void TuniMemo::TEditRun::Flush() {
-    if (pending_ == TPending::Inserted) {
-        memo_.NotifyInserted(at_, n_);
-    } else if (pending_ == TPending::Removed) {
-        memo_.NotifyRemoved(at_, n_);
-    }
-    if (pending_ != TPending::None) {
-        ++reports_;
-    }
-    pending_ = TPending::None;
-}
-
-void TuniMemo::TEditRun::Finish() {
-    Flush();
-    run_.Commit();
-    memo_.NotifyOneChange(reports_);
-    reports_ = 0;
-}
-
 // --- replay ------------------------------------------------------------------------------
 
 // One step of the replay. Save points are passed on both sides of the step, so a step
@@ -609,7 +548,7 @@ void TuniMemo::ReplayStep(bool undo) {
     bool lineDone = false;
     // The step's line edits are written back at once: a step that inserts or removes many
     // lines costs in proportion to them, not to them times the lines after them.
-    TEditRun run(*this);
+    TLineRun run(*lines_);
     while (undo ? CanUndo() : CanRedo()) {
         TUndoEntry e = from.Pop();
         if (e.kind == ukNone) {
@@ -654,7 +593,7 @@ void TuniMemo::ReplayStep(bool undo) {
         }
         case ukChangeLine: {
             std::u16string before =
-                e.line < run.Count() ? run.Change(e.line, std::move(e.text)) : std::u16string();
+                e.line < run.Count() ? run.Exchange(e.line, std::move(e.text)) : std::u16string();
             to.Add(ukChangeLine, e.line, false, this, std::move(before), recordCaret);
             lineDone = true;
             break;
@@ -672,7 +611,7 @@ void TuniMemo::ReplayStep(bool undo) {
             break;
         }
     }
-    run.Finish();
+    run.Commit();
     passSavePoints();
     replaying_ = false;
     tabOffset_ = 0;

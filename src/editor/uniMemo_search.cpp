@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "editor/uniMemo.h"
-#include "editor/uniMemoEditRun.h"
 #include "search/searchHistory.h"
 
 // One code unit to one code unit: `fold` gives the case the literal search compares in,
@@ -299,7 +298,7 @@ bool TuniMemo::SkipAtCaret() const {
     return n.start == lastFound_->start && n.end == lastFound_->end;
 }
 
-TuniMemo::TFoundText TuniMemo::FoundAt(int line, int pos, int len, const TEditRun* run) const {
+TuniMemo::TFoundText TuniMemo::FoundAt(int line, int pos, int len, const TLineRun* run) const {
     const int count = run != nullptr ? run->Count() : lines_->Count();
     const auto size = [&](int y) {
         return static_cast<int>((run != nullptr ? run->Get(y) : lines_->Get(y)).size());
@@ -318,7 +317,7 @@ TuniMemo::TFoundText TuniMemo::FoundAt(int line, int pos, int len, const TEditRu
 }
 
 std::optional<TuniMemo::TFoundText> TuniMemo::SearchFrom(TPoint origin, bool backward,
-                                                         bool skipAtOrigin, const TEditRun* run) {
+                                                         bool skipAtOrigin, const TLineRun* run) {
     const int count = run != nullptr ? run->Count() : lines_->Count();
     if (count == 0 || search_->pattern.empty()) {
         return std::nullopt;
@@ -493,7 +492,7 @@ TPoint TuniMemo::ReplaceFound(const TFoundText& found, std::u16string_view repla
 // time. Returns the position after the last replacement.
 TPoint TuniMemo::ReplaceAllAcrossLines(TFoundText found, bool backward,
                                        std::u16string_view replacement, bool& changed) {
-    TEditRun run(*this);
+    TLineRun run(*lines_);
     for (;;) {
         const TPoint after = ReplaceFoundIn(run, found, replacement);
         changed = true;
@@ -510,14 +509,14 @@ TPoint TuniMemo::ReplaceAllAcrossLines(TFoundText found, bool backward,
 // ReplaceFound through an edit run: the deletion as DeleteSelection records it (in a group of
 // its own), the replacement as InsertLinesAtCaret does. The caret and the selection are left
 // to the caller, which sets them once at the end.
-TPoint TuniMemo::ReplaceFoundIn(TEditRun& run, const TFoundText& found,
+TPoint TuniMemo::ReplaceFoundIn(TLineRun& run, const TFoundText& found,
                                 std::u16string_view replacement) {
     std::u16string text;
     search_->Substitute(replacement, text);
     TUndo& undo = lines_->Undo();
     const auto change = [&](int y, std::u16string line, bool mergeable) {
         const bool merges = undo.WouldMerge(ukChangeLine, y, mergeable, this, caretBefore_);
-        std::u16string before = run.Change(y, std::move(line));
+        std::u16string before = run.Exchange(y, std::move(line));
         undo.Add(ukChangeLine, y, mergeable, this, merges ? std::u16string() : std::move(before),
                  caretBefore_);
         ClearRedo();
@@ -593,7 +592,7 @@ TPoint TuniMemo::ReplaceFoundIn(TEditRun& run, const TFoundText& found,
 TPoint TuniMemo::ReplaceAllInLines(const TFoundText& first, TPoint origin, bool skip, bool backward,
                                    std::u16string_view replacement, bool& changed) {
     TScan scan(*search_, SearchCase().fold);
-    TEditRun run(*this);
+    TLineRun run(*lines_);
     TPoint last = first.start;
     struct TPiece {
         TLineMatch match;
@@ -634,7 +633,7 @@ TPoint TuniMemo::ReplaceAllInLines(const TFoundText& first, TPoint origin, bool 
             std::u16string piece = out.substr(from, to - from);
             if (row == 0) {
                 if (piece != line) {
-                    std::u16string before = run.Change(y, std::move(piece));
+                    std::u16string before = run.Exchange(y, std::move(piece));
                     lines_->Undo().Add(ukChangeLine, y, false, this, std::move(before),
                                        caretBefore_);
                     ClearRedo();

@@ -2,6 +2,7 @@
 #include "text/uniStringList.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <utility>
 
@@ -35,6 +36,20 @@ bool StartsWithUnit(std::u16string_view line, char16_t c) {
 }
 
 } // namespace
+
+// Compared a block at a time: a long line's prefix is found at memory speed.
+size_t CommonPrefix(std::u16string_view a, std::u16string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    constexpr size_t kChunk = 4096;
+    size_t i = 0;
+    while (i + kChunk <= n && std::memcmp(a.data() + i, b.data() + i, kChunk * 2) == 0) {
+        i += kChunk;
+    }
+    while (i < n && a[i] == b[i]) {
+        ++i;
+    }
+    return i;
+}
 
 // ---- TUndo ----
 
@@ -152,8 +167,7 @@ std::vector<std::string> TAnsiShadow::Lines() const {
 TWStringList::TWStringList() : undo_(std::make_unique<TUndo>()), redo_(std::make_unique<TUndo>()) {}
 
 TWStringList::~TWStringList() {
-    OnChange = nullptr;
-    OnChanging = nullptr;
+    observer_ = nullptr;
     undo_.reset();
     redo_.reset();
     items_.clear();
@@ -171,16 +185,11 @@ void TWStringList::Release() {
     }
 }
 
-void TWStringList::Changed() {
-    if (OnChange) {
-        OnChange();
+void TWStringList::SetObserver(TLineListObserver* observer) {
+    if (observer != nullptr && observer_ != nullptr && observer != observer_) {
+        throw EStringListError("The list belongs to another document");
     }
-}
-
-void TWStringList::Changing() {
-    if (OnChanging) {
-        OnChanging();
-    }
+    observer_ = observer;
 }
 
 void TWStringList::IndexError(int i) {
@@ -254,25 +263,29 @@ void TWStringList::Put(int i, std::u16string s) {
     if (i < 0 || i >= count_) {
         IndexError(i);
     }
-    Changing();
-    items_[static_cast<size_t>(i)] = std::move(s);
-    Changed();
+    std::u16string& item = items_[static_cast<size_t>(i)];
+    // Only an observer asks where the line changed.
+    const int column = observer_ != nullptr ? static_cast<int>(CommonPrefix(item, s)) : 0;
+    item = std::move(s);
+    if (observer_ != nullptr) {
+        observer_->LinesChanged(i, i, column);
+    }
 }
 
-void TWStringList::Edit(int i, const std::function<void(std::u16string&)>& edit) {
+void TWStringList::Edit(int i, const std::function<void(std::u16string&)>& edit, int from) {
     if (sorted_) {
         RaiseSorted();
     }
     if (i < 0 || i >= count_) {
         IndexError(i);
     }
-    Changing();
     edit(items_[static_cast<size_t>(i)]);
-    Changed();
+    if (observer_ != nullptr) {
+        observer_->LinesChanged(i, i, from);
+    }
 }
 
 void TWStringList::InsertItem(int i, std::u16string s) {
-    Changing();
     if (count_ == capacity_) {
         Grow();
     }
@@ -283,7 +296,9 @@ void TWStringList::InsertItem(int i, std::u16string s) {
     }
     movedSlots_ += count_ - i;
     ++count_;
-    Changed();
+    if (observer_ != nullptr) {
+        observer_->LinesInserted(i, i);
+    }
 }
 
 int TWStringList::Add(std::u16string s) {
@@ -316,14 +331,15 @@ void TWStringList::Delete(int i) {
     if (i < 0 || i >= count_) {
         IndexError(i);
     }
-    Changing();
     items_.erase(items_.begin() + i);
     if (!ends_.empty()) {
         ends_.erase(ends_.begin() + i);
     }
     movedSlots_ += count_ - i - 1;
     --count_;
-    Changed();
+    if (observer_ != nullptr) {
+        observer_->LinesDeleted(i, i);
+    }
 }
 
 template <class It>
@@ -368,9 +384,11 @@ void TWStringList::InsertLines(int i, std::vector<std::u16string> lines) {
     if (lines.empty()) {
         return;
     }
-    Changing();
+    const int n = static_cast<int>(lines.size());
     SpliceItems(i, 0, lines.begin(), lines.end());
-    Changed();
+    if (observer_ != nullptr) {
+        observer_->LinesInserted(i, i + n - 1);
+    }
 }
 
 void TWStringList::DeleteLines(int i, int n, const std::function<void(std::u16string&&)>& take) {
@@ -383,7 +401,6 @@ void TWStringList::DeleteLines(int i, int n, const std::function<void(std::u16st
     if (n == 0) {
         return;
     }
-    Changing();
     const auto first = items_.begin() + i;
     if (take) {
         for (auto it = first; it != first + n; ++it) {
@@ -396,7 +413,9 @@ void TWStringList::DeleteLines(int i, int n, const std::function<void(std::u16st
     }
     movedSlots_ += count_ - i - n;
     count_ -= n;
-    Changed();
+    if (observer_ != nullptr) {
+        observer_->LinesDeleted(i, i + n - 1);
+    }
 }
 
 std::vector<std::u16string> TWStringList::TakeLines(int i, int n) {
@@ -420,19 +439,25 @@ void TWStringList::Exchange(int i, int j) {
     if (j < 0 || j >= count_) {
         IndexError(j);
     }
-    Changing();
     SwapItems(i, j);
-    Changed();
+    if (observer_ != nullptr) {
+        observer_->LinesChanged(i, i, 0);
+        if (j != i) {
+            observer_->LinesChanged(j, j, 0);
+        }
+    }
 }
 
 void TWStringList::Clear() {
     if (count_ != 0) {
-        Changing();
+        const int count = count_;
         std::vector<std::u16string>().swap(items_);
         std::vector<TLineSeparator>().swap(ends_);
         count_ = 0;
         capacity_ = 0;
-        Changed();
+        if (observer_ != nullptr) {
+            observer_->LinesDeleted(0, count - 1);
+        }
     }
     undo_->Clear();
     redo_->Clear();
@@ -467,13 +492,7 @@ void TWStringList::ClearSeparators() {
     std::vector<TLineSeparator>().swap(ends_);
 }
 
-void TWStringList::SetUpdateState(bool updating) {
-    if (updating) {
-        Changing();
-    } else {
-        Changed();
-    }
-}
+void TWStringList::SetUpdateState(bool /*updating*/) {}
 
 void TWStringList::SetSorted(bool sorted) {
     if (sorted) {
@@ -486,9 +505,10 @@ void TWStringList::Sort() {
     if (sorted_ || count_ < 2) {
         return;
     }
-    Changing();
     QuickSort(0, count_ - 1);
-    Changed();
+    if (observer_ != nullptr) {
+        observer_->LinesChanged(0, count_ - 1, 0);
+    }
 }
 
 // Hoare partition around the middle element. The pivot is followed by index rather than
@@ -683,10 +703,17 @@ void TLineRun::Check(int i, int limit) const {
 }
 
 void TLineRun::Open() {
-    if (!open_) {
-        list_.Changing();
-        open_ = true;
+    open_ = true;
+}
+
+void TLineRun::Flush() {
+    TLineListObserver* observer = list_.observer_;
+    if (observer != nullptr && pending_ == TPending::Inserted) {
+        observer->LinesInserted(at_, at_ + n_ - 1);
+    } else if (observer != nullptr && pending_ == TPending::Removed) {
+        observer->LinesDeleted(at_, at_ + n_ - 1);
     }
+    pending_ = TPending::None;
 }
 
 void TLineRun::Reach(int i, bool line) {
@@ -722,6 +749,16 @@ void TLineRun::Insert(int i, std::u16string s, TLineSeparator end) {
     Reach(i, false);
     window_.insert(window_.begin() + (i - lo_), std::move(s));
     windowEnds_.insert(windowEnds_.begin() + (i - lo_), end);
+    // An insert at or right after the pending inserts, or among them, moves the lines after
+    // them as one range insert of all of them would.
+    if (pending_ == TPending::Inserted && i >= at_ && i <= at_ + n_) {
+        ++n_;
+        return;
+    }
+    Flush();
+    pending_ = TPending::Inserted;
+    at_ = i;
+    n_ = 1;
 }
 
 std::u16string TLineRun::Take(int i, TLineSeparator* end) {
@@ -734,6 +771,16 @@ std::u16string TLineRun::Take(int i, TLineSeparator* end) {
         *end = windowEnds_[at];
     }
     windowEnds_.erase(windowEnds_.begin() + static_cast<std::ptrdiff_t>(at));
+    // The line after the pending removals or the one before them widens the range.
+    if (pending_ == TPending::Removed && (i == at_ || i == at_ - 1)) {
+        at_ = std::min(at_, i);
+        ++n_;
+        return s;
+    }
+    Flush();
+    pending_ = TPending::Removed;
+    at_ = i;
+    n_ = 1;
     return s;
 }
 
@@ -766,11 +813,18 @@ std::u16string TLineRun::Exchange(int i, std::u16string s) {
     }
     Check(i, Count() - 1);
     Open();
-    std::swap(Slot(i), s);
+    Flush();
+    std::u16string& slot = Slot(i);
+    const int column = list_.observer_ != nullptr ? static_cast<int>(CommonPrefix(slot, s)) : 0;
+    std::swap(slot, s);
+    if (list_.observer_ != nullptr) {
+        list_.observer_->LinesChanged(i, i, column);
+    }
     return s;
 }
 
 void TLineRun::Commit() {
+    Flush();
     if (!open_) {
         return;
     }
@@ -794,5 +848,4 @@ void TLineRun::Commit() {
     }
     open_ = placed_ = false;
     lo_ = hi_ = 0;
-    list_.Changed();
 }

@@ -134,6 +134,27 @@ private:
     const TWStringList& list_;
 };
 
+// The length of the common prefix of two texts (a changed line's first changed unit).
+size_t CommonPrefix(std::u16string_view a, std::u16string_view b);
+
+// Told of every change of a line list's text once it is made, with the lines it touched.
+// A list has at most one: the document that holds it, which passes each change on to its
+// own watchers. A change made through a TLineRun is told as it is made, while the lines
+// are still carried by the run: read them through the run, or once it has committed.
+class TLineListObserver {
+public:
+    // Lines first..last are new, numbered as they are now.
+    virtual void LinesInserted(int first, int last) = 0;
+    // Lines first..last were removed, numbered as they were.
+    virtual void LinesDeleted(int first, int last) = 0;
+    // Lines first..last have another text; the code units of line `first` before `column`
+    // are as they were.
+    virtual void LinesChanged(int first, int last, int column) = 0;
+
+protected:
+    ~TLineListObserver() = default;
+};
+
 class TWStringList {
 public:
     TWStringList();
@@ -159,8 +180,8 @@ public:
     virtual int Add(std::u16string s);
     virtual void Insert(int i, std::u16string s);
     virtual void Delete(int i);
-    // Range forms: one Changing/Changed pair and one move of the lines after the range,
-    // however many lines they take. `lines` go in before line i (0..count); the capacity
+    // Range forms: one change told and one move of the lines after the range, however
+    // many lines they take. `lines` go in before line i (0..count); the capacity
     // grows as far as that many single inserts would have grown it.
     void InsertLines(int i, std::vector<std::u16string> lines);
     // Removes lines i .. i + n - 1; `take` gets each text in order, to keep or move away.
@@ -181,6 +202,7 @@ public:
     // Every line ends as the document does.
     void ClearSeparators();
 
+    // Tells nothing: every change is told with its lines as it is made.
     virtual void SetUpdateState(bool updating);
     virtual bool Find(std::u16string_view s, int& index) const;
     virtual bool FindLongestPrefix(std::u16string_view text, int& index) const;
@@ -220,12 +242,10 @@ public:
     // read it to tell work in proportion to the lines touched from work per line of the list.
     std::int64_t MovedSlots() const { return movedSlots_; }
 
-    std::function<void()> OnChange;
-    std::function<void()> OnChanging;
-
-protected:
-    virtual void Changed();
-    virtual void Changing();
+    // The one told of every change (see TLineListObserver); null for none. A list belongs
+    // to one document: setting a second observer over the first raises EStringListError.
+    void SetObserver(TLineListObserver* observer);
+    TLineListObserver* Observer() const { return observer_; }
 
 private:
     friend class TLineRun;
@@ -243,8 +263,9 @@ private:
     [[noreturn]] static void IndexError(int i);
 
 public:
-    // Changes line i in place, with the change notifications: a long line is not copied.
-    void Edit(int i, const std::function<void(std::u16string&)>& edit);
+    // Changes line i in place and tells it: a long line is not copied. `from` is the first
+    // code unit the edit may change, when the caller knows it.
+    void Edit(int i, const std::function<void(std::u16string&)>& edit, int from = 0);
 
 private:
     std::vector<std::u16string> items_; // reserve()d to capacity_
@@ -262,14 +283,17 @@ private:
     bool modified_ = false;
     int tabSize_ = 8;
     std::int64_t movedSlots_ = 0;
+    TLineListObserver* observer_ = nullptr;
 };
 
 // A run of single-line edits, each at a position of the list as the edits before it left
 // it, gathered in a window over the lines they reach and written back by one splice at
-// Commit (one Changing/Changed pair). Edits that walk through the list, as an undo replay
-// or a replace-all does, cost in proportion to the lines they pass, not to the lines after
-// them. The window's lines are carried out of the list: until Commit read the list through
-// the run. The destructor commits what is pending.
+// Commit. Edits that walk through the list, as an undo replay or a replace-all does, cost
+// in proportion to the lines they pass, not to the lines after them. The list's observer
+// hears of each edit as it is made, so that line numbers follow the edits exactly; inserts
+// or removals that together form one range are told as that range. The window's lines are
+// carried out of the list: until Commit read the list through the run. The destructor
+// commits what is pending.
 class TLineRun {
 public:
     explicit TLineRun(TWStringList& list) : list_(list) {}
@@ -294,7 +318,10 @@ public:
     void Commit();
 
 private:
-    // The first edit sends the list's Changing.
+    enum class TPending { None, Inserted, Removed };
+    // Tells the observer of the range not told yet.
+    void Flush();
+    // The first edit opens the window's bookkeeping.
     void Open();
     // Widens the window to take in position i (and line i itself when `line`).
     void Reach(int i, bool line);
@@ -309,4 +336,9 @@ private:
     int hi_ = 0;          // the list's lines [lo_, hi_) are in the window
     bool open_ = false;   // edits made since the last write-back
     bool placed_ = false; // a window was placed (a line inserted or taken)
+    // The range not told yet: lines inserted at at_ .. at_ + n_ - 1, or n_ lines removed
+    // from at_ on.
+    TPending pending_ = TPending::None;
+    int at_ = 0;
+    int n_ = 0;
 };

@@ -34,6 +34,35 @@ void Fill(TWStringList& list, std::initializer_list<const char*> lines) {
     }
 }
 
+// Writes down what a list tells of its changes, one entry per report:
+// "+first-last" inserted, "-first-last" deleted, "*first-last@column" changed; and the
+// first line as each report finds it.
+class TReportLog final : public TLineListObserver {
+public:
+    explicit TReportLog(TWStringList& list) : list_(list) { list_.SetObserver(this); }
+    ~TReportLog() { list_.SetObserver(nullptr); }
+    TReportLog(const TReportLog&) = delete;
+    TReportLog& operator=(const TReportLog&) = delete;
+
+    std::vector<std::string> reports;
+    std::vector<std::string> firstLines;
+    int Count() const { return static_cast<int>(reports.size()); }
+
+    void LinesInserted(int first, int last) override { Log("+", first, last); }
+    void LinesDeleted(int first, int last) override { Log("-", first, last); }
+    void LinesChanged(int first, int last, int column) override {
+        Log("*", first, last);
+        reports.back() += "@" + std::to_string(column);
+    }
+
+private:
+    void Log(const char* kind, int first, int last) {
+        reports.push_back(kind + std::to_string(first) + "-" + std::to_string(last));
+        firstLines.push_back(U8(list_.Get(0)));
+    }
+    TWStringList& list_;
+};
+
 // Every line's shadow is the 8-bit form of that line, at the same index.
 void ExpectShadowInStep(const TWStringList& list) {
     ASSERT_EQ(list.AnsiShadow().size(), static_cast<size_t>(list.Count()));
@@ -49,9 +78,7 @@ void ExpectRejected(TWStringList& list, const std::string& message, Op op) {
     const Lines before = LinesOf(list);
     const auto shadowBefore = list.AnsiShadow().Lines();
     const int capacityBefore = list.GetCapacity();
-    int notifications = 0;
-    list.OnChanging = [&] { ++notifications; };
-    list.OnChange = [&] { ++notifications; };
+    TReportLog log(list);
     try {
         op();
         ADD_FAILURE() << "no error raised, expected \"" << message << "\"";
@@ -61,9 +88,7 @@ void ExpectRejected(TWStringList& list, const std::string& message, Op op) {
     EXPECT_EQ(LinesOf(list), before);
     EXPECT_EQ(list.AnsiShadow().Lines(), shadowBefore);
     EXPECT_EQ(list.GetCapacity(), capacityBefore);
-    EXPECT_EQ(notifications, 0);
-    list.OnChanging = nullptr;
-    list.OnChange = nullptr;
+    EXPECT_EQ(log.Count(), 0);
 }
 
 // Stand-ins for editor controls; the journal only compares their addresses.
@@ -139,13 +164,12 @@ TEST_F(StringListTest, ClearDropsLinesCapacityShadowAndJournals) {
     EXPECT_TRUE(list.AnsiShadow().empty());
     EXPECT_EQ(list.Undo().Count() + list.Redo().Count(), 0);
 
-    // Already empty: the journals are still emptied, and nobody is notified.
-    int notifications = 0;
-    list.OnChanging = [&] { ++notifications; };
+    // Already empty: the journals are still emptied, and nobody is told.
+    TReportLog log(list);
     list.Undo().Add(ukSavePoint, 1, false, nullptr, {}, {});
     list.Clear();
     EXPECT_EQ(list.Undo().Count(), 0);
-    EXPECT_EQ(notifications, 0);
+    EXPECT_EQ(log.Count(), 0);
 }
 
 // ---- sorting and lookups ----
@@ -188,12 +212,12 @@ TEST_F(StringListTest, SortedAddAndDuplicatePolicies) {
     EXPECT_EQ(list.Add(u"x"), 2);
     EXPECT_EQ(list.Add(u"d"), 1);
 
-    int notifications = 0;
-    list.OnChanging = [&] { ++notifications; };
-    EXPECT_EQ(list.Add(u"m"), 2); // ignored: the existing index, nothing added
-    EXPECT_EQ(list.Count(), 4);
-    EXPECT_EQ(notifications, 0);
-    list.OnChanging = nullptr;
+    {
+        TReportLog log(list);
+        EXPECT_EQ(list.Add(u"m"), 2); // ignored: the existing index, nothing added
+        EXPECT_EQ(list.Count(), 4);
+        EXPECT_EQ(log.Count(), 0);
+    }
 
     list.SetDuplicates(TDuplicates::Error);
     ExpectRejected(list, "String list does not allow duplicates", [&] { list.Add(u"c"); });
@@ -343,27 +367,41 @@ TEST(StringListOwnership, ReleaseDestroysAtTheLastOwner) {
     EXPECT_TRUE(destroyed);
 }
 
-TEST_F(StringListTest, NotificationsBracketEveryChange) {
-    std::vector<std::string> log;
-    list.OnChanging = [&] { log.push_back("changing " + U8(list.Get(0))); };
-    list.OnChange = [&] { log.push_back("change " + U8(list.Get(0))); };
+TEST_F(StringListTest, EveryChangeIsToldWithItsLinesOnceItIsMade) {
+    TReportLog log(list);
     list.Add(u"b");
     list.Sort(); // one line: nothing to do
     list.Insert(0, u"c");
-    list.Put(0, u"d");
+    list.Put(0, u"cd"); // "c" stays: the change begins at unit 1
+    list.Edit(
+        1, [](std::u16string& line) { line += u"!"; }, 1);
     list.SetSorted(true);
     list.Sort(); // already sorted
     list.SetSorted(false);
     list.Exchange(0, 1);
     list.Delete(0);
+    list.InsertLines(1, {u"x", u"y"});
+    list.DeleteLines(1, 2);
+    list.Add(u"a");
+    list.Sort();
     list.Clear();
     list.SetUpdateState(true);
     list.SetUpdateState(false);
-    const std::vector<std::string> expected = {"changing ",  "change b", "changing b", "change c",
-                                               "changing c", "change d", "changing d", "change b",
-                                               "changing b", "change d", "changing d", "change b",
-                                               "changing b", "change ",  "changing ",  "change "};
-    EXPECT_EQ(log, expected);
+    const std::vector<std::string> expected = {"+0-0",   "+0-0",   "*0-0@1", "*1-1@1", "*0-1@0",
+                                               "*0-0@0", "*1-1@0", "-0-0",   "+1-2",   "-1-2",
+                                               "+1-1",   "*0-1@0", "-0-1"};
+    EXPECT_EQ(log.reports, expected);
+    const std::vector<std::string> firstLines = {"b",  "c",  "cd", "cd", "b!", "cd", "cd",
+                                                 "b!", "b!", "b!", "b!", "a",  ""};
+    EXPECT_EQ(log.firstLines, firstLines);
+}
+
+TEST_F(StringListTest, AListBelongsToOneObserver) {
+    TReportLog log(list);
+    TReportLog* again = nullptr;
+    EXPECT_THROW(again = new TReportLog(list), EStringListError);
+    EXPECT_EQ(again, nullptr);
+    EXPECT_EQ(list.Observer(), &log);
 }
 
 // ---- range operations and line runs ----
@@ -383,9 +421,7 @@ TEST_F(StringListTest, RangeOperationsGiveWhatSingleLineOperationsGive) {
         list.Add(line);
         single.Add(line);
     }
-    int notifications = 0;
-    list.OnChanging = [&] { ++notifications; };
-    list.OnChange = [&] { ++notifications; };
+    TReportLog log(list);
     const Lines added = Numbered("new", 100);
     list.InsertLines(7, added);
     for (size_t k = 0; k < added.size(); ++k) {
@@ -393,7 +429,7 @@ TEST_F(StringListTest, RangeOperationsGiveWhatSingleLineOperationsGive) {
     }
     EXPECT_EQ(LinesOf(list), LinesOf(single));
     EXPECT_EQ(list.GetCapacity(), single.GetCapacity());
-    EXPECT_EQ(notifications, 2);
+    EXPECT_EQ(log.reports, std::vector<std::string>{"+7-106"});
 
     const Lines all = LinesOf(single);
     EXPECT_EQ(list.TakeLines(5, 120), Lines(all.begin() + 5, all.begin() + 125));
@@ -408,15 +444,13 @@ TEST_F(StringListTest, RangeOperationsGiveWhatSingleLineOperationsGive) {
     }
     EXPECT_EQ(LinesOf(list), LinesOf(single));
     EXPECT_EQ(list.GetCapacity(), single.GetCapacity());
-    EXPECT_EQ(notifications, 6);
+    EXPECT_EQ(log.reports, (std::vector<std::string>{"+7-106", "-5-124", "-0-2"}));
     ExpectShadowInStep(list);
 
     // Empty ranges change nothing and tell nobody.
     list.InsertLines(list.Count(), {});
     list.DeleteLines(list.Count(), 0);
-    EXPECT_EQ(notifications, 6);
-    list.OnChanging = nullptr;
-    list.OnChange = nullptr;
+    EXPECT_EQ(log.Count(), 3);
 }
 
 TEST_F(StringListTest, RangeOperationsRejectBadRangesAndSortedInserts) {
@@ -452,6 +486,40 @@ TEST_F(StringListTest, RangeOperationsMoveOnlyTheLinesBehindTheRange) {
     EXPECT_LE(large, 2 * small + 16);
 }
 
+// Follows a list through what it is told: each line the reports leave untouched keeps the
+// tag of the line it was at the start, every other line is -1.
+class TReportMirror final : public TLineListObserver {
+public:
+    explicit TReportMirror(TWStringList& list) : list_(list) {
+        for (int i = 0; i < list.Count(); ++i) {
+            tags.push_back(i);
+        }
+        list_.SetObserver(this);
+    }
+    ~TReportMirror() { list_.SetObserver(nullptr); }
+    TReportMirror(const TReportMirror&) = delete;
+    TReportMirror& operator=(const TReportMirror&) = delete;
+
+    std::vector<int> tags;
+    int reports = 0;
+
+    void LinesInserted(int first, int last) override {
+        ++reports;
+        tags.insert(tags.begin() + first, static_cast<size_t>(last - first + 1), -1);
+    }
+    void LinesDeleted(int first, int last) override {
+        ++reports;
+        tags.erase(tags.begin() + first, tags.begin() + last + 1);
+    }
+    void LinesChanged(int first, int last, int) override {
+        ++reports;
+        std::fill(tags.begin() + first, tags.begin() + last + 1, -1);
+    }
+
+private:
+    TWStringList& list_;
+};
+
 TEST_F(StringListTest, LineRunGivesWhatTheSameEditsGiveOneByOne) {
     for (unsigned seed = 1; seed <= 20; ++seed) {
         std::mt19937 rng(seed);
@@ -462,8 +530,21 @@ TEST_F(StringListTest, LineRunGivesWhatTheSameEditsGiveOneByOne) {
             reference.Add(line);
             target.Add(line);
         }
-        int changes = 0;
-        target.OnChange = [&] { ++changes; };
+        const Lines original = LinesOf(target);
+        TReportMirror mirror(target);
+        // What the reports say matches the lines: every line they leave untouched is the
+        // line they say it is.
+        const auto expectMirrored = [&] {
+            ASSERT_EQ(static_cast<int>(mirror.tags.size()), target.Count()) << "seed " << seed;
+            for (int i = 0; i < target.Count(); ++i) {
+                const int tag = mirror.tags[static_cast<size_t>(i)];
+                if (tag >= 0) {
+                    EXPECT_EQ(target.Get(i), original[static_cast<size_t>(tag)])
+                        << "seed " << seed << " line " << i;
+                }
+            }
+        };
+        int edits = 0;
         {
             TLineRun run(target);
             for (int step = 0; step < 60; ++step) {
@@ -483,6 +564,7 @@ TEST_F(StringListTest, LineRunGivesWhatTheSameEditsGiveOneByOne) {
                     EXPECT_EQ(run.Exchange(i, text), reference.Get(i));
                     reference.Put(i, text);
                 }
+                ++edits;
                 ASSERT_EQ(run.Count(), reference.Count()) << "seed " << seed;
                 for (int i = -1; i <= reference.Count(); ++i) {
                     ASSERT_EQ(run.Get(i), reference.Get(i)) << "seed " << seed << " line " << i;
@@ -490,14 +572,18 @@ TEST_F(StringListTest, LineRunGivesWhatTheSameEditsGiveOneByOne) {
                 if (step % 20 == 19) {
                     run.Commit();
                     EXPECT_EQ(LinesOf(target), LinesOf(reference)) << "seed " << seed;
+                    expectMirrored();
                 }
             }
             run.Insert(0, u"last");
             reference.Insert(0, u"last");
+            ++edits;
         } // the run commits the last insert as it goes
         EXPECT_EQ(LinesOf(target), LinesOf(reference)) << "seed " << seed;
-        EXPECT_EQ(changes, 4) << "seed " << seed; // one per write-back
-        target.OnChange = nullptr;
+        expectMirrored();
+        // At most one report an edit: inserts and removals that form a range are one.
+        EXPECT_GT(mirror.reports, 0) << "seed " << seed;
+        EXPECT_LE(mirror.reports, edits) << "seed " << seed;
     }
 }
 
