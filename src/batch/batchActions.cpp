@@ -486,22 +486,23 @@ private:
 
     int Set(const std::string& action, const std::string& v) {
         TTextCodec& codec = memo_->Codec();
+        TDocument& document = memo_->Document();
         if (action == "--set-charset") {
             if (!CheckCharset(v)) {
                 return kBatchUsage;
             }
-            codec.charset = v;
+            document.SetEncoding(v, codec.surrogate, codec.uniRepr);
         } else if (action == "--set-surrogate") {
             if (!CheckSurrogate(v)) {
                 return kBatchUsage;
             }
-            codec.surrogate = v;
+            document.SetEncoding(codec.charset, v, codec.uniRepr);
         } else if (action == "--set-repr") {
             auto repr = ReprFromText(v);
             if (!repr) {
                 return Usage("--set-repr takes 0, 1 or 2");
             }
-            codec.uniRepr = *repr;
+            document.SetEncoding(codec.charset, codec.surrogate, *repr);
         } else if (action == "--set-eol") {
             auto sep = SeparatorFromText(v);
             if (!sep) {

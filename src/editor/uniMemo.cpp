@@ -1,80 +1,15 @@
-// The editor's state: the shared line list and its watchers, caret, selection,
-// bookmarks, settings, the modified state, positions requested from outside.
+// The editor's state: its view of a document and what the view hears of it, caret,
+// selection, bookmarks, settings, the modified state, positions requested from outside.
 #include "editor/uniMemo.h"
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "editor/uniCellMarker.h"
 
-// The editors that show one line list. It is the list's observer, so every view of a list
-// finds the others through the list alone and hears of each change with its lines, and the
-// document-wide save counter lives with it: a save point made in one view is recognised in
-// all.
-class TLineListWatchers final : public TLineListObserver {
-public:
-    std::vector<TuniMemo*> memos;
-    int saveCounter = 0;
-
-    static TLineListWatchers* Of(const TWStringList& list) {
-        return dynamic_cast<TLineListWatchers*>(list.Observer());
-    }
-
-    static void Attach(TWStringList& list, TuniMemo* memo) {
-        TLineListWatchers* watchers = Of(list);
-        if (watchers == nullptr) {
-            watchers = new TLineListWatchers;
-            list.SetObserver(watchers);
-        }
-        watchers->memos.push_back(memo);
-    }
-
-    static void Detach(TWStringList& list, TuniMemo* memo) {
-        TLineListWatchers* watchers = Of(list);
-        if (watchers == nullptr) {
-            return;
-        }
-        std::erase(watchers->memos, memo);
-        if (watchers->memos.empty()) {
-            list.SetObserver(nullptr);
-            delete watchers;
-        }
-    }
-
-    // Every view of the editor's document, the editor itself included.
-    template <class Each>
-    static void ForEachView(TuniMemo& editor, Each each) {
-        if (TLineListWatchers* watchers = Of(editor.Lines())) {
-            for (size_t i = 0; i < watchers->memos.size(); ++i) {
-                each(*watchers->memos[i]);
-            }
-        } else {
-            each(editor);
-        }
-    }
-
-    // By index, without a copy: this runs for every line a load appends. A handler that
-    // detaches a view only shortens the list.
-    void LinesInserted(int first, int last) override {
-        for (size_t i = 0; i < memos.size(); ++i) {
-            memos[i]->LinesInserted(first, last - first + 1);
-        }
-    }
-    void LinesDeleted(int first, int last) override {
-        for (size_t i = 0; i < memos.size(); ++i) {
-            memos[i]->LinesRemoved(first, last - first + 1);
-        }
-    }
-    void LinesChanged(int first, int last, int column) override {
-        for (size_t i = 0; i < memos.size(); ++i) {
-            memos[i]->LinesChanged(first, last, column);
-        }
-    }
-};
-
 void TuniMemo::ShareDocumentSeparator(TLineSeparator separator) {
-    TLineListWatchers::ForEachView(
-        *this, [separator](TuniMemo& view) { view.codec_.lineSeparator = separator; });
+    document_->SetLineSeparator(separator);
 }
 
 TuniMemo::TuniMemo(TMemoPlatform platform, TMemoEnvironment environment)
@@ -90,12 +25,13 @@ TuniMemo::TuniMemo(TMemoPlatform platform, TMemoEnvironment environment)
         settings_.fontName = environment_.common->editFont;
         settings_.fontSize = environment_.common->editFontSize;
     }
-    codec_.charset = std::string(kCharsetUtf8);
-    codec_.charsetLists = environment_.charsetLists;
+    AttachDocument(TDocument::New());
+    TTextCodec& codec = Codec();
+    codec.charset = std::string(kCharsetUtf8);
+    codec.charsetLists = environment_.charsetLists;
     if (environment_.folder != nullptr) {
-        codec_.programFolder = environment_.folder->Root();
+        codec.programFolder = environment_.folder->Root();
     }
-    AttachLines(new TWStringList);
     lines_->SetTabSize(settings_.tabSize);
     MeasureFont();
 }
@@ -113,31 +49,32 @@ TuniEdit::TuniEdit(TMemoPlatform platform, TMemoEnvironment environment)
 TuniMemo::~TuniMemo() {
     destroying_ = true;
     *alive_ = false;
-    DetachLines();
+    DetachDocument();
 }
 
-void TuniMemo::AttachLines(TWStringList* list) {
-    lines_ = list;
-    TLineListWatchers::Attach(*lines_, this);
+void TuniMemo::AttachDocument(TDocument::TPtr document) {
+    document_ = std::move(document);
+    lines_ = &document_->Lines();
+    document_->AddWatcher(*this);
 }
 
-void TuniMemo::DetachLines() {
-    if (lines_ == nullptr) {
+void TuniMemo::DetachDocument() {
+    if (document_ == nullptr) {
         return;
     }
-    TLineListWatchers::Detach(*lines_, this);
-    lines_->Release();
+    document_->RemoveWatcher(*this);
     lines_ = nullptr;
+    document_.reset();
 }
 
 void TuniMemo::SetLines(TWStringList* list, const std::string& fileName) {
     if (list == nullptr || list == lines_) {
         return;
     }
-    list->AddRef();
-    DetachLines();
-    AttachLines(list);
-    fileName_ = fileName;
+    TDocument::TPtr document(TDocument::Of(*list).AddRef());
+    DetachDocument();
+    AttachDocument(std::move(document));
+    document_->SetFileName(fileName);
     ResetPositions();
     settings_.tabSize = lines_->TabSize();
     fullRepaint_ = repaint_ = layoutDirty_ = true;
@@ -163,25 +100,27 @@ void TuniMemo::TextChanged() {
     }
 }
 
-void TuniMemo::LinesInserted(int index, int n) {
+void TuniMemo::LinesInserted(TDocument&, const TLineChange& change) {
+    const int n = change.last - change.first + 1;
     TextChanged();
-    geometry_.LinesInserted(index, n);
-    ShiftBookmarksInserted(index, n);
-    painter_.LinesInserted(*this, index, n);
+    geometry_.LinesInserted(change.first, n);
+    ShiftBookmarksInserted(change.first, n);
+    painter_.LinesInserted(*this, change.first, n);
 }
 
-void TuniMemo::LinesRemoved(int index, int n) {
+void TuniMemo::LinesDeleted(TDocument&, const TLineChange& change) {
+    const int n = change.last - change.first + 1;
     TextChanged();
-    geometry_.LinesRemoved(index, n);
-    ShiftBookmarksRemoved(index, n);
-    painter_.LinesRemoved(*this, index, n);
+    geometry_.LinesRemoved(change.first, n);
+    ShiftBookmarksRemoved(change.first, n);
+    painter_.LinesRemoved(*this, change.first, n);
 }
 
 // A change of several lines at once (a sort) leaves the geometry nothing to keep.
-void TuniMemo::LinesChanged(int first, int last, int column) {
+void TuniMemo::LinesChanged(TDocument&, const TLineChange& change) {
     TextChanged();
-    if (first == last) {
-        geometry_.LineChanged(first, column);
+    if (change.first == change.last) {
+        geometry_.LineChanged(change.first, change.column);
     }
 }
 
@@ -410,7 +349,7 @@ void TuniMemo::SetModified(bool modified) {
     if (OnModified) {
         OnModified(modified);
     }
-    lines_->SetModified(modified);
+    document_->SetModified(modified, this);
     if (modified) {
         saveDeclined_ = false;
     }
@@ -455,25 +394,8 @@ void TuniMemo::RefreshView(TViewOf view) {
 }
 
 void TuniMemo::SetFileName(TViewOf view, const std::string& name) {
-    fileName_ = name;
+    document_->SetFileName(name);
     if (view == TViewOf::Other) {
         fullRepaint_ = repaint_ = layoutDirty_ = true;
-    }
-}
-
-int TuniMemo::SaveCounter() const {
-    if (auto* shared = TLineListWatchers::Of(*lines_)) {
-        return shared->saveCounter;
-    }
-    return codec_.saveCounter;
-}
-
-void TuniMemo::SyncSaveCounter(bool fromDocument) {
-    if (auto* shared = TLineListWatchers::Of(*lines_)) {
-        if (fromDocument) {
-            codec_.saveCounter = shared->saveCounter;
-        } else {
-            shared->saveCounter = codec_.saveCounter;
-        }
     }
 }

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "document/uniDocument.h"
 #include "editor/uniAbstractMemo.h"
 #include "editor/uniPaint.h"
 #include "editor/uniScrMap.h"
@@ -109,22 +110,29 @@ enum class TMerge { No, Yes };
 // (the PageDown command then goes to the end of the text).
 enum class TPageResult { Moved, ReachedEnd };
 
-class TuniMemo : public TuniAbstractMemo, private TCodecObserver {
+// A view with commands over a document: several views of one document each keep their own
+// caret, selection and scroll position, and hear every change of the document as its
+// watcher.
+class TuniMemo : public TuniAbstractMemo, private TCodecObserver, private TDocumentWatcher {
 public:
     TuniMemo(TMemoPlatform platform, TMemoEnvironment environment = {});
     ~TuniMemo() override;
 
-    // --- the line list -------------------------------------------------------------------
+    // --- the document --------------------------------------------------------------------
+    TDocument& Document() { return *document_; }
+    const TDocument& Document() const { return *document_; }
     TWStringList& Lines() { return *lines_; }
     const TWStringList& Lines() const { return *lines_; }
-    // Shares another editor's list (a cloned window): releases the current one, holds the
-    // new one, resets caret and view, drops the selection, then updates and repaints.
+    // Shows the document of another editor's list (a cloned window) under `fileName`:
+    // lets go of the current document, holds the new one, resets caret and view, drops the
+    // selection, then updates and repaints.
     void SetLines(TWStringList* list, const std::string& fileName);
-    // The document's save count: shared by the views of one list, so a save point made in
-    // one view is recognised in all of them.
-    int SaveCounter() const;
-    TTextCodec& Codec() { return codec_; }
-    const TTextCodec& Codec() const { return codec_; }
+    // The document's save count: shared by its views, so a save point made in one view is
+    // recognised in all of them.
+    int SaveCounter() const { return document_->SaveCounter(); }
+    // The document's encoding settings.
+    TTextCodec& Codec() { return document_->Codec(); }
+    const TTextCodec& Codec() const { return document_->Codec(); }
 
     // --- caret ---------------------------------------------------------------------------
     TPoint Caret() const { return caret_; }
@@ -382,7 +390,7 @@ public:
     void RequestRepaint() { forcedRepaint_ = true; }
 
     // --- files ---------------------------------------------------------------------------
-    const std::string& FileName() const { return fileName_; }
+    const std::string& FileName() const { return document_->FileName(); }
     void SetFileName(TViewOf view, const std::string& name);
     // Sets the file name and posts the load to the main thread; until it has run,
     // GotoPosition requests are kept (the last one wins).
@@ -420,20 +428,19 @@ protected:
     bool singleLine_ = false;
 
 private:
-    friend class TLineListWatchers;
-    void AttachLines(TWStringList* list);
-    void DetachLines();
+    // Holds the document (one of its references) and watches it.
+    void AttachDocument(TDocument::TPtr document);
+    void DetachDocument();
     void ResetPositions();
-    // What every view hears of each change of its list (through TLineListWatchers): the
-    // flags, the line geometry, the bookmarks and the painter follow it.
+    // What the view hears of each change of its document (TDocumentWatcher): the flags,
+    // the line geometry, the bookmarks and the painter follow it.
     void TextChanged();
-    void LinesInserted(int index, int n);
-    void LinesRemoved(int index, int n);
-    void LinesChanged(int first, int last, int column);
+    void LinesInserted(TDocument& document, const TLineChange& change) override;
+    void LinesDeleted(TDocument& document, const TLineChange& change) override;
+    void LinesChanged(TDocument& document, const TLineChange& change) override;
     // The undo record of a change to line `index` (no copy of the text when it merges).
     void RecordLineChange(int index, bool mergeable);
     void InsertTypedText(std::u16string_view text);
-    void SyncSaveCounter(bool fromDocument);
     void ShiftBookmarksInserted(int index, int n);
     void ShiftBookmarksRemoved(int index, int n);
     void ClearRedo();
@@ -531,11 +538,10 @@ private:
 
     TMemoPlatform platform_;
     TMemoEnvironment environment_;
-    TWStringList* lines_ = nullptr;
+    TDocument::TPtr document_;
+    TWStringList* lines_ = nullptr; // the document's, read by every command
     std::unique_ptr<TWStringList> substitutions_;
-    TTextCodec codec_;
     TCodecResult lastSave_;
-    std::string fileName_;
     TMemoSettings settings_;
 
     TPoint caret_;

@@ -130,7 +130,7 @@ void TuniMemo::CarrySeparator(int from, int to) {
 void TuniMemo::SetDocumentSeparator(TLineSeparator separator) {
     const int count = lines_->Count();
     const bool own = lines_->OwnSeparatorCount() > 0;
-    if (separator == lsDocument || (!own && separator == codec_.lineSeparator)) {
+    if (separator == lsDocument || (!own && separator == Codec().lineSeparator)) {
         return;
     }
     caretBefore_ = caret_;
@@ -144,9 +144,9 @@ void TuniMemo::SetDocumentSeparator(TLineSeparator separator) {
         }
         lines_->ClearSeparators();
     }
-    if (separator != codec_.lineSeparator) {
+    if (separator != Codec().lineSeparator) {
         undo.Add(ukChangeSeparator, -1, false, this, std::u16string(), caretBefore_,
-                 codec_.lineSeparator);
+                 Codec().lineSeparator);
         ShareDocumentSeparator(separator);
     }
     ClearRedo();
@@ -422,7 +422,7 @@ TConvTable TuniMemo::TableFor(const std::string& charset, const std::string& sur
     }
     const auto load = [&](const std::optional<std::string>& file) {
         if (file) {
-            table.LoadFromFile(ConfigPath(codec_.programFolder, "Ini/" + *file));
+            table.LoadFromFile(ConfigPath(Codec().programFolder, "Ini/" + *file));
         }
     };
     if (!IsBuiltinCharset(charset)) {
@@ -581,7 +581,7 @@ void TuniMemo::ReplayStep(bool undo) {
         case ukChangeSeparator: {
             TLineSeparator was = e.separator;
             if (e.line < 0) {
-                was = codec_.lineSeparator;
+                was = Codec().lineSeparator;
                 ShareDocumentSeparator(e.separator);
             } else if (e.line < run.Count()) {
                 was = run.Separator(e.line);

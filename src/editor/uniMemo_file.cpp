@@ -15,7 +15,7 @@ std::u16string WideText(const std::string& text) {
 } // namespace
 
 std::string TuniMemo::ProfileType() const {
-    return ProfileTypeFor(fileName_, "", std::nullopt).extension;
+    return ProfileTypeFor(FileName(), "", std::nullopt).extension;
 }
 
 void TuniMemo::ApplyProfile(const std::string& type, const std::string& colorerType) {
@@ -44,7 +44,7 @@ void TuniMemo::ApplyProfile(const std::string& type, const std::string& colorerT
     settings_.substTables = p.subst;
     settings_.keyTables = p.keys;
     settings_.autoIndent = p.autoIndent;
-    codec_.profile = p.CodecProfile();
+    Codec().profile = p.CodecProfile();
     if (p.wrap) {
         SetWordWrap(*p.wrap);
     }
@@ -75,7 +75,7 @@ void TuniMemo::ApplyProfile(const std::string& type, const std::string& colorerT
 }
 
 void TuniMemo::OpenFile(const std::string& fileName) {
-    fileName_ = fileName;
+    document_->SetFileName(fileName);
     loadPending_ = true;
     pendingGoto_.reset();
     if (platform_.queue == nullptr) {
@@ -95,9 +95,8 @@ bool TuniMemo::LoadFile() {
     if (platform_.busyCursor != nullptr) {
         platform_.busyCursor->SetBusy(true);
     }
-    SyncSaveCounter(true);
     ResetPositions();
-    const TCodecResult result = codec_.Load(*lines_, fileName_, this, this);
+    const TCodecResult result = document_->Load(*this, this);
     loading_ = false;
     loadPending_ = false;
     if (platform_.busyCursor != nullptr) {
@@ -120,21 +119,18 @@ bool TuniMemo::LoadFile() {
 }
 
 bool TuniMemo::SaveToFile(const std::string& fileName, TSaveOptions options) {
-    const std::string target = fileName.empty() ? fileName_ : fileName;
+    const std::string target = fileName.empty() ? FileName() : fileName;
     if (target.empty()) {
         return false;
     }
-    fileName_ = target;
     if (platform_.busyCursor != nullptr) {
         platform_.busyCursor->SetBusy(true);
     }
-    SyncSaveCounter(true);
-    lastSave_ = codec_.Save(*lines_, target, options, this, this);
+    lastSave_ = document_->Save(target, options, *this, this);
     if (lastSave_.ok && OnAfterSave) {
         OnAfterSave(target);
     }
     const TCodecResult& result = lastSave_;
-    SyncSaveCounter(false);
     if (platform_.busyCursor != nullptr) {
         platform_.busyCursor->SetBusy(false);
     }
@@ -159,7 +155,7 @@ std::optional<std::string> TuniMemo::DetectCharset(const std::string& fileName) 
     if (environment_.detection == nullptr) {
         return std::nullopt;
     }
-    return environment_.detection->DetectCharset(fileName, codec_.profile.defaultCharset);
+    return environment_.detection->DetectCharset(fileName, Codec().profile.defaultCharset);
 }
 
 void TuniMemo::LinesLoaded(const TLoadProgress& progress) {

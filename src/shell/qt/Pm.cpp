@@ -523,12 +523,11 @@ std::vector<TMDIChild*> TPMMainForm::Children() const {
 
 void TPMMainForm::ApplyCodec(TuniMemo& memo, const std::string& charset,
                              const std::string& surrogate, int uniRepr) {
-    TTextCodec& codec = memo.Codec();
-    codec.charset = charset.empty() || charset == "-" ? std::string("Default") : charset;
-    codec.surrogate = surrogate.empty() ? std::string("-") : surrogate;
-    codec.uniRepr = static_cast<TUniRepr>(uniRepr);
+    memo.Document().SetEncoding(
+        charset.empty() || charset == "-" ? std::string("Default") : charset,
+        surrogate.empty() ? std::string("-") : surrogate, static_cast<TUniRepr>(uniRepr));
     // The command line can only ask for 1 or 2 (-HTML, -HEX); 0 leaves the profile's choice.
-    codec.uniReprChosen = uniRepr != 0;
+    memo.Codec().uniReprChosen = uniRepr != 0;
 }
 
 std::optional<std::string> TPMMainForm::DetectCharset(const std::string& fileName,
@@ -813,9 +812,7 @@ void TPMMainForm::Properties() {
         return;
     }
     if (encodingChanged) {
-        codec.charset = charset;
-        codec.surrogate = surrogate;
-        codec.uniRepr = uniRepr;
+        memo.Document().SetEncoding(charset, surrogate, uniRepr);
         codec.uniReprChosen = true;
         if (named && !memo.Modified()) {
             // Read again as the user now says it is written, where the caret stood.
@@ -877,20 +874,25 @@ bool TPMMainForm::SaveDocumentAs(TMDIChild& child) {
         const std::string oldCharset = codec.charset;
         const std::string oldSurrogate = codec.surrogate;
         const TUniRepr oldRepr = codec.uniRepr;
-        codec.charset = Utf8FromQString(dialog.CharSet());
-        codec.surrogate = Utf8FromQString(dialog.Surrogate());
-        codec.uniRepr = static_cast<TUniRepr>(dialog.UniRepr());
+        const std::string charset = Utf8FromQString(dialog.CharSet());
+        const std::string surrogate = Utf8FromQString(dialog.Surrogate());
+        const auto uniRepr = static_cast<TUniRepr>(dialog.UniRepr());
+        // Tried on the codec for the question, set through the document once chosen.
+        codec.charset = charset;
+        codec.surrogate = surrogate;
+        codec.uniRepr = uniRepr;
         const TLossAnswer answer = ConfirmLoss(memo);
+        codec.charset = oldCharset;
+        codec.surrogate = oldSurrogate;
+        codec.uniRepr = oldRepr;
         if (answer == TLossAnswer::Save) {
+            memo.Document().SetEncoding(charset, surrogate, uniRepr);
             if (const TLineSeparator separator = SeparatorAt(dialog.EOL());
                 separator != codec.lineSeparator) {
                 memo.SetDocumentSeparator(separator);
             }
             break;
         }
-        codec.charset = oldCharset;
-        codec.surrogate = oldSurrogate;
-        codec.uniRepr = oldRepr;
         if (answer == TLossAnswer::Cancel) {
             return false;
         }
@@ -937,22 +939,13 @@ void TPMMainForm::OfferRecovery() {
     }
 }
 
-// The other views of a saved document take its file name and encoding, so that a Save
-// from any of them writes where the document now lives, as it is now stored.
+// The other views of a saved document show its file name and encoding, which they share:
+// they are drawn again.
 void TPMMainForm::SavedViews(TuniMemo& saved) {
-    const TTextCodec& codec = saved.Codec();
     for (TMDIChild* child : Children()) {
         TuniMemo& view = child->Memo();
         if (&view == &saved || &view.Lines() != &saved.Lines()) {
             continue;
-        }
-        TTextCodec& other = view.Codec();
-        other.charset = codec.charset;
-        other.surrogate = codec.surrogate;
-        other.uniRepr = codec.uniRepr;
-        other.lineSeparator = codec.lineSeparator;
-        if (view.FileName() != saved.FileName()) {
-            view.SetFileName(TViewOf::Other, saved.FileName());
         }
         child->MemoWidget().RepaintWhole();
     }
