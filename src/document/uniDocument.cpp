@@ -1,9 +1,6 @@
 // The document: its references, its watchers, loading and saving with what they tell.
 #include "document/uniDocument.h"
 
-#include <algorithm>
-#include <stdexcept>
-
 // The four settings watchers hear of.
 struct TDocument::TEncodingState {
     std::string charset;
@@ -50,45 +47,11 @@ void TDocument::Release() {
 // --- watchers ----------------------------------------------------------------------------
 
 void TDocument::AddWatcher(TDocumentWatcher& watcher) {
-    if (std::find(watchers_.begin(), watchers_.end(), &watcher) == watchers_.end()) {
-        watchers_.push_back(&watcher);
-    }
+    watchers_.Add(watcher);
 }
 
 void TDocument::RemoveWatcher(TDocumentWatcher& watcher) {
-    const auto it = std::find(watchers_.begin(), watchers_.end(), &watcher);
-    if (it == watchers_.end()) {
-        return;
-    }
-    if (telling_ > 0) {
-        *it = nullptr; // the report under way walks the registry by index
-        vacated_ = true;
-    } else {
-        watchers_.erase(it);
-    }
-}
-
-template <class Tell>
-void TDocument::TellWatchers(Tell tell) {
-    struct TTelling {
-        TDocument& document;
-        explicit TTelling(TDocument& d) : document(d) { ++document.telling_; }
-        ~TTelling() {
-            if (--document.telling_ == 0 && document.vacated_) {
-                std::erase(document.watchers_, nullptr);
-                document.vacated_ = false;
-            }
-        }
-        TTelling(const TTelling&) = delete;
-        TTelling& operator=(const TTelling&) = delete;
-    } telling(*this);
-    // Those that register meanwhile hear from the next report on.
-    const size_t n = watchers_.size();
-    for (size_t i = 0; i < n; ++i) {
-        if (TDocumentWatcher* watcher = watchers_[i]) {
-            tell(*watcher);
-        }
-    }
+    watchers_.Remove(watcher);
 }
 
 // --- changes of the lines ------------------------------------------------------------------
@@ -109,19 +72,19 @@ void TDocument::LinesInserted(int first, int last) {
     }
     TellAppended();
     const TLineChange change{++revision_, first, last, 0};
-    TellWatchers([&](TDocumentWatcher& w) { w.LinesInserted(*this, change); });
+    watchers_.TellAll([&](TDocumentWatcher& w) { w.LinesInserted(*this, change); });
 }
 
 void TDocument::LinesDeleted(int first, int last) {
     TellAppended();
     const TLineChange change{++revision_, first, last, 0};
-    TellWatchers([&](TDocumentWatcher& w) { w.LinesDeleted(*this, change); });
+    watchers_.TellAll([&](TDocumentWatcher& w) { w.LinesDeleted(*this, change); });
 }
 
 void TDocument::LinesChanged(int first, int last, int column) {
     TellAppended();
     const TLineChange change{++revision_, first, last, column};
-    TellWatchers([&](TDocumentWatcher& w) { w.LinesChanged(*this, change); });
+    watchers_.TellAll([&](TDocumentWatcher& w) { w.LinesChanged(*this, change); });
 }
 
 void TDocument::TellAppended() {
@@ -131,7 +94,7 @@ void TDocument::TellAppended() {
     const TLineChange change{++revision_, appendFirst_, appendLast_, 0};
     appendFirst_ = 0;
     appendLast_ = -1;
-    TellWatchers([&](TDocumentWatcher& w) { w.LinesInserted(*this, change); });
+    watchers_.TellAll([&](TDocumentWatcher& w) { w.LinesInserted(*this, change); });
 }
 
 // --- encoding and the modified state ---------------------------------------------------------
@@ -142,7 +105,7 @@ TDocument::TEncodingState TDocument::EncodingState() const {
 
 void TDocument::TellIfEncodingChanged(const TEncodingState& before) {
     if (EncodingState() != before) {
-        TellWatchers([&](TDocumentWatcher& w) { w.EncodingChanged(*this, revision_); });
+        watchers_.TellAll([&](TDocumentWatcher& w) { w.EncodingChanged(*this, revision_); });
     }
 }
 
@@ -164,7 +127,7 @@ void TDocument::SetLineSeparator(TLineSeparator separator) {
 void TDocument::SetModified(bool modified, const TuniAbstractMemo* by) {
     lines_->SetModified(modified);
     const TModifiedChange change{revision_, modified, by};
-    TellWatchers([&](TDocumentWatcher& w) { w.ModifiedChanged(*this, change); });
+    watchers_.TellAll([&](TDocumentWatcher& w) { w.ModifiedChanged(*this, change); });
 }
 
 // --- loading and saving --------------------------------------------------------------------
@@ -181,11 +144,11 @@ public:
     }
     void LinesLoaded(const TLoadProgress& progress) override {
         document_.TellAppended();
+        view_.LinesLoaded(progress);
         if (progress.lines % kLoadProgressEvery == 0) {
-            document_.TellWatchers(
+            document_.watchers_.TellAll(
                 [&](TDocumentWatcher& w) { w.LoadProgressed(document_, progress); });
         }
-        view_.LinesLoaded(progress);
     }
     void LinesSaved(int count, int index) override { view_.LinesSaved(count, index); }
 
@@ -209,7 +172,7 @@ TCodecResult TDocument::Load(TCodecObserver& observer, const TuniAbstractMemo* b
     TellAppended();
     TellIfEncodingChanged(before);
     const TFileEvent event{revision_, result.ok, fileName_, by};
-    TellWatchers([&](TDocumentWatcher& w) { w.Loaded(*this, event); });
+    watchers_.TellAll([&](TDocumentWatcher& w) { w.Loaded(*this, event); });
     return result;
 }
 
@@ -221,7 +184,7 @@ TCodecResult TDocument::Save(const std::string& fileName, TSaveOptions options,
     TellIfEncodingChanged(before);
     if (result.ok) {
         const TFileEvent event{revision_, true, fileName_, by};
-        TellWatchers([&](TDocumentWatcher& w) { w.Saved(*this, event); });
+        watchers_.TellAll([&](TDocumentWatcher& w) { w.Saved(*this, event); });
     }
     return result;
 }

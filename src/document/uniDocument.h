@@ -6,8 +6,8 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
+#include "document/uniWatcherList.h"
 #include "text/uniCodec.h"
 #include "text/uniStringList.h"
 
@@ -124,10 +124,6 @@ private:
     void LinesDeleted(int first, int last) override;
     void LinesChanged(int first, int last, int column) override;
 
-    // Tells every watcher registered when the report began; those that leave meanwhile are
-    // skipped, and the registry is tidied once the outermost report is through.
-    template <class Tell>
-    void TellWatchers(Tell tell);
     // The lines a load appended and no watcher heard of yet.
     void TellAppended();
     // Passes a load's reports on (uniDocument.cpp).
@@ -140,9 +136,7 @@ private:
     std::string fileName_;
     TTextCodec codec_;
     std::uint64_t revision_ = 0;
-    std::vector<TDocumentWatcher*> watchers_;
-    int telling_ = 0;      // reports under way (they may nest)
-    bool vacated_ = false; // a watcher left during a report: null slots to remove
+    TWatcherList<TDocumentWatcher> watchers_;
     // While a load appends: the lines from appendFirst_ to appendLast_ are not told yet.
     bool loading_ = false;
     int appendFirst_ = 0;

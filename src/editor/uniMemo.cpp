@@ -95,33 +95,53 @@ void TuniMemo::TextChanged() {
     geometry_.ListChanged();
     fullRepaint_ = true;
     layoutDirty_ = true;
-    if (OnChange) {
-        OnChange();
-    }
 }
 
-void TuniMemo::LinesInserted(TDocument&, const TLineChange& change) {
+void TuniMemo::LinesInserted(TDocument& document, const TLineChange& change) {
     const int n = change.last - change.first + 1;
     TextChanged();
     geometry_.LinesInserted(change.first, n);
     ShiftBookmarksInserted(change.first, n);
     painter_.LinesInserted(*this, change.first, n);
+    listeners_.TellAll([&](TMemoListener& l) { l.LinesInserted(document, change); });
 }
 
-void TuniMemo::LinesDeleted(TDocument&, const TLineChange& change) {
+void TuniMemo::LinesDeleted(TDocument& document, const TLineChange& change) {
     const int n = change.last - change.first + 1;
     TextChanged();
     geometry_.LinesRemoved(change.first, n);
     ShiftBookmarksRemoved(change.first, n);
     painter_.LinesRemoved(*this, change.first, n);
+    listeners_.TellAll([&](TMemoListener& l) { l.LinesDeleted(document, change); });
 }
 
 // A change of several lines at once (a sort) leaves the geometry nothing to keep.
-void TuniMemo::LinesChanged(TDocument&, const TLineChange& change) {
+void TuniMemo::LinesChanged(TDocument& document, const TLineChange& change) {
     TextChanged();
     if (change.first == change.last) {
         geometry_.LineChanged(change.first, change.column);
     }
+    listeners_.TellAll([&](TMemoListener& l) { l.LinesChanged(document, change); });
+}
+
+void TuniMemo::LoadProgressed(TDocument& document, const TLoadProgress& progress) {
+    listeners_.TellAll([&](TMemoListener& l) { l.LoadProgressed(document, progress); });
+}
+
+void TuniMemo::Loaded(TDocument& document, const TFileEvent& event) {
+    listeners_.TellAll([&](TMemoListener& l) { l.Loaded(document, event); });
+}
+
+void TuniMemo::Saved(TDocument& document, const TFileEvent& event) {
+    listeners_.TellAll([&](TMemoListener& l) { l.Saved(document, event); });
+}
+
+void TuniMemo::EncodingChanged(TDocument& document, std::uint64_t revision) {
+    listeners_.TellAll([&](TMemoListener& l) { l.EncodingChanged(document, revision); });
+}
+
+void TuniMemo::ModifiedChanged(TDocument& document, const TModifiedChange& change) {
+    listeners_.TellAll([&](TMemoListener& l) { l.ModifiedChanged(document, change); });
 }
 
 void TuniMemo::ShiftBookmarksInserted(int index, int n) {
@@ -342,17 +362,12 @@ void TuniMemo::MeasureFont() {
     fullRepaint_ = layoutDirty_ = true;
 }
 
+// Every view's listeners hear it, with this view as the one that set it.
 void TuniMemo::SetModified(bool modified) {
-    if (OnEdited) {
-        OnEdited();
-    }
-    if (OnModified) {
-        OnModified(modified);
-    }
-    document_->SetModified(modified, this);
     if (modified) {
         saveDeclined_ = false;
     }
+    document_->SetModified(modified, this);
 }
 
 bool TuniMemo::Modified() const {

@@ -110,6 +110,32 @@ enum class TMerge { No, Yes };
 // (the PageDown command then goes to the end of the text).
 enum class TPageResult { Moved, ReachedEnd };
 
+// Where the caret stands, as a view reports it: its visual column, the code unit under it
+// (0 past the line's end, or when `refresh`) and its line. `refresh` asks for the report to
+// be shown at once (a load has ended).
+struct TCaretReport {
+    int column = 0;
+    bool refresh = false;
+    char16_t unit = 0;
+    int line = 0;
+};
+
+// Follows one view: the events of the document it shows (as a TDocumentWatcher, whichever
+// document that is) and the view's own, past tense. Every call does nothing by default.
+class TMemoListener : public TDocumentWatcher {
+public:
+    // After an update cycle that painted, on each idle step, and at the end of a load.
+    virtual void CaretMoved(TuniMemo& /*view*/, const TCaretReport& /*caret*/) {}
+    // The commands RunCompiler and RunFilter: the owner runs the tool of that profile.
+    virtual void CompileRequested(TuniMemo& /*view*/, const std::string& /*name*/) {}
+    virtual void FilterRequested(TuniMemo& /*view*/, const std::string& /*name*/) {}
+    // ToggleMaximize: the window is to be maximized when normal, else restored.
+    virtual void MaximizeToggleRequested(TuniMemo& /*view*/) {}
+
+protected:
+    ~TMemoListener() = default;
+};
+
 // A view with commands over a document: several views of one document each keep their own
 // caret, selection and scroll position, and hear every change of the document as its
 // watcher.
@@ -405,21 +431,11 @@ public:
     bool SaveToFile(const std::string& fileName = {}, TSaveOptions options = {});
     const TCodecResult& LastSave() const { return lastSave_; }
 
-    // --- events --------------------------------------------------------------------------
-    std::function<void()> OnChange;
-    std::function<void()> OnEdited;
-    std::function<void(bool modified)> OnModified;
-    // (visual column, refresh now, code unit under the caret, caret line)
-    std::function<void(int, bool, char16_t, int)> OnCaret;
-    std::function<void(std::int64_t position, std::int64_t size)> OnLoadProgress;
-    std::function<void(const std::string& fileName)> OnAfterSave;
-    // A load ended (successfully or not).
-    std::function<void(bool ok)> OnLoaded;
-    // (profile name, editor): the owner runs the compiler or filter.
-    std::function<void(const std::string& name, TuniMemo& editor)> OnCompileRequest;
-    std::function<void(const std::string& name, TuniMemo& editor)> OnFilterRequest;
-    // The document window is to be maximized when normal, else restored.
-    std::function<void()> OnToggleMaximize;
+    // --- listeners -----------------------------------------------------------------------
+    // A listener hears the view's events and those of the document it shows, whichever
+    // that is; it may come and go while it is being told.
+    void AddListener(TMemoListener& listener) { listeners_.Add(listener); }
+    void RemoveListener(TMemoListener& listener) { listeners_.Remove(listener); }
 
 protected:
     // A single-line box: no wrap, no scroll bars, no gutter.
@@ -432,12 +448,18 @@ private:
     void AttachDocument(TDocument::TPtr document);
     void DetachDocument();
     void ResetPositions();
-    // What the view hears of each change of its document (TDocumentWatcher): the flags,
-    // the line geometry, the bookmarks and the painter follow it.
+    // What the view hears of its document (TDocumentWatcher): the flags, the line
+    // geometry, the bookmarks and the painter follow each change of lines; the listeners
+    // hear all of it after the view.
     void TextChanged();
     void LinesInserted(TDocument& document, const TLineChange& change) override;
     void LinesDeleted(TDocument& document, const TLineChange& change) override;
     void LinesChanged(TDocument& document, const TLineChange& change) override;
+    void LoadProgressed(TDocument& document, const TLoadProgress& progress) override;
+    void Loaded(TDocument& document, const TFileEvent& event) override;
+    void Saved(TDocument& document, const TFileEvent& event) override;
+    void EncodingChanged(TDocument& document, std::uint64_t revision) override;
+    void ModifiedChanged(TDocument& document, const TModifiedChange& change) override;
     // The undo record of a change to line `index` (no copy of the text when it merges).
     void RecordLineChange(int index, bool mergeable);
     void InsertTypedText(std::u16string_view text);
@@ -540,6 +562,7 @@ private:
     TMemoEnvironment environment_;
     TDocument::TPtr document_;
     TWStringList* lines_ = nullptr; // the document's, read by every command
+    TWatcherList<TMemoListener> listeners_;
     std::unique_ptr<TWStringList> substitutions_;
     TCodecResult lastSave_;
     TMemoSettings settings_;

@@ -843,21 +843,15 @@ void TuniMemo::ToggleWrap() {
 }
 
 void TuniMemo::ToggleMaximize() {
-    if (OnToggleMaximize) {
-        OnToggleMaximize();
-    }
+    listeners_.TellAll([&](TMemoListener& l) { l.MaximizeToggleRequested(*this); });
 }
 
 void TuniMemo::RunCompiler(const std::string& name) {
-    if (OnCompileRequest) {
-        OnCompileRequest(name, *this);
-    }
+    listeners_.TellAll([&](TMemoListener& l) { l.CompileRequested(*this, name); });
 }
 
 void TuniMemo::RunFilter(const std::string& name) {
-    if (OnFilterRequest) {
-        OnFilterRequest(name, *this);
-    }
+    listeners_.TellAll([&](TMemoListener& l) { l.FilterRequested(*this, name); });
 }
 
 void TuniMemo::EnterUnicode() {

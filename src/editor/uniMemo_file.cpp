@@ -112,9 +112,6 @@ bool TuniMemo::LoadFile() {
     pendingGoto_.reset();
     GotoPosition(target.X, target.Y);
     RaiseCaret(true);
-    if (OnLoaded) {
-        OnLoaded(result.ok);
-    }
     return result.ok;
 }
 
@@ -127,9 +124,6 @@ bool TuniMemo::SaveToFile(const std::string& fileName, TSaveOptions options) {
         platform_.busyCursor->SetBusy(true);
     }
     lastSave_ = document_->Save(target, options, *this, this);
-    if (lastSave_.ok && OnAfterSave) {
-        OnAfterSave(target);
-    }
     const TCodecResult& result = lastSave_;
     if (platform_.busyCursor != nullptr) {
         platform_.busyCursor->SetBusy(false);
@@ -162,13 +156,9 @@ void TuniMemo::LinesLoaded(const TLoadProgress& progress) {
     if (progress.lines == kLoadFirstLines && platform_.window != nullptr) {
         platform_.window->Invalidate(); // the first lines show at once
     }
-    if (progress.lines % kLoadProgressEvery == 0) {
-        if (platform_.window != nullptr) {
-            platform_.window->ProcessPendingPaint();
-        }
-        if (OnLoadProgress) {
-            OnLoadProgress(progress.position, progress.size);
-        }
+    // The watchers hear of the progress after this (TDocument::Load).
+    if (progress.lines % kLoadProgressEvery == 0 && platform_.window != nullptr) {
+        platform_.window->ProcessPendingPaint();
     }
     if (progress.lines == kLoadScrollRangeLines) {
         SetScrollBars();

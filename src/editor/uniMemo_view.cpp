@@ -426,7 +426,7 @@ void TuniMemo::IdleStep(bool ctrl, bool shift) {
 }
 
 void TuniMemo::RaiseCaret(bool refresh) {
-    if (!OnCaret) {
+    if (listeners_.Empty()) {
         return;
     }
     const std::u16string& line = lines_->Get(caret_.Y);
@@ -434,5 +434,6 @@ void TuniMemo::RaiseCaret(bool refresh) {
                               ? u'\0'
                               : line[static_cast<size_t>(caret_.X)];
     const int column = wordWrap_ || proportional_ ? caret_.X : VisualColumn(caret_) + tabOffset_;
-    OnCaret(column, refresh, unit, caret_.Y);
+    const TCaretReport report{column, refresh, unit, caret_.Y};
+    listeners_.TellAll([&](TMemoListener& l) { l.CaretMoved(*this, report); });
 }

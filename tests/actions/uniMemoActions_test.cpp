@@ -199,10 +199,9 @@ TEST_F(MemoActionsTest, DocumentBindingsBeatGlobalOnes) {
     EXPECT_EQ(Text(*text), "ab\nzcd");
 
     // The compile action asks the editor's owner.
-    std::vector<std::string> requests;
-    text->OnCompileRequest = [&](const std::string& name, TuniMemo&) { requests.push_back(name); };
+    TMemoEvents events(*text);
     own->Find("Compile.Word_count")->Perform();
-    EXPECT_EQ(requests, std::vector<std::string>{"Word_count"});
+    EXPECT_EQ(events.requests, std::vector<std::string>{"compile Word_count"});
 }
 
 TEST_F(MemoActionsTest, ProfileAppliedAgainRebuildsTheMaps) {

@@ -1,12 +1,13 @@
 // Test doubles for the editor's host: a fixed-pitch 8 x 16 measurer and recording fakes
 // of the window, the canvas (its caret), scroll bars, busy cursor, main-thread queue and message
-// boxes.
+// boxes; and a listener that records what a view tells.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/uniMemo.h"
@@ -203,6 +204,47 @@ struct TFakeHost {
         p.canvas = &caret;
         return p;
     }
+};
+
+// Records what a view tells its listeners while it is registered (for its own lifetime).
+class TMemoEvents final : public TMemoListener {
+public:
+    explicit TMemoEvents(TuniMemo& memo) : memo_(memo) { memo_.AddListener(*this); }
+    ~TMemoEvents() { memo_.RemoveListener(*this); }
+    TMemoEvents(const TMemoEvents&) = delete;
+    TMemoEvents& operator=(const TMemoEvents&) = delete;
+
+    int lineReports = 0;        // lines inserted, deleted or changed
+    std::vector<bool> modified; // every setting of the modified state
+    std::vector<TCaretReport> carets;
+    std::vector<std::string> saved;    // the file names
+    std::vector<bool> loaded;          // whether each load succeeded
+    std::vector<std::string> requests; // "compile NAME", "filter NAME", "maximize"
+    const TuniMemo* requestedBy = nullptr;
+
+    void LinesInserted(TDocument&, const TLineChange&) override { ++lineReports; }
+    void LinesDeleted(TDocument&, const TLineChange&) override { ++lineReports; }
+    void LinesChanged(TDocument&, const TLineChange&) override { ++lineReports; }
+    void ModifiedChanged(TDocument&, const TModifiedChange& c) override {
+        modified.push_back(c.modified);
+    }
+    void CaretMoved(TuniMemo&, const TCaretReport& caret) override { carets.push_back(caret); }
+    void Saved(TDocument&, const TFileEvent& e) override { saved.push_back(e.fileName); }
+    void Loaded(TDocument&, const TFileEvent& e) override { loaded.push_back(e.ok); }
+    void CompileRequested(TuniMemo& view, const std::string& name) override {
+        Request(view, "compile " + name);
+    }
+    void FilterRequested(TuniMemo& view, const std::string& name) override {
+        Request(view, "filter " + name);
+    }
+    void MaximizeToggleRequested(TuniMemo& view) override { Request(view, "maximize"); }
+
+private:
+    void Request(const TuniMemo& view, std::string what) {
+        requestedBy = &view;
+        requests.push_back(std::move(what));
+    }
+    TuniMemo& memo_;
 };
 
 // The document as UTF-8, lines joined by "\n" (readable in failure messages).

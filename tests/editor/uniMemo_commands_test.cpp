@@ -688,21 +688,13 @@ TEST_F(MemoCommandsTest, BookmarksModesAndOwnerRequests) {
     Press(&TuniMemo::ToggleWrap);
     EXPECT_TRUE(memo.WordWrap());
 
-    std::vector<std::string> requests;
-    memo.OnCompileRequest = [&](const std::string& name, TuniMemo& editor) {
-        EXPECT_EQ(&editor, &memo);
-        requests.push_back("compile " + name);
-    };
-    memo.OnFilterRequest = [&](const std::string& name, TuniMemo&) {
-        requests.push_back("filter " + name);
-    };
-    int maximized = 0;
-    memo.OnToggleMaximize = [&] { ++maximized; };
+    TMemoEvents events(memo);
     memo.RunCompiler("Build");
+    EXPECT_EQ(events.requestedBy, &memo);
     memo.RunFilter("Sort");
     memo.ToggleMaximize();
-    EXPECT_EQ(requests, (std::vector<std::string>{"compile Build", "filter Sort"}));
-    EXPECT_EQ(maximized, 1);
+    EXPECT_EQ(events.requests,
+              (std::vector<std::string>{"compile Build", "filter Sort", "maximize"}));
 
     memo.pairedBracket = [](TPoint at) -> std::optional<TPoint> {
         return at.Y == 2 ? std::optional<TPoint>(TPoint{0, 0}) : std::nullopt;

@@ -276,14 +276,10 @@ TEST_F(MemoEditTest, BookmarksFollowInsertedAndRemovedLines) {
 }
 
 TEST_F(MemoEditTest, ModifiedEventsAndTheDeclinedSave) {
-    std::vector<bool> flags;
-    int edited = 0;
-    memo.OnModified = [&](bool m) { flags.push_back(m); };
-    memo.OnEdited = [&] { ++edited; };
+    TMemoEvents events(memo);
     SetText(memo, "a");
     Type(memo, "b");
-    EXPECT_EQ(flags, std::vector<bool>{true});
-    EXPECT_EQ(edited, 1);
+    EXPECT_EQ(events.modified, std::vector<bool>{true}); // once for the one edit
     EXPECT_TRUE(memo.Modified());
     memo.DeclineSave();
     EXPECT_FALSE(memo.Modified());

@@ -36,13 +36,7 @@ protected:
 
 TEST_F(MemoFileTest, ThePostedLoadKeepsTheLastGotoUntilItEnds) {
     TuniMemo memo(host.Platform());
-    std::vector<bool> refreshes;
-    memo.OnCaret = [&](int, bool refresh, char16_t unit, int) {
-        if (refresh) {
-            EXPECT_EQ(unit, 0);
-        }
-        refreshes.push_back(refresh);
-    };
+    TMemoEvents events(memo);
     const std::string name = dir.file("doc.txt");
     WriteBytes(name, Numbered(40));
     memo.OpenFile(name);
@@ -61,8 +55,13 @@ TEST_F(MemoFileTest, ThePostedLoadKeepsTheLastGotoUntilItEnds) {
     EXPECT_FALSE(memo.Modified());
     EXPECT_EQ(memo.Codec().lineSeparator, lsCRLF);
     EXPECT_EQ(host.busy.calls, (std::vector<bool>{true, false}));
-    ASSERT_FALSE(refreshes.empty());
-    EXPECT_TRUE(refreshes.back());
+    ASSERT_FALSE(events.carets.empty());
+    EXPECT_TRUE(events.carets.back().refresh);
+    for (const TCaretReport& caret : events.carets) {
+        if (caret.refresh) {
+            EXPECT_EQ(caret.unit, 0);
+        }
+    }
     memo.GotoPosition(0, 5); // after the load a request applies at once
     EXPECT_EQ(memo.Caret(), (TPoint{0, 5}));
 }
@@ -114,8 +113,8 @@ TEST_F(MemoFileTest, ALoadErrorShowsTheSystemsText) {
 
 TEST_F(MemoFileTest, SavingWritesTheLinesAndMarksTheSavedState) {
     TuniMemo memo(host.Platform(false));
-    std::vector<std::string> saved;
-    memo.OnAfterSave = [&](const std::string& name) { saved.push_back(name); };
+    TMemoEvents events(memo);
+    const std::vector<std::string>& saved = events.saved;
     const std::string in = dir.file("doc.txt");
     WriteBytes(in, "a\r\nb\n");
     memo.OpenFile(in);

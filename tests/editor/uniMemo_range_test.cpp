@@ -249,8 +249,8 @@ TEST_F(MemoRangeTest, ReplaceAllAcrossLinesEditsAsMatchByMatchReplacingDoes) {
 
 struct TWork {
     std::int64_t moved = 0;   // line slots the list moved
-    std::int64_t changes = 0; // the editor's change notifications
-    std::int64_t edited = 0;  // the edits the editor reported to its owner
+    std::int64_t changes = 0; // the changes of lines the editor's listeners heard
+    std::int64_t edited = 0;  // the settings of the modified state they heard
 };
 
 void Command(TuniMemo& memo, void (TuniMemo::*command)()) {
@@ -277,11 +277,12 @@ protected:
         memo.SetCaret({0, 0});
         memo.UpdateView();
         TWork work;
-        memo.OnChange = [&] { ++work.changes; };
-        memo.OnEdited = [&] { ++work.edited; };
+        TMemoEvents events(memo);
         const std::int64_t start = memo.Lines().MovedSlots();
         edit(memo, original);
         work.moved = memo.Lines().MovedSlots() - start;
+        work.changes = events.lineReports;
+        work.edited = static_cast<std::int64_t>(events.modified.size());
         return work;
     }
     // Twice the lines take about twice the work, and a few moves and notifications a line.
@@ -412,20 +413,22 @@ TEST_F(MemoRangeWorkTest, LoadingIntoADocumentWithAHistoryAndASecondView) {
         WriteBytes(name, NumberedText(n, "new "));
         TuniMemo view(host.Platform(false));
         TAppended appended;
+        int viewReports = 0;
         TWork result = Measure(n, [&](TuniMemo& memo, const std::string& original) {
             Command(memo, &TuniMemo::SelectAll);
             Command(memo, &TuniMemo::DeleteChar);
             Command(memo, &TuniMemo::Undo);
             ASSERT_EQ(Text(memo), original);
             view.SetLines(&memo.Lines(), name);
-            view.OnChange = memo.OnChange;
+            TMemoEvents viewEvents(view);
             memo.Document().AddWatcher(appended);
             memo.OpenFile(name);
             memo.Document().RemoveWatcher(appended);
             ASSERT_EQ(Text(view), NumberedText(n, "new "));
             EXPECT_FALSE(memo.CanUndo());
-            view.OnChange = nullptr;
+            viewReports = viewEvents.lineReports;
         });
+        result.changes += viewReports;
         EXPECT_EQ(appended.lines, view.Lines().Count()); // every line, once
         return result;
     };

@@ -323,8 +323,8 @@ TEST_F(SharedListTest, TwoViewsShareTheListAndKeepTheirOwnCarets) {
 
 TEST_F(SharedListTest, ChangesReachEveryViewAndSurviveTheFirst) {
     SetText(a, "one");
-    int bChanges = 0;
-    b.OnChange = [&] { ++bChanges; };
+    TMemoEvents bEvents(b); // follows b to the document it shows
+    const int& bChanges = bEvents.lineReports;
     b.SetLines(&a.Lines(), "");
     b.UpdateView();
     a.SetCaret({3, 0});
@@ -399,13 +399,19 @@ TEST_F(SharedListTest, ASaveInOneViewIsTheSavedStateForTheOther) {
 
 } // namespace
 
-// A grouped edit relies on its group staying open in the journal until it closes; a change
-// handler that empties the journal meanwhile breaks that, and the check reports it.
+// A grouped edit relies on its group staying open in the journal until it closes; a
+// watcher that empties the journal meanwhile breaks that, and the check reports it.
 TEST_F(MemoUndoTest, AGroupEmptiedWhileOpenIsABrokenInvariant) {
     TuniMemo memo(host.Platform());
     Load(memo, "abc\n");
     memo.SetCaret({1, 0});
-    memo.OnChange = [&] { memo.Lines().Undo().Clear(); };
+    struct TJournalEmptier final : TDocumentWatcher {
+        void LinesInserted(TDocument& d, const TLineChange&) override { d.Lines().Undo().Clear(); }
+        void LinesDeleted(TDocument& d, const TLineChange&) override { d.Lines().Undo().Clear(); }
+        void LinesChanged(TDocument& d, const TLineChange&) override { d.Lines().Undo().Clear(); }
+    } emptier;
+    memo.Document().AddWatcher(emptier);
     testing_support::TAssertCatcher catcher;
     EXPECT_THROW(memo.InsertText(u"xyz"), testing_support::TBrokenInvariant);
+    memo.Document().RemoveWatcher(emptier);
 }

@@ -278,17 +278,17 @@ TEST_F(MemoViewTest, HighlightsFollowTheModifierKeysTheModeNames) {
 }
 
 TEST_F(MemoViewTest, CaretNotificationAfterARepaint) {
-    std::vector<std::tuple<int, bool, char16_t, int>> seen;
-    memo.OnCaret = [&](int column, bool refresh, char16_t unit, int line) {
-        seen.emplace_back(column, refresh, unit, line);
-    };
+    TMemoEvents events(memo);
     SetText(memo, "\tab\nxyz");
     memo.BeginCommand();
     memo.SetCaret({1, 0});
     memo.Repaint();
     memo.UpdateView();
-    ASSERT_FALSE(seen.empty());
-    EXPECT_EQ(seen.back(), (std::tuple<int, bool, char16_t, int>{4, false, u'a', 0}));
+    ASSERT_FALSE(events.carets.empty());
+    const TCaretReport& seen = events.carets.back();
+    EXPECT_EQ(
+        (std::tuple<int, bool, char16_t, int>{seen.column, seen.refresh, seen.unit, seen.line}),
+        (std::tuple<int, bool, char16_t, int>{4, false, u'a', 0}));
 }
 
 TEST_F(MemoViewTest, GotoPositionClampsAndCentres) {

@@ -436,6 +436,29 @@ TEST_F(MainFormTest, StructureTimerRestartsWithEveryEdit) {
     EXPECT_EQ(child->StructureParses(), 0);
 }
 
+// Each window listens to its view and, through it, to the document: an edit in one view
+// refreshes the other one (its selection goes, its caret stays on the text), and only the
+// window that was edited waits to re-parse its structure.
+TEST_F(MainFormTest, EveryWindowOfADocumentFollowsItsEdits) {
+    TMDIChild* first = main_->OpenDocument(MakeFile("a.txt", "one\ntwo\nthree\n"));
+    main_->Clone();
+    TMDIChild* second = main_->ActiveChild();
+    ASSERT_NE(second, first);
+    second->Timer().stop();
+    second->Memo().Select({0, 3}, {0, 1});
+    second->Memo().SetCaret({0, 3});
+    main_->MdiArea().setActiveSubWindow(first);
+    first->Memo().SetCaret({0, 0});
+    first->Memo().BeginCommand();
+    first->Memo().SelectAll();
+    Type(*first, "x"); // the whole text becomes "x"
+    ASSERT_EQ(first->Memo().Lines().Count(), 1);
+    EXPECT_FALSE(second->Memo().SelectionActive());
+    EXPECT_EQ(second->Memo().Caret().Y, 0);
+    EXPECT_TRUE(first->Timer().isActive());
+    EXPECT_FALSE(second->Timer().isActive());
+}
+
 TEST_F(MainFormTest, ReadOnlyFileIsReplacedOnlyAfterAsking) {
     const std::string a = MakeFile("ro.txt", "old\n");
     chmod(a.c_str(), 0444);

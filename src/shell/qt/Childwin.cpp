@@ -69,14 +69,44 @@ TMDIChild::TMDIChild(TPMMainForm& main, TMemoEnvironment environment,
     memo.SetCursorBeyondEOL(true);
     memo.SetHighlightLine(true);
     memo.SetHighlightColumn(false);
-    memo.OnModified = [this](bool modified) {
-        // A load or a save clears the flag: that is no edit.
-        if (modified) {
-            timer_.start();
-        }
-    };
-    memo.OnToggleMaximize = [this] { isMaximized() ? showNormal() : showMaximized(); };
-    memo.OnLoaded = [this](bool) { ShowLoadNotice(); };
+    memo.AddListener(*this);
+}
+
+void TMDIChild::CaretMoved(TuniMemo& view, const TCaretReport& caret) {
+    main_.ShowInfo(&view, caret.column, caret.refresh, caret.unit, caret.line);
+}
+
+void TMDIChild::LoadProgressed(TDocument&, const TLoadProgress& progress) {
+    main_.ShowProgress(progress.size, progress.position);
+}
+
+void TMDIChild::Loaded(TDocument&, const TFileEvent& event) {
+    if (event.by == &Memo()) {
+        ShowLoadNotice();
+    }
+}
+
+void TMDIChild::Saved(TDocument&, const TFileEvent& event) {
+    if (event.by != &Memo()) {
+        memo_->RepaintWhole(); // the file name and encoding it shows are the saved ones
+    }
+}
+
+void TMDIChild::EncodingChanged(TDocument&, std::uint64_t) {
+    memo_->RepaintWhole();
+}
+
+void TMDIChild::ModifiedChanged(TDocument&, const TModifiedChange& change) {
+    const bool here = change.by == &Memo();
+    Memo().RefreshView(here ? TViewOf::This : TViewOf::Other);
+    // A load or a save clears the flag: that is no edit.
+    if (here && change.modified) {
+        timer_.start();
+    }
+}
+
+void TMDIChild::MaximizeToggleRequested(TuniMemo&) {
+    isMaximized() ? showNormal() : showMaximized();
 }
 
 bool TMDIChild::NoticeShown() const {
@@ -128,7 +158,9 @@ void TMDIChild::MakeUniform() {
     memo_->setFocus();
 }
 
-TMDIChild::~TMDIChild() = default;
+TMDIChild::~TMDIChild() {
+    Memo().RemoveListener(*this);
+}
 
 TCloseAnswer TMDIChild::ClosePrompt(TCloseScope scope) {
     TuniMemo& memo = Memo();
@@ -173,6 +205,7 @@ void TMDIChild::closeEvent(QCloseEvent* e) {
     }
     timer_.stop();
     closed_ = true;
+    Memo().RemoveListener(*this); // closed, it follows nothing more
     main_.DocumentClosing(*this);
     QMdiSubWindow::closeEvent(e);
 }

@@ -1,5 +1,6 @@
 // A document window: one editor filling a child window of the main window, the notice above
-// it, the timer that re-parses the structure after edits, and the close prompt.
+// it, the timer that re-parses the structure after edits, and the close prompt. The window
+// listens to its editor and, through it, to the document the editor shows.
 #pragma once
 
 #include <QMdiSubWindow>
@@ -18,7 +19,7 @@ enum class TCloseAnswer { Close, Keep };
 // nothing is asked), or the document with all its views (the main window closes).
 enum class TCloseScope { ThisView, Document };
 
-class TMDIChild : public QMdiSubWindow {
+class TMDIChild : public QMdiSubWindow, private TMemoListener {
     Q_OBJECT
 public:
     static constexpr int kStructureDelayMs = 3000;
@@ -59,6 +60,17 @@ private:
     TPMMainForm& main_;
     void ShowLoadNotice();
     void MakeUniform();
+
+    // What the window hears (TMemoListener): the caret and the load's progress go to the
+    // status bar; every edit, in any view of the document, refreshes this view; a save in
+    // another view or a new encoding draws it again.
+    void CaretMoved(TuniMemo& view, const TCaretReport& caret) override;
+    void LoadProgressed(TDocument& document, const TLoadProgress& progress) override;
+    void Loaded(TDocument& document, const TFileEvent& event) override;
+    void Saved(TDocument& document, const TFileEvent& event) override;
+    void EncodingChanged(TDocument& document, std::uint64_t revision) override;
+    void ModifiedChanged(TDocument& document, const TModifiedChange& change) override;
+    void MaximizeToggleRequested(TuniMemo& view) override;
 
     TuniMemoWidget* memo_; // owned by the window's widget, as the notice's parts are
     QFrame* notice_;

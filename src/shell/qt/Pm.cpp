@@ -535,15 +535,9 @@ std::optional<std::string> TPMMainForm::DetectCharset(const std::string& fileNam
     return detector_.DetectCharset(fileName, defaultCharset, &detectSearch_);
 }
 
+// The window itself follows its editor and the document (TMDIChild's listener).
 void TPMMainForm::ConnectEditor(TMDIChild& child) {
     TuniMemo& memo = child.Memo();
-    memo.OnCaret = [this, &memo](int column, bool refresh, char16_t code, int line) {
-        ShowInfo(&memo, column, refresh, code, line);
-    };
-    memo.OnLoadProgress = [this](std::int64_t position, std::int64_t size) {
-        ShowProgress(size, position);
-    };
-    memo.OnEdited = [this, &memo] { EditedViews(memo); };
     memo.SetSearchStepLimit(1'000'000);
     child.MemoWidget().Controller().AttachActionMaps(*global_, folder_);
 }
@@ -823,7 +817,6 @@ void TPMMainForm::Properties() {
             memo.GotoPosition(caret.X, caret.Y);
             AddRecent(memo);
         }
-        SavedViews(memo);
     }
     if (separator != codec.lineSeparator) {
         memo.SetDocumentSeparator(separator); // one undo step, in every view
@@ -850,7 +843,6 @@ bool TPMMainForm::SaveDocument(TMDIChild& child) {
     }
     const bool saved = SaveMemo(memo, {});
     if (saved) {
-        SavedViews(memo);
         AddRecent(memo);
     }
     RefreshTabs();
@@ -900,7 +892,6 @@ bool TPMMainForm::SaveDocumentAs(TMDIChild& child) {
     const bool saved = SaveMemo(memo, FullPath(FileNameFromQString(name)));
     if (saved) {
         child.setWindowTitle(DocumentTitle(memo));
-        SavedViews(memo);
         AddRecent(memo);
     }
     RefreshTabs();
@@ -936,18 +927,6 @@ void TPMMainForm::OfferRecovery() {
         } else if (answer == TYesNoCancel::No) {
             DiscardLeftoverCopy(left);
         }
-    }
-}
-
-// The other views of a saved document show its file name and encoding, which they share:
-// they are drawn again.
-void TPMMainForm::SavedViews(TuniMemo& saved) {
-    for (TMDIChild* child : Children()) {
-        TuniMemo& view = child->Memo();
-        if (&view == &saved || &view.Lines() != &saved.Lines()) {
-            continue;
-        }
-        child->MemoWidget().RepaintWhole();
     }
 }
 
@@ -1006,18 +985,6 @@ void TPMMainForm::DocumentClosing(TMDIChild& child) {
     }
     if (Children().size() <= 1) {
         ClearStatus();
-    }
-    // The document's maps have the global map as their parent; they go with the editor.
-    child.Memo().OnCaret = nullptr;
-    child.Memo().OnEdited = nullptr;
-}
-
-void TPMMainForm::EditedViews(TuniMemo& changed) {
-    for (TMDIChild* child : Children()) {
-        TuniMemo& memo = child->Memo();
-        if (&memo.Lines() == &changed.Lines()) {
-            memo.RefreshView(&memo == &changed ? TViewOf::This : TViewOf::Other);
-        }
     }
 }
 

@@ -88,8 +88,6 @@ public:
     void RunGlobalAction(std::string_view name);
     void ShowInfo(TuniMemo* editor, int column, bool refresh, char16_t code, int line);
     void ShowProgress(std::int64_t max, std::int64_t position);
-    // Every view of the changed editor's document repaints.
-    void EditedViews(TuniMemo& changed);
     // Idle processing: each document's idle step, then the menu commands' enabling.
     void Idle();
 
@@ -151,7 +149,6 @@ private:
     void BuildMenus();
     QAction* AddCommand(QMenu* menu, const std::string& command, const char* captionKey,
                         const char* actionName, std::function<void()> run);
-    void SavedViews(TuniMemo& saved);
     void RebuildRecentMenu();
     void AddRecent(const TuniMemo& memo);
     void OpenRecent(int index);
