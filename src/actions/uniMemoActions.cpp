@@ -10,14 +10,17 @@ TMemoController::TMemoController(TuniMemo& memo, const TUniActionKeymap* globalK
       input_(std::make_unique<TMemoInput>(memo, *this, std::move(platform))) {}
 
 TMemoController::~TMemoController() {
-    memo_.buildActionMaps = nullptr;
+    memo_.RemoveListener(*this);
 }
 
 void TMemoController::AttachActionMaps(const TUniActionMap& global, TConfigFolder folder) {
-    memo_.buildActionMaps = [this, &global,
-                             folder = std::move(folder)](TuniMemo&, const TDocumentConfig& config) {
-        InstallActionMaps(global, folder, config);
-    };
+    global_ = &global;
+    folder_ = std::move(folder);
+    memo_.AddListener(*this); // a second call only replaces the map and folder
+}
+
+void TMemoController::ProfileApplied(TuniMemo& /*view*/, const TDocumentConfig& config) {
+    InstallActionMaps(*global_, *folder_, config);
 }
 
 void TMemoController::InstallActionMaps(const TUniActionMap& global, const TConfigFolder& folder,

@@ -3,27 +3,27 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "actions/uniActions.h"
 #include "actions/uniKeymap.h"
 #include "actions/uniMemoInput.h"
+#include "editor/uniMemo.h"
 #include "profile/uniProfile.h"
-
-class TuniMemo;
 
 // What stands between the input and one editor: the document's map (parent: the global
 // map), its keymap, the compile and filter entries of its type, what loading them reported,
 // and the input handler that looks keys up here. Owns the maps and the input handler;
 // borrows the editor, the global map and the global keymap, which must outlive it.
-class TMemoController {
+class TMemoController final : private TMemoListener {
 public:
     // `globalKeymap` may be null (no global bindings).
     TMemoController(TuniMemo& memo, const TUniActionKeymap* globalKeymap,
                     TInputPlatform platform = {});
-    // Stops rebuilding the maps with the editor's profile.
+    // Stops listening to the editor.
     ~TMemoController();
-    // The editor's profile hook and the input handler refer to this object by address.
+    // The editor and the input handler refer to this object by address.
     TMemoController(const TMemoController&) = delete;
     TMemoController& operator=(const TMemoController&) = delete;
 
@@ -32,7 +32,7 @@ public:
     void SetGlobalKeymap(const TUniActionKeymap* keymap) { globalKeymap_ = keymap; }
 
     // Builds the document's maps on top of `global` whenever the editor's profile is
-    // applied (from the next ApplyProfile on).
+    // applied (from the next ApplyProfile on); the controller listens to the editor for it.
     void AttachActionMaps(const TUniActionMap& global, TConfigFolder folder);
     // Rebuilds the document's map on top of `global`: the compile and filter actions of the
     // type, then the actions.ini sections of the profile's Keys list in list order; then a
@@ -56,7 +56,13 @@ public:
 private:
     class TRunning;
 
+    // TMemoListener
+    void ProfileApplied(TuniMemo& view, const TDocumentConfig& config) override;
+
     TuniMemo& memo_;
+    // Set by AttachActionMaps: the parent of the document's map and the folder it reads.
+    const TUniActionMap* global_ = nullptr;
+    std::optional<TConfigFolder> folder_;
     const TUniActionKeymap* globalKeymap_;
     std::unique_ptr<TUniActionMap> map_;
     std::unique_ptr<TUniActionKeymap> keymap_;

@@ -24,6 +24,7 @@
 #include "search/uniSearch.h"
 #include "shell/ProgramFolder.h"
 #include "shell/uniConfig.h"
+#include "shell/uniSession.h"
 #include "text/uniCodec.h"
 
 namespace {
@@ -127,7 +128,7 @@ private:
     TClipboardText content_;
 };
 
-class TBatch final : private TCharsetDetection {
+class TBatch final {
 public:
     TBatch(std::ostream& out, std::ostream& err) : out_(out), err_(err), messages_(err) {}
 
@@ -179,26 +180,20 @@ public:
         const std::string fileName = args[i++];
         ReportLeftovers();
         Configure(home.empty() ? FindProgramFolder() : home);
-        TTextCodec& codec = memo_->Codec();
         // The document's own encoding is found at the load unless the command line names it.
-        codec.charset = charset.value_or(std::string(kCharsetDefault));
-        if (surrogate) {
-            codec.surrogate = *surrogate;
-        }
-        if (repr) {
-            codec.uniRepr = *repr;
-            codec.uniReprChosen = true; // wins over the profile's default
-        }
-        if (!CheckCharset(codec.charset) || !CheckSurrogate(codec.surrogate)) {
+        const TEncodingChoice choice{charset.value_or(std::string(kCharsetDefault)),
+                                     surrogate.value_or(std::string()), repr};
+        if (!CheckCharset(choice.charset) ||
+            !CheckSurrogate(choice.surrogate.empty() ? std::string("-") : choice.surrogate)) {
             return kBatchUsage;
         }
 
-        memo_->SetFileName(TViewOf::This, fileName);
-        if (!memo_->LoadFile()) {
+        if (!TSession::Open(*memo_, fileName, choice)) {
             err_ << "pelmar-batch: " << fileName << ": " << messages_.lastError << "\n";
             return kBatchLoadFailed;
         }
         fileName_ = fileName;
+        const TTextCodec& codec = memo_->Codec();
         if (const int own = memo_->Lines().OwnSeparatorCount(); own > 0) {
             err_ << "pelmar-batch: " << fileName << ": the lines do not all end alike: " << own
                  << " end otherwise than the first (" << SeparatorText(codec.lineSeparator)
@@ -375,14 +370,14 @@ private:
             if (!v) {
                 return Usage("missing value for --exec");
             }
-            ExecMacro(memo, *folder_, *v, err_);
+            ExecMacro(memo, session_->Folder(), *v, err_);
         } else if (action == "--key") {
             auto v = value();
             if (!v) {
                 return Usage("missing value for --key");
             }
             if (!keys_) {
-                keys_ = std::make_unique<TBatchKeys>(*memo_, *folder_, err_);
+                keys_ = std::make_unique<TBatchKeys>(*memo_, session_->Folder(), err_);
             }
             if (!keys_->Press(*v)) {
                 return Usage("--key: \"" + *v + "\" names no key");
@@ -437,36 +432,20 @@ private:
         return kBatchOk;
     }
 
-    // The settings, charset lists and detection rules of the program folder, and the
+    // The session of the program folder (settings, charset lists, detection rules), and the
     // editor that holds the document (its profile is applied when it loads).
     void Configure(const std::string& home) {
-        folder_ = std::make_unique<TConfigFolder>(home);
-        settings_ = ReadProgramSettings(*folder_);
-        SetAnsiCodePage(settings_.common.ansiCodePage);
-        SetOemCodePage(settings_.common.oemCodePage);
-        detector_.Load(settings_.charsetLists, home);
+        session_ = std::make_unique<TSession>(home);
+        session_->LoadSettings();
         TMemoPlatform platform;
         platform.measurer = &measurer_;
         platform.messages = &messages_;
         platform.questions = &questions_;
         platform.clipboard = &clipboard_;
-        memo_ = std::make_unique<TuniMemo>(
-            platform, TMemoEnvironment{folder_.get(), &settings_.common, &settings_.charsetLists,
-                                       nullptr, this});
-        memo_->Codec().programFolder = home;
+        memo_ = std::make_unique<TuniMemo>(platform, session_->Environment(nullptr));
     }
 
-    // The load's detection, kept for --info and --detect-scores (TCharsetDetection).
-    std::optional<std::string> DetectCharset(const std::string& name,
-                                             const std::string& defaultCharset) override {
-        detection_ = detector_.ScoreCharsets(name, defaultCharset, &search_);
-        if (!detection_) {
-            return std::nullopt;
-        }
-        return detection_->charset;
-    }
-
-    const TCharsetLists& Lists() const { return settings_.charsetLists; }
+    const TCharsetLists& Lists() const { return session_->Settings().charsetLists; }
 
     bool CheckCharset(const std::string& name) {
         if (IsBuiltinCharset(name) || Lists().CharsetFile(name)) {
@@ -570,6 +549,7 @@ private:
 
     void Info() {
         const TTextCodec& codec = memo_->Codec();
+        const std::optional<TDetectionResult>& detection = session_->LastDetection();
         out_ << "{\"lines\":" << memo_->Lines().Count()
              << ",\"charset\":" << JsonString(codec.charset)
              << ",\"surrogate\":" << JsonString(codec.surrogate.empty() ? "-" : codec.surrogate)
@@ -579,24 +559,24 @@ private:
              << ",\"modified\":" << (memo_->Modified() ? "true" : "false")
              << ",\"escaped_bytes\":" << (codec.escapedBytes ? "true" : "false")
              << ",\"mark_added\":" << (codec.markAdded ? "true" : "false") << ",\"detected\":"
-             << (detection_ ? JsonString(detection_->charset) : std::string("null")) << "}\n";
+             << (detection ? JsonString(detection->charset) : std::string("null")) << "}\n";
     }
 
     // Why detection chose what it chose: every entry's score and the characters of its
     // reading its expression does not name. A file whose load did not detect (a charset
     // given, or a profile without AutoDetect) is scored now, without changing anything.
     void DetectScores() {
-        if (!detection_) {
-            detection_ =
-                detector_.ScoreCharsets(fileName_, memo_->Codec().profile.defaultCharset, &search_);
+        std::optional<TDetectionResult> detection = session_->LastDetection();
+        if (!detection) {
+            detection = session_->ScoreCharsets(fileName_, memo_->Codec().profile.defaultCharset);
         }
-        if (!detection_) {
+        if (!detection) {
             out_ << "{\"detected\":null,\"scores\":[]}\n";
             return;
         }
-        out_ << "{\"detected\":" << JsonString(detection_->charset) << ",\"scores\":[";
+        out_ << "{\"detected\":" << JsonString(detection->charset) << ",\"scores\":[";
         bool first = true;
-        for (const TDetectionScore& s : detection_->scores) {
+        for (const TDetectionScore& s : detection->scores) {
             out_ << (first ? "" : ",") << "{\"charset\":" << JsonString(s.charset)
                  << ",\"score\":" << s.score << ",\"strangers\":" << s.strangers << "}";
             first = false;
@@ -628,11 +608,8 @@ private:
 
     std::ostream& out_;
     std::ostream& err_;
-    std::unique_ptr<TConfigFolder> folder_;
-    TProgramSettings settings_;
-    TCharsetDetector detector_;
-    std::optional<TDetectionResult> detection_; // the load's detection, when it ran
-    TuniSearch search_;
+    // Made by Configure; outlives the editor, which borrows its settings.
+    std::unique_ptr<TSession> session_;
     TCellMeasurer measurer_;
     TStreamMessages messages_;
     TReplaceAllQuestions questions_;

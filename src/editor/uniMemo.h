@@ -131,6 +131,9 @@ public:
     virtual void FilterRequested(TuniMemo& /*view*/, const std::string& /*name*/) {}
     // ToggleMaximize: the window is to be maximized when normal, else restored.
     virtual void MaximizeToggleRequested(TuniMemo& /*view*/) {}
+    // A file-type profile was applied to the view (before a load, after its first line, or
+    // on request): what depends on the profile, such as the view's action maps, follows.
+    virtual void ProfileApplied(TuniMemo& /*view*/, const TDocumentConfig& /*config*/) {}
 
 protected:
     ~TMemoListener() = default;
@@ -287,13 +290,10 @@ public:
     const TWStringList& Substitutions() const { return *substitutions_; }
     // Reads the file type's profile (section "*" overlaid by the type's section of
     // files.ini), its substitutions and indentation rules. `colorerType` is the
-    // highlighter's type name when it picked one.
+    // highlighter's type name when it picked one. Ends by telling the listeners.
     void ApplyProfile(const std::string& type, const std::string& colorerType = {});
     // The type the profile is read for: the file name's extension in lower case.
     std::string ProfileType() const;
-    // Builds the editor's action map and key map for the profile's Keys list (the editor's
-    // controller sets it and owns the maps; the editor calls it at the end of ApplyProfile).
-    std::function<void(TuniMemo&, const TDocumentConfig&)> buildActionMaps;
 
     // --- text primitives -----------------------------------------------------------------
     void SetLineText(int index, std::u16string text, TMerge mergeable);

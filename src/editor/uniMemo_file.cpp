@@ -68,9 +68,7 @@ void TuniMemo::ApplyProfile(const std::string& type, const std::string& colorerT
     config.substitutions.AddTo(*substitutions_);
     BuildSubstitutionKeys(config.substitutions);
     settings_.indent = config.indent;
-    if (buildActionMaps) {
-        buildActionMaps(*this, config);
-    }
+    listeners_.TellAll([&](TMemoListener& l) { l.ProfileApplied(*this, config); });
     fullRepaint_ = repaint_ = layoutDirty_ = true;
 }
 

@@ -198,11 +198,15 @@ protected:
 
 TEST_F(MemoProfileTest, TheFileTypesProfileIsAppliedOnLoad) {
     TuniMemo memo(host.Platform(), Environment());
-    std::vector<std::string> builtFor;
-    memo.buildActionMaps = [&](TuniMemo& editor, const TDocumentConfig& config) {
-        EXPECT_EQ(&editor, &memo);
-        builtFor.push_back(config.type.extension);
-    };
+    struct TProfiles final : TMemoListener {
+        void ProfileApplied(TuniMemo& view, const TDocumentConfig& config) override {
+            views.push_back(&view);
+            types.push_back(config.type.extension);
+        }
+        std::vector<const TuniMemo*> views;
+        std::vector<std::string> types;
+    } profiles;
+    memo.AddListener(profiles);
     memo.Codec().charset = std::string(kCharsetDefault);
     const std::string name = dir.file("Notes.TXT");
     WriteBytes(name, "caf\xe9\n");
@@ -219,7 +223,9 @@ TEST_F(MemoProfileTest, TheFileTypesProfileIsAppliedOnLoad) {
     EXPECT_EQ(memo.Substitutions().GetValue(u"(c)"), u"\u00a9");
     EXPECT_EQ(memo.Settings().indent.begin, u"\\{");
     // Before the load and once more after its first line.
-    EXPECT_EQ(builtFor, (std::vector<std::string>{"txt", "txt"}));
+    EXPECT_EQ(profiles.types, (std::vector<std::string>{"txt", "txt"}));
+    EXPECT_EQ(profiles.views, (std::vector<const TuniMemo*>{&memo, &memo}));
+    memo.RemoveListener(profiles);
 }
 
 TEST_F(MemoProfileTest, ATabSizeBelowOneBecomesFour) {

@@ -85,7 +85,7 @@ void TPMMainForm::SetPropertiesResponder(std::function<bool(TFormProperties&)> r
 }
 
 TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
-    : QMainWindow(parent), folder_(programFolder) {
+    : QMainWindow(parent), session_(programFolder) {
     setWindowTitle(QStringLiteral("Pelmar"));
     setAcceptDrops(true);
     resize(800, 600);
@@ -262,28 +262,25 @@ void TPMMainForm::RegisterMainCommands() {
 }
 
 void TPMMainForm::LoadSettings() {
-    settings_ = ReadProgramSettings(folder_);
-    SetAnsiCodePage(settings_.common.ansiCodePage);
-    SetOemCodePage(settings_.common.oemCodePage);
-    const TLanguageList& languages = settings_.languages;
+    session_.LoadSettings();
+    const TLanguageList& languages = session_.Settings().languages;
     if (!languages.defaultName.empty()) {
-        ApplyLanguageFile(texts_, folder_.Path("Lang/" + languages.defaultName + ".ini"));
+        ApplyLanguageFile(texts_, session_.Folder().Path("Lang/" + languages.defaultName + ".ini"));
     }
     const TCurrentEditor active = [this](TUniAction&) -> TuniAbstractMemo* {
         return ActiveEditor();
     };
-    LoadGlobalActions(folder_, global_, globalKeys_, active);
+    LoadGlobalActions(session_.Folder(), global_, globalKeys_, active);
     shortcutTexts_.clear();
     if (globalKeys_) {
         for (const TMenuShortcut& s : ShowKeysInMenus(*globalKeys_, *global_)) {
             shortcutTexts_[std::string(s.name)] = s.text;
         }
     }
-    const TWindowSettings& window = settings_.window;
+    const TWindowSettings& window = session_.Settings().window;
     if (window.width && window.height) {
         resize(*window.width, *window.height);
     }
-    detector_.Load(settings_.charsetLists, folder_.Root());
 }
 
 QString TPMMainForm::Text(std::string_view section, std::string_view key) const {
@@ -443,7 +440,7 @@ void TPMMainForm::RebuildRecentMenu() {
         fileMenu_->removeAction(items[i]);
         items[i]->deleteLater();
     }
-    const TRecentFiles recent = ReadRecentFiles(folder_);
+    const TRecentFiles recent = ReadRecentFiles(session_.Folder());
     if (!recent[0].fileName.empty()) {
         fileMenu_->addSeparator();
     }
@@ -482,13 +479,13 @@ void TPMMainForm::ShowReopenMenu() {
 
 void TPMMainForm::AddRecent(const TuniMemo& memo) {
     const TTextCodec& codec = memo.Codec();
-    AddRecentFile(folder_, memo.FileName(), codec.charset, codec.surrogate,
+    AddRecentFile(session_.Folder(), memo.FileName(), codec.charset, codec.surrogate,
                   static_cast<int>(codec.uniRepr));
     RebuildRecentMenu();
 }
 
 void TPMMainForm::OpenRecent(int index) {
-    const TRecentFile entry = ReadRecentFiles(folder_)[static_cast<size_t>(index)];
+    const TRecentFile entry = ReadRecentFiles(session_.Folder())[static_cast<size_t>(index)];
     if (entry.fileName.empty()) {
         return;
     }
@@ -523,23 +520,17 @@ std::vector<TMDIChild*> TPMMainForm::Children() const {
 
 void TPMMainForm::ApplyCodec(TuniMemo& memo, const std::string& charset,
                              const std::string& surrogate, int uniRepr) {
-    memo.Document().SetEncoding(
-        charset.empty() || charset == "-" ? std::string("Default") : charset,
-        surrogate.empty() ? std::string("-") : surrogate, static_cast<TUniRepr>(uniRepr));
     // The command line can only ask for 1 or 2 (-HTML, -HEX); 0 leaves the profile's choice.
-    memo.Codec().uniReprChosen = uniRepr != 0;
-}
-
-std::optional<std::string> TPMMainForm::DetectCharset(const std::string& fileName,
-                                                      const std::string& defaultCharset) {
-    return detector_.DetectCharset(fileName, defaultCharset, &detectSearch_);
+    TSession::PresetEncoding(
+        memo, {charset, surrogate,
+               uniRepr != 0 ? std::optional(static_cast<TUniRepr>(uniRepr)) : std::nullopt});
 }
 
 // The window itself follows its editor and the document (TMDIChild's listener).
 void TPMMainForm::ConnectEditor(TMDIChild& child) {
     TuniMemo& memo = child.Memo();
     memo.SetSearchStepLimit(1'000'000);
-    child.MemoWidget().Controller().AttachActionMaps(*global_, folder_);
+    child.MemoWidget().Controller().AttachActionMaps(*global_, session_.Folder());
 }
 
 TMDIChild* TPMMainForm::OpenDocument(const std::string& fileName, const std::string& templateName,
@@ -551,11 +542,9 @@ TMDIChild* TPMMainForm::OpenDocument(const std::string& fileName, const std::str
                                            active->Memo().FileName().empty()) {
         active->close();
     }
-    const bool maximized = settings_.window.zoom.value_or(true) && ActiveChild() == nullptr;
-    auto* child = new TMDIChild(
-        *this,
-        TMemoEnvironment{&folder_, &settings_.common, &settings_.charsetLists, &texts_, this},
-        globalKeys_.get());
+    const bool maximized =
+        session_.Settings().window.zoom.value_or(true) && ActiveChild() == nullptr;
+    auto* child = new TMDIChild(*this, session_.Environment(&texts_), globalKeys_.get());
     mdi_->addSubWindow(child);
     ConnectEditor(*child);
     TuniMemo& memo = child->Memo();
@@ -570,7 +559,7 @@ TMDIChild* TPMMainForm::OpenDocument(const std::string& fileName, const std::str
     } else if (!fileName.empty()) {
         memo.SetFileName(TViewOf::This, FullPath(fileName));
     } else if (!templateName.empty()) {
-        memo.SetFileName(TViewOf::This, folder_.Path("Templates/" + templateName));
+        memo.SetFileName(TViewOf::This, session_.Folder().Path("Templates/" + templateName));
     } else {
         memo.ApplyProfile(memo.ProfileType());
     }
@@ -707,13 +696,13 @@ void TPMMainForm::ApplyDialogTexts() {
     properties.cancel = captions.cancel;
     properties_->SetCaptions(properties);
 
-    const QStringList charsets = Names(settings_.charsetLists.charsets);
-    const QStringList surrogates = Names(settings_.charsetLists.surrogates);
+    const QStringList charsets = Names(session_.Settings().charsetLists.charsets);
+    const QStringList surrogates = Names(session_.Settings().charsetLists.surrogates);
     openDialog_->SetConfiguredNames(charsets, surrogates);
     saveDialog_->SetConfiguredNames(charsets, surrogates);
     properties_->SetConfiguredNames(charsets, surrogates);
-    const QFont font(QStringFromU16(settings_.common.interfaceFont),
-                     settings_.common.interfaceFontSize);
+    const QFont font(QStringFromU16(session_.Settings().common.interfaceFont),
+                     session_.Settings().common.interfaceFontSize);
     SetDialogFont(font);
     for (QWidget* dialog :
          std::initializer_list<QWidget*>{openDialog_.get(), saveDialog_.get(), properties_.get()}) {
@@ -725,7 +714,7 @@ void TPMMainForm::Open() {
     // The save dialog starts from "Default" again.
     saveDialog_->SetCharSet(QStringLiteral("Default"));
     saveDialog_->SetSurrogate(QStringLiteral("-"));
-    const std::string folder = ReadRecentFolder(folder_);
+    const std::string folder = ReadRecentFolder(session_.Folder());
     const QString name = ChooseFile(false, QStringFromFileName(folder));
     if (name.isEmpty()) {
         return;

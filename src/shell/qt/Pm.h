@@ -20,6 +20,7 @@
 #include "shell/PmCommandLine.h"
 #include "shell/PmSearch.h"
 #include "shell/uniConfig.h"
+#include "shell/uniSession.h"
 
 class QAction;
 class QLabel;
@@ -38,7 +39,7 @@ class TFormProperties;
 class TuniOpenDialog;
 class TuniSaveDialog;
 
-class TPMMainForm : public QMainWindow, private TCharsetDetection {
+class TPMMainForm : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr int kStatusPanels = 8;
@@ -97,7 +98,7 @@ public:
     QString DocumentTitle(const TuniMemo& memo) const;
     QString StatusText(int panel) const;
     const TUniLangTexts& Texts() const { return texts_; }
-    const TConfigFolder& Folder() const { return folder_; }
+    const TConfigFolder& Folder() const { return session_.Folder(); }
     const TUniActionMap& GlobalActions() const { return *global_; }
     const TUniActionKeymap* GlobalKeys() const { return globalKeys_.get(); }
     QAction* MenuAction(std::string_view command) const;
@@ -170,15 +171,9 @@ private:
     void ShowSearchStatus(TuniMemo& memo, const std::u16string& pattern, bool found, bool backward);
     void ClearSearchStatus();
     void StoreSearchHistories();
-    // The charset of a file whose profile asks for detection (TCharsetDetection).
-    std::optional<std::string> DetectCharset(const std::string& fileName,
-                                             const std::string& defaultCharset) override;
-
-    TConfigFolder folder_;
-    TProgramSettings settings_;
+    // The settings every editor borrows (the destructor deletes the windows first).
+    TSession session_;
     TUniLangTexts texts_;
-    TCharsetDetector detector_;
-    TuniSearch detectSearch_;
     std::unique_ptr<TUniActionMap> global_;
     std::unique_ptr<TUniActionKeymap> globalKeys_;
     std::map<std::string, std::function<void()>, std::less<>> commands_;

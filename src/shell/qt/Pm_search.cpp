@@ -27,14 +27,14 @@ void TPMMainForm::MakeSearchForms() {
     // The histories come from the storage of this program folder; a file that cannot be read
     // leaves them empty, it does not stop the start.
     try {
-        SetPelmarStorageFolder(folder_.Path("Storage"));
+        SetPelmarStorageFolder(session_.Folder().Path("Storage"));
         LoadSearchHistories(PelmarStorage());
     } catch (const std::exception& e) {
         std::cerr << "pelmar: " << e.what() << '\n';
     }
     // The boxes edit with the keys of every document and the program's editor font.
-    const TMemoEnvironment environment{&folder_, &settings_.common, &settings_.charsetLists,
-                                       &texts_};
+    TMemoEnvironment environment = session_.Environment(&texts_);
+    environment.detection = nullptr; // the boxes load no files
     searchForm_ = new TformSearch(environment, globalKeys_.get(), this);
     replaceForm_ = new TformReplace(environment, globalKeys_.get(), this);
     gotoForm_ = new TFormGoto(this);
@@ -42,8 +42,8 @@ void TPMMainForm::MakeSearchForms() {
     replaceForm_->ApplyTexts(texts_);
     gotoForm_->ApplyTexts(texts_);
     // The dialogs speak in the interface font; the boxes keep the editor font they chose.
-    const QFont font(QStringFromU16(settings_.common.interfaceFont),
-                     settings_.common.interfaceFontSize);
+    const QFont font(QStringFromU16(session_.Settings().common.interfaceFont),
+                     session_.Settings().common.interfaceFontSize);
     for (QWidget* form : std::initializer_list<QWidget*>{searchForm_, replaceForm_, gotoForm_}) {
         form->setFont(font);
     }
