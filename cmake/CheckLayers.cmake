@@ -15,6 +15,7 @@ set(layers
     "profile lang"  # what a file type's profile gives a document and its editor; the
                     # interface texts
     "document"      # the document object and its watchers
+    "highlight"     # the bridge to the highlighting library
     "editor"        # the editing control's core
     "actions"       # actions, keymaps, the controller layer
     "storage shell" # program settings, storage, languages, windows' core

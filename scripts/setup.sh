@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config git
     libgtest-dev libgmock-dev libbenchmark-dev libpcre2-dev time vim-nox
+    libgtksourceview-4-common
     clang clang-format
     qt6-base-dev xvfb xauth imagemagick
     fonts-dejavu-core fonts-liberation2 fonts-wqy-microhei

@@ -1,0 +1,130 @@
+// The bridge to the highlighting library: loading it, and per document a window of parsed
+// lines kept in step with what the editor shows, a background parse from the top, row and
+// character attributes for painting, and bracket pairs.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "colorerAbi.h"
+#include "document/uniDocument.h"
+#include "text/uniStringList.h"
+
+// The library, its catalogue and its scheme, as "ColorerDLL", "ColorerPath" and
+// "ColorerHRD" of [Common] give them ("%Pelmar%" stands for the program folder).
+struct THighlighterPaths {
+    std::string library;   // the shared library
+    std::string grammar;   // the folder that holds hrc/colorer.hrc
+    std::string scheme;    // the folder that holds rgb/default.hrd
+};
+
+// Reads the paths from Ini/pelmar.ini of `programFolder` (which ends with '/').
+THighlighterPaths ReadHighlighterPaths(const std::string& programFolder);
+
+// Loads the library once for the program's run. Every failure leaves it not loaded, quietly.
+bool LoadHighlighter(const THighlighterPaths& paths);
+// The same with a table filled by `getProcs` instead of a library's export (tests).
+bool LoadHighlighterWith(ColorerGetProcsProc getProcs, const THighlighterPaths& paths);
+void UnloadHighlighter();
+bool HighlighterLoaded();
+// Reads the scheme again and raises the scheme generation.
+void ReloadColourScheme();
+std::uint32_t SchemeGeneration();
+// Every file type's title, in the library's order (empty when not loaded).
+std::vector<std::string> HighlighterFileTypeTitles();
+
+// Font style bits of a character (as uniMeasure's style bits).
+struct TCharAttributes {
+    int foreground = -1; // 0xBBGGRR, -1 = none
+    int background = -1;
+    std::uint8_t styles = 0;
+    bool pair = false;
+};
+
+// A region of a line as the batch prints it.
+struct TRowRegion {
+    int start = 0;
+    int end = 0; // first column after it
+    int foreground = -1;
+    int background = -1;
+    std::uint8_t styles = 0;
+    int kind = 0; // 0, COLORER_PAIR_START or COLORER_PAIR_END
+};
+
+class TColorerThread;
+
+// One per document while highlighting is on for it. Lives on the main thread; only the
+// parse from the top runs on its own thread.
+class TColorerClass {
+public:
+    explicit TColorerClass(TDocument& document);
+    ~TColorerClass();
+    TColorerClass(const TColorerClass&) = delete;
+    TColorerClass& operator=(const TColorerClass&) = delete;
+
+    bool ChooseFileType(const std::string& fileName, const std::string* firstLine);
+    // Appends every type's title; the index of the current type or -1.
+    int ListFileTypes(std::vector<std::string>& titles) const;
+    bool SelectFileType(const std::string& title);
+    std::string GetFileTypeName() const;
+    std::string GetFileTypeTitle() const;
+
+    void UpdateWindow(int parseFrom, int topLine, int visibleRows);
+    void StartBackgroundParse();
+    void StopBackgroundParse();
+
+    // Row `row` of the window (0 = the top visible line), with the caret at (x, y).
+    void GetRowAttributes(int caretX, int caretY, int row);
+    // Position p (1-based) of the row last built.
+    TCharAttributes GetCharAttributes(int position) const;
+    bool IsOnPair(int caretX, int caretY);
+    // The position to jump to: (x, y) itself when there is no partner.
+    void FindPair(int& caretX, int& caretY);
+
+    // The regions of visible row `row`, merged as painting merges them (no pair drawn).
+    std::vector<TRowRegion> RowRegions(int row) const;
+
+    void SetDirty() { dirty_ = true; }
+    bool Dirty() const { return dirty_; }
+    bool Pending() const { return pending_; }
+    bool Busy() const { return busy_.load(); }
+    // Reads and clears the "background parse done" flag.
+    bool TakeDone() { return done_.exchange(false); }
+    bool Done() const { return done_.load(); }
+
+    int WindowStart() const { return windowStart_; }
+    int TopOffset() const { return topOffset_; }
+    int WindowCount() const { return windowCount_; }
+    int ParseStart() const { return parseStart_; }
+    int LastStart() const { return lastStart_; }
+    int LastCount() const { return lastCount_; }
+    int LastLine() const { return lastLine_; }
+
+private:
+    class TShadow;
+    friend class TColorerThread;
+    // (implementation: uniColorer.cpp)
+    TDocument& document_;
+    ColorerParser* parser_ = nullptr;
+    ColorerLineRecord* buffer_ = nullptr;
+    const ColorerFileType* fileType_ = nullptr;
+    std::string fileName_;
+    int windowStart_ = 0;
+    int topOffset_ = 0;
+    int windowCount_ = 0;
+    int parseStart_ = -1;
+    int lastStart_ = -1;
+    int lastCount_ = -1;
+    int lastLine_ = -1;
+    int pairDepth_ = 0;
+    std::uint32_t seenGeneration_ = 0;
+    bool dirty_ = false;
+    bool pending_ = false;
+    std::atomic<bool> busy_{false};
+    std::atomic<bool> done_{false};
+    std::unique_ptr<TColorerThread> thread_;
+    std::vector<TCharAttributes> row_;
+};
