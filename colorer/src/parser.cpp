@@ -1,0 +1,488 @@
+// The parsing engine: a stack of open contexts carried from line to line, the earliest
+// match among the top context's end and children winning at each step.
+#include "parser.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+
+namespace colorer {
+
+namespace {
+
+std::mutex buffersMutex;
+std::unordered_map<ColorerLineRecord*, RegionBuffer*>& Buffers() {
+    static std::unordered_map<ColorerLineRecord*, RegionBuffer*> buffers;
+    return buffers;
+}
+
+bool IsWordChar(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return std::isalnum(u) != 0 || c == '_';
+}
+
+bool SameWord(const char* text, int length, const std::string& word, bool caseSensitive) {
+    if (static_cast<size_t>(length) != word.size()) {
+        return false;
+    }
+    for (int i = 0; i < length; ++i) {
+        unsigned char a = static_cast<unsigned char>(text[i]);
+        unsigned char b = static_cast<unsigned char>(word[static_cast<size_t>(i)]);
+        if (caseSensitive ? a != b : std::tolower(a) != std::tolower(b)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+RegionBuffer::RegionBuffer(int32_t capacity)
+    : records_(static_cast<size_t>(std::max<int32_t>(capacity, 1))) {
+    Clear(0);
+}
+
+void RegionBuffer::Clear(int32_t windowFirst) {
+    for (auto& record : records_) {
+        record = ColorerLineRecord{};
+    }
+    records_[0].windowFirstLine = windowFirst;
+    used_ = 0;
+}
+
+RegionNode* RegionBuffer::Allocate() {
+    size_t chunk = used_ / ChunkSize;
+    if (chunk == chunks_.size()) {
+        chunks_.push_back(std::make_unique<RegionNode[]>(ChunkSize));
+    }
+    RegionNode* node = &chunks_[chunk][used_ % ChunkSize];
+    ++used_;
+    return node;
+}
+
+RegionBuffer* RegionBuffer::From(ColorerLineRecord* records) {
+    std::lock_guard lock(buffersMutex);
+    auto it = Buffers().find(records);
+    return it == Buffers().end() ? nullptr : it->second;
+}
+
+void RegionBuffer::Register(RegionBuffer* buffer) {
+    std::lock_guard lock(buffersMutex);
+    Buffers()[buffer->Records()] = buffer;
+}
+
+void RegionBuffer::Unregister(RegionBuffer* buffer) {
+    std::lock_guard lock(buffersMutex);
+    Buffers().erase(buffer->Records());
+}
+
+Parser::Parser() : match_(pcre2_match_data_create(128, nullptr)) {
+    pairClass_ = StyleClasses::Instance().Intern("pair");
+}
+
+Parser::~Parser() {
+    pcre2_match_data_free(match_);
+}
+
+void Parser::Connect(ColorerLineSource lines, void* source, ColorerLineRecord* buffer) {
+    lines_ = lines;
+    source_ = source;
+    buffer_ = buffer != nullptr ? RegionBuffer::From(buffer) : nullptr;
+}
+
+int Parser::Search(pcre2_code* code, const char* text, int length, int from, int& matchEnd) {
+    int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(text), static_cast<PCRE2_SIZE>(length),
+                         static_cast<PCRE2_SIZE>(from), 0, match_, nullptr);
+    if (rc < 0) {
+        return -1;
+    }
+    PCRE2_SIZE* ov = pcre2_get_ovector_pointer(match_);
+    matchEnd = static_cast<int>(ov[1]);
+    return static_cast<int>(ov[0]);
+}
+
+void Parser::Cached(size_t slot, pcre2_code* code, const char* text, int length, int pos,
+                    int& start, int& end) {
+    int& cachedStart = cache_[slot * 2];
+    int& cachedEnd = cache_[slot * 2 + 1];
+    if (cachedStart == -1 || cachedStart >= pos) {
+        start = cachedStart;
+        end = cachedEnd;
+        return;
+    }
+    cachedStart = Search(code, text, length, pos, cachedEnd);
+    start = cachedStart;
+    end = cachedEnd;
+}
+
+void Parser::AddSpan(int start, int end, int styleClass, int kind) {
+    if (!emit_ || styleClass < 0) {
+        return;
+    }
+    if (end >= 0 ? end <= start : start >= static_cast<int>(quiet_.size())) {
+        return;
+    }
+    spans_.push_back(Span{start, end, styleClass, kind});
+}
+
+void Parser::AddSubPatterns(const Node& node, pcre2_code* code, bool whereEnd) {
+    if (!emit_ || node.subs.empty()) {
+        return;
+    }
+    const uint32_t pairs = pcre2_get_ovector_count(match_);
+    PCRE2_SIZE* ov = pcre2_get_ovector_pointer(match_);
+    for (const auto& rule : node.subs) {
+        if (node.kind == DefKind::Container && rule.whereEnd != whereEnd) {
+            continue;
+        }
+        int group = rule.group;
+        if (group < 0) {
+            group = pcre2_substring_number_from_name(
+                code, reinterpret_cast<PCRE2_SPTR>(rule.groupName.c_str()));
+        }
+        if (group < 0 || static_cast<uint32_t>(group) >= pairs) {
+            continue;
+        }
+        PCRE2_SIZE s = ov[2 * group];
+        PCRE2_SIZE e = ov[2 * group + 1];
+        if (s == PCRE2_UNSET || e == PCRE2_UNSET) {
+            continue;
+        }
+        AddSpan(static_cast<int>(s), static_cast<int>(e), rule.styleClass);
+    }
+}
+
+void Parser::MarkQuiet(int from, int to, bool quiet) {
+    if (!emit_ || !quiet) {
+        return;
+    }
+    to = std::min(to, static_cast<int>(quiet_.size()));
+    for (int i = std::max(from, 0); i < to; ++i) {
+        quiet_[static_cast<size_t>(i)] = 1;
+    }
+}
+
+pcre2_code* Parser::EndFor(const Regex& end, pcre2_code* startCode, const char* text) {
+    const uint32_t pairs = pcre2_get_ovector_count(match_);
+    PCRE2_SIZE* ov = pcre2_get_ovector_pointer(match_);
+    std::string source;
+    const std::string& templ = end.source;
+    for (size_t i = 0; i < templ.size(); ++i) {
+        if (templ[i] != '\x01') {
+            source += templ[i];
+            continue;
+        }
+        size_t close = templ.find('\x02', i);
+        std::string name = templ.substr(i + 1, close - i - 1);
+        i = close;
+        int group = name.find_first_not_of("0123456789") == std::string::npos && !name.empty()
+                        ? std::stoi(name)
+                        : pcre2_substring_number_from_name(
+                              startCode, reinterpret_cast<PCRE2_SPTR>(name.c_str()));
+        if (group < 0 || static_cast<uint32_t>(group) >= pairs || ov[2 * group] == PCRE2_UNSET) {
+            continue;
+        }
+        for (PCRE2_SIZE k = ov[2 * group]; k < ov[2 * group + 1]; ++k) {
+            unsigned char c = static_cast<unsigned char>(text[k]);
+            if (std::isalnum(c) != 0) {
+                source += static_cast<char>(c);
+            } else {
+                char hex[12];
+                std::snprintf(hex, sizeof hex, "\\x{%02X}", c);
+                source += hex;
+            }
+        }
+    }
+    std::string key = std::to_string(end.options) + ":" + source;
+    auto it = dynamicEnds_.find(key);
+    if (it == dynamicEnds_.end()) {
+        auto regex = std::make_unique<Regex>();
+        regex->source = source;
+        regex->options = end.options;
+        regex->code = CompileRegex(source, end.options);
+        it = dynamicEnds_.emplace(key, std::move(regex)).first;
+    }
+    return it->second->code;
+}
+
+void Parser::Push(const Candidate& candidate, int matchStart, int matchEnd, const char* text) {
+    const Node& node = *candidate.node;
+    Frame frame;
+    frame.node = &node;
+    frame.styleClass = candidate.styleClass;
+    frame.regionStart = node.styleInside ? matchEnd : matchStart;
+    frame.quiet = stack_.back().quiet || node.quiet;
+    if (node.end) {
+        frame.end = node.end.get();
+        frame.endCode =
+            node.end->dynamic ? EndFor(*node.end, node.start->code, text) : node.end->code;
+    }
+    frame.cacheBase = cache_.size() / 2;
+    cache_.resize(cache_.size() + 2 * (1 + node.children.size()), -2);
+    stack_.push_back(frame);
+}
+
+void Parser::PopTo(size_t depth, int endColumn) {
+    while (stack_.size() > depth && stack_.size() > 1) {
+        const Frame& frame = stack_.back();
+        AddSpan(frame.regionStart, endColumn, frame.styleClass);
+        cache_.resize(frame.cacheBase * 2);
+        stack_.pop_back();
+    }
+}
+
+void Parser::ParseLine(const char* text, int length, int32_t line, bool emit) {
+    emit_ = emit;
+    spans_.clear();
+    if (emit) {
+        quiet_.assign(static_cast<size_t>(length), 0);
+    }
+    std::fill(cache_.begin(), cache_.end(), -2);
+    for (auto& frame : stack_) {
+        frame.regionStart = 0;
+    }
+    int pos = 0;
+    int lastPos = -1;
+    int stuck = 0;
+    for (;;) {
+        if (pos == lastPos) {
+            if (++stuck > 8) {
+                // Empty matches that lead nowhere: step over one character.
+                if (pos >= length) {
+                    break;
+                }
+                MarkQuiet(pos, pos + 1, stack_.back().quiet);
+                ++pos;
+                stuck = 0;
+            }
+        } else {
+            stuck = 0;
+        }
+        lastPos = pos;
+
+        const size_t top = stack_.size() - 1;
+        const Frame& frame = stack_[top];
+        int bestStart = INT_MAX, bestEnd = 0;
+        size_t endedFrame = 0; // non-zero: the frame whose end matched
+        size_t child = SIZE_MAX;
+        int s = -1, e = 0;
+        if (frame.endCode != nullptr) {
+            Cached(frame.cacheBase, frame.endCode, text, length, pos, s, e);
+            if (s >= 0) {
+                bestStart = s;
+                bestEnd = e;
+                endedFrame = top;
+            }
+        }
+        for (size_t i = top; i > 0 && !stack_[i].node->extendParent; --i) {
+            const Frame& parent = stack_[i - 1];
+            if (parent.endCode == nullptr || i - 1 == 0) {
+                continue;
+            }
+            Cached(parent.cacheBase, parent.endCode, text, length, pos, s, e);
+            if (s >= 0 && s < bestStart) {
+                bestStart = s;
+                bestEnd = e;
+                endedFrame = i - 1;
+            }
+        }
+        const auto& children = frame.node->children;
+        for (size_t k = 0; k < children.size(); ++k) {
+            const Node& node = *children[k].node;
+            if ((node.onceOnly && k < 64 && ((frame.onceUsed >> k) & 1u) != 0) ||
+                (node.firstLineOnly && line != 0) || node.start->code == nullptr) {
+                continue;
+            }
+            Cached(frame.cacheBase + 1 + k, node.start->code, text, length, pos, s, e);
+            if (s >= 0 && s < bestStart) {
+                bestStart = s;
+                bestEnd = e;
+                endedFrame = 0;
+                child = k;
+                if (s == pos) {
+                    break;
+                }
+            }
+        }
+        if (bestStart == INT_MAX) {
+            break;
+        }
+        MarkQuiet(pos, bestStart, frame.quiet);
+        if (endedFrame > 0) {
+            const Frame& ended = stack_[endedFrame];
+            pcre2_code* code = ended.endCode;
+            Search(code, text, length, bestStart, bestEnd);
+            PopTo(endedFrame + 1, bestStart);
+            const Frame& closing = stack_.back();
+            MarkQuiet(bestStart, bestEnd, closing.quiet);
+            AddSpan(closing.regionStart, closing.node->styleInside ? bestStart : bestEnd,
+                    closing.styleClass);
+            AddSubPatterns(*closing.node, code, true);
+            bool endParent = closing.node->endParent;
+            cache_.resize(closing.cacheBase * 2);
+            stack_.pop_back();
+            while (endParent && stack_.size() > 1) {
+                endParent = stack_.back().node->endParent;
+                PopTo(stack_.size() - 1, bestEnd);
+            }
+        } else {
+            const Candidate& candidate = children[child];
+            const Node& node = *candidate.node;
+            pcre2_code* code = node.start->code;
+            if (!node.subs.empty() || node.kind == DefKind::Container) {
+                Search(code, text, length, bestStart, bestEnd);
+            }
+            MarkQuiet(bestStart, bestEnd, frame.quiet || node.quiet);
+            if (node.onceOnly && child < 64) {
+                stack_[top].onceUsed |= uint64_t{1} << child;
+            }
+            if (node.kind == DefKind::Match) {
+                AddSpan(bestStart, bestEnd, candidate.styleClass);
+                AddSubPatterns(node, code, false);
+                bool endParent = node.endParent;
+                while (endParent && stack_.size() > 1) {
+                    endParent = stack_.back().node->endParent;
+                    PopTo(stack_.size() - 1, bestEnd);
+                }
+            } else {
+                AddSubPatterns(node, code, false);
+                Push(candidate, bestStart, bestEnd, text);
+            }
+        }
+        pos = bestEnd;
+    }
+    MarkQuiet(pos, length, stack_.back().quiet);
+    while (stack_.size() > 1 && stack_.back().node->endAtLineEnd) {
+        PopTo(stack_.size() - 1, -1);
+    }
+    if (emit) {
+        for (const auto& frame : stack_) {
+            AddSpan(frame.regionStart, -1, frame.styleClass);
+        }
+        AddPairs(text, length);
+    }
+}
+
+void Parser::AddPairs(const char* text, int length) {
+    for (int i = 0; i < length; ++i) {
+        if (quiet_[static_cast<size_t>(i)] != 0) {
+            continue;
+        }
+        switch (text[i]) {
+        case '(':
+        case '[':
+        case '{':
+            AddSpan(i, i + 1, pairClass_, COLORER_PAIR_START);
+            break;
+        case ')':
+        case ']':
+        case '}':
+            AddSpan(i, i + 1, pairClass_, COLORER_PAIR_END);
+            break;
+        default:
+            break;
+        }
+    }
+    if (language_ == nullptr || (language_->pairOpen.empty() && language_->pairClose.empty())) {
+        return;
+    }
+    for (int i = 0; i < length;) {
+        if (!IsWordChar(text[i])) {
+            ++i;
+            continue;
+        }
+        int end = i;
+        while (end < length && IsWordChar(text[end])) {
+            ++end;
+        }
+        if (quiet_[static_cast<size_t>(i)] == 0) {
+            for (const auto& word : language_->pairOpen) {
+                if (SameWord(text + i, end - i, word, language_->pairsCaseSensitive)) {
+                    AddSpan(i, end, pairClass_, COLORER_PAIR_START);
+                }
+            }
+            for (const auto& word : language_->pairClose) {
+                if (SameWord(text + i, end - i, word, language_->pairsCaseSensitive)) {
+                    AddSpan(i, end, pairClass_, COLORER_PAIR_END);
+                }
+            }
+        }
+        i = end;
+    }
+}
+
+void Parser::Store(int32_t record) {
+    ColorerLineRecord& target = buffer_->Records()[record];
+    std::stable_sort(spans_.begin(), spans_.end(), [](const Span& a, const Span& b) {
+        if (a.start != b.start) {
+            return a.start < b.start;
+        }
+        int ae = a.end < 0 ? INT_MAX : a.end;
+        int be = b.end < 0 ? INT_MAX : b.end;
+        return ae > be;
+    });
+    target.first = nullptr;
+    target.last = nullptr;
+    for (const auto& span : spans_) {
+        RegionNode* node = buffer_->Allocate();
+        node->styleClass = span.styleClass;
+        ColorerRegion& region = node->pub;
+        region = ColorerRegion{};
+        region.style = span.styleClass;
+        region.foreground = -1;
+        region.background = -1;
+        region.kind = span.kind;
+        region.start = span.start;
+        region.end = span.end;
+        region.prev = target.last;
+        if (target.last != nullptr) {
+            target.last->next = &region;
+        } else {
+            target.first = &region;
+        }
+        target.last = &region;
+    }
+}
+
+int32_t Parser::Parse(int32_t from, int32_t windowFirst, int32_t windowCount, int32_t count) {
+    stop_.store(false, std::memory_order_relaxed);
+    if (lines_ == nullptr || from < 0) {
+        return from - 1;
+    }
+    static const Node emptyRoot;
+    const Node* root = language_ != nullptr ? language_->root : &emptyRoot;
+    stack_.clear();
+    cache_.clear();
+    Frame bottom;
+    bottom.node = root;
+    bottom.styleClass = root->styleClass;
+    bottom.quiet = root->quiet;
+    bottom.cacheBase = 0;
+    cache_.resize(2 * (1 + root->children.size()), -2);
+    stack_.push_back(bottom);
+
+    int32_t last = from - 1;
+    for (int32_t line = from; line < from + count; ++line) {
+        if (stop_.load(std::memory_order_relaxed)) {
+            break;
+        }
+        int32_t length = 0;
+        const char* text = lines_(source_, nullptr, line, &length);
+        if (text == nullptr) {
+            break;
+        }
+        int32_t record = line - windowFirst + 1;
+        bool emit = buffer_ != nullptr && line >= windowFirst && line < windowFirst + windowCount &&
+                    record < buffer_->Capacity();
+        ParseLine(text, length, line, emit);
+        if (emit) {
+            Store(record);
+        }
+        last = line;
+    }
+    return last;
+}
+
+} // namespace colorer

@@ -1,0 +1,101 @@
+// A document's parser: walks lines through the context graph and fills a region buffer.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "grammar.h"
+
+namespace colorer {
+
+// A region as the library allocates it: the record the program reads, then the style
+// class it was parsed with (so colouring can be repeated).
+struct RegionNode {
+    ColorerRegion pub;
+    int32_t styleClass;
+};
+
+// The records the program reads, plus the storage of their regions; the storage is reused
+// from one preparation to the next.
+class RegionBuffer {
+public:
+    explicit RegionBuffer(int32_t capacity);
+    RegionBuffer(const RegionBuffer&) = delete;
+    RegionBuffer& operator=(const RegionBuffer&) = delete;
+
+    ColorerLineRecord* Records() { return records_.data(); }
+    [[nodiscard]] int32_t Capacity() const { return static_cast<int32_t>(records_.size()); }
+    void Clear(int32_t windowFirst);
+    RegionNode* Allocate();
+
+    static RegionBuffer* From(ColorerLineRecord* records);
+    static void Register(RegionBuffer* buffer);
+    static void Unregister(RegionBuffer* buffer);
+
+private:
+    static constexpr size_t ChunkSize = 4096;
+    std::vector<ColorerLineRecord> records_;
+    std::vector<std::unique_ptr<RegionNode[]>> chunks_;
+    size_t used_ = 0;
+};
+
+class Parser {
+public:
+    Parser();
+    ~Parser();
+    Parser(const Parser&) = delete;
+    Parser& operator=(const Parser&) = delete;
+
+    void Connect(ColorerLineSource lines, void* source, ColorerLineRecord* buffer);
+    void SetLanguage(const CompiledLanguage* language) { language_ = language; }
+    void Stop() { stop_.store(true, std::memory_order_relaxed); }
+    int32_t Parse(int32_t from, int32_t windowFirst, int32_t windowCount, int32_t count);
+
+private:
+    struct Frame {
+        const Node* node = nullptr;
+        int styleClass = -1;
+        int regionStart = 0;
+        bool quiet = false;
+        uint64_t onceUsed = 0;
+        const Regex* end = nullptr;
+        pcre2_code* endCode = nullptr;
+        size_t cacheBase = 0;
+    };
+    struct Span {
+        int start, end, styleClass, kind;
+    };
+
+    void ParseLine(const char* text, int length, int32_t line, bool emit);
+    void Push(const Candidate& candidate, int matchStart, int matchEnd, const char* text);
+    void PopTo(size_t depth, int endColumn);
+    int Search(pcre2_code* code, const char* text, int length, int from, int& matchEnd);
+    void Cached(size_t slot, pcre2_code* code, const char* text, int length, int pos, int& start,
+                int& end);
+    void AddSpan(int start, int end, int styleClass, int kind = 0);
+    void AddSubPatterns(const Node& node, pcre2_code* code, bool whereEnd);
+    void MarkQuiet(int from, int to, bool quiet);
+    void AddPairs(const char* text, int length);
+    void Store(int32_t record);
+    pcre2_code* EndFor(const Regex& end, pcre2_code* startCode, const char* text);
+
+    ColorerLineSource lines_ = nullptr;
+    void* source_ = nullptr;
+    RegionBuffer* buffer_ = nullptr;
+    const CompiledLanguage* language_ = nullptr;
+    std::atomic<bool> stop_{false};
+    pcre2_match_data* match_ = nullptr;
+    std::vector<Frame> stack_;
+    std::vector<int> cache_; // per frame: start and end of each candidate's next match
+    std::vector<Span> spans_;
+    std::vector<char> quiet_;
+    bool emit_ = false;
+    int pairClass_ = -1;
+    std::map<std::string, std::unique_ptr<Regex>> dynamicEnds_;
+};
+
+} // namespace colorer
