@@ -16,9 +16,9 @@
 // The library, its catalogue and its scheme, as "ColorerDLL", "ColorerPath" and
 // "ColorerHRD" of [Common] give them ("%Pelmar%" stands for the program folder).
 struct THighlighterPaths {
-    std::string library;   // the shared library
-    std::string grammar;   // the folder that holds hrc/colorer.hrc
-    std::string scheme;    // the folder that holds rgb/default.hrd
+    std::string library; // the shared library
+    std::string grammar; // the folder that holds hrc/colorer.hrc
+    std::string scheme;  // the folder that holds rgb/default.hrd
 };
 
 // Reads the paths from Ini/pelmar.ini of `programFolder` (which ends with '/').
@@ -55,10 +55,14 @@ struct TRowRegion {
 };
 
 class TColorerThread;
+class TShadowReader;
+class TShadowLines;
+class TShadowSnapshot;
 
 // One per document while highlighting is on for it. Lives on the main thread; only the
-// parse from the top runs on its own thread.
-class TColorerClass {
+// parse from the top runs on its own thread, over a snapshot of the document's 8-bit lines.
+// It watches its document: every change of lines sets Dirty and keeps those lines in step.
+class TColorerClass final : private TDocumentWatcher {
 public:
     explicit TColorerClass(TDocument& document);
     ~TColorerClass();
@@ -84,8 +88,10 @@ public:
     // The position to jump to: (x, y) itself when there is no partner.
     void FindPair(int& caretX, int& caretY);
 
-    // The regions of visible row `row`, merged as painting merges them (no pair drawn).
-    std::vector<TRowRegion> RowRegions(int row) const;
+    // The regions of visible row `row` in the library's order, decoded as painting decodes
+    // them, each cut to the line (pairs included, whatever the caret). Stops a running
+    // background parse first (it runs again at the next idle pass).
+    std::vector<TRowRegion> RowRegions(int row);
 
     void SetDirty() { dirty_ = true; }
     bool Dirty() const { return dirty_; }
@@ -103,10 +109,46 @@ public:
     int LastCount() const { return lastCount_; }
     int LastLine() const { return lastLine_; }
 
+    // Bytes of line text copied into the 8-bit shadow so far (tests read it to tell work
+    // in proportion to a block from work in proportion to the document).
+    std::int64_t ShadowBytesCopied() const;
+
 private:
-    class TShadow;
     friend class TColorerThread;
+    friend void UnloadHighlighter();
+    friend void ReloadColourScheme();
     // (implementation: uniColorer.cpp)
+    struct TScan {
+        int record = 0;
+        const ColorerRegion* partner = nullptr;
+    };
+    struct TPairPosition {
+        bool found = false;
+        int x = 0;
+        int y = 0;
+    };
+
+    // TDocumentWatcher
+    void LinesInserted(TDocument& document, const TLineChange& change) override;
+    void LinesDeleted(TDocument& document, const TLineChange& change) override;
+    void LinesChanged(TDocument& document, const TLineChange& change) override;
+    void Loaded(TDocument& document, const TFileEvent& event) override;
+
+    static const char* LineSource(void* source, void* unused, std::int32_t line,
+                                  std::int32_t* length);
+    static void StopAllBackgroundParses();
+    bool Ready() const;
+    void Disconnect();
+    void PrepareBuffer(int firstLine);
+    void ParseWindow(int from);
+    bool EnsureWindow();
+    int LastRecord() const;
+    int LineLength(int line) const;
+    TScan ScanPair(const ColorerRegion* start, bool forward, int record);
+    bool PairDrawn(const ColorerRegion* region, int record, int line, int start, int end,
+                   int caretX, int caretY);
+    TPairPosition FindPairBeyond(const ColorerRegion* region, bool forward, int record);
+
     TDocument& document_;
     ColorerParser* parser_ = nullptr;
     ColorerLineRecord* buffer_ = nullptr;
@@ -125,6 +167,16 @@ private:
     bool pending_ = false;
     std::atomic<bool> busy_{false};
     std::atomic<bool> done_{false};
+    // The buffer holds lines a pair search parsed, not the window.
+    bool bufferForeign_ = false;
+    // IsOnPair's last answer, kept while the background parse owns the buffer.
+    bool lastOnPair_ = false;
+    std::unique_ptr<TShadowLines> shadow_;
+    std::unique_ptr<TShadowSnapshot> snapshot_;
+    // The lines the library reads now (its line source got this field's address): the
+    // shadow for a parse on this thread, the snapshot while the background parse runs.
+    TShadowReader* lines_ = nullptr;
     std::unique_ptr<TColorerThread> thread_;
+    // Per character: the raw foreground and background values and the pair flag.
     std::vector<TCharAttributes> row_;
 };
