@@ -155,7 +155,7 @@ void Grammar::ReadCatalogue(const std::string& path) {
         if (child->name == "first-line") {
             lang->firstLinePatterns.push_back(child->AttributeOr("pattern", ""));
         } else if (child->name == "glob") {
-            lang->globs.push_back(child->AttributeOr("pattern", ""));
+            lang->preferredGlobs.push_back(child->AttributeOr("pattern", ""));
         } else if (child->name == "pairs") {
             auto open = Split(child->AttributeOr("open", ""), " ");
             auto close = Split(child->AttributeOr("close", ""), " ");
@@ -256,6 +256,13 @@ const ColorerFileType* Grammar::Choose(const char* fileName, const char* firstLi
     }
     if (!base.empty()) {
         for (const Language* lang : types_) {
+            for (const auto& glob : lang->preferredGlobs) {
+                if (fnmatch(glob.c_str(), base.c_str(), FNM_PERIOD) == 0) {
+                    return &lang->record.pub;
+                }
+            }
+        }
+        for (const Language* lang : types_) {
             for (const auto& glob : lang->globs) {
                 if (fnmatch(glob.c_str(), base.c_str(), FNM_PERIOD) == 0) {
                     return &lang->record.pub;
@@ -320,6 +327,7 @@ std::unique_ptr<ContextDef> Grammar::ReadContext(Language& lang, const XmlElemen
             def->matchOptions = ReadOptions(c, lang.defaults);
         } else if (c.name == "start") {
             def->start = c.text;
+            def->hasStart = true;
             def->startOptions = ReadOptions(c, lang.defaults);
         } else if (c.name == "end") {
             def->end = c.text;
@@ -333,6 +341,12 @@ std::unique_ptr<ContextDef> Grammar::ReadContext(Language& lang, const XmlElemen
             def->suffix = c.text;
         } else if (c.name == "include") {
             for (const auto& item : c.children) {
+                if (item->name == "define-regex") {
+                    // Definitions may sit among the contexts they serve.
+                    lang.defines[item->AttributeOr("id", "")] =
+                        DefineRegex{item->text, ReadOptions(*item, lang.defaults)};
+                    continue;
+                }
                 if (item->name != "context") {
                     continue;
                 }
@@ -536,7 +550,7 @@ private:
                 node.subs.push_back(rule);
                 continue;
             }
-            if (target->kind == DefKind::Container && target->start.empty()) {
+            if (target->kind == DefKind::Container && !target->hasStart) {
                 if (std::find(visiting.begin(), visiting.end(), target) == visiting.end()) {
                     visiting.push_back(target);
                     Expand(*target, node, visiting);

@@ -45,6 +45,7 @@ struct ContextDef {
     DefKind kind = DefKind::Container;
     std::string styleRef; // "lang:style" or empty
     std::string start, end, match;
+    bool hasStart = false; // an empty <start></start> still makes a context one can enter
     RegexOptions startOptions, endOptions, matchOptions;
     std::vector<std::string> keywords;
     std::string prefix = "\\%[";
@@ -82,6 +83,7 @@ struct Language {
     TypeRecord record;
     std::string id, name, section, path;
     std::vector<std::string> globs, mimetypes;
+    std::vector<std::string> preferredGlobs; // from the catalogue: tried before all others
     std::vector<std::string> firstLinePatterns;
     std::vector<std::string> pairOpen, pairClose;
     bool pairsCaseSensitive = true;

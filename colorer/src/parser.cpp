@@ -37,6 +37,30 @@ bool SameWord(const char* text, int length, const std::string& word, bool caseSe
     return true;
 }
 
+// The group of that name which took part in the last match (names may repeat).
+int GroupByName(pcre2_code* code, const std::string& name, pcre2_match_data* match) {
+    PCRE2_SPTR first = nullptr;
+    PCRE2_SPTR last = nullptr;
+    int entrySize = pcre2_substring_nametable_scan(code, reinterpret_cast<PCRE2_SPTR>(name.c_str()),
+                                                   &first, &last);
+    if (entrySize < 0) {
+        return -1;
+    }
+    const uint32_t pairs = pcre2_get_ovector_count(match);
+    PCRE2_SIZE* ov = pcre2_get_ovector_pointer(match);
+    int fallback = -1;
+    for (PCRE2_SPTR entry = first; entry <= last; entry += entrySize) {
+        int group = (entry[0] << 8) | entry[1];
+        if (fallback < 0) {
+            fallback = group;
+        }
+        if (static_cast<uint32_t>(group) < pairs && ov[2 * group] != PCRE2_UNSET) {
+            return group;
+        }
+    }
+    return fallback;
+}
+
 } // namespace
 
 RegionBuffer::RegionBuffer(int32_t capacity)
@@ -92,9 +116,10 @@ void Parser::Connect(ColorerLineSource lines, void* source, ColorerLineRecord* b
     buffer_ = buffer != nullptr ? RegionBuffer::From(buffer) : nullptr;
 }
 
-int Parser::Search(pcre2_code* code, const char* text, int length, int from, int& matchEnd) {
+int Parser::Search(pcre2_code* code, const char* text, int length, int from, int& matchEnd,
+                   uint32_t options) {
     int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(text), static_cast<PCRE2_SIZE>(length),
-                         static_cast<PCRE2_SIZE>(from), 0, match_, nullptr);
+                         static_cast<PCRE2_SIZE>(from), options, match_, nullptr);
     if (rc < 0) {
         return -1;
     }
@@ -104,7 +129,7 @@ int Parser::Search(pcre2_code* code, const char* text, int length, int from, int
 }
 
 void Parser::Cached(size_t slot, pcre2_code* code, const char* text, int length, int pos,
-                    int& start, int& end) {
+                    int& start, int& end, uint32_t options) {
     int& cachedStart = cache_[slot * 2];
     int& cachedEnd = cache_[slot * 2 + 1];
     if (cachedStart == -1 || cachedStart >= pos) {
@@ -112,7 +137,7 @@ void Parser::Cached(size_t slot, pcre2_code* code, const char* text, int length,
         end = cachedEnd;
         return;
     }
-    cachedStart = Search(code, text, length, pos, cachedEnd);
+    cachedStart = Search(code, text, length, pos, cachedEnd, options);
     start = cachedStart;
     end = cachedEnd;
 }
@@ -139,8 +164,7 @@ void Parser::AddSubPatterns(const Node& node, pcre2_code* code, bool whereEnd) {
         }
         int group = rule.group;
         if (group < 0) {
-            group = pcre2_substring_number_from_name(
-                code, reinterpret_cast<PCRE2_SPTR>(rule.groupName.c_str()));
+            group = GroupByName(code, rule.groupName, match_);
         }
         if (group < 0 || static_cast<uint32_t>(group) >= pairs) {
             continue;
@@ -179,8 +203,7 @@ pcre2_code* Parser::EndFor(const Regex& end, pcre2_code* startCode, const char* 
         i = close;
         int group = name.find_first_not_of("0123456789") == std::string::npos && !name.empty()
                         ? std::stoi(name)
-                        : pcre2_substring_number_from_name(
-                              startCode, reinterpret_cast<PCRE2_SPTR>(name.c_str()));
+                        : GroupByName(startCode, name, match_);
         if (group < 0 || static_cast<uint32_t>(group) >= pairs || ov[2 * group] == PCRE2_UNSET) {
             continue;
         }
@@ -219,6 +242,7 @@ void Parser::Push(const Candidate& candidate, int matchStart, int matchEnd, cons
         frame.endCode =
             node.end->dynamic ? EndFor(*node.end, node.start->code, text) : node.end->code;
     }
+    frame.emptyStartAt = matchStart == matchEnd ? matchEnd : -1;
     frame.cacheBase = cache_.size() / 2;
     cache_.resize(cache_.size() + 2 * (1 + node.children.size()), -2);
     stack_.push_back(frame);
@@ -242,13 +266,14 @@ void Parser::ParseLine(const char* text, int length, int32_t line, bool emit) {
     std::fill(cache_.begin(), cache_.end(), -2);
     for (auto& frame : stack_) {
         frame.regionStart = 0;
+        frame.emptyStartAt = -1;
     }
     int pos = 0;
     int lastPos = -1;
     int stuck = 0;
     for (;;) {
         if (pos == lastPos) {
-            if (++stuck > 8) {
+            if (++stuck > 256) {
                 // Empty matches that lead nowhere: step over one character.
                 if (pos >= length) {
                     break;
@@ -296,7 +321,9 @@ void Parser::ParseLine(const char* text, int length, int32_t line, bool emit) {
                 continue;
             }
             Cached(frame.cacheBase + 1 + k, node.start->code, text, length, pos, s, e);
-            if (s >= 0 && s < bestStart) {
+            // An empty end ("stop before whatever comes next") yields to a child there.
+            if (s >= 0 &&
+                (s < bestStart || (s == bestStart && child == SIZE_MAX && bestEnd == bestStart))) {
                 bestStart = s;
                 bestEnd = e;
                 endedFrame = 0;
@@ -308,6 +335,19 @@ void Parser::ParseLine(const char* text, int length, int32_t line, bool emit) {
         }
         if (bestStart == INT_MAX) {
             break;
+        }
+        // A child that may not extend its parent gives way when the parent's end falls
+        // inside what the child matched.
+        if (child != SIZE_MAX && !children[child].node->extendParent && top > 0 &&
+            frame.endCode != nullptr) {
+            int endsAt = 0;
+            int ends = Search(frame.endCode, text, length, bestStart, endsAt);
+            if (ends >= 0 && ends < bestEnd) {
+                bestStart = ends;
+                bestEnd = endsAt;
+                endedFrame = top;
+                child = SIZE_MAX;
+            }
         }
         MarkQuiet(pos, bestStart, frame.quiet);
         if (endedFrame > 0) {

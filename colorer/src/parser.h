@@ -65,6 +65,7 @@ private:
         const Regex* end = nullptr;
         pcre2_code* endCode = nullptr;
         size_t cacheBase = 0;
+        int emptyStartAt = -1; // where an empty start match put it, on this line
     };
     struct Span {
         int start, end, styleClass, kind;
@@ -73,9 +74,10 @@ private:
     void ParseLine(const char* text, int length, int32_t line, bool emit);
     void Push(const Candidate& candidate, int matchStart, int matchEnd, const char* text);
     void PopTo(size_t depth, int endColumn);
-    int Search(pcre2_code* code, const char* text, int length, int from, int& matchEnd);
+    int Search(pcre2_code* code, const char* text, int length, int from, int& matchEnd,
+               uint32_t options = 0);
     void Cached(size_t slot, pcre2_code* code, const char* text, int length, int pos, int& start,
-                int& end);
+                int& end, uint32_t options = 0);
     void AddSpan(int start, int end, int styleClass, int kind = 0);
     void AddSubPatterns(const Node& node, pcre2_code* code, bool whereEnd);
     void MarkQuiet(int from, int to, bool quiet);

@@ -157,13 +157,17 @@ void Scheme::Colour(ColorerLineRecord* records, int32_t capacity,
         }
     }
     for (int32_t k = 1; k < capacity; ++k) {
-        for (ColorerRegion* region = records[k].first; region != nullptr; region = region->next) {
+        ColorerLineRecord& record = records[k];
+        for (ColorerRegion* region = record.first; region != nullptr; region = region->next) {
             auto* node = reinterpret_cast<RegionNode*>(region);
             int index = IndexOf(node->styleClass);
             region->style = index;
             region->foreground = -1;
             region->background = -1;
             if (index <= 0 || static_cast<size_t>(index) >= styles_.size()) {
+                // The scheme does not colour this class: the region leaves the list.
+                (region->prev != nullptr ? region->prev->next : record.first) = region->next;
+                (region->next != nullptr ? region->next->prev : record.last) = region->prev;
                 continue;
             }
             const ColorerStyle& style = *styles_[static_cast<size_t>(index)];

@@ -118,7 +118,7 @@ std::string Document::Describe(int32_t line) const {
         if (out.tellp() > 0) {
             out << ' ';
         }
-        out << r.start << '-' << r.end << ' ';
+        out << r.start << '-' << (r.end < 0 ? std::string("eol") : std::to_string(r.end)) << ' ';
         if (r.kind == COLORER_PAIR_START) {
             out << '(';
         } else if (r.kind == COLORER_PAIR_END) {
