@@ -69,8 +69,7 @@ typedef struct ColorerLineRecord {
 /* The program's lines, one byte per character: for a line index below the line count it
  * stores the length and returns the characters (valid until that line changes); beyond
  * the last line it stores 0 and returns NULL. */
-typedef const char* (*ColorerLineSource)(void* source, void* unused, int32_t line,
-                                         int32_t* length);
+typedef const char* (*ColorerLineSource)(void* source, void* unused, int32_t line, int32_t* length);
 
 /* Passed through the table and back to the library uncalled by the program. */
 typedef void (*ColorerOpaqueProc)(void);
@@ -78,18 +77,17 @@ typedef void (*ColorerOpaqueProc)(void);
 typedef ColorerGrammar* (*ColorerLoadGrammarProc)(const char* catalogue, void* reserved);
 typedef void (*ColorerFreeGrammarProc)(ColorerGrammar* grammar);
 typedef const ColorerFileType* (*ColorerEnumFileTypesProc)(ColorerGrammar* grammar,
-                                                          const ColorerFileType* previous);
+                                                           const ColorerFileType* previous);
 typedef const ColorerFileType* (*ColorerChooseFileTypeProc)(ColorerGrammar* grammar,
-                                                           const char* fileName,
-                                                           const char* firstLine,
-                                                           void* reserved);
+                                                            const char* fileName,
+                                                            const char* firstLine, void* reserved);
 typedef void (*ColorerLoadFileTypeProc)(ColorerGrammar* grammar, const ColorerFileType* type);
 typedef ColorerParser* (*ColorerCreateParserProc)(void);
 typedef void (*ColorerFreeParserProc)(ColorerParser* parser);
 typedef void (*ColorerBreakParseProc)(ColorerParser* parser);
-typedef void (*ColorerConnectProc)(ColorerParser* parser, ColorerLineSource lines,
-                                   void* reserved1, ColorerOpaqueProc passed, void* source,
-                                   void* reserved2, ColorerLineRecord* buffer);
+typedef void (*ColorerConnectProc)(ColorerParser* parser, ColorerLineSource lines, void* reserved1,
+                                   ColorerOpaqueProc passed, void* source, void* reserved2,
+                                   ColorerLineRecord* buffer);
 typedef void (*ColorerSetFileTypeProc)(ColorerParser* parser, const ColorerFileType* type);
 /* Parses `count` lines from `from`, filling the records of the window that starts at
  * `windowFirst` and holds `windowCount` lines; returns the last line parsed. */
@@ -110,36 +108,36 @@ typedef void* ColorerReservedSlot;
 
 typedef struct ColorerProcs {
     uint32_t size; /* set by the program to sizeof(ColorerProcs) before the call */
-    ColorerLoadGrammarProc loadGrammar;         /* slot 0 */
-    ColorerReservedSlot reserved1;              /* slot 1 */
-    ColorerFreeGrammarProc freeGrammar;         /* slot 2 */
-    ColorerReservedSlot reserved3;              /* slot 3 */
-    ColorerEnumFileTypesProc enumFileTypes;     /* slot 4 */
-    ColorerChooseFileTypeProc chooseFileType;   /* slot 5 */
-    ColorerLoadFileTypeProc loadFileType;       /* slot 6 */
-    ColorerReservedSlot reserved7;              /* slot 7 */
-    ColorerReservedSlot reserved8;              /* slot 8 */
-    ColorerCreateParserProc createParser;       /* slot 9 */
-    ColorerFreeParserProc freeParser;           /* slot 10 */
-    ColorerReservedSlot reserved11;             /* slot 11 */
-    ColorerBreakParseProc breakParse;           /* slot 12 */
-    ColorerConnectProc connect;                 /* slot 13 */
-    ColorerSetFileTypeProc setFileType;         /* slot 14 */
-    ColorerReservedSlot reserved15;             /* slot 15 */
-    ColorerParseProc parse;                     /* slot 16 */
-    ColorerCreateBufferProc createBuffer;       /* slot 17 */
-    ColorerFreeBufferProc freeBuffer;           /* slot 18 */
-    ColorerClearBufferProc clearBuffer;         /* slot 19 */
-    ColorerOpaqueProc passedToConnect;          /* slot 20 */
-    ColorerResetBufferProc resetBuffer;         /* slot 21 */
-    ColorerColourBufferProc colourBuffer;       /* slot 22 */
-    ColorerReservedSlot reserved23;             /* slot 23 */
-    ColorerCreateStylesProc createStyles;       /* slot 24 */
-    ColorerFreeStylesProc freeStyles;           /* slot 25 */
-    ColorerLoadSchemeProc loadScheme;           /* slot 26 */
-    ColorerReservedSlot reserved27;             /* slot 27 */
-    ColorerGetStyleProc getStyle;               /* slot 28 */
-    ColorerReservedSlot reserved29[11];         /* slots 29..39 */
+    ColorerLoadGrammarProc loadGrammar;       /* slot 0 */
+    ColorerReservedSlot reserved1;            /* slot 1 */
+    ColorerFreeGrammarProc freeGrammar;       /* slot 2 */
+    ColorerReservedSlot reserved3;            /* slot 3 */
+    ColorerEnumFileTypesProc enumFileTypes;   /* slot 4 */
+    ColorerChooseFileTypeProc chooseFileType; /* slot 5 */
+    ColorerLoadFileTypeProc loadFileType;     /* slot 6 */
+    ColorerReservedSlot reserved7;            /* slot 7 */
+    ColorerReservedSlot reserved8;            /* slot 8 */
+    ColorerCreateParserProc createParser;     /* slot 9 */
+    ColorerFreeParserProc freeParser;         /* slot 10 */
+    ColorerReservedSlot reserved11;           /* slot 11 */
+    ColorerBreakParseProc breakParse;         /* slot 12 */
+    ColorerConnectProc connect;               /* slot 13 */
+    ColorerSetFileTypeProc setFileType;       /* slot 14 */
+    ColorerReservedSlot reserved15;           /* slot 15 */
+    ColorerParseProc parse;                   /* slot 16 */
+    ColorerCreateBufferProc createBuffer;     /* slot 17 */
+    ColorerFreeBufferProc freeBuffer;         /* slot 18 */
+    ColorerClearBufferProc clearBuffer;       /* slot 19 */
+    ColorerOpaqueProc passedToConnect;        /* slot 20 */
+    ColorerResetBufferProc resetBuffer;       /* slot 21 */
+    ColorerColourBufferProc colourBuffer;     /* slot 22 */
+    ColorerReservedSlot reserved23;           /* slot 23 */
+    ColorerCreateStylesProc createStyles;     /* slot 24 */
+    ColorerFreeStylesProc freeStyles;         /* slot 25 */
+    ColorerLoadSchemeProc loadScheme;         /* slot 26 */
+    ColorerReservedSlot reserved27;           /* slot 27 */
+    ColorerGetStyleProc getStyle;             /* slot 28 */
+    ColorerReservedSlot reserved29[11];       /* slots 29..39 */
 } ColorerProcs;
 
 #define COLORER_SLOT_COUNT 40
