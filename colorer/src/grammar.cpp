@@ -737,8 +737,9 @@ public:
     static pcre2_code* CompileCode(const std::string& source, uint32_t options) {
         int error = 0;
         PCRE2_SIZE offset = 0;
-        pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(source.data()), source.size(),
-                                         options, &error, &offset, nullptr);
+        pcre2_code* code =
+            pcre2_compile(reinterpret_cast<PCRE2_SPTR>(source.data()), source.size(),
+                          options | PCRE2_USE_OFFSET_LIMIT, &error, &offset, nullptr);
         if (code != nullptr) {
             pcre2_jit_compile(code, PCRE2_JIT_COMPLETE);
         }

@@ -102,12 +102,14 @@ void RegionBuffer::Unregister(RegionBuffer* buffer) {
     Buffers().erase(buffer->Records());
 }
 
-Parser::Parser() : match_(pcre2_match_data_create(128, nullptr)) {
+Parser::Parser()
+    : match_(pcre2_match_data_create(128, nullptr)), limited_(pcre2_match_context_create(nullptr)) {
     pairClass_ = StyleClasses::Instance().Intern("pair");
 }
 
 Parser::~Parser() {
     pcre2_match_data_free(match_);
+    pcre2_match_context_free(limited_);
 }
 
 void Parser::Connect(ColorerLineSource lines, void* source, ColorerLineRecord* buffer) {
@@ -117,9 +119,16 @@ void Parser::Connect(ColorerLineSource lines, void* source, ColorerLineRecord* b
 }
 
 int Parser::Search(pcre2_code* code, const char* text, int length, int from, int& matchEnd,
-                   uint32_t options) {
+                   int limit) {
+    pcre2_match_context* context = nullptr;
+    if (limit <= length) {
+        // Only matches that start before the limit: a long line is searched a piece at a
+        // time, so contexts entered and left often do not rescan the rest of the line.
+        pcre2_set_offset_limit(limited_, static_cast<PCRE2_SIZE>(limit - 1));
+        context = limited_;
+    }
     int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(text), static_cast<PCRE2_SIZE>(length),
-                         static_cast<PCRE2_SIZE>(from), options, match_, nullptr);
+                         static_cast<PCRE2_SIZE>(from), 0, match_, context);
     if (rc < 0) {
         return -1;
     }
@@ -128,16 +137,32 @@ int Parser::Search(pcre2_code* code, const char* text, int length, int from, int
     return static_cast<int>(ov[0]);
 }
 
-void Parser::Cached(size_t slot, pcre2_code* code, const char* text, int length, int pos,
-                    int& start, int& end, uint32_t options) {
+void Parser::Probe(size_t slot, pcre2_code* code, const char* text, int length, int pos, int limit,
+                   int& start, int& end) {
     int& cachedStart = cache_[slot * 2];
     int& cachedEnd = cache_[slot * 2 + 1];
-    if (cachedStart == -1 || cachedStart >= pos) {
-        start = cachedStart;
+    if (cachedStart >= pos) {
+        start = cachedStart < limit ? cachedStart : kNoneBeforeLimit;
         end = cachedEnd;
         return;
     }
-    cachedStart = Search(code, text, length, pos, cachedEnd, options);
+    if (cachedStart == kNoMatch) {
+        start = kNoMatch;
+        return;
+    }
+    int from = pos;
+    if (cachedStart == kNoneBeforeLimit) {
+        if (cachedEnd >= limit) {
+            start = kNoneBeforeLimit;
+            return;
+        }
+        from = std::max(pos, cachedEnd);
+    }
+    cachedStart = Search(code, text, length, from, cachedEnd, limit);
+    if (cachedStart < 0) {
+        cachedStart = limit > length ? kNoMatch : kNoneBeforeLimit;
+        cachedEnd = limit;
+    }
     start = cachedStart;
     end = cachedEnd;
 }
@@ -244,7 +269,7 @@ void Parser::Push(const Candidate& candidate, int matchStart, int matchEnd, cons
     }
     frame.emptyStartAt = matchStart == matchEnd ? matchEnd : -1;
     frame.cacheBase = cache_.size() / 2;
-    cache_.resize(cache_.size() + 2 * (1 + node.children.size()), -2);
+    cache_.resize(cache_.size() + 2 * (1 + node.children.size()), kUnknown);
     stack_.push_back(frame);
 }
 
@@ -263,7 +288,7 @@ void Parser::ParseLine(const char* text, int length, int32_t line, bool emit) {
     if (emit) {
         quiet_.assign(static_cast<size_t>(length), 0);
     }
-    std::fill(cache_.begin(), cache_.end(), -2);
+    std::fill(cache_.begin(), cache_.end(), kUnknown);
     for (auto& frame : stack_) {
         frame.regionStart = 0;
         frame.emptyStartAt = -1;
@@ -292,45 +317,56 @@ void Parser::ParseLine(const char* text, int length, int32_t line, bool emit) {
         int bestStart = INT_MAX, bestEnd = 0;
         size_t endedFrame = 0; // non-zero: the frame whose end matched
         size_t child = SIZE_MAX;
-        int s = -1, e = 0;
-        if (frame.endCode != nullptr) {
-            Cached(frame.cacheBase, frame.endCode, text, length, pos, s, e);
-            if (s >= 0) {
-                bestStart = s;
-                bestEnd = e;
-                endedFrame = top;
-            }
-        }
-        for (size_t i = top; i > 0 && !stack_[i].node->extendParent; --i) {
-            const Frame& parent = stack_[i - 1];
-            if (parent.endCode == nullptr || i - 1 == 0) {
-                continue;
-            }
-            Cached(parent.cacheBase, parent.endCode, text, length, pos, s, e);
-            if (s >= 0 && s < bestStart) {
-                bestStart = s;
-                bestEnd = e;
-                endedFrame = i - 1;
-            }
-        }
         const auto& children = frame.node->children;
-        for (size_t k = 0; k < children.size(); ++k) {
-            const Node& node = *children[k].node;
-            if ((node.onceOnly && k < 64 && ((frame.onceUsed >> k) & 1u) != 0) ||
-                (node.firstLineOnly && line != 0) || node.start->code == nullptr) {
-                continue;
-            }
-            Cached(frame.cacheBase + 1 + k, node.start->code, text, length, pos, s, e);
-            // An empty end ("stop before whatever comes next") yields to a child there.
-            if (s >= 0 &&
-                (s < bestStart || (s == bestStart && child == SIZE_MAX && bestEnd == bestStart))) {
-                bestStart = s;
-                bestEnd = e;
-                endedFrame = 0;
-                child = k;
-                if (s == pos) {
-                    break;
+        // The earliest match wins; searched first within a short stretch, then further.
+        for (int limit = std::min(length + 1, pos + kSearchStretch);;
+             limit = std::min(length + 1, pos + (limit - pos) * 8)) {
+            bool unknown = false;
+            int s = kNoMatch, e = 0;
+            if (frame.endCode != nullptr) {
+                Probe(frame.cacheBase, frame.endCode, text, length, pos, limit, s, e);
+                unknown = unknown || s == kNoneBeforeLimit;
+                if (s >= 0) {
+                    bestStart = s;
+                    bestEnd = e;
+                    endedFrame = top;
                 }
+            }
+            for (size_t i = top; i > 0 && !stack_[i].node->extendParent; --i) {
+                const Frame& parent = stack_[i - 1];
+                if (parent.endCode == nullptr || i - 1 == 0) {
+                    continue;
+                }
+                Probe(parent.cacheBase, parent.endCode, text, length, pos, limit, s, e);
+                unknown = unknown || s == kNoneBeforeLimit;
+                if (s >= 0 && s < bestStart) {
+                    bestStart = s;
+                    bestEnd = e;
+                    endedFrame = i - 1;
+                }
+            }
+            for (size_t k = 0; k < children.size(); ++k) {
+                const Node& node = *children[k].node;
+                if ((node.onceOnly && k < 64 && ((frame.onceUsed >> k) & 1u) != 0) ||
+                    (node.firstLineOnly && line != 0) || node.start->code == nullptr) {
+                    continue;
+                }
+                Probe(frame.cacheBase + 1 + k, node.start->code, text, length, pos, limit, s, e);
+                unknown = unknown || s == kNoneBeforeLimit;
+                // An empty end ("stop before whatever comes next") yields to a child there.
+                if (s >= 0 && (s < bestStart ||
+                               (s == bestStart && child == SIZE_MAX && bestEnd == bestStart))) {
+                    bestStart = s;
+                    bestEnd = e;
+                    endedFrame = 0;
+                    child = k;
+                    if (s == pos) {
+                        break;
+                    }
+                }
+            }
+            if (bestStart != INT_MAX || !unknown || limit > length) {
+                break;
             }
         }
         if (bestStart == INT_MAX) {
@@ -500,7 +536,7 @@ int32_t Parser::Parse(int32_t from, int32_t windowFirst, int32_t windowCount, in
     bottom.styleClass = root->styleClass;
     bottom.quiet = root->quiet;
     bottom.cacheBase = 0;
-    cache_.resize(2 * (1 + root->children.size()), -2);
+    cache_.resize(2 * (1 + root->children.size()), kUnknown);
     stack_.push_back(bottom);
 
     int32_t last = from - 1;

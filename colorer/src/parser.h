@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <climits>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -74,10 +75,14 @@ private:
     void ParseLine(const char* text, int length, int32_t line, bool emit);
     void Push(const Candidate& candidate, int matchStart, int matchEnd, const char* text);
     void PopTo(size_t depth, int endColumn);
+    // The first match starting at `from` or after (and before `limit` when that is within
+    // the line); its start, or -1.
     int Search(pcre2_code* code, const char* text, int length, int from, int& matchEnd,
-               uint32_t options = 0);
-    void Cached(size_t slot, pcre2_code* code, const char* text, int length, int pos, int& start,
-                int& end, uint32_t options = 0);
+               int limit = INT_MAX);
+    // A candidate's next match from `pos` that starts before `limit`, through the frame's
+    // cache: its start, kNoMatch, or kNoneBeforeLimit.
+    void Probe(size_t slot, pcre2_code* code, const char* text, int length, int pos, int limit,
+               int& start, int& end);
     void AddSpan(int start, int end, int styleClass, int kind = 0);
     void AddSubPatterns(const Node& node, pcre2_code* code, bool whereEnd);
     void MarkQuiet(int from, int to, bool quiet);
@@ -85,14 +90,21 @@ private:
     void Store(int32_t record);
     pcre2_code* EndFor(const Regex& end, pcre2_code* startCode, const char* text);
 
+    static constexpr int kNoMatch = -1;         // none in the rest of the line
+    static constexpr int kUnknown = -2;         // not searched yet
+    static constexpr int kNoneBeforeLimit = -3; // none before the end value
+    static constexpr int kSearchStretch = 256;
+
     ColorerLineSource lines_ = nullptr;
     void* source_ = nullptr;
     RegionBuffer* buffer_ = nullptr;
     const CompiledLanguage* language_ = nullptr;
     std::atomic<bool> stop_{false};
     pcre2_match_data* match_ = nullptr;
+    pcre2_match_context* limited_ = nullptr;
     std::vector<Frame> stack_;
-    std::vector<int> cache_; // per frame: start and end of each candidate's next match
+    std::vector<int> cache_; // per frame: start and end of each candidate's next match,
+                             // or kUnknown, kNoMatch, kNoneBeforeLimit and its limit
     std::vector<Span> spans_;
     std::vector<char> quiet_;
     bool emit_ = false;
