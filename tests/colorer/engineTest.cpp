@@ -145,6 +145,23 @@ TEST_F(ColorerEngine, EndMayRepeatWhatTheStartMatched) {
     EXPECT_EQ(document.Describe(6), "0-4 def:keyword");
 }
 
+TEST_F(ColorerEngine, LongLinesFindMatchesFarAhead) {
+    // Ends and keywords thousands of columns away, past any first stretch searched.
+    const std::string filler(5000, 'x');
+    const std::string line = "s = \"" + filler + "\"; /* " + filler + " */ return 7;";
+    Document document({line}, Type("c"), 4);
+    document.Parse(0, 0, 1, 1);
+    const int stringEnd = 4 + 5002;
+    const int commentStart = stringEnd + 2;
+    const int commentEnd = commentStart + 5006;
+    EXPECT_EQ(document.Describe(0),
+              "4-" + std::to_string(stringEnd) + " def:string " + std::to_string(commentStart) +
+                  "-" + std::to_string(commentEnd) + " def:comment " +
+                  std::to_string(commentEnd + 1) + "-" + std::to_string(commentEnd + 7) +
+                  " def:keyword " + std::to_string(commentEnd + 8) + "-" +
+                  std::to_string(commentEnd + 9) + " def:decimal");
+}
+
 TEST_F(ColorerEngine, PlainTextGivesOnlyPairs) {
     Library& library = Library::Get();
     const ColorerFileType* type =
