@@ -263,11 +263,9 @@ void Parser::Push(const Candidate& candidate, int matchStart, int matchEnd, cons
     frame.regionStart = node.styleInside ? matchEnd : matchStart;
     frame.quiet = stack_.back().quiet || node.quiet;
     if (node.end) {
-        frame.end = node.end.get();
         frame.endCode =
             node.end->dynamic ? EndFor(*node.end, node.start->code, text) : node.end->code;
     }
-    frame.emptyStartAt = matchStart == matchEnd ? matchEnd : -1;
     frame.cacheBase = cache_.size() / 2;
     cache_.resize(cache_.size() + 2 * (1 + node.children.size()), kUnknown);
     stack_.push_back(frame);
@@ -291,7 +289,6 @@ void Parser::ParseLine(const char* text, int length, int32_t line, bool emit) {
     std::fill(cache_.begin(), cache_.end(), kUnknown);
     for (auto& frame : stack_) {
         frame.regionStart = 0;
-        frame.emptyStartAt = -1;
     }
     int pos = 0;
     int lastPos = -1;

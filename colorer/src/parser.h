@@ -63,10 +63,8 @@ private:
         int regionStart = 0;
         bool quiet = false;
         uint64_t onceUsed = 0;
-        const Regex* end = nullptr;
         pcre2_code* endCode = nullptr;
         size_t cacheBase = 0;
-        int emptyStartAt = -1; // where an empty start match put it, on this line
     };
     struct Span {
         int start, end, styleClass, kind;
