@@ -5,12 +5,18 @@
 #include <fnmatch.h>
 
 #include <algorithm>
+#include <atomic>
 #include <dirent.h>
 #include <set>
 
 #include "xmlReader.h"
 
 namespace colorer {
+
+Regex::Regex() {
+    static std::atomic<int> next{0};
+    id = next.fetch_add(1, std::memory_order_relaxed);
+}
 
 Regex::~Regex() {
     if (code != nullptr) {

@@ -103,6 +103,10 @@ struct Language {
 // A compiled regular expression; when its source refers to the start match of its
 // context ("\%{n@start}"), `code` is null and each context instance compiles its own.
 struct Regex {
+    Regex();
+    Regex(const Regex&) = delete;
+    Regex& operator=(const Regex&) = delete;
+    int id; // distinct for every regex of the process: parsers remember matches by it
     pcre2_code* code = nullptr;
     std::string source; // translated; start references as \x01name\x02
     uint32_t options = 0;

@@ -137,34 +137,42 @@ int Parser::Search(pcre2_code* code, const char* text, int length, int from, int
     return static_cast<int>(ov[0]);
 }
 
-void Parser::Probe(size_t slot, pcre2_code* code, const char* text, int length, int pos, int limit,
-                   int& start, int& end) {
-    int& cachedStart = cache_[slot * 2];
-    int& cachedEnd = cache_[slot * 2 + 1];
-    if (cachedStart >= pos) {
-        start = cachedStart < limit ? cachedStart : kNoneBeforeLimit;
-        end = cachedEnd;
-        return;
+void Parser::Probe(const Regex& regex, const char* text, int length, int pos, int limit, int& start,
+                   int& end) {
+    if (static_cast<size_t>(regex.id) >= known_.size()) {
+        known_.resize(static_cast<size_t>(regex.id) + 64);
     }
-    if (cachedStart == kNoMatch) {
-        start = kNoMatch;
-        return;
-    }
+    Known& known = known_[static_cast<size_t>(regex.id)];
     int from = pos;
-    if (cachedStart == kNoneBeforeLimit) {
-        if (cachedEnd >= limit) {
-            start = kNoneBeforeLimit;
+    // The position only grows along a line, so what a search from before `pos` found
+    // still holds when it lies at or after `pos`.
+    if (known.line == lineStamp_ && known.from <= pos) {
+        if (known.start >= pos) {
+            start = known.start < limit ? known.start : kNoneBeforeLimit;
+            end = known.end;
             return;
         }
-        from = std::max(pos, cachedEnd);
+        if (known.start == kNoMatch) {
+            start = kNoMatch;
+            return;
+        }
+        if (known.start == kNoneBeforeLimit) {
+            if (known.end >= limit) {
+                start = kNoneBeforeLimit;
+                return;
+            }
+            from = std::max(pos, known.end);
+        }
     }
-    cachedStart = Search(code, text, length, from, cachedEnd, limit);
-    if (cachedStart < 0) {
-        cachedStart = limit > length ? kNoMatch : kNoneBeforeLimit;
-        cachedEnd = limit;
+    known.line = lineStamp_;
+    known.from = pos;
+    known.start = Search(regex.code, text, length, from, known.end, limit);
+    if (known.start < 0) {
+        known.start = limit > length ? kNoMatch : kNoneBeforeLimit;
+        known.end = limit;
     }
-    start = cachedStart;
-    end = cachedEnd;
+    start = known.start;
+    end = known.end;
 }
 
 void Parser::AddSpan(int start, int end, int styleClass, int kind) {
@@ -213,7 +221,7 @@ void Parser::MarkQuiet(int from, int to, bool quiet) {
     }
 }
 
-pcre2_code* Parser::EndFor(const Regex& end, pcre2_code* startCode, const char* text) {
+const Regex* Parser::EndFor(const Regex& end, pcre2_code* startCode, const char* text) {
     const uint32_t pairs = pcre2_get_ovector_count(match_);
     PCRE2_SIZE* ov = pcre2_get_ovector_pointer(match_);
     std::string source;
@@ -252,7 +260,7 @@ pcre2_code* Parser::EndFor(const Regex& end, pcre2_code* startCode, const char* 
         regex->code = CompileRegex(source, end.options);
         it = dynamicEnds_.emplace(key, std::move(regex)).first;
     }
-    return it->second->code;
+    return it->second->code != nullptr ? it->second.get() : nullptr;
 }
 
 void Parser::Push(const Candidate& candidate, int matchStart, int matchEnd, const char* text) {
@@ -263,11 +271,8 @@ void Parser::Push(const Candidate& candidate, int matchStart, int matchEnd, cons
     frame.regionStart = node.styleInside ? matchEnd : matchStart;
     frame.quiet = stack_.back().quiet || node.quiet;
     if (node.end) {
-        frame.endCode =
-            node.end->dynamic ? EndFor(*node.end, node.start->code, text) : node.end->code;
+        frame.end = node.end->dynamic ? EndFor(*node.end, node.start->code, text) : node.end.get();
     }
-    frame.cacheBase = cache_.size() / 2;
-    cache_.resize(cache_.size() + 2 * (1 + node.children.size()), kUnknown);
     stack_.push_back(frame);
 }
 
@@ -275,7 +280,6 @@ void Parser::PopTo(size_t depth, int endColumn) {
     while (stack_.size() > depth && stack_.size() > 1) {
         const Frame& frame = stack_.back();
         AddSpan(frame.regionStart, endColumn, frame.styleClass);
-        cache_.resize(frame.cacheBase * 2);
         stack_.pop_back();
     }
 }
@@ -286,7 +290,7 @@ void Parser::ParseLine(const char* text, int length, int32_t line, bool emit) {
     if (emit) {
         quiet_.assign(static_cast<size_t>(length), 0);
     }
-    std::fill(cache_.begin(), cache_.end(), kUnknown);
+    ++lineStamp_;
     for (auto& frame : stack_) {
         frame.regionStart = 0;
     }
@@ -320,8 +324,8 @@ void Parser::ParseLine(const char* text, int length, int32_t line, bool emit) {
              limit = std::min(length + 1, pos + (limit - pos) * 8)) {
             bool unknown = false;
             int s = kNoMatch, e = 0;
-            if (frame.endCode != nullptr) {
-                Probe(frame.cacheBase, frame.endCode, text, length, pos, limit, s, e);
+            if (frame.end != nullptr) {
+                Probe(*frame.end, text, length, pos, limit, s, e);
                 unknown = unknown || s == kNoneBeforeLimit;
                 if (s >= 0) {
                     bestStart = s;
@@ -331,10 +335,10 @@ void Parser::ParseLine(const char* text, int length, int32_t line, bool emit) {
             }
             for (size_t i = top; i > 0 && !stack_[i].node->extendParent; --i) {
                 const Frame& parent = stack_[i - 1];
-                if (parent.endCode == nullptr || i - 1 == 0) {
+                if (parent.end == nullptr || i - 1 == 0) {
                     continue;
                 }
-                Probe(parent.cacheBase, parent.endCode, text, length, pos, limit, s, e);
+                Probe(*parent.end, text, length, pos, limit, s, e);
                 unknown = unknown || s == kNoneBeforeLimit;
                 if (s >= 0 && s < bestStart) {
                     bestStart = s;
@@ -348,7 +352,7 @@ void Parser::ParseLine(const char* text, int length, int32_t line, bool emit) {
                     (node.firstLineOnly && line != 0) || node.start->code == nullptr) {
                     continue;
                 }
-                Probe(frame.cacheBase + 1 + k, node.start->code, text, length, pos, limit, s, e);
+                Probe(*node.start, text, length, pos, limit, s, e);
                 unknown = unknown || s == kNoneBeforeLimit;
                 // An empty end ("stop before whatever comes next") yields to a child there.
                 if (s >= 0 && (s < bestStart ||
@@ -372,9 +376,9 @@ void Parser::ParseLine(const char* text, int length, int32_t line, bool emit) {
         // A child that may not extend its parent gives way when the parent's end falls
         // inside what the child matched.
         if (child != SIZE_MAX && !children[child].node->extendParent && top > 0 &&
-            frame.endCode != nullptr) {
+            frame.end != nullptr) {
             int endsAt = 0;
-            int ends = Search(frame.endCode, text, length, bestStart, endsAt);
+            int ends = Search(frame.end->code, text, length, bestStart, endsAt);
             if (ends >= 0 && ends < bestEnd) {
                 bestStart = ends;
                 bestEnd = endsAt;
@@ -385,7 +389,7 @@ void Parser::ParseLine(const char* text, int length, int32_t line, bool emit) {
         MarkQuiet(pos, bestStart, frame.quiet);
         if (endedFrame > 0) {
             const Frame& ended = stack_[endedFrame];
-            pcre2_code* code = ended.endCode;
+            pcre2_code* code = ended.end->code;
             Search(code, text, length, bestStart, bestEnd);
             PopTo(endedFrame + 1, bestStart);
             const Frame& closing = stack_.back();
@@ -394,7 +398,6 @@ void Parser::ParseLine(const char* text, int length, int32_t line, bool emit) {
                     closing.styleClass);
             AddSubPatterns(*closing.node, code, true);
             bool endParent = closing.node->endParent;
-            cache_.resize(closing.cacheBase * 2);
             stack_.pop_back();
             while (endParent && stack_.size() > 1) {
                 endParent = stack_.back().node->endParent;
@@ -527,13 +530,10 @@ int32_t Parser::Parse(int32_t from, int32_t windowFirst, int32_t windowCount, in
     static const Node emptyRoot;
     const Node* root = language_ != nullptr ? language_->root : &emptyRoot;
     stack_.clear();
-    cache_.clear();
     Frame bottom;
     bottom.node = root;
     bottom.styleClass = root->styleClass;
     bottom.quiet = root->quiet;
-    bottom.cacheBase = 0;
-    cache_.resize(2 * (1 + root->children.size()), kUnknown);
     stack_.push_back(bottom);
 
     int32_t last = from - 1;

@@ -63,8 +63,7 @@ private:
         int regionStart = 0;
         bool quiet = false;
         uint64_t onceUsed = 0;
-        pcre2_code* endCode = nullptr;
-        size_t cacheBase = 0;
+        const Regex* end = nullptr;
     };
     struct Span {
         int start, end, styleClass, kind;
@@ -77,16 +76,16 @@ private:
     // the line); its start, or -1.
     int Search(pcre2_code* code, const char* text, int length, int from, int& matchEnd,
                int limit = INT_MAX);
-    // A candidate's next match from `pos` that starts before `limit`, through the frame's
-    // cache: its start, kNoMatch, or kNoneBeforeLimit.
-    void Probe(size_t slot, pcre2_code* code, const char* text, int length, int pos, int limit,
-               int& start, int& end);
+    // A regex's next match from `pos` that starts before `limit`, through what is known
+    // from earlier searches of the line: its start, kNoMatch, or kNoneBeforeLimit.
+    void Probe(const Regex& regex, const char* text, int length, int pos, int limit, int& start,
+               int& end);
     void AddSpan(int start, int end, int styleClass, int kind = 0);
     void AddSubPatterns(const Node& node, pcre2_code* code, bool whereEnd);
     void MarkQuiet(int from, int to, bool quiet);
     void AddPairs(const char* text, int length);
     void Store(int32_t record);
-    pcre2_code* EndFor(const Regex& end, pcre2_code* startCode, const char* text);
+    const Regex* EndFor(const Regex& end, pcre2_code* startCode, const char* text);
 
     static constexpr int kNoMatch = -1;         // none in the rest of the line
     static constexpr int kUnknown = -2;         // not searched yet
@@ -101,8 +100,16 @@ private:
     pcre2_match_data* match_ = nullptr;
     pcre2_match_context* limited_ = nullptr;
     std::vector<Frame> stack_;
-    std::vector<int> cache_; // per frame: start and end of each candidate's next match,
-                             // or kUnknown, kNoMatch, kNoneBeforeLimit and its limit
+    // Per regex (by id), what a search on the current line found: a regex's next match
+    // does not depend on the context that asks, so contexts share what is known.
+    struct Known {
+        uint32_t line = 0; // lineStamp_ when found; older entries mean nothing
+        int from = 0;      // where the search started
+        int start = 0;     // the match, kNoMatch, or kNoneBeforeLimit (then end is the limit)
+        int end = 0;
+    };
+    std::vector<Known> known_;
+    uint32_t lineStamp_ = 0;
     std::vector<Span> spans_;
     std::vector<char> quiet_;
     bool emit_ = false;
