@@ -1,6 +1,8 @@
 // The editor on Qt, measured in the process:
-//   bench_qt keys FILE [wrap]   key press event -> end of the repaint it causes, typing in
-//                               the middle of FILE; median and 99th percentile (µs)
+//   bench_qt keys FILE [wrap|idle]  key press event -> end of the repaint it causes, typing
+//                               in the middle of FILE; median and 99th percentile (µs);
+//                               with "idle" each key comes after an idle step and a pause
+//                               of 3 ms, so a highlighter's background parse is running
 //   bench_qt pages FILE         1000 page-downs through key events, total and per page
 //   bench_qt start FILE         main window, FILE opened, until its editor first painted;
 //                               prints the milliseconds since the process started
@@ -16,6 +18,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
@@ -82,7 +85,7 @@ void Report(const char* what, std::vector<double> samples) {
                 at(0.5), at(0.99), samples.back());
 }
 
-int Keys(TPMMainForm& main, bool wrap) {
+int Keys(TPMMainForm& main, bool wrap, bool idle) {
     TMDIChild* child = main.ActiveChild();
     TuniMemoWidget& w = child->MemoWidget();
     if (wrap) {
@@ -104,6 +107,10 @@ int Keys(TPMMainForm& main, bool wrap) {
         // the event loop turns.
         QApplication::processEvents();
         samples.push_back(Micros(TClock::now() - t0));
+        if (idle) {
+            w.Memo().IdleStep(false, false);
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        }
     }
     Report(wrap ? "keystroke to paint, wrap on" : "keystroke to paint, wrap off", samples);
     Report("  of which the key event (editor, its image, the status bar)", handled);
@@ -133,12 +140,13 @@ int Pages(TPMMainForm& main) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: bench_qt keys|pages|start FILE [wrap]\n");
+        std::fprintf(stderr, "usage: bench_qt keys|pages|start FILE [wrap|idle]\n");
         return 1;
     }
     const std::string mode = argv[1];
     const std::string file = argv[2];
     const bool wrap = argc > 3 && std::string(argv[3]) == "wrap";
+    const bool idle = argc > 3 && std::string(argv[3]) == "idle";
     TuniApplication app(argc, argv);
     TPMMainForm main(FindProgramFolder());
     main.resize(1000, 800);
@@ -159,7 +167,7 @@ int main(int argc, char** argv) {
     }
     main.OpenCommandLine({file});
     QApplication::processEvents();
-    const int rc = mode == "keys" ? Keys(main, wrap) : mode == "pages" ? Pages(main) : 1;
+    const int rc = mode == "keys" ? Keys(main, wrap, idle) : mode == "pages" ? Pages(main) : 1;
     std::fflush(stdout);
     std::_Exit(rc);
 }

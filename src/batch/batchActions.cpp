@@ -2,12 +2,14 @@
 #include "batch/batchActions.h"
 
 #include <charconv>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <exception>
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <utility>
 
 #include "base/uniCodePage.h"
@@ -72,7 +74,8 @@ const char* const kUsage =
     "         --goto COL LINE  --select COL1 LINE1 COL2 LINE2 [--column]  --type TEXT\n"
     "         --cmd NAME[:ARG]  --exec MACRO  --key KEYS  --undo  --redo  --state\n"
     "         --find PATTERN [--regex] [--case] [--word] [--back]\n"
-    "         --replace-all PATTERN REPLACEMENT [--regex] [--case] [--word]\n";
+    "         --replace-all PATTERN REPLACEMENT [--regex] [--case] [--word]\n"
+    "         --file-type  --highlight [FIRST COUNT]\n";
 
 std::optional<int> IntFromText(const std::string& s) {
     int v = 0;
@@ -81,6 +84,31 @@ std::optional<int> IntFromText(const std::string& s) {
         return std::nullopt;
     }
     return v;
+}
+
+// A highlighter colour (0xBBGGRR) as "#RRGGBB", or null for none.
+std::string JsonColour(int colour) {
+    if (colour < 0) {
+        return "null";
+    }
+    char text[16];
+    std::snprintf(text, sizeof text, "\"#%02X%02X%02X\"", colour & 0xFF, (colour >> 8) & 0xFF,
+                  (colour >> 16) & 0xFF);
+    return text;
+}
+
+std::string JsonStyles(std::uint8_t styles) {
+    std::string out = "[";
+    const std::pair<std::uint8_t, const char*> names[] = {{fsBold, "bold"},
+                                                          {fsItalic, "italic"},
+                                                          {fsUnderline, "underline"},
+                                                          {fsStrikeOut, "strikeout"}};
+    for (const auto& [bit, name] : names) {
+        if ((styles & bit) != 0) {
+            out += std::string(out.size() > 1 ? "," : "") + "\"" + name + "\"";
+        }
+    }
+    return out + "]";
 }
 
 std::string JsonPoint(TPoint p) {
@@ -305,6 +333,18 @@ private:
             DetectScores();
         } else if (action == "--state") {
             State();
+        } else if (action == "--file-type") {
+            return FileType();
+        } else if (action == "--highlight") {
+            std::vector<int> range;
+            if (i < args.size() && args[i].rfind("--", 0) != 0) {
+                auto n = numbers(2);
+                if (!n) {
+                    return Usage("--highlight takes FIRST COUNT (numbers from 0)" + bad);
+                }
+                range = *n;
+            }
+            return Highlight(range);
         } else if (action == "--save") {
             std::string target = fileName_;
             if (i < args.size() && args[i].rfind("--", 0) != 0) {
@@ -437,6 +477,7 @@ private:
     void Configure(const std::string& home) {
         session_ = std::make_unique<TSession>(home);
         session_->LoadSettings();
+        session_->LoadHighlighting();
         TMemoPlatform platform;
         platform.measurer = &measurer_;
         platform.messages = &messages_;
@@ -582,6 +623,71 @@ private:
             first = false;
         }
         out_ << "]}\n";
+    }
+
+    // The document's highlighter, or an error naming why there is none.
+    TColorerClass* Highlighter() {
+        TColorerClass* colorer = memo_->Colorer();
+        if (colorer == nullptr) {
+            err_ << "pelmar-batch: no syntax highlighting for this file ("
+                 << (HighlighterLoaded() ? "its profile switches it off"
+                                         : "the highlighting library is not loaded")
+                 << ")\n";
+        }
+        return colorer;
+    }
+
+    int FileType() {
+        const TColorerClass* colorer = Highlighter();
+        if (colorer == nullptr) {
+            return kBatchActionFailed;
+        }
+        out_ << "{\"title\":" << JsonString(colorer->GetFileTypeTitle())
+             << ",\"name\":" << JsonString(colorer->GetFileTypeName()) << "}\n";
+        return kBatchOk;
+    }
+
+    // The regions of lines FIRST .. FIRST + COUNT - 1 (all lines without a range), one
+    // JSON line each. Each stretch of lines is coloured as a paint of it would be: its
+    // window is parsed from the profile's distance above it, then, as at idle time, from
+    // the top of the document.
+    int Highlight(const std::vector<int>& range) {
+        TColorerClass* colorer = Highlighter();
+        if (colorer == nullptr) {
+            return kBatchActionFailed;
+        }
+        const int count = memo_->Lines().Count();
+        const int first = range.empty() ? 0 : std::min(range[0], count);
+        const int last = range.empty() ? count : first + std::min(range[1], count - first);
+        constexpr int kRowsAtOnce = 400; // the window of a tall screen
+        const int back = std::max(memo_->Settings().backLines, 0);
+        for (int top = first; top < last; top += kRowsAtOnce) {
+            const int rows = std::min(kRowsAtOnce, last - top);
+            colorer->UpdateWindow(std::max(top - back, 0), top, rows + 1);
+            if (colorer->Pending()) {
+                colorer->StartBackgroundParse();
+                while (!colorer->TakeDone()) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+            }
+            for (int row = 0; row < rows; ++row) {
+                out_ << "{\"line\":" << top + row << ",\"regions\":[";
+                bool firstRegion = true;
+                for (const TRowRegion& r : colorer->RowRegions(row)) {
+                    out_ << (firstRegion ? "" : ",") << "{\"start\":" << r.start
+                         << ",\"end\":" << r.end << ",\"fg\":" << JsonColour(r.foreground)
+                         << ",\"bg\":" << JsonColour(r.background)
+                         << ",\"style\":" << JsonStyles(r.styles) << ",\"pair\":"
+                         << (r.kind == COLORER_PAIR_START ? "\"open\""
+                             : r.kind == COLORER_PAIR_END ? "\"close\""
+                                                          : "null")
+                         << "}";
+                    firstRegion = false;
+                }
+                out_ << "]}\n";
+            }
+        }
+        return kBatchOk;
     }
 
     void State() {

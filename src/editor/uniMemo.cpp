@@ -62,6 +62,8 @@ void TuniMemo::DetachDocument() {
     if (document_ == nullptr) {
         return;
     }
+    colorer_.reset();
+    caretOnPair_ = false;
     document_->RemoveWatcher(*this);
     lines_ = nullptr;
     document_.reset();
@@ -399,6 +401,9 @@ void TuniMemo::GotoPosition(int column, int line) {
 
 void TuniMemo::RefreshView(TViewOf view) {
     fullRepaint_ = repaint_ = layoutDirty_ = true;
+    if (colorer_ != nullptr) {
+        colorer_->SetDirty();
+    }
     if (view == TViewOf::Other) {
         DropSelection();
         const int count = std::max(lines_->Count(), 1);
@@ -410,6 +415,9 @@ void TuniMemo::RefreshView(TViewOf view) {
 
 void TuniMemo::SetFileName(TViewOf view, const std::string& name) {
     document_->SetFileName(name);
+    if (colorer_ != nullptr) {
+        colorer_->SetDirty();
+    }
     if (view == TViewOf::Other) {
         fullRepaint_ = repaint_ = layoutDirty_ = true;
     }

@@ -16,6 +16,7 @@
 #include "editor/uniAbstractMemo.h"
 #include "editor/uniPaint.h"
 #include "editor/uniScrMap.h"
+#include "highlight/uniColorer.h"
 #include "lang/uniLang.h"
 #include "platform/uniCanvas.h"
 #include "platform/uniEditorHost.h"
@@ -295,6 +296,15 @@ public:
     // The type the profile is read for: the file name's extension in lower case.
     std::string ProfileType() const;
 
+    // --- syntax highlighting -------------------------------------------------------------
+    // Creates or frees the document's highlighter (only while the library is loaded).
+    void SetColorerEnabled(bool on);
+    TColorerClass* Colorer() { return colorer_.get(); }
+    const TColorerClass* Colorer() const { return colorer_.get(); }
+    // Makes the highlighter's type with this title the document's, colours the text with
+    // it and applies its profile. False when it is unknown or already the type.
+    bool PickColorerType(const std::string& title);
+
     // --- text primitives -----------------------------------------------------------------
     void SetLineText(int index, std::u16string text, TMerge mergeable);
     void InsertLineAt(int index, std::u16string text);
@@ -361,9 +371,6 @@ public:
     // A single-line box in a dialog: TAB, Enter and Escape belong to the dialog.
     bool DialogMode() const { return singleLine_; }
     void SetWantTabs(bool on) { wantTabs_ = on; }
-    // The highlighter's paired construct at the caret (MatchBracket); empty until a
-    // highlighter is attached.
-    std::function<std::optional<TPoint>(TPoint caret)> pairedBracket;
 
     // --- search --------------------------------------------------------------------------
     TMemoSearchOptions& SearchOptions() { return searchOptions_; }
@@ -474,6 +481,27 @@ private:
     int ClientWidth() const;
     int ClientHeight() const;
     TLayoutParams LayoutParams() const;
+    // Asks the highlighter to choose the document's type from its name and first line;
+    // its short name, or empty (highlighting off) when it found none.
+    std::string ChooseColorerType();
+    // The highlighter's window follows the view before a layout.
+    void UpdateColorerWindow();
+    // The background parse, its result and the bracket at the caret (the idle step).
+    void ColorerIdleStep();
+    // The layout's view of the highlighter: the colours of the row being laid out.
+    class TColorerCells final : public TLayoutHighlighter {
+    public:
+        explicit TColorerCells(TuniMemo& memo) : memo_(memo) {}
+        bool Active() const override;
+        void CellColours(int line, int column, TColor& fg, TColor& bg,
+                         std::uint8_t& style) const override;
+        // A new layout: the rows are asked for again.
+        void Reset() const { row_ = -1; }
+
+    private:
+        TuniMemo& memo_;
+        mutable int row_ = -1; // the document line whose attributes are at hand
+    };
     void EnsureLayout();
     void Paint();
     void PlaceCaret();
@@ -595,6 +623,10 @@ private:
     TScrMap previousMap_;
     // Positions and row breaks of whole lines; the layout's cache for long lines.
     mutable TLineGeometry geometry_;
+    std::unique_ptr<TColorerClass> colorer_;
+    TColorerCells colorerCells_{*this};
+    bool colorerForced_ = false; // the user chose the highlighter's type
+    bool caretOnPair_ = false;   // the answer of IsOnPair at the last idle step
     TMemoPainter painter_;
     TScrMetrics metrics_;
     bool proportional_ = false;

@@ -821,13 +821,19 @@ void TuniMemo::GotoBookmark(int n) {
 }
 
 void TuniMemo::MatchBracket() {
-    if (!pairedBracket) {
+    if (colorer_ == nullptr) {
         return;
     }
-    if (const std::optional<TPoint> partner = pairedBracket(caret_)) {
-        MoveCaretCommand(*partner);
-        fullRepaint_ = repaint_ = true;
+    UpdateColorerWindow();
+    if (!colorer_->IsOnPair(caret_.X, caret_.Y)) {
+        return;
     }
+    TPoint partner = caret_;
+    colorer_->FindPair(partner.X, partner.Y);
+    if (partner != caret_) {
+        MoveCaretCommand(partner);
+    }
+    fullRepaint_ = repaint_ = layoutDirty_ = true;
 }
 
 void TuniMemo::ToggleOverwrite() {

@@ -1,6 +1,8 @@
 // The file-type profile, and loading and saving the document through the codec.
 #include <algorithm>
 
+#include "base/uniAscii.h"
+#include "base/uniIni.h"
 #include "base/uniUtf8.h"
 #include "editor/uniMemo.h"
 
@@ -25,8 +27,21 @@ void TuniMemo::ApplyProfile(const std::string& type, const std::string& colorerT
         return;
     }
     const TCommonSettings& common = *environment_.common;
-    const TDocumentConfig config =
-        LoadDocumentConfig(*environment_.folder, TProfileType{type, colorerType}, common);
+    // Unless the user chose it, the highlighter picks the type when the defaults ("*")
+    // switch it on; a type section may still switch it off or on below.
+    std::string highlighterType = colorerType;
+    if (highlighterType.empty() && !colorerForced_ && HighlighterLoaded()) {
+        const TFileProfile defaults =
+            LoadFileProfile(TIniFile(environment_.folder->FilesIni()), TProfileType{}, common)
+                .profile;
+        SetColorerEnabled(defaults.useColorer.value_or(settings_.useColorer));
+        highlighterType = ChooseColorerType();
+    }
+    TProfileType profileType{type, LowerAscii(highlighterType)};
+    if (profileType.highlighter == "default" && !type.empty()) {
+        profileType.highlighter.clear(); // the fallback type leaves the choice to the extension
+    }
+    const TDocumentConfig config = LoadDocumentConfig(*environment_.folder, profileType, common);
     const TFileProfile& p = config.profile;
     settings_.highlightMode = p.highlightMode;
     highlightLine_ = p.highlightLine.value_or(highlightLine_);
@@ -35,6 +50,12 @@ void TuniMemo::ApplyProfile(const std::string& type, const std::string& colorerT
         SetTabSize(*p.tabSize);
     }
     settings_.useColorer = p.useColorer.value_or(settings_.useColorer);
+    if (settings_.useColorer != (colorer_ != nullptr)) {
+        SetColorerEnabled(settings_.useColorer);
+        if (colorer_ != nullptr && colorerType.empty()) {
+            ChooseColorerType();
+        }
+    }
     settings_.backLines = p.backLines;
     settings_.delimiters = p.delimiters;
     settings_.upperCase = p.upperCase;

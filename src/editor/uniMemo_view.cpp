@@ -50,6 +50,7 @@ TLayoutParams TuniMemo::LayoutParams() const {
     p.highlightColor = settings_.highlightColor;
     p.highlightLine = EffectiveHighlightLine();
     p.caretLine = caret_.Y;
+    p.highlighter = &colorerCells_;
     if (HasSelectedText()) {
         const TNormalSelection n = NormalSelection();
         p.selection.kind = n.mode == TSelectionMode::Column ? TLayoutSelection::Kind::Column
@@ -61,6 +62,7 @@ TLayoutParams TuniMemo::LayoutParams() const {
 }
 
 void TuniMemo::RebuildMap() {
+    UpdateColorerWindow();
     const TLayoutParams p = LayoutParams();
     LayoutLines(map_, p);
     layoutTopLine_ = topLine_;
@@ -307,6 +309,15 @@ void TuniMemo::UpdateView() {
         paint = repaint_ || selActive_ || topLine_ != prevTopLine_ || firstRow_ != prevFirstRow_ ||
                 horzScroll_ != prevHorzScroll_;
     }
+    // A bracket at the caret is lit with its partner: a move onto one, along one or off
+    // one repaints.
+    if (colorer_ != nullptr && !loadPending_) {
+        const bool onPair = colorer_->IsOnPair(caret_.X, caret_.Y);
+        if (onPair || onPair != caretOnPair_) {
+            paint = repaint_ = true;
+        }
+        caretOnPair_ = onPair;
+    }
     // The caret line's and column's colours follow the caret: a move that leaves them on
     // the old place on screen needs a paint, not only a new caret position.
     if (!paint && platform_.canvas != nullptr && !painter_.HighlightsCurrent(*this)) {
@@ -422,6 +433,7 @@ void TuniMemo::IdleStep(bool ctrl, bool shift) {
         repaint_ = true;
         UpdateView();
     }
+    ColorerIdleStep();
     RaiseCaret(false);
 }
 

@@ -5,6 +5,23 @@
 
 TSession::TSession(const std::string& programFolder) : folder_(programFolder) {}
 
+TSession::~TSession() {
+    if (ownsHighlighter_) {
+        UnloadHighlighter();
+    }
+}
+
+void TSession::LoadHighlighting() {
+    if (HighlighterLoaded()) {
+        return;
+    }
+    std::string root = folder_.Root();
+    if (!root.empty() && root.back() != '/') {
+        root.push_back('/');
+    }
+    ownsHighlighter_ = LoadHighlighter(ReadHighlighterPaths(root));
+}
+
 void TSession::LoadSettings() {
     settings_ = ReadProgramSettings(folder_);
     SetAnsiCodePage(settings_.common.ansiCodePage);

@@ -29,6 +29,8 @@ struct TEncodingChoice {
 class TSession final : private TCharsetDetection {
 public:
     explicit TSession(const std::string& programFolder);
+    // Unloads the highlighting library when this session loaded it: its editors are gone.
+    ~TSession();
     TSession(const TSession&) = delete;
     TSession& operator=(const TSession&) = delete;
 
@@ -39,6 +41,10 @@ public:
     // Reads Ini/pelmar.ini and the charset lists, sets the program's code pages and loads
     // the detection rules: at start-up and whenever the settings are read again.
     void LoadSettings();
+
+    // Loads the highlighting library the settings name, once for the program's run (a
+    // library that is missing or refuses leaves every document uncoloured, quietly).
+    void LoadHighlighting();
 
     // What an editor of this session borrows; `texts` null: the built-in English texts.
     TMemoEnvironment Environment(const TUniLangTexts* texts);
@@ -65,4 +71,5 @@ private:
     // The detection's own engine: reconfigured for each run.
     TuniSearch search_;
     std::optional<TDetectionResult> detection_;
+    bool ownsHighlighter_ = false;
 };

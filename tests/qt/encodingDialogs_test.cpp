@@ -471,3 +471,49 @@ TEST_F(EncodingUiTest, AnUnnamedDocumentTakesTheValuesWithoutReading) {
 }
 
 } // namespace
+
+// The syntax list: disabled for a document without a highlighter (here: the program folder
+// has no library), and with the library it lists the types, shows the document's and
+// switches to the one chosen, re-applying that type's profile.
+TEST_F(EncodingUiTest, TheSyntaxListIsOffWithoutTheLibraryAndSwitchesTheTypeWithIt) {
+    const std::string ini = program_.File("Ini/pelmar.ini");
+    std::string text = ReadBytes(ini);
+    Start();
+    main_->OpenDocument(MakeFile("a.c", "int main(void) { return 0; }\n"));
+    bool asked = false;
+    TPMMainForm::SetPropertiesResponder([&](TFormProperties& dialog) {
+        asked = true;
+        EXPECT_FALSE(dialog.SyntaxList().isEnabled());
+        EXPECT_EQ(dialog.Syntax(), QString());
+        return true;
+    });
+    main_->Properties();
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(OnlyChild().Memo().Colorer(), nullptr);
+    OnlyChild().Memo().DeclineSave();
+    main_.reset();
+
+    text =
+        std::regex_replace(text, std::regex("\\[Common\\]\n"),
+                           "[Common]\nColorerDLL=" PELMAR_PROGRAM_DIR "/Colorer/libicolorer.so\n");
+    WriteBytes(ini, text);
+    WriteBytes(program_.File("Ini/files.ini"),
+               ReadBytes(program_.File("Ini/files.ini")) + "\n[python3]\nTabSize=7\n");
+    Start();
+    main_->OpenDocument(MakeFile("b.c", "int main(void) { return 0; }\n"));
+    TuniMemo& memo = OnlyChild().Memo();
+    ASSERT_NE(memo.Colorer(), nullptr);
+    EXPECT_EQ(memo.Colorer()->GetFileTypeName(), "c");
+    TPMMainForm::SetPropertiesResponder([&](TFormProperties& dialog) {
+        EXPECT_TRUE(dialog.SyntaxList().isEnabled());
+        EXPECT_GT(dialog.SyntaxList().count(), 100);
+        EXPECT_EQ(dialog.SyntaxList().currentText(), QStringLiteral("C"));
+        dialog.SyntaxList().setCurrentText(QStringLiteral("Python 3"));
+        EXPECT_EQ(dialog.Syntax(), QStringLiteral("Python 3"));
+        return true;
+    });
+    main_->Properties();
+    ASSERT_NE(memo.Colorer(), nullptr);
+    EXPECT_EQ(memo.Colorer()->GetFileTypeName(), "python3");
+    EXPECT_EQ(memo.Settings().tabSize, 7) << "the chosen type's profile applies";
+}

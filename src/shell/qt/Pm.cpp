@@ -134,6 +134,7 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
     ClearStatus();
     RegisterMainCommands();
     LoadSettings();
+    session_.LoadHighlighting();
     MakeSearchForms();
     openDialog_ = std::make_unique<TuniOpenDialog>(this);
     saveDialog_ = std::make_unique<TuniSaveDialog>(this);
@@ -774,6 +775,16 @@ void TPMMainForm::Properties() {
     TFormProperties& dialog = *properties_;
     dialog.Preset(QStringFromUtf8(codec.charset), QStringFromUtf8(codec.surrogate),
                   static_cast<int>(codec.uniRepr), codec.lineSeparator, named && memo.Modified());
+    QStringList syntaxTitles;
+    int syntaxIndex = -1;
+    if (const TColorerClass* colorer = memo.Colorer()) {
+        std::vector<std::string> titles;
+        syntaxIndex = colorer->ListFileTypes(titles);
+        for (const std::string& title : titles) {
+            syntaxTitles.append(QStringFromUtf8(title));
+        }
+    }
+    dialog.PresetSyntax(syntaxTitles, syntaxIndex);
     bool accepted = false;
     if (const auto& responder = PropertiesResponder()) {
         dialog.PrepareLists();
@@ -788,6 +799,10 @@ void TPMMainForm::Properties() {
     const std::string surrogate = Utf8FromQString(dialog.Surrogate());
     const auto uniRepr = static_cast<TUniRepr>(dialog.UniRepr());
     const TLineSeparator separator = SeparatorAt(dialog.LineSeparator());
+    if (syntaxIndex >= 0 && dialog.Syntax() != syntaxTitles[syntaxIndex] &&
+        memo.PickColorerType(Utf8FromQString(dialog.Syntax()))) {
+        child->MemoWidget().RepaintWhole();
+    }
     const bool encodingChanged = !SameName(codec.charset, dialog.Charset()) ||
                                  !SameName(codec.surrogate, dialog.Surrogate()) ||
                                  codec.uniRepr != uniRepr;

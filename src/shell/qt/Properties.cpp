@@ -61,8 +61,7 @@ TFormProperties::TFormProperties(QWidget* parent) : QDialog(parent) {
     uniReprList_ = add(2, "ComboBoxUniRepr", uniReprLabel_);
     separatorList_ = add(3, "ComboBoxLS", separatorLabel_);
     syntaxList_ = add(4, "ComboBoxSyntax", syntaxLabel_);
-    // Highlighting is not built yet: no document has a syntax to choose.
-    syntaxList_->setEnabled(false);
+    syntaxList_->setEnabled(false); // until a document with a highlighter presets it
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -87,6 +86,8 @@ TFormProperties::TFormProperties(QWidget* parent) : QDialog(parent) {
             [this](int index) { uniRepr_ = index; });
     connect(separatorList_, &QComboBox::currentIndexChanged, this,
             [this](int index) { separator_ = index; });
+    connect(syntaxList_, &QComboBox::currentTextChanged, this,
+            [this](const QString& text) { syntax_ = text; });
     SetCaptions({});
 }
 
@@ -114,6 +115,12 @@ void TFormProperties::Preset(const QString& charset, const QString& surrogate, i
     uniRepr_ = uniRepr;
     separator_ = SeparatorIndex(separator);
     encodingFixed_ = encodingFixed;
+}
+
+void TFormProperties::PresetSyntax(const QStringList& titles, int current) {
+    syntaxTitles_ = titles;
+    syntaxIndex_ = current;
+    syntax_ = current >= 0 && current < titles.size() ? titles[current] : QString();
 }
 
 void TFormProperties::PrepareLists() {
@@ -147,6 +154,13 @@ void TFormProperties::PrepareLists() {
     surrogate_ = surrogateList_->currentText();
     uniRepr_ = uniReprList_->currentIndex();
     separator_ = separatorList_->currentIndex();
+    const QString syntax = syntax_;
+    if (syntaxList_->count() == 0) {
+        syntaxList_->addItems(syntaxTitles_);
+    }
+    syntaxList_->setEnabled(!syntaxTitles_.isEmpty());
+    syntaxList_->setCurrentIndex(syntaxTitles_.isEmpty() ? -1 : syntaxList_->findText(syntax));
+    syntax_ = syntaxTitles_.isEmpty() ? QString() : syntaxList_->currentText();
     for (QComboBox* list : {charsetList_, surrogateList_, uniReprList_}) {
         list->setEnabled(!encodingFixed_);
     }

@@ -39,6 +39,9 @@ public:
     // disables the charset, surrogate and representation lists.
     void Preset(const QString& charset, const QString& surrogate, int uniRepr,
                 TLineSeparator separator, bool encodingFixed);
+    // The highlighter's type titles and the document's (-1: none); an empty list: the
+    // document has no highlighter, and the syntax list is disabled.
+    void PresetSyntax(const QStringList& titles, int current);
     void SetConfiguredNames(const QStringList& charsets, const QStringList& surrogates);
     void SetCaptions(const TPropertiesCaptions& captions);
 
@@ -46,6 +49,8 @@ public:
     QString Surrogate() const { return surrogate_; }
     int UniRepr() const { return uniRepr_; }
     int LineSeparator() const { return separator_; }
+    // The syntax chosen (empty without a highlighter).
+    QString Syntax() const { return syntax_; }
 
     // Fills the empty lists and selects the preset values (what showing does).
     void PrepareLists();
@@ -69,6 +74,9 @@ private:
     int uniRepr_ = 0;
     int separator_ = 2;
     bool encodingFixed_ = false;
+    QStringList syntaxTitles_;
+    int syntaxIndex_ = -1;
+    QString syntax_;
     QStringList configuredCharsets_;
     QStringList configuredSurrogates_;
 

@@ -1,0 +1,134 @@
+#!/usr/bin/env python3
+"""Start to the first coloured paint of a 20 MB C file under Xvfb, next to Kate.
+
+Each program is started on a fresh Xvfb screen with the file; the screen is captured
+every few milliseconds until it shows syntax colours (enough strongly coloured pixels),
+and the time from the start of the process to that capture is reported with the process's
+peak RSS (GNU time), as medians of a few runs. The capture interval bounds the
+resolution (it is printed). Kate runs with a private HOME so that it starts as on first use.
+
+Usage: bench/highlight_start_bench.py BUILD_DIR [WORK_DIR] [RUNS]"""
+import os
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SNIPPET = '''/* Function {n}: computes a checksum over a buffer.
+ * Multi-line comment with (brackets) and "quotes" inside.
+ */
+static int checksum_{n}(const unsigned char *buf, size_t len)
+{{
+    int sum = 0x{h:04x};
+    for (size_t i = 0; i < len; ++i) {{
+        if (buf[i] == '\\n' || buf[i] == '"') {{
+            sum ^= (int)buf[i] << 3; // shift and mix
+        }} else {{
+            sum += buf[i] * {n} + 17;
+        }}
+    }}
+    printf("checksum %d: %s\\n", sum, "done (ok)");
+    return sum;
+}}
+
+'''
+
+
+def make_c(path, size):
+    with open(path, "w") as f:
+        n = written = 0
+        while written < size:
+            s = SNIPPET.format(n=n, h=n & 0xFFFF)
+            f.write(s)
+            written += len(s)
+            n += 1
+
+
+def coloured_pixels(display):
+    raw = subprocess.run(["import", "-display", display, "-window", "root", "-depth", "8",
+                          "rgb:-"], capture_output=True).stdout
+    count = 0
+    for i in range(0, len(raw) - 2, 3 * 7):  # every 7th pixel is plenty
+        r, g, b = raw[i], raw[i + 1], raw[i + 2]
+        if max(r, g, b) - min(r, g, b) > 90:
+            count += 1
+    return count
+
+
+def measure(cmd, env, display, threshold=150, timeout=120):
+    """Seconds from the start to a coloured screen, peak RSS in MiB, capture interval."""
+    timing = tempfile.NamedTemporaryFile(delete=False).name
+    start = time.monotonic()
+    proc = subprocess.Popen(["/usr/bin/time", "-o", timing, "-f", "%M"] + cmd, env=env,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                            start_new_session=True)
+    seen = None
+    captures = 0
+    while time.monotonic() - start < timeout:
+        if coloured_pixels(display) >= threshold:
+            seen = time.monotonic() - start
+            break
+        captures += 1
+    interval = (time.monotonic() - start) / max(captures, 1)
+    time.sleep(0.5)  # let it settle before the RSS is taken at exit
+    # The program ends; GNU time, its parent, then writes the peak RSS.
+    children = subprocess.run(["pgrep", "-P", str(proc.pid)], capture_output=True,
+                              text=True).stdout.split()
+    for pid in children:
+        os.kill(int(pid), signal.SIGTERM)
+    try:
+        proc.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        os.killpg(proc.pid, signal.SIGKILL)
+        proc.wait()
+    with open(timing) as f:
+        rss = [int(line) for line in f.read().split() if line.isdigit()]
+    os.unlink(timing)
+    return seen, (rss[-1] / 1024.0 if rss else float("nan")), interval
+
+
+def main():
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    build = sys.argv[1]
+    work = sys.argv[2] if len(sys.argv) > 2 else "/tmp/pelmar-highlight-bench"
+    runs = int(sys.argv[3]) if len(sys.argv) > 3 else 5
+    os.makedirs(work, exist_ok=True)
+    big = os.path.join(work, "big.c")
+    if not os.path.exists(big):
+        make_c(big, 20 * 1000 * 1000)
+    display = ":57"
+    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1280x1024x24"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    time.sleep(1)
+    try:
+        env = dict(os.environ, DISPLAY=display)
+        env.pop("QT_QPA_PLATFORM", None)
+        results = {"pelmar": [], "kate": []}
+        for _ in range(runs):
+            home = tempfile.mkdtemp()
+            results["pelmar"].append(measure(
+                [os.path.join(build, "bin", "pelmar"), big], env, display))
+            kenv = dict(env, HOME=home, XDG_RUNTIME_DIR=home)
+            if shutil.which("kate"):
+                results["kate"].append(measure(["kate", "-n", big], kenv, display))
+            shutil.rmtree(home, ignore_errors=True)
+        for name, rs in results.items():
+            if not rs:
+                print(f"{name}: not installed")
+                continue
+            times = [r[0] for r in rs if r[0] is not None]
+            print(f"{name}: start to first coloured paint median "
+                  f"{statistics.median(times) * 1000:.0f} ms ({len(times)}/{len(rs)} runs), "
+                  f"peak RSS median {statistics.median(r[1] for r in rs):.0f} MiB, "
+                  f"screen captured every {statistics.median(r[2] for r in rs) * 1000:.0f} ms")
+    finally:
+        xvfb.terminate()
+
+
+if __name__ == "__main__":
+    main()
