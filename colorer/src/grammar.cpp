@@ -624,6 +624,10 @@ private:
             nodes_[&def] = nullptr;
             return nullptr;
         }
+        if (raw->kind == DefKind::Match) {
+            // A match context colours what it matched: an empty match would only stall.
+            raw->start->matchOptions = PCRE2_NOTEMPTY;
+        }
         out_.nodes.push_back(std::move(node));
         std::vector<const ContextDef*> visiting{&def};
         Expand(def, *raw, visiting);

@@ -110,6 +110,7 @@ struct Regex {
     pcre2_code* code = nullptr;
     std::string source; // translated; start references as \x01name\x02
     uint32_t options = 0;
+    uint32_t matchOptions = 0; // PCRE2_NOTEMPTY where an empty match would colour nothing
     bool dynamic = false;
     ~Regex();
 };

@@ -119,7 +119,7 @@ void Parser::Connect(ColorerLineSource lines, void* source, ColorerLineRecord* b
 }
 
 int Parser::Search(pcre2_code* code, const char* text, int length, int from, int& matchEnd,
-                   int limit) {
+                   int limit, uint32_t options) {
     pcre2_match_context* context = nullptr;
     if (limit <= length) {
         // Only matches that start before the limit: a long line is searched a piece at a
@@ -128,7 +128,7 @@ int Parser::Search(pcre2_code* code, const char* text, int length, int from, int
         context = limited_;
     }
     int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(text), static_cast<PCRE2_SIZE>(length),
-                         static_cast<PCRE2_SIZE>(from), 0, match_, context);
+                         static_cast<PCRE2_SIZE>(from), options, match_, context);
     if (rc < 0) {
         return -1;
     }
@@ -166,7 +166,7 @@ void Parser::Probe(const Regex& regex, const char* text, int length, int pos, in
     }
     known.line = lineStamp_;
     known.from = pos;
-    known.start = Search(regex.code, text, length, from, known.end, limit);
+    known.start = Search(regex.code, text, length, from, known.end, limit, regex.matchOptions);
     if (known.start < 0) {
         known.start = limit > length ? kNoMatch : kNoneBeforeLimit;
         known.end = limit;
@@ -408,7 +408,7 @@ void Parser::ParseLine(const char* text, int length, int32_t line, bool emit) {
             const Node& node = *candidate.node;
             pcre2_code* code = node.start->code;
             if (!node.subs.empty() || node.kind == DefKind::Container) {
-                Search(code, text, length, bestStart, bestEnd);
+                Search(code, text, length, bestStart, bestEnd, INT_MAX, node.start->matchOptions);
             }
             MarkQuiet(bestStart, bestEnd, frame.quiet || node.quiet);
             if (node.onceOnly && child < 64) {

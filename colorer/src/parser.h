@@ -75,7 +75,7 @@ private:
     // The first match starting at `from` or after (and before `limit` when that is within
     // the line); its start, or -1.
     int Search(pcre2_code* code, const char* text, int length, int from, int& matchEnd,
-               int limit = INT_MAX);
+               int limit = INT_MAX, uint32_t options = 0);
     // A regex's next match from `pos` that starts before `limit`, through what is known
     // from earlier searches of the line: its start, kNoMatch, or kNoneBeforeLimit.
     void Probe(const Regex& regex, const char* text, int length, int pos, int limit, int& start,
