@@ -622,11 +622,17 @@ void TColorerClass::GetRowAttributes(int caretX, int caretY, int row) {
     if (!EnsureWindow() || k > windowCount_ || k >= kBufferCapacity) {
         return;
     }
+    // A pair is drawn only with the caret on it or on its partner: with the caret on no
+    // pair at all, none is, and no partner need be looked for.
+    const int caretRecord = caretY - windowStart_ + 1;
+    const bool caretOnPair = caretRecord >= 1 && caretRecord <= LastRecord() &&
+                             caretRecord < kBufferCapacity &&
+                             PairAt(caretRecord, caretX) != nullptr;
     for (const ColorerRegion* region = buffer_[k].first; region != nullptr; region = region->next) {
         const int s = std::max(region->start, 0);
         const int e = region->end == -1 ? n : std::min(region->end, n);
         const bool pair = IsPair(region);
-        if (pair && !PairDrawn(region, k, line, s, e, caretX, caretY)) {
+        if (pair && !(caretOnPair && PairDrawn(region, k, line, s, e, caretX, caretY))) {
             continue;
         }
         for (int j = s; j < e; ++j) {
@@ -710,13 +716,18 @@ bool TColorerClass::IsOnPair(int caretX, int caretY) {
     if (k < 0 || k > LastRecord() || k >= kBufferCapacity) {
         return lastOnPair_ = true;
     }
-    for (const ColorerRegion* region = buffer_[k].first; region != nullptr; region = region->next) {
-        if (region->start <= caretX && (region->end >= caretX || region->end == -1) &&
-            IsPair(region)) {
-            return lastOnPair_ = true;
+    return lastOnPair_ = PairAt(k, caretX) != nullptr;
+}
+
+// The first pair region of a record that holds column x (or ends just before it).
+const ColorerRegion* TColorerClass::PairAt(int record, int x) const {
+    for (const ColorerRegion* region = buffer_[record].first; region != nullptr;
+         region = region->next) {
+        if (region->start <= x && (region->end >= x || region->end == -1) && IsPair(region)) {
+            return region;
         }
     }
-    return lastOnPair_ = false;
+    return nullptr;
 }
 
 void TColorerClass::FindPair(int& caretX, int& caretY) {
@@ -727,11 +738,7 @@ void TColorerClass::FindPair(int& caretX, int& caretY) {
     if (k < 0 || k > LastRecord() || k >= kBufferCapacity) {
         return;
     }
-    const ColorerRegion* region = buffer_[k].first;
-    while (region != nullptr && !(region->start <= caretX &&
-                                  (region->end >= caretX || region->end == -1) && IsPair(region))) {
-        region = region->next;
-    }
+    const ColorerRegion* region = PairAt(k, caretX);
     if (region == nullptr) {
         return;
     }

@@ -107,6 +107,7 @@ public:
     int ParseStart() const { return parseStart_; }
     int LastStart() const { return lastStart_; }
     int LastCount() const { return lastCount_; }
+    // The last line parsed; the background parse writes it, so read it only while not Busy.
     int LastLine() const { return lastLine_; }
 
     // Bytes of line text copied into the 8-bit shadow so far (tests read it to tell work
@@ -145,6 +146,7 @@ private:
     int LastRecord() const;
     int LineLength(int line) const;
     TScan ScanPair(const ColorerRegion* start, bool forward, int record);
+    const ColorerRegion* PairAt(int record, int x) const;
     bool PairDrawn(const ColorerRegion* region, int record, int line, int start, int end,
                    int caretX, int caretY);
     TPairPosition FindPairBeyond(const ColorerRegion* region, bool forward, int record);
