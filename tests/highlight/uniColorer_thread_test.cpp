@@ -52,7 +52,7 @@ public:
         fake_colorer::SetLineHook([this, main = std::this_thread::get_id()](int) {
             if (std::this_thread::get_id() != main) {
                 ++lines_;
-                std::this_thread::sleep_for(std::chrono::microseconds(300));
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         });
     }
