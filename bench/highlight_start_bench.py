@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Start to the first coloured paint of a 20 MB C file under Xvfb, next to Kate.
+"""Highlighting on screen: start to the first coloured paint of a 20 MB C file under Xvfb
+next to Kate, and keystroke to paint in the middle of a 1,000,000-line C file.
 
 Each program is started on a fresh Xvfb screen with the file; the screen is captured
 every few milliseconds until it shows syntax colours (enough strongly coloured pixels),
@@ -7,8 +8,13 @@ and the time from the start of the process to that capture is reported with the 
 peak RSS (GNU time), as medians of a few runs. The capture interval bounds the
 resolution (it is printed). Kate runs with a private HOME so that it starts as on first use.
 
+The keystroke figures come from bench_qt (build with -DPELMAR_BENCH=ON) on the offscreen
+platform: typing alone, and typing with an idle step and a 3 ms pause before each key, so
+that every key interrupts a running parse from the top of the file.
+
 Usage: bench/highlight_start_bench.py BUILD_DIR [WORK_DIR] [RUNS]"""
 import os
+import re
 import shutil
 import signal
 import statistics
@@ -46,6 +52,34 @@ def make_c(path, size):
             f.write(s)
             written += len(s)
             n += 1
+
+
+def make_c_lines(path, lines):
+    with open(path, "w") as f:
+        n = written = 0
+        while written < lines:
+            s = SNIPPET.format(n=n, h=n & 0xFFFF)
+            f.write(s)
+            written += s.count("\n")
+            n += 1
+
+
+def keystrokes(build, path, runs):
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    for mode in ([], ["idle"]):
+        med, p99 = [], []
+        for _ in range(runs):
+            out = subprocess.run([os.path.join(build, "bin", "bench_qt"), "keys", path] + mode,
+                                 env=env, capture_output=True, text=True).stdout
+            m = re.search(r"keystroke to paint, wrap off: n=\d+ median ([\d.]+) us, "
+                          r"p99 ([\d.]+) us", out)
+            if not m:
+                sys.exit("bench_qt failed:\n" + out)
+            med.append(float(m.group(1)))
+            p99.append(float(m.group(2)))
+        print(f"keystroke to paint, highlighting on, 1M-line C file"
+              f"{', idle parse running' if mode else ''}: median "
+              f"{statistics.median(med):.1f} us, p99 {statistics.median(p99):.1f} us")
 
 
 def coloured_pixels(display):
@@ -128,6 +162,10 @@ def main():
                   f"screen captured every {statistics.median(r[2] for r in rs) * 1000:.0f} ms")
     finally:
         xvfb.terminate()
+    million = os.path.join(work, "million.c")
+    if not os.path.exists(million):
+        make_c_lines(million, 1000000)
+    keystrokes(build, million, runs)
 
 
 if __name__ == "__main__":
