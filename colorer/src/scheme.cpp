@@ -147,14 +147,8 @@ void Scheme::Colour(ColorerLineRecord* records, int32_t capacity,
                     const ColorerStyle* defaultStyle) {
     std::lock_guard lock(mutex_);
     int32_t defaultFore = -1;
-    int32_t defaultBack = -1;
-    if (defaultStyle != nullptr) {
-        if (defaultStyle->hasForeground != 0) {
-            defaultFore = defaultStyle->foreground & 0xFFFFFF;
-        }
-        if (defaultStyle->background >= 0) {
-            defaultBack = defaultStyle->background & 0xFFFFFF;
-        }
+    if (defaultStyle != nullptr && defaultStyle->hasForeground != 0) {
+        defaultFore = defaultStyle->foreground & 0xFFFFFF;
     }
     for (int32_t k = 1; k < capacity; ++k) {
         ColorerLineRecord& record = records[k];
@@ -181,10 +175,10 @@ void Scheme::Colour(ColorerLineRecord* records, int32_t capacity,
             } else if (flags != 0) {
                 region->foreground = static_cast<int32_t>(0x10000000) | flags;
             }
+            // Only a class with a background of its own paints one: elsewhere the editor's
+            // own background shows, and with it the caret line's highlight.
             if (style.hasBackground != 0) {
                 region->background = style.background;
-            } else if (!pair) {
-                region->background = defaultBack;
             }
         }
     }

@@ -46,6 +46,9 @@ TEST(BatchHighlight, TheTypeComesFromTheNameOrTheFirstLine) {
     ProcessResult r = Batch("main.rs", "fn main() {}\n", {"--file-type"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "{\"title\":\"Rust\",\"name\":\"rust\"}\n");
+    r = Batch("tool.py", "print(1)\n", {"--file-type"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "{\"title\":\"Python 3\",\"name\":\"python3\"}\n");
     r = Batch("runme", "#!/bin/sh\necho hi\n", {"--file-type"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\"name\":\"sh\""), std::string::npos) << r.out;

@@ -185,6 +185,19 @@ TEST_F(MemoColorerTest, TheScreenMapCarriesTheHighlightersColoursAndStyles) {
     EXPECT_NE(keyword, plain);
 }
 
+TEST_F(MemoColorerTest, TheCaretLinesHighlightShowsUnderColouredText) {
+    ShowC(kSample);
+    memo.SetHighlightLine(true);
+    Step([&] { memo.SetCaret({5, 3}); }); // on "main", after the keyword "int"
+    Settle();
+    const TScrMap& map = memo.ScreenMap();
+    const int row = map.LineRow(3);
+    ASSERT_GT(map.CellCount(row), 3);
+    EXPECT_NE(map.CellFg(row, 1), clBlack);                        // "int" is coloured ...
+    EXPECT_EQ(map.CellBg(row, 1), memo.Settings().highlightColor); // ... on the line's colour
+    EXPECT_EQ(map.CellBg(map.LineRow(2), 1), kNoColor);            // other lines keep the control's
+}
+
 TEST_F(MemoColorerTest, ABracketIsLitWithItsPartnerOnlyWhileTheCaretIsOnOne) {
     ShowC(kSample);
     const TScrMap& map = memo.ScreenMap();
