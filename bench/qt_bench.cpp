@@ -1,8 +1,11 @@
 // The editor on Qt, measured in the process:
-//   bench_qt keys FILE [wrap|idle]  key press event -> end of the repaint it causes, typing
+//   bench_qt keys FILE [wrap] [idle] [plain]
+//                               key press event -> end of the repaint it causes, typing
 //                               in the middle of FILE; median and 99th percentile (µs);
-//                               with "idle" each key comes after an idle step and a pause
-//                               of 3 ms, so a highlighter's background parse is running
+//                               "wrap" turns word wrap on; with "idle" each key comes after
+//                               an idle step and a pause of 3 ms, so a highlighter's
+//                               background parse is running; "plain" switches syntax
+//                               highlighting off
 //   bench_qt pages FILE         1000 page-downs through key events, total and per page
 //   bench_qt start FILE         main window, FILE opened, until its editor first painted;
 //                               prints the milliseconds since the process started
@@ -85,11 +88,14 @@ void Report(const char* what, std::vector<double> samples) {
                 at(0.5), at(0.99), samples.back());
 }
 
-int Keys(TPMMainForm& main, bool wrap, bool idle) {
+int Keys(TPMMainForm& main, bool wrap, bool idle, bool plain) {
     TMDIChild* child = main.ActiveChild();
     TuniMemoWidget& w = child->MemoWidget();
     if (wrap) {
         w.Memo().SetWordWrap(true);
+    }
+    if (plain) {
+        w.Memo().SetColorerEnabled(false);
     }
     w.Memo().GotoPosition(10, w.Memo().Lines().Count() / 2);
     QApplication::processEvents();
@@ -140,13 +146,17 @@ int Pages(TPMMainForm& main) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: bench_qt keys|pages|start FILE [wrap|idle]\n");
+        std::fprintf(stderr, "usage: bench_qt keys|pages|start FILE [wrap] [idle] [plain]\n");
         return 1;
     }
     const std::string mode = argv[1];
     const std::string file = argv[2];
-    const bool wrap = argc > 3 && std::string(argv[3]) == "wrap";
-    const bool idle = argc > 3 && std::string(argv[3]) == "idle";
+    const auto flag = [&](const char* name) {
+        return std::find(argv + 3, argv + argc, std::string(name)) != argv + argc;
+    };
+    const bool wrap = flag("wrap");
+    const bool idle = flag("idle");
+    const bool plain = flag("plain");
     TuniApplication app(argc, argv);
     TPMMainForm main(FindProgramFolder());
     main.resize(1000, 800);
@@ -167,7 +177,9 @@ int main(int argc, char** argv) {
     }
     main.OpenCommandLine({file});
     QApplication::processEvents();
-    const int rc = mode == "keys" ? Keys(main, wrap, idle) : mode == "pages" ? Pages(main) : 1;
+    const int rc = mode == "keys"    ? Keys(main, wrap, idle, plain)
+                   : mode == "pages" ? Pages(main)
+                                     : 1;
     std::fflush(stdout);
     std::_Exit(rc);
 }

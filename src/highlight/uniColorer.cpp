@@ -3,6 +3,8 @@
 #include "highlight/uniColorer.h"
 
 #include <dlfcn.h>
+#include <pthread.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <chrono>
@@ -294,6 +296,10 @@ public:
 
 private:
     void Run() {
+        // The parse from the top is work for idle time: it yields the processor to the
+        // editor and to everything else that wants it.
+        const sched_param idle{};
+        pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
         const THighlighter& st = State();
         st.procs.clearBuffer(owner_.buffer_, windowStart_);
         st.procs.resetBuffer(owner_.buffer_);

@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <array>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "editor/uniMemo.h"
 #include "editor/uniPaint.h"
+#include "highlight/uniColorer.h"
 #include "memoFakes.h"
 #include "platform/uniCanvas.h"
 
@@ -329,6 +331,36 @@ TEST_F(PaintTest, TypingRedrawsOnlyTheChangedRowFromTheCellBeforeTheChange) {
     EXPECT_EQ(canvas.TextAt(Row(1)), "e");
     EXPECT_EQ(TextCalls(), 1);
     ExpectSurfaceIsFresh();
+}
+
+// With syntax colours the same holds: typing in a coloured text redraws the row it
+// changed, not the rows whose colours stayed.
+TEST_F(PaintTest, TypingInAHighlightedTextRedrawsOnlyTheChangedRow) {
+    ASSERT_TRUE(LoadHighlighter(ReadHighlighterPaths(PELMAR_PROGRAM_DIR "/")));
+    std::string text;
+    for (int i = 0; i < 100; ++i) {
+        text += "int f" + std::to_string(i) + "(void) { return (" + std::to_string(i) + "); }\n";
+    }
+    SetText(memo, text);
+    memo.SetColorerEnabled(true);
+    const std::string first = TWStringList::AnsiForm(memo.Lines().Get(0));
+    ASSERT_TRUE(memo.Colorer()->ChooseFileType("a.c", &first));
+    memo.SetTopLine(50);
+    memo.SetCaret({3, 53});
+    memo.Repaint();
+    memo.UpdateView();
+    for (int key = 0; key < 3; ++key) {
+        canvas.calls.clear();
+        Type(memo, "x");
+        std::set<int> rows;
+        for (const TSurfaceCanvas::TCall& c : canvas.Of(Kind::Text)) {
+            rows.insert(c.rect.top / 16);
+        }
+        EXPECT_EQ(rows, std::set<int>{3}) << "after key " << key;
+        ExpectSurfaceIsFresh();
+    }
+    memo.SetColorerEnabled(false);
+    UnloadHighlighter();
 }
 
 TEST_F(PaintTest, AOneRowViewMoveScrollsTheSurfaceAndDrawsOnlyTheNewRow) {
