@@ -44,23 +44,15 @@ static int checksum_{n}(const unsigned char *buf, size_t len)
 '''
 
 
-def make_c(path, size):
+def make_c(path, size=None, lines=None):
+    """The snippet repeated until the file has `size` characters or `lines` lines."""
     with open(path, "w") as f:
-        n = written = 0
-        while written < size:
+        n = chars = count = 0
+        while (size is None or chars < size) and (lines is None or count < lines):
             s = SNIPPET.format(n=n, h=n & 0xFFFF)
             f.write(s)
-            written += len(s)
-            n += 1
-
-
-def make_c_lines(path, lines):
-    with open(path, "w") as f:
-        n = written = 0
-        while written < lines:
-            s = SNIPPET.format(n=n, h=n & 0xFFFF)
-            f.write(s)
-            written += s.count("\n")
+            chars += len(s)
+            count += s.count("\n")
             n += 1
 
 
@@ -172,7 +164,7 @@ def main():
         xvfb.terminate()
     million = os.path.join(work, "million.c")
     if not os.path.exists(million):
-        make_c_lines(million, 1000000)
+        make_c(million, lines=1000000)
     keystrokes(build, million, runs)
 
 
