@@ -16,6 +16,7 @@ set(layers
                     # interface texts
     "document"      # the document object and its watchers
     "highlight"     # the bridge to the highlighting library
+    "structure"     # structure templates, their parser and the structure tree
     "editor"        # the editing control's core
     "actions"       # actions, keymaps, the controller layer
     "storage shell" # program settings, storage, languages, windows' core

@@ -1,11 +1,13 @@
 // pelmar-batch's command line: options, the document, the actions run on it.
 #include "batch/batchActions.h"
 
+#include <cctype>
 #include <charconv>
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -27,7 +29,9 @@
 #include "shell/ProgramFolder.h"
 #include "shell/uniConfig.h"
 #include "shell/uniSession.h"
+#include "structure/uniStrucParser.h"
 #include "text/uniCodec.h"
+#include "text/uniStringList.h"
 
 namespace {
 
@@ -75,7 +79,9 @@ const char* const kUsage =
     "         --cmd NAME[:ARG]  --exec MACRO  --key KEYS  --undo  --redo  --state\n"
     "         --find PATTERN [--regex] [--case] [--word] [--back]\n"
     "         --replace-all PATTERN REPLACEMENT [--regex] [--case] [--word]\n"
-    "         --file-type  --highlight [FIRST COUNT]\n";
+    "         --file-type  --highlight [FIRST COUNT]  --structure\n"
+    "--structure: the structure tree from Struc/<type>.struc (type: the highlighter's, else\n"
+    "             the file's extension), one node a line; line numbers count from 1\n";
 
 std::optional<int> IntFromText(const std::string& s) {
     int v = 0;
@@ -335,6 +341,8 @@ private:
             State();
         } else if (action == "--file-type") {
             return FileType();
+        } else if (action == "--structure") {
+            return Structure();
         } else if (action == "--highlight") {
             std::vector<int> range;
             if (i < args.size() && args[i].rfind("--", 0) != 0) {
@@ -644,6 +652,37 @@ private:
         }
         out_ << "{\"title\":" << JsonString(colorer->GetFileTypeTitle())
              << ",\"name\":" << JsonString(colorer->GetFileTypeName()) << "}\n";
+        return kBatchOk;
+    }
+
+    // The document's structure tree. The template is the one the editor uses: named by the
+    // highlighter's type, or by the file's extension when there is no highlighter.
+    int Structure() {
+        std::string type;
+        if (const TColorerClass* colorer = memo_->Colorer()) {
+            type = colorer->GetFileTypeName();
+        } else {
+            type = std::filesystem::path(fileName_).extension().string();
+            if (!type.empty()) {
+                type.erase(0, 1);
+            }
+            for (char& c : type) {
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            }
+        }
+        TDefStrucParserStorage& storage = StrucParserStorage();
+        storage.SetFolder(session_->Folder().Path("Struc"));
+        TStrucParser* parser = type.empty() ? nullptr : storage.GetParser(type);
+        if (parser == nullptr) {
+            err_ << "pelmar-batch: no structure template for the file type \""
+                 << (type.empty() ? std::string("(none)") : type) << "\" (looked for "
+                 << storage.Folder() << type << ".struc)\n";
+            return kBatchActionFailed;
+        }
+        const TStringsAdapter adapter(memo_->Lines());
+        const std::unique_ptr<TStrucTree> tree =
+            parser->ParseLines(TStrucLinesOf<TStringsAdapter>(adapter), nullptr, nullptr);
+        out_ << StrucTreeText(*tree);
         return kBatchOk;
     }
 
