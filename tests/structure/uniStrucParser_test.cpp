@@ -206,7 +206,7 @@ TEST(StrucParser, AbortStopsALongParseAtTheLineItIsAskedBefore) {
         ++*f->asked;
         return f->stop->load();
     };
-    std::vector<std::string> many(2'000'000, "12345");
+    std::vector<std::string> many(1'000'000, "12345");
     std::unique_ptr<TStrucTree> cut;
     std::thread parse([&] { cut = parser->ParseLines(TStrucStringLines(many), byFlag, &flag); });
     while (asked.load() < 100) {
