@@ -670,8 +670,8 @@ private:
                 c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
             }
         }
+        // The session pointed the cache at the program folder's Struc/.
         TDefStrucParserStorage& storage = StrucParserStorage();
-        storage.SetFolder(session_->Folder().Path("Struc"));
         TStrucParser* parser = type.empty() ? nullptr : storage.GetParser(type);
         if (parser == nullptr) {
             err_ << "pelmar-batch: no structure template for the file type \""

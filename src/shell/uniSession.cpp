@@ -2,8 +2,13 @@
 #include "shell/uniSession.h"
 
 #include "base/uniCodePage.h"
+#include "structure/uniStrucParser.h"
 
-TSession::TSession(const std::string& programFolder) : folder_(programFolder) {}
+// The structure templates are the program folder's: the process-wide parser cache looks
+// for them there from now on.
+TSession::TSession(const std::string& programFolder) : folder_(programFolder) {
+    StrucParserStorage().SetFolder(folder_.Path("Struc"));
+}
 
 TSession::~TSession() {
     if (ownsHighlighter_) {
