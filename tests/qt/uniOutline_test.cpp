@@ -239,9 +239,10 @@ TEST(OutlineSelection, ReferencesAreDecodedForDisplayAndMeasure) {
     const int cjk = o.AddChild(0, "&#20013;&#25991;");
     EXPECT_EQ(o.DisplayText(o.Item(cyr)), QStringLiteral("Привет"));
     EXPECT_EQ(o.DisplayText(o.Item(cjk)), QStringLiteral("中文"));
+    const int empty = o.AddChild(0, "");
     EXPECT_EQ(o.LayoutOf(o.Item(cjk)).textWidth,
               o.fontMetrics().horizontalAdvance(QStringLiteral("中文")) +
-                  o.LayoutOf(o.AddChild(0, "")).textWidth);
+                  o.LayoutOf(o.Item(empty)).textWidth);
 }
 
 // --- keys and mouse -------------------------------------------------------------------------

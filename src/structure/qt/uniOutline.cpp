@@ -199,27 +199,27 @@ void TuniOutline::EndUpdate() {
     }
 }
 
-int TuniOutline::AddChild(int parent, std::string text, void* data) {
+int TuniOutline::AddChild(int parent, std::string text, void* object) {
     TuniOutlineNode& owner = parent == 0 ? *root_ : NodeOrThrow(parent);
     if (owner.Level() >= kMaxLevel) {
         throw EUniOutlineError(kMaxDepth);
     }
-    owner.children_.emplace_back(new TuniOutlineNode(*this, &owner, std::move(text), data));
+    owner.children_.emplace_back(new TuniOutlineNode(*this, &owner, std::move(text), object));
     TuniOutlineNode& node = *owner.children_.back();
     Attached(node);
     return node.Index();
 }
 
-int TuniOutline::AddSibling(int index, std::string text, void* data) {
+int TuniOutline::AddSibling(int index, std::string text, void* object) {
     if (index == 0) {
-        return AddChild(0, std::move(text), data);
+        return AddChild(0, std::move(text), object);
     }
     TuniOutlineNode& after = NodeOrThrow(index);
     TuniOutlineNode& owner = *after.parent_;
     auto at = std::find_if(owner.children_.begin(), owner.children_.end(),
                            [&](const auto& child) { return child.get() == &after; });
     at = owner.children_.emplace(std::next(at),
-                                 new TuniOutlineNode(*this, &owner, std::move(text), data));
+                                 new TuniOutlineNode(*this, &owner, std::move(text), object));
     TuniOutlineNode& node = **at;
     Attached(node);
     return node.Index();
@@ -334,10 +334,10 @@ int TuniOutline::LastIndex() const {
     return ItemCount();
 }
 
-int TuniOutline::IndexOfData(const void* data) const {
+int TuniOutline::IndexOfData(const void* object) const {
     EnsureIndexes();
     for (const TuniOutlineNode* n : byIndex_) {
-        if (n->data_ == data) {
+        if (n->data_ == object) {
             return n->index_;
         }
     }
@@ -616,10 +616,11 @@ void TuniOutline::SetHot(TuniOutlineNode* node) {
 // --- properties ----------------------------------------------------------------------------
 
 int TuniOutline::DefaultItemHeight() const {
-    // 120 percent of the font's pixel height.
+    // 120 percent of the font's pixel height, but no less than its line height, so that
+    // descenders and underscores are not cut off by the next row.
     const QFont f = font();
     double pixels = f.pixelSize() > 0 ? f.pixelSize() : f.pointSizeF() * logicalDpiY() / 72.0;
-    return std::max(1, static_cast<int>(std::lround(pixels * 1.2)));
+    return std::max(static_cast<int>(std::lround(pixels * 1.2)), fontMetrics().height() + 1);
 }
 
 void TuniOutline::SetUniOutlineStyle(TuniOutlineStyle style) {

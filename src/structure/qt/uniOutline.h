@@ -119,9 +119,9 @@ public:
 
     // Appends an item as the last child of `parent` (0: at the top level) and returns its
     // index. Throws when the parent is unknown or already at the deepest level.
-    int AddChild(int parent, std::string text, void* data = nullptr);
+    int AddChild(int parent, std::string text, void* object = nullptr);
     // Places an item right after `index` at its level (0: last at the top level).
-    int AddSibling(int index, std::string text, void* data = nullptr);
+    int AddSibling(int index, std::string text, void* object = nullptr);
 
     // The item at `index`: 0 is "Invalid outline index", one with no item "Outline index not
     // found".
@@ -131,8 +131,8 @@ public:
     int ItemCount() const;
     // Index of the last item in depth-first order (0 when empty).
     int LastIndex() const;
-    // Index of the first item, root first, whose data is `data`; 0 when none holds it.
-    int IndexOfData(const void* data) const;
+    // Index of the first item, root first, whose data is `object`; 0 when none holds it.
+    int IndexOfData(const void* object) const;
     // Index of the item reached by the separated path of texts from the top level; 0 if none.
     int IndexOfPath(std::string_view path) const;
     // Every item as a text line, indented by one TAB per level below the top.
