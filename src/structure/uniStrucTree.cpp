@@ -14,7 +14,6 @@ void TStrucNodeList::AddList(std::unique_ptr<TStrucNodeList> other) {
     if (!other) {
         return;
     }
-    items_.reserve(items_.size() + other->items_.size());
     for (auto& node : other->items_) {
         items_.push_back(std::move(node));
     }
