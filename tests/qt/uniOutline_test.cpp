@@ -3,6 +3,7 @@
 // row looks like on screen. With PELMAR_SCREENSHOT=file.png the picture is kept for a look.
 #include <QApplication>
 #include <QImage>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 
@@ -428,6 +429,23 @@ TEST(OutlineScreen, SelectedRowInHighlightAndClosedChildrenNotDrawn) {
     EXPECT_EQ(o.RowOfIndex(types + 1), 4);
     EXPECT_TRUE(opened.copy(rowRect(4)) != shot.copy(rowRect(4)));
     EXPECT_TRUE(Inked(opened, rowRect(5), base));
+}
+
+TEST(OutlineScreen, OwnerDrawLeavesEachVisibleRowToTheHandler) {
+    TuniOutline o;
+    o.resize(200, 120);
+    o.show();
+    const Sample s = Fill(o);
+    o.SetSelected(s.b);
+    std::vector<std::pair<int, bool>> drawn;
+    o.SetStyle(TuniOutlineType::otOwnerDraw);
+    o.onDrawItem = [&](QPainter& p, const QRect& rect, int index, TuniOutline::TDrawState state) {
+        drawn.emplace_back(index, state.current);
+        p.fillRect(rect, Qt::green);
+    };
+    const QImage shot = o.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(drawn, (std::vector<std::pair<int, bool>>{{s.a, false}, {s.b, true}}));
+    EXPECT_EQ(shot.pixel(5, o.ItemHeight() + 1), QColor(Qt::green).rgb());
 }
 
 } // namespace
