@@ -3,9 +3,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "${1:-}" = "--check" ]; then
-    mapfile -t files < <(git ls-files -- '*.cpp' '*.h' ':!data/' ':!tests/colorer/samples/')
+    mapfile -t files < <(git ls-files -- '*.cpp' '*.h' ':!data/' ':!tests/colorer/samples/' ':!tests/structure/samples/')
 else
-    mapfile -t files < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h' ':!data/' ':!tests/colorer/samples/')
+    mapfile -t files < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h' ':!data/' ':!tests/colorer/samples/' ':!tests/structure/samples/')
 fi
 existing=()
 for f in "${files[@]}"; do
