@@ -284,6 +284,24 @@ TEST(StrucParserStorage, UnreadableFileRaisesAndIsNotCached) {
     EXPECT_THROW(parser.LoadFromFile(dir.file("missing.struc")), EInOutError);
 }
 
+TEST(StrucParserStorage, ThreadsAskingAtOnceShareOneParser) {
+    TempDir dir;
+    WriteBytes(dir.file("t.struc"), "Kind\n (\\w+)\n $1\n");
+    TDefStrucParserStorage storage(dir.path().string());
+    TDefStrucParser* got[4] = {};
+    std::thread threads[4];
+    for (int t = 0; t < 4; ++t) {
+        threads[t] = std::thread([&, t] { got[t] = storage.GetParser("t"); });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    ASSERT_NE(got[0], nullptr);
+    for (TDefStrucParser* parser : got) {
+        EXPECT_EQ(parser, got[0]);
+    }
+}
+
 TEST(StrucParserStorage, ProcessWideStorageIsOneObject) {
     EXPECT_EQ(&StrucParserStorage(), &StrucParserStorage());
 }
