@@ -645,10 +645,14 @@ std::u16string TWStringList::GetValue(std::u16string_view name) const {
 }
 
 std::u16string TWStringList::ExpandTabs(std::u16string_view s) const {
+    return ExpandTabsBy(s, tabSize_);
+}
+
+std::u16string TWStringList::ExpandTabsBy(std::u16string_view s, int tabSize) {
     if (s.find(u'\t') == std::u16string_view::npos) {
         return std::u16string(s);
     }
-    const size_t tab = static_cast<size_t>(std::max(tabSize_, 1));
+    const size_t tab = static_cast<size_t>(std::max(tabSize, 1));
     std::u16string out;
     out.reserve(s.size() + tab);
     for (const char16_t c : s) {

@@ -219,6 +219,7 @@ public:
     std::u16string GetValue(std::u16string_view name) const;
 
     std::u16string ExpandTabs(std::u16string_view s) const;
+    static std::u16string ExpandTabsBy(std::u16string_view s, int tabSize);
     int TabSize() const { return tabSize_; }
     void SetTabSize(int n) { tabSize_ = n < 1 ? 1 : n; }
 

@@ -13,6 +13,7 @@
 #include "platform/qt/qtConvert.h"
 #include "shell/PmStatus.h"
 #include "shell/qt/Pm.h"
+#include "structure/qt/uniStrucFrame.h"
 
 TMDIChild::TMDIChild(TPMMainForm& main, TMemoEnvironment environment,
                      const TUniActionKeymap* globalKeymap)
@@ -59,8 +60,13 @@ TMDIChild::TMDIChild(TPMMainForm& main, TMemoEnvironment environment,
     resize(340, 245);
     timer_.setSingleShot(true);
     timer_.setInterval(kStructureDelayMs);
-    // The structure view will re-parse here; until it exists the timer only counts.
-    connect(&timer_, &QTimer::timeout, this, [this] { ++structureParses_; });
+    structure_ =
+        std::make_unique<TStrucDocument>(memo_->Memo(), main_.StrucFrame(), main_.StrucQueue(),
+                                         [this] { return main_.ActiveChild() == this; });
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        ++structureParses_;
+        structure_->Refresh();
+    });
     memo_->SetObscuredQuery([this] {
         return isMaximized() && mdiArea() != nullptr && mdiArea()->currentSubWindow() != this;
     });
@@ -83,6 +89,9 @@ void TMDIChild::LoadProgressed(TDocument&, const TLoadProgress& progress) {
 void TMDIChild::Loaded(TDocument&, const TFileEvent& event) {
     if (event.by == &Memo()) {
         ShowLoadNotice();
+        if (structure_ != nullptr) {
+            structure_->LoadEnded();
+        }
     }
 }
 
@@ -205,6 +214,7 @@ void TMDIChild::closeEvent(QCloseEvent* e) {
     }
     timer_.stop();
     closed_ = true;
+    structure_.reset();           // a pass in progress gives up; the view forgets the tree
     Memo().RemoveListener(*this); // closed, it follows nothing more
     main_.DocumentClosing(*this);
     QMdiSubWindow::closeEvent(e);

@@ -6,6 +6,8 @@
 #include <QMdiSubWindow>
 #include <QTimer>
 
+#include <memory>
+
 class QLabel;
 class QFrame;
 class QPushButton;
@@ -13,6 +15,7 @@ class QPushButton;
 #include "editor/qt/uniMemoWidget.h"
 
 class TPMMainForm;
+class TStrucDocument;
 
 enum class TCloseAnswer { Close, Keep };
 // What is being closed: one window (another view of its document keeps the text open, so
@@ -35,6 +38,9 @@ public:
     void SetPlaceholder(bool on) { placeholder_ = on; }
     // The structure timer: started by every modification, re-parses when it fires.
     QTimer& Timer() { return timer_; }
+    // The document's structure: its tree, its parse thread, the outline's saved selection.
+    // Gone once the window is closed.
+    TStrucDocument& Structure() { return *structure_; }
     int StructureParses() const { return structureParses_; }
     // Closed and waiting for its deletion.
     bool Closed() const { return closed_; }
@@ -78,6 +84,7 @@ private:
     QPushButton* uniform_;
     QPushButton* reopen_;
     QTimer timer_;
+    std::unique_ptr<TStrucDocument> structure_;
     bool placeholder_ = false;
     bool closed_ = false;
     int structureParses_ = 0;

@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
@@ -41,6 +42,7 @@
 #include "shell/qt/Childwin.h"
 #include "shell/qt/Properties.h"
 #include "storage/PelmarStorage.h"
+#include "structure/qt/uniStrucFrame.h"
 #include "widgets/uniFileDialogs.h"
 #include "widgets/uniMsgDlg.h"
 
@@ -99,9 +101,27 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
     tabs_->setDocumentMode(true);
     tabs_->setContextMenuPolicy(Qt::CustomContextMenu);
     tabs_->hide();
-    mdi_ = new QMdiArea(central);
+    splitter_ = new QSplitter(Qt::Horizontal, central);
+    splitter_->setObjectName(QStringLiteral("StrucSplitter"));
+    mdi_ = new QMdiArea(splitter_);
+    strucQueue_ = std::make_unique<TQtMainThreadQueue>();
+    strucFrame_ = new TStrucFrame(splitter_);
+    splitter_->addWidget(mdi_);
+    splitter_->addWidget(strucFrame_);
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 0);
+    splitter_->setCollapsible(0, false);
+    strucFrame_->onRefresh = [this] { StructureCommand("RefreshStruc"); };
+    strucFrame_->onFocusDocument = [this](TuniMemo& memo) {
+        for (TMDIChild* child : Children()) {
+            if (&child->Memo() == &memo) {
+                mdi_->setActiveSubWindow(child);
+                child->MemoWidget().setFocus();
+            }
+        }
+    };
     layout->addWidget(tabs_);
-    layout->addWidget(mdi_, 1);
+    layout->addWidget(splitter_, 1);
     setCentralWidget(central);
 
     // The status bar: eight panels; the first one shows the progress of long work. The
@@ -153,6 +173,16 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
             if (tabs_->tabData(i).value<QMdiSubWindow*>() == w) {
                 const QSignalBlocker block(tabs_);
                 tabs_->setCurrentIndex(i);
+            }
+        }
+        if (lastActive_ != w) {
+            if (auto* left = dynamic_cast<TMDIChild*>(lastActive_.data());
+                left != nullptr && !left->Closed()) {
+                left->Structure().Deactivated();
+            }
+            lastActive_ = w;
+            if (auto* child = dynamic_cast<TMDIChild*>(w)) {
+                child->Structure().Activated();
             }
         }
         if (auto* child = dynamic_cast<TMDIChild*>(w)) {
@@ -229,6 +259,10 @@ void TPMMainForm::RegisterMainCommands() {
         {"GotoLine", [this] { GotoLine(); }},
         {"Clone", [this] { Clone(); }},
         {"Properties", [this] { Properties(); }},
+        {"RefreshStruc", [this] { StructureCommand("RefreshStruc"); }},
+        {"SyncStruc", [this] { StructureCommand("SyncStruc"); }},
+        {"FindWordInStruc", [this] { StructureCommand("FindWordInStruc"); }},
+        {"GoCurrentInStruc", [this] { StructureCommand("GoCurrentInStruc"); }},
         {"ReOpen", [this] { ShowReopenMenu(); }},
         {"TileH", [this] { mdi_->tileSubWindows(); }},
         {"TileV",
@@ -975,6 +1009,31 @@ void TPMMainForm::Clone() {
                                     codec.surrogate, codec.charset);
     child->Memo().GotoPosition(source.Caret().X, source.Caret().Y);
     child->Timer().start();
+}
+
+void TPMMainForm::StructureCommand(std::string_view name) {
+    const QList<int> sizes = splitter_->sizes();
+    if (sizes.size() == 2 && sizes[1] == 0) {
+        splitter_->setSizes({std::max(sizes[0] - strucWidth_, 0), strucWidth_});
+    }
+    TMDIChild* child = ActiveChild();
+    if (child == nullptr) {
+        return;
+    }
+    if (name == "RefreshStruc") {
+        child->Structure().Refresh();
+    } else if (name == "SyncStruc") {
+        strucFrame_->Sync();
+    } else if (name == "FindWordInStruc") {
+        strucFrame_->FindWord();
+    } else {
+        strucFrame_->JumpToSelected();
+    }
+    TuniMemo& memo = child->Memo();
+    if (memo.SelectionActive()) {
+        memo.DropSelection();
+        memo.UpdateView();
+    }
 }
 
 void TPMMainForm::DocumentClosing(TMDIChild& child) {

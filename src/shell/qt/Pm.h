@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QPointer>
 
 #include <array>
 #include <functional>
@@ -38,6 +40,9 @@ class TformSearch;
 class TFormProperties;
 class TuniOpenDialog;
 class TuniSaveDialog;
+class QSplitter;
+class TStrucFrame;
+class TMainThreadQueue;
 
 class TPMMainForm : public QMainWindow {
     Q_OBJECT
@@ -83,6 +88,13 @@ public:
     std::vector<TMDIChild*> Children() const;
     QMdiArea& MdiArea() { return *mdi_; }
     QTabBar& Tabs() { return *tabs_; }
+    // The structure view beside the documents, and the queue its passes report through.
+    TStrucFrame& StrucFrame() { return *strucFrame_; }
+    TMainThreadQueue& StrucQueue() { return *strucQueue_; }
+    QSplitter& StrucSplitter() { return *splitter_; }
+    // The structure view's commands: each shows a collapsed view again first, and clears
+    // the active editor's selection after.
+    void StructureCommand(std::string_view name);
 
     // --- what the document windows call ------------------------------------------------
     void DocumentClosing(TMDIChild& child);
@@ -177,8 +189,14 @@ private:
     std::unique_ptr<TUniActionMap> global_;
     std::unique_ptr<TUniActionKeymap> globalKeys_;
     std::map<std::string, std::function<void()>, std::less<>> commands_;
+    // Where the structure passes hand their trees over; goes after the windows.
+    std::unique_ptr<TMainThreadQueue> strucQueue_;
 
     QMdiArea* mdi_ = nullptr;
+    QSplitter* splitter_ = nullptr; // the documents | the structure view
+    TStrucFrame* strucFrame_ = nullptr;
+    QPointer<QMdiSubWindow> lastActive_; // for the structure view's saved selection
+    int strucWidth_ = 220;               // the view's width before it was collapsed
     QTabBar* tabs_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* tabMenu_ = nullptr;

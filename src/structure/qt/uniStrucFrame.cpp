@@ -1,0 +1,295 @@
+#include "structure/qt/uniStrucFrame.h"
+
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "base/uniNumRefs.h"
+#include "editor/uniMemo.h"
+#include "structure/qt/uniOutline.h"
+#include "structure/uniStrucParser.h"
+
+namespace {
+
+QToolButton* Button(QWidget* parent, const char* name, const char* icon, const QString& hint,
+                    QStyle::StandardPixmap fallback) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoRaise(true);
+    button->setToolTip(hint);
+    button->setIcon(
+        QIcon::fromTheme(QString::fromLatin1(icon), parent->style()->standardIcon(fallback)));
+    return button;
+}
+
+} // namespace
+
+TStrucFrame::TStrucFrame(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("StrucFrame"));
+    auto* buttons = new QWidget(this);
+    buttons->setObjectName(QStringLiteral("ButtonPanel"));
+    refresh_ = Button(buttons, "RefreshButton", "view-refresh", QStringLiteral("Refresh"),
+                      QStyle::SP_BrowserReload);
+    sync_ = Button(buttons, "SyncButton", "go-jump", QStringLiteral("Synchronize"),
+                   QStyle::SP_ArrowRight);
+    findWord_ = Button(buttons, "FindWordButton", "edit-find", QStringLiteral("Find current word"),
+                       QStyle::SP_FileDialogContentsView);
+    auto* row = new QHBoxLayout(buttons);
+    row->setContentsMargins(2, 2, 2, 2);
+    row->setSpacing(1);
+    row->addWidget(refresh_);
+    row->addWidget(sync_);
+    row->addWidget(findWord_);
+    row->addStretch(1);
+
+    outline_ = new TuniOutline(this);
+    outline_->setObjectName(QStringLiteral("Outline"));
+    outline_->SetItemSeparator("\\");
+    outline_->SetScrollBars(TuniOutlineScrollBars::Vertical);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(buttons);
+    column->addWidget(outline_, 1);
+
+    connect(refresh_, &QToolButton::clicked, this, [this] {
+        if (onRefresh) {
+            onRefresh();
+        }
+    });
+    connect(sync_, &QToolButton::clicked, this, [this] { Sync(); });
+    connect(findWord_, &QToolButton::clicked, this, [this] { FindWord(); });
+    outline_->onClick = [this] { JumpToSelected(); };
+    const auto node = [this](int index) {
+        return static_cast<TStrucNode*>(outline_->Item(index).Data());
+    };
+    outline_->onExpand = [node](int index) {
+        if (TStrucNode* n = node(index)) {
+            n->Expanded = true;
+        }
+    };
+    outline_->onCollapse = [node](int index) {
+        if (TStrucNode* n = node(index)) {
+            n->Expanded = false;
+        }
+    };
+}
+
+TStrucFrame::~TStrucFrame() = default;
+
+void TStrucFrame::ShowTree(TuniMemo* memo, TStrucTree* tree) {
+    memo_ = memo;
+    if (tree != tree_) {
+        SetTree(tree);
+    }
+}
+
+void TStrucFrame::ClearTree() {
+    outline_->Clear();
+    memo_ = nullptr;
+    tree_ = nullptr;
+}
+
+void TStrucFrame::SetTree(TStrucTree* tree) {
+    outline_->BeginUpdate();
+    outline_->Clear();
+    tree_ = tree;
+    if (tree != nullptr) {
+        AddNodes(*tree, 0);
+    }
+    outline_->EndUpdate();
+}
+
+void TStrucFrame::AddNodes(const TStrucTree& tree, int parent) {
+    for (int i = 0; i < tree.Children.Count(); ++i) {
+        TStrucNode* child = tree.Children.Items(i);
+        const int index = outline_->AddChild(parent, child->GetName(), child);
+        if (index < 0) {
+            continue;
+        }
+        if (const auto* branch = dynamic_cast<const TStrucTree*>(child)) {
+            AddNodes(*branch, index);
+            if (child->Expanded) {
+                outline_->Item(index).Expand();
+            }
+        }
+    }
+}
+
+void TStrucFrame::SelectNode(const TStrucNode* node) {
+    outline_->SetSelected(outline_->IndexOfData(node));
+}
+
+int TStrucFrame::SelectedItem() const {
+    return outline_->Selected();
+}
+
+int TStrucFrame::TopRow() const {
+    return outline_->TopRow();
+}
+
+void TStrucFrame::RestoreSelection(int selected, int topRow) {
+    if (selected <= 0) {
+        return;
+    }
+    syncingSelection_ = true;
+    try {
+        outline_->SetTopRow(topRow);
+        outline_->SetSelected(selected);
+    } catch (const EUniOutlineError&) {
+        try {
+            outline_->SetSelected(outline_->LastIndex());
+        } catch (const EUniOutlineError&) {
+            // an empty outline: nothing to select
+        }
+    }
+    syncingSelection_ = false;
+}
+
+void TStrucFrame::Sync() {
+    if (tree_ == nullptr || memo_ == nullptr) {
+        return;
+    }
+    syncingSelection_ = true;
+    try {
+        SelectNode(tree_->closestTo(memo_->Caret().X, memo_->Caret().Y, nullptr));
+    } catch (const EUniOutlineError&) {
+        // an outline without items (a template without kinds)
+    }
+    syncingSelection_ = false;
+}
+
+void TStrucFrame::FindWord() {
+    if (tree_ == nullptr || memo_ == nullptr) {
+        return;
+    }
+    syncingSelection_ = true;
+    try {
+        SelectNode(tree_->byName(EncodeNumericRefsA(memo_->WordAtCaret()), true));
+    } catch (const EUniOutlineError&) {
+        // as in Sync
+    }
+    syncingSelection_ = false;
+}
+
+void TStrucFrame::JumpToSelected() {
+    const int selected = outline_->Selected();
+    if (selected <= 0 || memo_ == nullptr) {
+        return;
+    }
+    const auto* location = dynamic_cast<const TStrucLocation*>(
+        static_cast<TStrucNode*>(outline_->Item(selected).Data()));
+    if (!syncingSelection_ && location != nullptr) {
+        memo_->BeginCommand();
+        memo_->GotoPosition(std::max(location->Column, 0), location->Line);
+        memo_->UpdateView();
+    }
+    if (onFocusDocument) {
+        onFocusDocument(*memo_);
+    }
+}
+
+void CopyExpandedFlags(TStrucTree& to, const TStrucTree* from) {
+    if (from == nullptr) {
+        return;
+    }
+    const int n = std::min(to.Children.Count(), from->Children.Count());
+    for (int i = 0; i < n; ++i) {
+        to.Children.Items(i)->Expanded = from->Children.Items(i)->Expanded;
+    }
+}
+
+// ---- TStrucDocument ----
+
+TStrucDocument::TStrucDocument(TuniMemo& memo, TStrucFrame& frame, TMainThreadQueue& queue,
+                               std::function<bool()> active)
+    : memo_(memo), frame_(frame), queue_(queue), active_(std::move(active)) {}
+
+TStrucDocument::~TStrucDocument() {
+    thread_.reset(); // the pass gives up at its next line
+    if (frame_.Memo() == &memo_) {
+        frame_.ClearTree();
+    }
+}
+
+void TStrucDocument::Activated() {
+    if (thread_ != nullptr || tree_ != nullptr) {
+        if (frame_.Memo() != &memo_) {
+            frame_.ShowTree(&memo_, tree_.get());
+            frame_.RestoreSelection(savedSelection_, savedTopRow_);
+        }
+        return;
+    }
+    frame_.ShowTree(&memo_, nullptr);
+    Refresh();
+}
+
+void TStrucDocument::Deactivated() {
+    if (frame_.Memo() == &memo_) {
+        savedSelection_ = frame_.SelectedItem();
+        savedTopRow_ = frame_.TopRow();
+    }
+}
+
+void TStrucDocument::Refresh() {
+    if (memo_.LoadPending() || memo_.Loading()) {
+        deferred_ = true; // the lines are not there yet
+        return;
+    }
+    Parse();
+}
+
+void TStrucDocument::Parse() {
+    if (!failure_.empty()) {
+        return;
+    }
+    deferred_ = false;
+    if (thread_ == nullptr) {
+        thread_ = std::make_unique<TStrucThread>(
+            queue_, [this](std::unique_ptr<TStrucTree> tree) { Done(std::move(tree)); },
+            [this](const std::string& message) {
+                failure_ = message;
+                thread_.reset();
+            });
+    }
+    // The type's name: the highlighter's when it chose one, else the file's extension.
+    const TColorerClass* colorer = memo_.Colorer();
+    const std::string type = colorer != nullptr ? colorer->GetFileTypeName() : memo_.ProfileType();
+    TStrucPass pass;
+    pass.parser = type.empty() ? nullptr : StrucParserStorage().GetParser(type);
+    if (pass.parser != nullptr) {
+        const TWStringList& lines = memo_.Lines();
+        pass.lines.reserve(static_cast<size_t>(lines.Count()));
+        for (int i = 0; i < lines.Count(); ++i) {
+            pass.lines.push_back(lines.Get(i));
+        }
+        pass.tabSize = lines.TabSize();
+    }
+    thread_->Restart(std::move(pass));
+}
+
+void TStrucDocument::LoadEnded() {
+    // A pass that ran before the load saw no lines, one asked for meanwhile waits for them.
+    if (deferred_ || thread_ != nullptr) {
+        Parse(); // told at the load's end, with every line read
+    }
+}
+
+void TStrucDocument::Done(std::unique_ptr<TStrucTree> tree) {
+    ++passes_;
+    if (tree != nullptr) {
+        CopyExpandedFlags(*tree, tree_.get());
+    }
+    std::unique_ptr<TStrucTree> old = std::move(tree_);
+    tree_ = std::move(tree);
+    if (active_ && active_() && (frame_.Memo() == &memo_ || frame_.Memo() == nullptr)) {
+        const int selected = old != nullptr && frame_.Memo() == &memo_ ? frame_.SelectedItem() : -1;
+        const int top = frame_.TopRow();
+        frame_.ShowTree(&memo_, tree_.get());
+        frame_.RestoreSelection(selected, top);
+    } else if (frame_.Memo() == &memo_) {
+        frame_.ShowTree(&memo_, tree_.get());
+    }
+}

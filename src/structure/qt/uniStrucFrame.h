@@ -1,0 +1,116 @@
+// The structure view: the panel beside the documents that shows the active document's
+// tree in an outline, with buttons to refresh it, to select the node around the caret and
+// to find the word at the caret. It borrows the trees it shows; each document window owns
+// its own (see TStrucDocument).
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QWidget>
+
+#include "structure/uniStrucThread.h"
+#include "structure/uniStrucTree.h"
+
+class QToolButton;
+class TuniMemo;
+class TuniOutline;
+
+class TStrucFrame : public QWidget {
+    Q_OBJECT
+public:
+    explicit TStrucFrame(QWidget* parent = nullptr);
+    ~TStrucFrame() override;
+
+    TuniOutline& Outline() const { return *outline_; }
+    QToolButton& RefreshButton() const { return *refresh_; }
+    QToolButton& SyncButton() const { return *sync_; }
+    QToolButton& FindWordButton() const { return *findWord_; }
+
+    // The document whose tree is shown, or none.
+    TuniMemo* Memo() const { return memo_; }
+    TStrucTree* Tree() const { return tree_; }
+
+    // Shows `tree` (none: empty) as the tree of `memo`'s document.
+    void ShowTree(TuniMemo* memo, TStrucTree* tree);
+    // Empties the outline and forgets the document and its tree.
+    void ClearTree();
+    void SetTree(TStrucTree* tree);
+    void SelectNode(const TStrucNode* node);
+    // The outline's selected item and top row as they were saved; an index that is gone
+    // selects the last item.
+    void RestoreSelection(int selected, int topRow);
+    int SelectedItem() const;
+    int TopRow() const;
+
+    // The node around the caret, the node named by the word at the caret, and a jump to
+    // the selected node's place.
+    void Sync();
+    void FindWord();
+    void JumpToSelected();
+
+    // The Refresh button: the main window re-parses its active document.
+    std::function<void()> onRefresh;
+    // After a jump (or a click on a branch): the document's window takes the focus.
+    std::function<void(TuniMemo&)> onFocusDocument;
+
+private:
+    void AddNodes(const TStrucTree& tree, int parent);
+
+    QToolButton* refresh_;
+    QToolButton* sync_;
+    QToolButton* findWord_;
+    TuniOutline* outline_;
+    TuniMemo* memo_ = nullptr;
+    TStrucTree* tree_ = nullptr;
+    // Set while the frame selects an item itself: the click that follows moves no caret.
+    bool syncingSelection_ = false;
+};
+
+// Copies the kind branches' open or closed state by position from the old tree to the new.
+void CopyExpandedFlags(TStrucTree& to, const TStrucTree* from);
+
+// What a document window keeps for the structure view: the document's current tree, the
+// thread that parses it, and the outline's selection and scroll when the window was left.
+class TStrucDocument {
+public:
+    // `active` tells whether the document's window is the main window's active one.
+    TStrucDocument(TuniMemo& memo, TStrucFrame& frame, TMainThreadQueue& queue,
+                   std::function<bool()> active);
+    ~TStrucDocument(); // gives up a running pass and waits for it; the frame forgets the tree
+    TStrucDocument(const TStrucDocument&) = delete;
+    TStrucDocument& operator=(const TStrucDocument&) = delete;
+
+    // The window became active: its tree is shown at once (with the selection it had), or
+    // its first parse starts.
+    void Activated();
+    // The window was left: the outline's selection and top row are kept for its return.
+    void Deactivated();
+    // A new pass over the text as it is now (the timer after edits, Refresh); a pass in
+    // progress gives up. After a parse failed nothing more is parsed.
+    void Refresh();
+    // The document's file has been read: the tree is made again from what was read.
+    void LoadEnded();
+
+    TStrucTree* Tree() const { return tree_.get(); }
+    // Finished passes (tests).
+    int Passes() const { return passes_; }
+    bool Parsing() const { return thread_ != nullptr && thread_->Running(); }
+    const std::string& Failure() const { return failure_; }
+
+private:
+    void Parse();
+    void Done(std::unique_ptr<TStrucTree> tree);
+
+    TuniMemo& memo_;
+    TStrucFrame& frame_;
+    TMainThreadQueue& queue_;
+    std::function<bool()> active_;
+    std::unique_ptr<TStrucTree> tree_;
+    std::unique_ptr<TStrucThread> thread_;
+    int savedSelection_ = -1;
+    int savedTopRow_ = 0;
+    int passes_ = 0;
+    bool deferred_ = false; // a pass waits for the load to end
+    std::string failure_;
+};

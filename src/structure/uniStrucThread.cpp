@@ -1,0 +1,102 @@
+#include "structure/uniStrucThread.h"
+
+#include <exception>
+#include <utility>
+
+#include "base/uniNumRefs.h"
+#include "structure/uniStrucParser.h"
+#include "text/uniStringList.h"
+
+namespace {
+
+// A pass's copy of the lines, each turned into the parser's form when it is read.
+class TPassLines final : public TStrucLines {
+public:
+    explicit TPassLines(const TStrucPass& pass) : pass_(pass) {}
+    int GetCount() const override { return static_cast<int>(pass_.lines.size()); }
+    std::string Get(int i) const override {
+        return EncodeNumericRefsA(
+            TWStringList::ExpandTabsBy(pass_.lines.at(static_cast<size_t>(i)), pass_.tabSize));
+    }
+
+private:
+    const TStrucPass& pass_;
+};
+
+} // namespace
+
+TStrucThread::TStrucThread(TMainThreadQueue& queue, TDone done, TFailed failed)
+    : queue_(queue), done_(std::move(done)), failed_(std::move(failed)),
+      thread_([this] { Run(); }) {}
+
+TStrucThread::~TStrucThread() {
+    *alive_ = false;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        terminated_ = true;
+        abort_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+void TStrucThread::Restart(TStrucPass pass) {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        next_ = std::move(pass);
+        abort_ = running_; // the pass in progress gives up; the new one runs next
+    }
+    wake_.notify_all();
+}
+
+bool TStrucThread::Running() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return running_ || next_.has_value();
+}
+
+void TStrucThread::Run() {
+    for (;;) {
+        TStrucPass pass;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            running_ = false;
+            wake_.wait(lock, [this] { return terminated_ || next_.has_value(); });
+            if (terminated_) {
+                return;
+            }
+            pass = std::move(*next_);
+            next_.reset();
+            running_ = true;
+            abort_ = false;
+        }
+        std::unique_ptr<TStrucTree> tree;
+        std::string error;
+        try {
+            if (pass.parser != nullptr) {
+                const TPassLines lines(pass);
+                tree = pass.parser->ParseLines(
+                    lines, [](void* data) { return static_cast<std::atomic<bool>*>(data)->load(); },
+                    &abort_);
+            }
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+        if (abort_.load()) {
+            continue; // given up: a newer pass (or the end) is waiting
+        }
+        ++passes_;
+        std::weak_ptr<std::atomic<bool>> alive = alive_;
+        auto shared = std::make_shared<std::unique_ptr<TStrucTree>>(std::move(tree));
+        queue_.Post([this, alive, shared, error] {
+            const auto living = alive.lock();
+            if (!living || !*living) {
+                return;
+            }
+            if (!error.empty()) {
+                failed_(error);
+            } else {
+                done_(std::move(*shared));
+            }
+        });
+    }
+}

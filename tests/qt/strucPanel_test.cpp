@@ -1,0 +1,170 @@
+// The structure view in the main window: the active document's tree in the outline, the
+// parse after a pause in typing, following the active document, jumping to a node,
+// Synchronize and Find word, and closing a document while it is parsed.
+#include <QApplication>
+#include <QMdiArea>
+#include <QSplitter>
+#include <QTest>
+
+#include <chrono>
+#include <regex>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "qt/qtTestSupport.h"
+#include "shell/qt/Childwin.h"
+#include "shell/qt/Pm.h"
+#include "structure/qt/uniOutline.h"
+#include "structure/qt/uniStrucFrame.h"
+
+using namespace qt_testing;
+using testing_support::ReadBytes;
+using testing_support::WriteBytes;
+
+namespace {
+
+const char* const kSource = "#include <stdio.h>\n"
+                            "\n"
+                            "struct point {\n"
+                            "    int x, y;\n"
+                            "};\n"
+                            "\n"
+                            "static int square(int v)\n"
+                            "{\n"
+                            "    return v * v;\n"
+                            "}\n"
+                            "\n"
+                            "int main(void)\n"
+                            "{\n"
+                            "    return square(2);\n"
+                            "}\n";
+
+class StrucPanelTest : public ::testing::Test {
+protected:
+    StrucPanelTest() {
+        // The program folder's copy uses the highlighting library of the build: the file
+        // type, and so the template, comes from it.
+        const std::string ini = program_.File("Ini/pelmar.ini");
+        WriteBytes(ini, std::regex_replace(ReadBytes(ini), std::regex("\\[Common\\]\n"),
+                                           "[Common]\nColorerDLL=" PELMAR_PROGRAM_DIR
+                                           "/Colorer/libicolorer.so\n"));
+        main_ = std::make_unique<TPMMainForm>(program_.Root());
+        main_->resize(1000, 700);
+        main_->show();
+        QApplication::processEvents();
+    }
+    ~StrucPanelTest() override {
+        for (TMDIChild* child : main_->Children()) {
+            child->Memo().DeclineSave();
+        }
+        main_.reset();
+    }
+    TMDIChild* Open(const std::string& name, const std::string& text) {
+        const std::string path = files_.file(name);
+        WriteBytes(path, text);
+        TMDIChild* child = main_->OpenDocument(path);
+        QApplication::processEvents();
+        return child;
+    }
+    // Runs the event loop until `done` holds (at most 10 s).
+    template <class F>
+    bool WaitFor(F done) {
+        for (int i = 0; i < 1000 && !done(); ++i) {
+            QTest::qWait(10);
+        }
+        return done();
+    }
+    std::vector<std::string> Shown() const { return main_->StrucFrame().Outline().Lines(); }
+    TuniOutline& Outline() { return main_->StrucFrame().Outline(); }
+    // The window's passes are done and their result has reached the main thread.
+    bool Settled(TMDIChild& child) {
+        return WaitFor([&] {
+            return child.Structure().Passes() > 0 && !child.Structure().Parsing() &&
+                   !child.Memo().LoadPending();
+        });
+    }
+
+    TProgramCopy program_;
+    testing_support::TempDir files_;
+    std::unique_ptr<TPMMainForm> main_;
+};
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& line : lines) {
+        out += line + "\n";
+    }
+    return out;
+}
+
+TEST_F(StrucPanelTest, OpeningAFileShowsItsTreeAndAClickJumpsToANode) {
+    TMDIChild* child = Open("a.c", kSource);
+    ASSERT_TRUE(Settled(*child));
+    const std::string shown = Joined(Shown());
+    EXPECT_NE(shown.find("square"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("main"), std::string::npos) << shown;
+    EXPECT_EQ(main_->StrucFrame().Memo(), &child->Memo());
+    // A click on the node "main" puts the caret on its line.
+    const int index = Outline().IndexOfPath(Outline().Item(1).Text()); // a kind branch
+    ASSERT_GT(index, 0);
+    int mainIndex = 0;
+    for (int i = 1; i <= Outline().LastIndex(); ++i) {
+        if (Outline().Item(i).Text().rfind("main", 0) == 0) {
+            mainIndex = i;
+        }
+    }
+    ASSERT_GT(mainIndex, 0) << shown;
+    Outline().SetSelected(mainIndex); // opens its branch
+    const int row = Outline().RowOfIndex(mainIndex);
+    const QPoint at(Outline().LayoutOf(Outline().Item(mainIndex)).textLeft + 3,
+                    row * Outline().ItemHeight() - Outline().TopRow() * Outline().ItemHeight() +
+                        Outline().ItemHeight() / 2);
+    QTest::mouseClick(Outline().viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(child->Memo().Caret().Y, 11);
+    // Synchronize from a caret inside square() selects square.
+    child->Memo().GotoPosition(4, 8);
+    main_->RunGlobalAction("SyncStruc");
+    EXPECT_EQ(Outline().Item(Outline().Selected()).Text().rfind("square", 0), 0u);
+}
+
+TEST_F(StrucPanelTest, EditsReparseOnceThreeSecondsAfterTheLast) {
+    TMDIChild* child = Open("b.c", kSource);
+    ASSERT_TRUE(Settled(*child));
+    const int before = child->Structure().Passes();
+    child->MemoWidget().setFocus();
+    child->Memo().GotoPosition(0, 15);
+    for (const char* text : {"int a", "dded(v", "oid) {}"}) {
+        QTest::keyClicks(&child->MemoWidget(), text);
+        QTest::qWait(1000);
+        EXPECT_EQ(child->Structure().Passes(), before) << "no parse while typing";
+    }
+    QTest::qWait(TMDIChild::kStructureDelayMs - 1000 + 300);
+    ASSERT_TRUE(WaitFor([&] { return child->Structure().Passes() == before + 1; }));
+    QTest::qWait(200);
+    EXPECT_EQ(child->Structure().Passes(), before + 1) << "one pass for the three edits";
+    EXPECT_NE(Joined(Shown()).find("added"), std::string::npos) << Joined(Shown());
+}
+
+TEST_F(StrucPanelTest, TheViewFollowsTheActiveDocumentAndForgetsAClosedOne) {
+    TMDIChild* c = Open("c.c", kSource);
+    ASSERT_TRUE(Settled(*c));
+    const int passes = c->Structure().Passes();
+    TMDIChild* md = Open("d.md", "# Title\n\ntext\n\n## Part two\n");
+    ASSERT_TRUE(Settled(*md));
+    EXPECT_NE(Joined(Shown()).find("Part two"), std::string::npos) << Joined(Shown());
+    main_->MdiArea().setActiveSubWindow(c);
+    QApplication::processEvents();
+    EXPECT_EQ(main_->StrucFrame().Memo(), &c->Memo());
+    EXPECT_NE(Joined(Shown()).find("square"), std::string::npos) << "shown at once, no parse";
+    EXPECT_EQ(c->Structure().Passes(), passes);
+    // Closing the document shown, with a pass asked for: the view is emptied.
+    c->Structure().Refresh();
+    c->close();
+    QApplication::processEvents();
+    QTest::qWait(50);
+    EXPECT_NE(main_->StrucFrame().Memo(), nullptr); // the Markdown file is active again
+    EXPECT_EQ(Joined(Shown()).find("square"), std::string::npos);
+}
+
+} // namespace
