@@ -5,7 +5,9 @@
 //                               "wrap" turns word wrap on; with "idle" each key comes after
 //                               an idle step and a pause of 3 ms, so a highlighter's
 //                               background parse is running; "plain" switches syntax
-//                               highlighting off
+//                               highlighting off; with "struc" a structure parse of the
+//                               document runs in the background while the keys are typed
+//                               (asked for again every 200 keys, outside the timing)
 //   bench_qt pages FILE         1000 page-downs through key events, total and per page
 //   bench_qt start FILE         main window, FILE opened, until its editor first painted;
 //                               prints the milliseconds since the process started
@@ -30,6 +32,7 @@
 #include "shell/qt/Childwin.h"
 #include "shell/qt/Pm.h"
 #include "shell/qt/uniApp.h"
+#include "structure/qt/uniStrucFrame.h"
 
 namespace {
 
@@ -88,7 +91,7 @@ void Report(const char* what, std::vector<double> samples) {
                 at(0.5), at(0.99), samples.back());
 }
 
-int Keys(TPMMainForm& main, bool wrap, bool idle, bool plain) {
+int Keys(TPMMainForm& main, bool wrap, bool idle, bool plain, bool struc) {
     TMDIChild* child = main.ActiveChild();
     TuniMemoWidget& w = child->MemoWidget();
     if (wrap) {
@@ -102,7 +105,12 @@ int Keys(TPMMainForm& main, bool wrap, bool idle, bool plain) {
     TPaintWatch watch(*w.viewport());
     std::vector<double> samples;
     std::vector<double> handled;
+    int strucParsing = 0; // keys typed while a structure pass ran
     for (int i = 0; i < 2000; ++i) {
+        if (struc && i % 200 == 0) {
+            child->Structure().Refresh();
+        }
+        strucParsing += struc && child->Structure().Parsing() ? 1 : 0;
         const bool erase = i % 10 == 9;
         QKeyEvent press(QEvent::KeyPress, erase ? Qt::Key_Backspace : Qt::Key_A, Qt::NoModifier,
                         erase ? QStringLiteral("\b") : QStringLiteral("a"));
@@ -119,6 +127,10 @@ int Keys(TPMMainForm& main, bool wrap, bool idle, bool plain) {
         }
     }
     Report(wrap ? "keystroke to paint, wrap on" : "keystroke to paint, wrap off", samples);
+    if (struc) {
+        std::printf("keys typed while a structure parse ran: %d of %zu\n", strucParsing,
+                    samples.size());
+    }
     Report("  of which the key event (editor, its image, the status bar)", handled);
     return 0;
 }
@@ -146,7 +158,8 @@ int Pages(TPMMainForm& main) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: bench_qt keys|pages|start FILE [wrap] [idle] [plain]\n");
+        std::fprintf(stderr,
+                     "usage: bench_qt keys|pages|start FILE [wrap] [idle] [plain] [struc]\n");
         return 1;
     }
     const std::string mode = argv[1];
@@ -157,6 +170,7 @@ int main(int argc, char** argv) {
     const bool wrap = flag("wrap");
     const bool idle = flag("idle");
     const bool plain = flag("plain");
+    const bool struc = flag("struc");
     TuniApplication app(argc, argv);
     TPMMainForm main(FindProgramFolder());
     main.resize(1000, 800);
@@ -177,7 +191,7 @@ int main(int argc, char** argv) {
     }
     main.OpenCommandLine({file});
     QApplication::processEvents();
-    const int rc = mode == "keys"    ? Keys(main, wrap, idle, plain)
+    const int rc = mode == "keys"    ? Keys(main, wrap, idle, plain, struc)
                    : mode == "pages" ? Pages(main)
                                      : 1;
     std::fflush(stdout);

@@ -167,4 +167,27 @@ TEST_F(StrucPanelTest, TheViewFollowsTheActiveDocumentAndForgetsAClosedOne) {
     EXPECT_EQ(Joined(Shown()).find("square"), std::string::npos);
 }
 
+// The settings' BrowserWidth and BrowserMin: the view starts that wide, or collapsed, and a
+// structure command shows a collapsed view again at its width.
+TEST(StrucPanelSettings, TheViewStartsAsTheSettingsSayAndACommandShowsItAgain) {
+    TProgramCopy program;
+    const std::string ini = program.File("Ini/pelmar.ini");
+    WriteBytes(ini, std::regex_replace(ReadBytes(ini), std::regex("\\[Common\\]\n"),
+                                       "[Common]\nBrowserWidth=260\nBrowserMin=1\n"));
+    TPMMainForm main(program.Root());
+    main.resize(1000, 700);
+    main.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(main.StrucCollapsed());
+    EXPECT_EQ(main.StrucWidth(), 260);
+    main.NewDocument();
+    main.RunGlobalAction("SyncStruc");
+    QApplication::processEvents();
+    EXPECT_FALSE(main.StrucCollapsed());
+    EXPECT_EQ(main.StrucSplitter().sizes().at(1), 260);
+    for (TMDIChild* child : main.Children()) {
+        child->Memo().DeclineSave();
+    }
+}
+
 } // namespace

@@ -155,6 +155,13 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
     RegisterMainCommands();
     LoadSettings();
     session_.LoadHighlighting();
+    // The structure view's width, and whether it was collapsed, as the settings keep them.
+    const TWindowSettings& window = session_.Settings().window;
+    if (window.browserWidth && *window.browserWidth > 0) {
+        strucWidth_ = *window.browserWidth;
+    }
+    splitter_->setSizes(
+        {std::max(width() - strucWidth_, 1), window.browserMin.value_or(false) ? 0 : strucWidth_});
     MakeSearchForms();
     openDialog_ = std::make_unique<TuniOpenDialog>(this);
     saveDialog_ = std::make_unique<TuniSaveDialog>(this);
@@ -1009,6 +1016,16 @@ void TPMMainForm::Clone() {
                                     codec.surrogate, codec.charset);
     child->Memo().GotoPosition(source.Caret().X, source.Caret().Y);
     child->Timer().start();
+}
+
+int TPMMainForm::StrucWidth() const {
+    const QList<int> sizes = splitter_->sizes();
+    return sizes.size() == 2 && sizes[1] > 0 ? sizes[1] : strucWidth_;
+}
+
+bool TPMMainForm::StrucCollapsed() const {
+    const QList<int> sizes = splitter_->sizes();
+    return sizes.size() == 2 && sizes[1] == 0;
 }
 
 void TPMMainForm::StructureCommand(std::string_view name) {

@@ -92,6 +92,9 @@ public:
     TStrucFrame& StrucFrame() { return *strucFrame_; }
     TMainThreadQueue& StrucQueue() { return *strucQueue_; }
     QSplitter& StrucSplitter() { return *splitter_; }
+    // The structure view's width when shown (BrowserWidth), and whether it is collapsed.
+    int StrucWidth() const;
+    bool StrucCollapsed() const;
     // The structure view's commands: each shows a collapsed view again first, and clears
     // the active editor's selection after.
     void StructureCommand(std::string_view name);
