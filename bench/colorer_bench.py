@@ -64,6 +64,7 @@ def main():
         kate = shutil.which("kate-syntax-highlighter")
 
     workdir = args.workdir or tempfile.mkdtemp(prefix="colorer_bench_")
+    os.makedirs(workdir, exist_ok=True)
     path = os.path.join(workdir, "big.c")
     make_c_file(path, args.size * 1024 * 1024)
     print("file: %s, %.1f MB" % (path, os.path.getsize(path) / 1048576))

@@ -49,6 +49,7 @@ def main():
             sys.exit("build it first: cmake -DPELMAR_BENCH=ON ... && ninja pelmar-batch bench_struc")
 
     workdir = args.workdir or tempfile.mkdtemp(prefix="struc_bench_")
+    os.makedirs(workdir, exist_ok=True)
     path = os.path.join(workdir, "big.c")
     make_c_file(path, args.size * 1024 * 1024)
     print("file: %s, %.1f MB" % (path, os.path.getsize(path) / 1048576))
