@@ -27,8 +27,9 @@ ROOT = os.path.dirname(HERE)
 SAMPLE = os.path.join(ROOT, "tests", "colorer", "samples", "c_sample.c")
 
 
-def make_c_file(path, size):
-    with open(SAMPLE, "rb") as f:
+def make_c_file(path, size, sample=SAMPLE):
+    """`sample` repeated until the file holds `size` bytes."""
+    with open(sample, "rb") as f:
         block = f.read()
     with open(path, "wb") as f:
         written = 0
