@@ -1,5 +1,8 @@
 #include "structure/uniStrucThread.h"
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <exception>
 #include <utility>
 
@@ -55,6 +58,9 @@ bool TStrucThread::Running() const {
 }
 
 void TStrucThread::Run() {
+    // Passes are background work: they yield the processor to the typing.
+    const sched_param idle{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
     for (;;) {
         TStrucPass pass;
         {
