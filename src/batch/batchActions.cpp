@@ -1,13 +1,11 @@
 // pelmar-batch's command line: options, the document, the actions run on it.
 #include "batch/batchActions.h"
 
-#include <cctype>
 #include <charconv>
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -658,18 +656,7 @@ private:
     // The document's structure tree. The template is the one the editor uses: named by the
     // highlighter's type, or by the file's extension when there is no highlighter.
     int Structure() {
-        std::string type;
-        if (const TColorerClass* colorer = memo_->Colorer()) {
-            type = colorer->GetFileTypeName();
-        } else {
-            type = std::filesystem::path(fileName_).extension().string();
-            if (!type.empty()) {
-                type.erase(0, 1);
-            }
-            for (char& c : type) {
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            }
-        }
+        const std::string type = memo_->FileTypeName();
         // The session pointed the cache at the program folder's Struc/.
         TDefStrucParserStorage& storage = StrucParserStorage();
         TStrucParser* parser = type.empty() ? nullptr : storage.GetParser(type);

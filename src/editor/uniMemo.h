@@ -304,6 +304,9 @@ public:
     // Makes the highlighter's type with this title the document's, colours the text with
     // it and applies its profile. False when it is unknown or already the type.
     bool PickColorerType(const std::string& title);
+    // The name the files kept per type (structure templates) go by: the highlighter's
+    // short name when it chose a type, else the file name's extension in lower case.
+    std::string FileTypeName() const;
 
     // --- text primitives -----------------------------------------------------------------
     void SetLineText(int index, std::u16string text, TMerge mergeable);

@@ -44,6 +44,10 @@ bool TuniMemo::PickColorerType(const std::string& title) {
     return true;
 }
 
+std::string TuniMemo::FileTypeName() const {
+    return colorer_ != nullptr ? colorer_->GetFileTypeName() : ProfileType();
+}
+
 void TuniMemo::UpdateColorerWindow() {
     colorerCells_.Reset();
     if (colorer_ == nullptr) {
@@ -60,10 +64,7 @@ void TuniMemo::ColorerIdleStep() {
     if (colorer_->Pending()) {
         colorer_->StartBackgroundParse();
     }
-    bool repaint = false;
-    if (colorer_->TakeDone()) {
-        repaint = true;
-    }
+    bool repaint = colorer_->TakeDone();
     const bool onPair = colorer_->IsOnPair(caret_.X, caret_.Y);
     if (onPair != caretOnPair_) {
         caretOnPair_ = onPair;

@@ -2,8 +2,11 @@
 // environment with the shipped global actions and keys.
 #pragma once
 
+#include <QImage>
+#include <QRect>
 #include <QString>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -61,6 +64,18 @@ inline void SetLines(TuniMemo& memo, std::u16string_view text) {
         list.Add(std::u16string(text.substr(start, end - start)));
     }
     list.Add(std::u16string(text.substr(start)));
+}
+
+// Whether any pixel of the rectangle differs from `background`.
+inline bool Inked(const QImage& image, const QRect& r, QRgb background) {
+    for (int y = std::max(r.top(), 0); y <= std::min(r.bottom(), image.height() - 1); ++y) {
+        for (int x = std::max(r.left(), 0); x <= std::min(r.right(), image.width() - 1); ++x) {
+            if (image.pixel(x, y) != background) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 } // namespace qt_testing

@@ -14,18 +14,6 @@ using namespace qt_testing;
 
 namespace {
 
-// Whether any pixel of the rectangle differs from `background`.
-bool Inked(const QImage& image, const QRect& r, QRgb background) {
-    for (int y = std::max(r.top(), 0); y <= std::min(r.bottom(), image.height() - 1); ++y) {
-        for (int x = std::max(r.left(), 0); x <= std::min(r.right(), image.width() - 1); ++x) {
-            if (image.pixel(x, y) != background) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 TEST(ScreenshotTest, WrappedTabbedBookmarkedSelectedAndMultilingual) {
     TProgramCopy program;
     TEditorSetup setup(program.Root());

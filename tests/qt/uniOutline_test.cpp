@@ -12,7 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "qt/qtTestSupport.h"
 #include "structure/qt/uniOutline.h"
+
+using qt_testing::Inked;
 
 namespace {
 
@@ -362,18 +365,6 @@ TEST_F(OutlineInput, PointerMakesTheHotItem) {
 }
 
 // --- on screen --------------------------------------------------------------------------------
-
-// Whether any pixel of the rectangle differs from `background`.
-bool Inked(const QImage& image, const QRect& r, QRgb background) {
-    for (int y = std::max(r.top(), 0); y <= std::min(r.bottom(), image.height() - 1); ++y) {
-        for (int x = std::max(r.left(), 0); x <= std::min(r.right(), image.width() - 1); ++x) {
-            if (image.pixel(x, y) != background) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
 
 int CountOf(const QImage& image, const QRect& r, QRgb colour) {
     int n = 0;

@@ -1029,9 +1029,8 @@ bool TPMMainForm::StrucCollapsed() const {
 }
 
 void TPMMainForm::StructureCommand(std::string_view name) {
-    const QList<int> sizes = splitter_->sizes();
-    if (sizes.size() == 2 && sizes[1] == 0) {
-        splitter_->setSizes({std::max(sizes[0] - strucWidth_, 0), strucWidth_});
+    if (StrucCollapsed()) {
+        splitter_->setSizes({std::max(splitter_->sizes().at(0) - strucWidth_, 0), strucWidth_});
     }
     TMDIChild* child = ActiveChild();
     if (child == nullptr) {

@@ -119,7 +119,6 @@ void TFormProperties::Preset(const QString& charset, const QString& surrogate, i
 
 void TFormProperties::PresetSyntax(const QStringList& titles, int current) {
     syntaxTitles_ = titles;
-    syntaxIndex_ = current;
     syntax_ = current >= 0 && current < titles.size() ? titles[current] : QString();
 }
 

@@ -75,7 +75,6 @@ private:
     int separator_ = 2;
     bool encodingFixed_ = false;
     QStringList syntaxTitles_;
-    int syntaxIndex_ = -1;
     QString syntax_;
     QStringList configuredCharsets_;
     QStringList configuredSurrogates_;

@@ -254,9 +254,7 @@ void TStrucDocument::Parse() {
                 thread_.reset();
             });
     }
-    // The type's name: the highlighter's when it chose one, else the file's extension.
-    const TColorerClass* colorer = memo_.Colorer();
-    const std::string type = colorer != nullptr ? colorer->GetFileTypeName() : memo_.ProfileType();
+    const std::string type = memo_.FileTypeName();
     TStrucPass pass;
     pass.parser = type.empty() ? nullptr : StrucParserStorage().GetParser(type);
     if (pass.parser != nullptr) {
