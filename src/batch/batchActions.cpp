@@ -27,6 +27,7 @@
 #include "shell/ProgramFolder.h"
 #include "shell/uniConfig.h"
 #include "shell/uniSession.h"
+#include "shell/uniTools.h"
 #include "structure/uniStrucParser.h"
 #include "text/uniCodec.h"
 #include "text/uniStringList.h"
@@ -78,8 +79,14 @@ const char* const kUsage =
     "         --find PATTERN [--regex] [--case] [--word] [--back]\n"
     "         --replace-all PATTERN REPLACEMENT [--regex] [--case] [--word]\n"
     "         --file-type  --highlight [FIRST COUNT]  --structure\n"
+    "         --compile ENTRY  --filter ENTRY\n"
     "--structure: the structure tree from Struc/<type>.struc (type: the highlighter's, else\n"
-    "             the file's extension), one node a line; line numbers count from 1\n";
+    "             the file's extension), one node a line; line numbers count from 1\n"
+    "--compile: saves the document when it was changed, runs the entry of Compile/<type>.ini,\n"
+    "           prints the tool's messages, then one JSON line per place they name and\n"
+    "           {\"exit\":N}\n"
+    "--filter: runs the filter (Filter/<type>.ini, Ini/filters.ini) over the selection, or\n"
+    "          the whole document when nothing is selected; its output replaces the text\n";
 
 std::optional<int> IntFromText(const std::string& s) {
     int v = 0;
@@ -351,6 +358,12 @@ private:
                 range = *n;
             }
             return Highlight(range);
+        } else if (action == "--compile" || action == "--filter") {
+            auto v = value();
+            if (!v) {
+                return Usage("missing value for " + action);
+            }
+            return action == "--compile" ? Compile(*v) : Filter(*v);
         } else if (action == "--save") {
             std::string target = fileName_;
             if (i < args.size() && args[i].rfind("--", 0) != 0) {
@@ -712,6 +725,75 @@ private:
                 }
                 out_ << "]}\n";
             }
+        }
+        return kBatchOk;
+    }
+
+    // --compile: the entry runs with its output captured, whatever its Show says.
+    int Compile(const std::string& name) {
+        const std::string type = memo_->FileTypeName();
+        const std::optional<TCompileEntry> entry = ReadCompileEntry(session_->Folder(), type, name);
+        if (!entry) {
+            err_ << "pelmar-batch: no compile entry \"" << name << "\" for the file type \"" << type
+                 << "\" (looked in " << session_->Folder().Path("Compile/" + type + ".ini")
+                 << ")\n";
+            return kBatchActionFailed;
+        }
+        if (memo_->Modified()) {
+            if (const int rc = Save(fileName_); rc != kBatchOk) {
+                return rc;
+            }
+        }
+        const TCompileJob job = PrepareCompileJob(*entry, *memo_, session_->Folder().Root());
+        if (job.openDocument) {
+            err_ << "pelmar-batch: the entry \"" << entry->name
+                 << "\" opens the file with the desktop's program; nothing runs here\n";
+            return kBatchActionFailed;
+        }
+        const TToolResult result = RunToolProcess(job.request);
+        if (!result.started) {
+            err_ << "pelmar-batch: --compile: " << result.messages.front() << "\n";
+            return kBatchActionFailed;
+        }
+        for (const std::string& line : result.messages) {
+            out_ << line << "\n";
+        }
+        for (const std::string& line : result.messages) {
+            if (const std::optional<TToolLocation> at = MatchToolLocation(job.pattern, line)) {
+                out_ << "{\"file\":" << JsonString(at->file) << ",\"line\":" << at->line
+                     << ",\"column\":" << at->column << ",\"message\":" << JsonString(line)
+                     << "}\n";
+            }
+        }
+        out_ << "{\"exit\":" << result.exitCode << "}\n";
+        return kBatchOk;
+    }
+
+    // --filter: over the selection, or the whole text when there is none.
+    int Filter(const std::string& name) {
+        const std::string type = memo_->FileTypeName();
+        const std::optional<TFilterEntry> entry = ReadFilterEntry(session_->Folder(), type, name);
+        if (!entry) {
+            err_ << "pelmar-batch: no filter \"" << name << "\" for the file type \"" << type
+                 << "\" (looked in " << session_->Folder().Path("Ini/filters.ini") << " and "
+                 << session_->Folder().Path("Filter/" + type + ".ini") << ")\n";
+            return kBatchActionFailed;
+        }
+        memo_->BeginCommand();
+        if (!memo_->HasSelectedText()) {
+            memo_->SelectAll();
+        }
+        const TFilterJob job = PrepareFilterJob(*entry, *memo_, session_->Folder().Root());
+        if (job.Empty()) {
+            return kBatchOk;
+        }
+        const TToolResult result = RunToolProcess(job.request);
+        if (!ApplyFilterResult(*memo_, job, result)) {
+            for (const std::string& line : result.messages) {
+                err_ << "pelmar-batch: --filter: " << line << "\n";
+            }
+            err_ << "pelmar-batch: --filter: the document is left as it was\n";
+            return kBatchActionFailed;
         }
         return kBatchOk;
     }
