@@ -21,7 +21,7 @@ const std::vector<TLangTextDef>& TUniLangTexts::Definitions() {
         //   Edit:    Undo Redo Cut Copy Paste Delete SelectAll ToLower ToUpper Kbd1 Kbd2
         //            Wrap SpellCheck
         //   Search:  Find Replace SearchAgain SearchBack WordSearch WordSearchBack GotoLine
-        //            SearchPair Structure (Refresh Synchronize FindWord)
+        //            SearchPair Structure (Refresh Synchronize FindWord StrucLeft)
         //   Run:     Compiler Filter
         //   Options: Language GeneralSetup FilesSetup SpellLanguage
         //            ConfigFiles (PelmarIni FilesIni SubstIni ActionsIni KeysIni FiltersIni
@@ -70,6 +70,7 @@ const std::vector<TLangTextDef>& TUniLangTexts::Definitions() {
         {"Menus", "Refresh", kCaption, "&Refresh"},
         {"Menus", "Synchronize", kCaption, "&Synchronize"},
         {"Menus", "FindWord", kCaption, "&Find word"},
+        {"Menus", "StrucLeft", kCaption, "View on the &left"},
         {"Menus", "Language", kCaption, "&Language"},
         {"Menus", "GeneralSetup", kCaption, "&General setup..."},
         {"Menus", "FilesSetup", kCaption, "&Files setup..."},
@@ -100,6 +101,7 @@ const std::vector<TLangTextDef>& TUniLangTexts::Definitions() {
         {"Browser", "Refresh", kText, "Refresh"},
         {"Browser", "Synchronize", kText, "Synchronize"},
         {"Browser", "FindWord", kText, "Find current word"},
+        {"Browser", "Failed", kText, "No structure for this document:"},
 
         // The open and save dialogs; an empty text leaves the file dialog's own one.
         {"Dialogs", "Charset", kText, "C&harset"},

@@ -33,6 +33,7 @@ TWindowSettings ReadWindowSettings(const TIniFile& ini) {
     w.tools = ini.ReadStringA(kCommonSection, "Tools", w.tools);
     w.browserWidth = ReadOptionalInt(ini, kCommonSection, "BrowserWidth");
     w.browserMin = ReadOptionalBool(ini, kCommonSection, "BrowserMin");
+    w.browserLeft = ReadOptionalBool(ini, kCommonSection, "BrowserLeft");
     w.msgPanelHeight = ReadOptionalInt(ini, kCommonSection, "MsgPanelHeight");
     if (w.width && *w.width <= 0) {
         w.width.reset();
@@ -64,9 +65,20 @@ TWriteResult WriteWindowSettings(TIniFile& ini, const TWindowSettings& w) {
     if (w.browserMin) {
         ini.WriteBool(kCommonSection, "BrowserMin", *w.browserMin);
     }
+    if (w.browserLeft) {
+        ini.WriteBool(kCommonSection, "BrowserLeft", *w.browserLeft);
+    }
     if (w.msgPanelHeight) {
         ini.WriteInteger(kCommonSection, "MsgPanelHeight", *w.msgPanelHeight);
     }
+    return ini.EndUpdate();
+}
+
+TWriteResult WriteBrowserSettings(TIniFile& ini, int width, bool collapsed, bool left) {
+    ini.BeginUpdate();
+    ini.WriteInteger(kCommonSection, "BrowserWidth", width);
+    ini.WriteBool(kCommonSection, "BrowserMin", collapsed);
+    ini.WriteBool(kCommonSection, "BrowserLeft", left);
     return ini.EndUpdate();
 }
 

@@ -29,6 +29,7 @@ struct TWindowSettings {
     std::string tools = "1,*2,3,4,5";
     std::optional<int> browserWidth;
     std::optional<bool> browserMin;
+    std::optional<bool> browserLeft; // the structure view stands left of the documents
     std::optional<int> msgPanelHeight;
 };
 
@@ -36,6 +37,9 @@ struct TWindowSettings {
 TWindowSettings ReadWindowSettings(const TIniFile& pelmarIni);
 // The geometry keys; `zoom` only when set (there is a document window).
 TWriteResult WriteWindowSettings(TIniFile& pelmarIni, const TWindowSettings& window);
+// The structure view's keys alone, as the main window keeps them when it closes: its width
+// (the remembered one while it is collapsed), whether it is collapsed, and its side.
+TWriteResult WriteBrowserSettings(TIniFile& pelmarIni, int width, bool collapsed, bool left);
 
 // Where the main window goes: a coordinate below 0 keeps its current value.
 struct TWindowPos {

@@ -1,12 +1,15 @@
 // The structure view in the main window: the active document's tree in the outline, the
 // parse after a pause in typing, following the active document, jumping to a node,
 // Synchronize and Find word, and closing a document while it is parsed.
+#include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMdiArea>
 #include <QSplitter>
 #include <QTest>
 
 #include <chrono>
+#include <filesystem>
 #include <regex>
 #include <thread>
 
@@ -188,6 +191,95 @@ TEST(StrucPanelSettings, TheViewStartsAsTheSettingsSayAndACommandShowsItAgain) {
     for (TMDIChild* child : main.Children()) {
         child->Memo().DeclineSave();
     }
+}
+
+// The side, the width and the fold of the view are kept in pelmar.ini when the window
+// closes, and the next start lays the view out as it was left.
+TEST(StrucPanelSettings, SideWidthAndFoldAreKeptForTheNextStart) {
+    TProgramCopy program;
+    const std::string ini = program.File("Ini/pelmar.ini");
+    WriteBytes(ini, std::regex_replace(ReadBytes(ini), std::regex("\\[Common\\]\n"),
+                                       "[Common]\nBrowserWidth=240\nBrowserLeft=1\n"));
+    const std::string before = ReadBytes(ini);
+    {
+        TPMMainForm main(program.Root());
+        main.resize(1000, 700);
+        main.show();
+        QApplication::processEvents();
+        ASSERT_TRUE(main.StrucLeft());
+        EXPECT_EQ(main.StrucSplitter().widget(0), &main.StrucFrame());
+        EXPECT_EQ(main.StrucSplitter().sizes().at(0), 240);
+        // The menu item moves it to the right, as wide as it was.
+        QAction* side = main.MenuAction("StrucLeft");
+        ASSERT_NE(side, nullptr);
+        EXPECT_TRUE(side->isChecked());
+        side->trigger();
+        QApplication::processEvents();
+        EXPECT_FALSE(main.StrucLeft());
+        EXPECT_FALSE(side->isChecked());
+        EXPECT_EQ(main.StrucSplitter().widget(1), &main.StrucFrame());
+        EXPECT_EQ(main.StrucSplitter().sizes().at(1), 240);
+        // Folded by the user: the width before the fold is what is kept.
+        const QList<int> sizes = main.StrucSplitter().sizes();
+        main.StrucSplitter().setSizes({sizes.at(0) + sizes.at(1), 0});
+        EXPECT_TRUE(main.StrucCollapsed());
+        EXPECT_TRUE(main.close());
+    }
+    const std::string after = ReadBytes(ini);
+    EXPECT_NE(after.find("BrowserWidth=240\n"), std::string::npos) << after;
+    EXPECT_NE(after.find("BrowserMin=1\n"), std::string::npos) << after;
+    EXPECT_NE(after.find("BrowserLeft=0\n"), std::string::npos) << after;
+    // Nothing else of the file changed.
+    const auto withoutBrowserKeys = [](const std::string& text) {
+        return std::regex_replace(text, std::regex("Browser[A-Za-z]+=[^\n]*\n"), "");
+    };
+    EXPECT_EQ(withoutBrowserKeys(after), withoutBrowserKeys(before));
+
+    TPMMainForm again(program.Root());
+    again.resize(1000, 700);
+    again.show();
+    QApplication::processEvents();
+    EXPECT_FALSE(again.StrucLeft());
+    EXPECT_TRUE(again.StrucCollapsed());
+    EXPECT_EQ(again.StrucWidth(), 240);
+}
+
+// A template the parse cannot use leaves the outline empty and says why above it, for as
+// long as that document is shown; another document's tree takes the notice away.
+TEST_F(StrucPanelTest, AFailedParseIsShownWithItsMessage) {
+    WriteBytes(program_.File("Struc/lua.struc"), "Functions\n ^function (\\w+\n $1\n");
+    TMDIChild* broken = Open("broken.lua", "function f()\nend\n");
+    ASSERT_NE(broken, nullptr);
+    const QLabel& notice = main_->StrucFrame().FailureLabel();
+    ASSERT_TRUE(WaitFor([&] { return !broken->Structure().Failure().empty(); }));
+    QApplication::processEvents();
+    EXPECT_TRUE(notice.isVisibleTo(&main_->StrucFrame()));
+    EXPECT_TRUE(notice.text().startsWith(QStringLiteral("No structure for this document:")))
+        << notice.text().toStdString();
+    EXPECT_TRUE(notice.text().contains(QString::fromStdString(broken->Structure().Failure())));
+    EXPECT_TRUE(Shown().empty());
+
+    TMDIChild* good = Open("good.c", kSource);
+    ASSERT_TRUE(WaitFor([&] { return good->Structure().Tree() != nullptr; }));
+    QApplication::processEvents();
+    EXPECT_FALSE(notice.isVisibleTo(&main_->StrucFrame()));
+    main_->MdiArea().setActiveSubWindow(broken);
+    QApplication::processEvents();
+    EXPECT_TRUE(notice.isVisibleTo(&main_->StrucFrame()));
+}
+
+// A template file that exists but cannot be read fails the same way, without taking the
+// program down (it is looked up on the main thread).
+TEST_F(StrucPanelTest, AnUnreadableTemplateIsAFailureNotACrash) {
+    std::filesystem::create_directories(program_.File("Struc/ruby.struc"));
+    TMDIChild* child = Open("script.rb", "def f\nend\n");
+    ASSERT_NE(child, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return !child->Structure().Failure().empty(); }));
+    EXPECT_TRUE(main_->StrucFrame().FailureLabel().isVisibleTo(&main_->StrucFrame()));
+    // Later requests do nothing more.
+    main_->RunGlobalAction("RefreshStruc");
+    QApplication::processEvents();
+    EXPECT_FALSE(child->Structure().Parsing());
 }
 
 } // namespace

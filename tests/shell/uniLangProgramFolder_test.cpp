@@ -261,7 +261,7 @@ TEST(ShippedLanguages, EveryMenuItemHasItsOwnUnderlinedLetterInEachLanguage) {
          "Kbd1", "Kbd2", "Wrap", "SpellCheck"},
         {"Find", "Replace", "SearchAgain", "SearchBack", "WordSearch", "WordSearchBack", "GotoLine",
          "SearchPair", "Structure"},
-        {"Refresh", "Synchronize", "FindWord"},
+        {"Refresh", "Synchronize", "FindWord", "StrucLeft"},
         {"Compiler", "Filter"},
         {"Language", "GeneralSetup", "FilesSetup", "SpellLanguage", "ConfigFiles"},
         {"PelmarIni", "FilesIni", "SubstIni", "ActionsIni", "KeysIni", "FiltersIni", "CompileDir",

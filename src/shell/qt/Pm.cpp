@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "actions/uniMemoActions.h"
@@ -41,6 +42,7 @@
 #include "shell/PmStatus.h"
 #include "shell/qt/Childwin.h"
 #include "shell/qt/Properties.h"
+#include "shell/uniConfig.h"
 #include "storage/PelmarStorage.h"
 #include "structure/qt/uniStrucFrame.h"
 #include "widgets/uniFileDialogs.h"
@@ -108,9 +110,6 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
     strucFrame_ = new TStrucFrame(splitter_);
     splitter_->addWidget(mdi_);
     splitter_->addWidget(strucFrame_);
-    splitter_->setStretchFactor(0, 1);
-    splitter_->setStretchFactor(1, 0);
-    splitter_->setCollapsible(0, false);
     strucFrame_->onRefresh = [this] { StructureCommand("RefreshStruc"); };
     strucFrame_->onFocusDocument = [this](TuniMemo& memo) {
         for (TMDIChild* child : Children()) {
@@ -160,8 +159,8 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
     if (window.browserWidth && *window.browserWidth > 0) {
         strucWidth_ = *window.browserWidth;
     }
-    splitter_->setSizes(
-        {std::max(width() - strucWidth_, 1), window.browserMin.value_or(false) ? 0 : strucWidth_});
+    SetStrucLeft(window.browserLeft.value_or(false));
+    SetStrucSizes(window.browserMin.value_or(false) ? 0 : strucWidth_, width());
     MakeSearchForms();
     openDialog_ = std::make_unique<TuniOpenDialog>(this);
     saveDialog_ = std::make_unique<TuniSaveDialog>(this);
@@ -447,6 +446,18 @@ void TPMMainForm::BuildMenus() {
                editor(&TuniMemo::WordSearchBack));
     AddCommand(search, "GotoLine", "GotoLine", "GotoLine", global("GotoLine"));
     AddCommand(search, "SearchPair", "SearchPair", "Bracket", editor(&TuniMemo::MatchBracket));
+    QMenu* structure = search->addMenu(QStringFromU16(MnemonicText(texts_.Caption("Structure"))));
+    AddCommand(structure, "RefreshStruc", "Refresh", "RefreshStruc",
+               [this] { StructureCommand("RefreshStruc"); });
+    AddCommand(structure, "SyncStruc", "Synchronize", "SyncStruc",
+               [this] { StructureCommand("SyncStruc"); });
+    AddCommand(structure, "FindWordStruc", "FindWord", "FindWordInStruc",
+               [this] { StructureCommand("FindWordInStruc"); });
+    structure->addSeparator();
+    QAction* left = AddCommand(structure, "StrucLeft", "StrucLeft", nullptr,
+                               [this] { SetStrucLeft(!StrucLeft()); });
+    left->setCheckable(true);
+    left->setChecked(StrucLeft());
 
     QMenu* windows = menu("Windows");
     AddCommand(windows, "TileV", "TileVertical", nullptr, [this] { commands_["TileV"](); });
@@ -738,6 +749,18 @@ void TPMMainForm::ApplyDialogTexts() {
     properties.cancel = captions.cancel;
     properties_->SetCaptions(properties);
 
+    // The structure view's hints name the keys bound to the same commands.
+    const auto hint = [this](const char* key, const char* action) {
+        QString text = Text("Browser", key);
+        if (const auto it = shortcutTexts_.find(action);
+            it != shortcutTexts_.end() && !it->second.empty()) {
+            text += QStringLiteral(" (") + QStringFromUtf8(it->second) + QLatin1Char(')');
+        }
+        return text;
+    };
+    strucFrame_->SetTexts(hint("Refresh", "RefreshStruc"), hint("Synchronize", "SyncStruc"),
+                          hint("FindWord", "FindWordInStruc"), Text("Browser", "Failed"));
+
     const QStringList charsets = Names(session_.Settings().charsetLists.charsets);
     const QStringList surrogates = Names(session_.Settings().charsetLists.surrogates);
     openDialog_->SetConfiguredNames(charsets, surrogates);
@@ -1020,17 +1043,57 @@ void TPMMainForm::Clone() {
 
 int TPMMainForm::StrucWidth() const {
     const QList<int> sizes = splitter_->sizes();
-    return sizes.size() == 2 && sizes[1] > 0 ? sizes[1] : strucWidth_;
+    const int width = sizes.value(splitter_->indexOf(strucFrame_));
+    return width > 0 ? width : strucWidth_;
 }
 
 bool TPMMainForm::StrucCollapsed() const {
-    const QList<int> sizes = splitter_->sizes();
-    return sizes.size() == 2 && sizes[1] == 0;
+    return splitter_->sizes().value(splitter_->indexOf(strucFrame_), -1) == 0;
+}
+
+bool TPMMainForm::StrucLeft() const {
+    return splitter_->indexOf(strucFrame_) == 0;
+}
+
+void TPMMainForm::SetStrucSizes(int strucWidth, int total) {
+    const int documents = std::max(total - strucWidth, 1);
+    splitter_->setSizes(StrucLeft() ? QList<int>{strucWidth, documents}
+                                    : QList<int>{documents, strucWidth});
+}
+
+void TPMMainForm::SetStrucLeft(bool left) {
+    if (left != StrucLeft()) {
+        const QList<int> sizes = splitter_->sizes();
+        const int total = sizes.value(0) + sizes.value(1);
+        const int width = StrucCollapsed() ? 0 : StrucWidth();
+        splitter_->insertWidget(left ? 0 : 1, strucFrame_);
+        SetStrucSizes(width, total);
+    }
+    // The documents take what the window gains and can never be folded away.
+    const int documents = splitter_->indexOf(mdi_);
+    splitter_->setStretchFactor(documents, 1);
+    splitter_->setStretchFactor(1 - documents, 0);
+    splitter_->setCollapsible(documents, false);
+    splitter_->setCollapsible(1 - documents, true);
+    if (QAction* item = MenuAction("StrucLeft")) {
+        item->setChecked(left);
+    }
+}
+
+void TPMMainForm::SaveBrowserSettings() {
+    TIniFile ini(session_.Folder().PelmarIni());
+    if (const TWriteResult put =
+            WriteBrowserSettings(ini, StrucWidth(), StrucCollapsed(), StrucLeft());
+        !put.ok) {
+        // The program is closing; the layout is not worth a question now.
+        std::fprintf(stderr, "pelmar: %s\n", put.error.c_str());
+    }
 }
 
 void TPMMainForm::StructureCommand(std::string_view name) {
     if (StrucCollapsed()) {
-        splitter_->setSizes({std::max(splitter_->sizes().at(0) - strucWidth_, 0), strucWidth_});
+        const QList<int> sizes = splitter_->sizes();
+        SetStrucSizes(strucWidth_, sizes.value(0) + sizes.value(1));
     }
     TMDIChild* child = ActiveChild();
     if (child == nullptr) {
@@ -1255,6 +1318,7 @@ void TPMMainForm::closeEvent(QCloseEvent* e) {
     for (TMDIChild* child : Children()) {
         child->Timer().stop();
     }
+    SaveBrowserSettings();
     e->accept();
 }
 

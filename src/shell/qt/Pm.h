@@ -95,6 +95,9 @@ public:
     // The structure view's width when shown (BrowserWidth), and whether it is collapsed.
     int StrucWidth() const;
     bool StrucCollapsed() const;
+    // Whether the view stands left of the documents; moving it keeps its width.
+    bool StrucLeft() const;
+    void SetStrucLeft(bool left);
     // The structure view's commands: each shows a collapsed view again first, and clears
     // the active editor's selection after.
     void StructureCommand(std::string_view name);
@@ -186,6 +189,10 @@ private:
     void ShowSearchStatus(TuniMemo& memo, const std::u16string& pattern, bool found, bool backward);
     void ClearSearchStatus();
     void StoreSearchHistories();
+    // The structure view gets `strucWidth` of the splitter's `total`, the documents the rest.
+    void SetStrucSizes(int strucWidth, int total);
+    // The view's width, fold and side go into pelmar.ini when the window closes.
+    void SaveBrowserSettings();
     // The settings every editor borrows (the destructor deletes the windows first).
     TSession session_;
     TUniLangTexts texts_;

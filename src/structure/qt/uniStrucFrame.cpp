@@ -2,12 +2,14 @@
 
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QLabel>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "base/uniNumRefs.h"
 #include "editor/uniMemo.h"
+#include "platform/qt/qtConvert.h"
 #include "structure/qt/uniOutline.h"
 #include "structure/uniStrucParser.h"
 
@@ -48,10 +50,17 @@ TStrucFrame::TStrucFrame(QWidget* parent) : QWidget(parent) {
     outline_->setObjectName(QStringLiteral("Outline"));
     outline_->SetItemSeparator("\\");
     outline_->SetScrollBars(TuniOutlineScrollBars::Vertical);
+    failure_ = new QLabel(this);
+    failure_->setObjectName(QStringLiteral("FailureLabel"));
+    failure_->setWordWrap(true);
+    failure_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    failure_->setContentsMargins(4, 4, 4, 4);
+    failure_->hide();
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(buttons);
+    column->addWidget(failure_);
     column->addWidget(outline_, 1);
 
     connect(refresh_, &QToolButton::clicked, this, [this] {
@@ -79,7 +88,21 @@ TStrucFrame::TStrucFrame(QWidget* parent) : QWidget(parent) {
 
 TStrucFrame::~TStrucFrame() = default;
 
+void TStrucFrame::SetTexts(const QString& refresh, const QString& sync, const QString& findWord,
+                           const QString& failed) {
+    refresh_->setToolTip(refresh);
+    sync_->setToolTip(sync);
+    findWord_->setToolTip(findWord);
+    failedText_ = failed;
+}
+
+void TStrucFrame::ShowFailure(const std::string& message) {
+    failure_->setText(failedText_ + QLatin1Char('\n') + QStringFromUtf8(message));
+    failure_->show();
+}
+
 void TStrucFrame::ShowTree(TuniMemo* memo, TStrucTree* tree) {
+    failure_->hide();
     memo_ = memo;
     if (tree != tree_) {
         SetTree(tree);
@@ -87,6 +110,7 @@ void TStrucFrame::ShowTree(TuniMemo* memo, TStrucTree* tree) {
 }
 
 void TStrucFrame::ClearTree() {
+    failure_->hide();
     outline_->Clear();
     memo_ = nullptr;
     tree_ = nullptr;
@@ -215,10 +239,13 @@ TStrucDocument::~TStrucDocument() {
 }
 
 void TStrucDocument::Activated() {
-    if (thread_ != nullptr || tree_ != nullptr) {
+    if (thread_ != nullptr || tree_ != nullptr || !failure_.empty()) {
         if (frame_.Memo() != &memo_) {
             frame_.ShowTree(&memo_, tree_.get());
             frame_.RestoreSelection(savedSelection_, savedTopRow_);
+            if (!failure_.empty()) {
+                frame_.ShowFailure(failure_);
+            }
         }
         return;
     }
@@ -249,14 +276,16 @@ void TStrucDocument::Parse() {
     if (thread_ == nullptr) {
         thread_ = std::make_unique<TStrucThread>(
             queue_, [this](std::unique_ptr<TStrucTree> tree) { Done(std::move(tree)); },
-            [this](const std::string& message) {
-                failure_ = message;
-                thread_.reset();
-            });
+            [this](const std::string& message) { Fail(message); });
     }
     const std::string type = memo_.FileTypeName();
     TStrucPass pass;
-    pass.parser = type.empty() ? nullptr : StrucParserStorage().GetParser(type);
+    try {
+        pass.parser = type.empty() ? nullptr : StrucParserStorage().GetParser(type);
+    } catch (const std::exception& e) {
+        Fail(e.what()); // the template is there but cannot be read
+        return;
+    }
     if (pass.parser != nullptr) {
         const TWStringList& lines = memo_.Lines();
         pass.lines.reserve(static_cast<size_t>(lines.Count()));
@@ -266,6 +295,18 @@ void TStrucDocument::Parse() {
         pass.tabSize = lines.TabSize();
     }
     thread_->Restart(std::move(pass));
+}
+
+void TStrucDocument::Fail(const std::string& message) {
+    failure_ = message;
+    thread_.reset();
+    // A tree of an earlier pass (made before the file was read, say) would pass for this
+    // text's structure.
+    if (frame_.Memo() == &memo_) {
+        frame_.ShowTree(&memo_, nullptr);
+        frame_.ShowFailure(failure_);
+    }
+    tree_.reset();
 }
 
 void TStrucDocument::LoadEnded() {

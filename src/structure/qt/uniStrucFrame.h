@@ -12,6 +12,7 @@
 #include "structure/uniStrucThread.h"
 #include "structure/uniStrucTree.h"
 
+class QLabel;
 class QToolButton;
 class TuniMemo;
 class TuniOutline;
@@ -26,6 +27,14 @@ public:
     QToolButton& RefreshButton() const { return *refresh_; }
     QToolButton& SyncButton() const { return *sync_; }
     QToolButton& FindWordButton() const { return *findWord_; }
+
+    // The buttons' hints and the words put before a failed parse's message.
+    void SetTexts(const QString& refresh, const QString& sync, const QString& findWord,
+                  const QString& failed);
+    // Tells, above the (empty) outline, why the shown document has no tree; showing a tree
+    // or clearing the view takes the notice away.
+    void ShowFailure(const std::string& message);
+    const QLabel& FailureLabel() const { return *failure_; }
 
     // The document whose tree is shown, or none.
     TuniMemo* Memo() const { return memo_; }
@@ -61,6 +70,8 @@ private:
     QToolButton* sync_;
     QToolButton* findWord_;
     TuniOutline* outline_;
+    QLabel* failure_;
+    QString failedText_ = QStringLiteral("No structure for this document:");
     TuniMemo* memo_ = nullptr;
     TStrucTree* tree_ = nullptr;
     // Set while the frame selects an item itself: the click that follows moves no caret.
@@ -101,6 +112,8 @@ public:
 private:
     void Parse();
     void Done(std::unique_ptr<TStrucTree> tree);
+    // A parse failed: nothing more is parsed for this document, and the view says why.
+    void Fail(const std::string& message);
 
     TuniMemo& memo_;
     TStrucFrame& frame_;
