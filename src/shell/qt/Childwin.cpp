@@ -226,3 +226,19 @@ void TMDIChild::changeEvent(QEvent* e) {
         memo_->RepaintWhole();
     }
 }
+
+void TMDIChild::CompileRequested(TuniMemo& /*view*/, const std::string& name) {
+    QTimer::singleShot(0, this, [this, name] {
+        if (!closed_) {
+            main_.RunTool(*this, name);
+        }
+    });
+}
+
+void TMDIChild::FilterRequested(TuniMemo& /*view*/, const std::string& name) {
+    QTimer::singleShot(0, this, [this, name] {
+        if (!closed_) {
+            main_.RunFilterTool(*this, name);
+        }
+    });
+}

@@ -77,6 +77,9 @@ private:
     void EncodingChanged(TDocument& document, std::uint64_t revision) override;
     void ModifiedChanged(TDocument& document, const TModifiedChange& change) override;
     void MaximizeToggleRequested(TuniMemo& view) override;
+    // A Compile. or Filter. action: the main window runs the entry once the key is done.
+    void CompileRequested(TuniMemo& view, const std::string& name) override;
+    void FilterRequested(TuniMemo& view, const std::string& name) override;
 
     TuniMemoWidget* memo_; // owned by the window's widget, as the notice's parts are
     QFrame* notice_;

@@ -120,7 +120,8 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
         }
     };
     layout->addWidget(tabs_);
-    layout->addWidget(splitter_, 1);
+    MakeToolPanel(splitter_);
+    layout->addWidget(msgSplitter_, 1);
     setCentralWidget(central);
 
     // The status bar: eight panels; the first one shows the progress of long work. The
@@ -287,6 +288,12 @@ void TPMMainForm::RegisterMainCommands() {
              }
          }},
         {"Cascade", [this] { mdi_->cascadeSubWindows(); }},
+        {"Run", [this] { DropToolMenu(true); }},
+        {"Filter", [this] { DropToolMenu(false); }},
+        {"FiltersIni",
+         [this] {
+             OpenDocument(Folder().Path("Ini/filters.ini"), {}, nullptr, 1, "-", "Default");
+         }},
     };
     for (const std::string_view name : MainWindowActionNames()) {
         if (name == "InsertDateTime") {
@@ -458,6 +465,15 @@ void TPMMainForm::BuildMenus() {
                                [this] { SetStrucLeft(!StrucLeft()); });
     left->setCheckable(true);
     left->setChecked(StrucLeft());
+
+    QMenu* run = menu("Run");
+    compilerMenu_ = run->addMenu(QStringFromU16(MnemonicText(texts_.Caption("Compiler"))));
+    filterMenu_ = run->addMenu(QStringFromU16(MnemonicText(texts_.Caption("Filter"))));
+    menuActions_["Compiler"] = compilerMenu_->menuAction();
+    menuActions_["Filter"] = filterMenu_->menuAction();
+    run->addSeparator();
+    AddCommand(run, "FiltersIni", "FiltersIni", nullptr, [this] { commands_["FiltersIni"](); });
+    toolMenusStale_ = true;
 
     QMenu* windows = menu("Windows");
     AddCommand(windows, "TileV", "TileVertical", nullptr, [this] { commands_["TileV"](); });
@@ -1201,6 +1217,7 @@ void TPMMainForm::ShowInfo(TuniMemo* editor, int column, bool refresh, char16_t 
         return;
     }
     RefreshTabs();
+    BuildToolMenus();
     const TTextCodec& codec = editor->Codec();
     const auto texts = StatusPanelTexts({editor->Modified(), column, line, editor->Lines().Count(),
                                          code, editor->WordWrap(), codec.charset, codec.surrogate,

@@ -23,6 +23,7 @@
 #include "shell/PmSearch.h"
 #include "shell/uniConfig.h"
 #include "shell/uniSession.h"
+#include "shell/uniTools.h"
 
 class QAction;
 class QLabel;
@@ -43,6 +44,7 @@ class TuniSaveDialog;
 class QSplitter;
 class TStrucFrame;
 class TMainThreadQueue;
+class TToolMessages;
 
 class TPMMainForm : public QMainWindow {
     Q_OBJECT
@@ -109,6 +111,22 @@ public:
     void ShowProgress(std::int64_t max, std::int64_t position);
     // Idle processing: each document's idle step, then the menu commands' enabling.
     void Idle();
+
+    // --- external tools (Pm_tools.cpp) ----------------------------------------------------
+    // Runs the compile entry or filter `name` ("_" for blanks) of the document's type.
+    void RunTool(TMDIChild& child, const std::string& name);
+    void RunFilterTool(TMDIChild& child, const std::string& name);
+    // Follows the message panel's current line to the place it names.
+    void JumpToResult(bool keepFocus = false);
+    // The Compiler and Filter menus for the active document's type (only when it changed).
+    void BuildToolMenus();
+    // The Run and Filter commands: the list of the active document's entries drops down.
+    void DropToolMenu(bool compile);
+    // Runs entry `i` of the active document's compile or filter list.
+    void RunToolItem(bool compile, int i);
+    TToolMessages& ToolPanel() { return *toolPanel_; }
+    QMenu* CompilerMenu() const { return compilerMenu_; }
+    QMenu* FilterMenu() const { return filterMenu_; }
 
     // --- texts ----------------------------------------------------------------------------
     QString Text(std::string_view section, std::string_view key) const;
@@ -193,6 +211,11 @@ private:
     void SetStrucSizes(int strucWidth, int total);
     // The view's width, fold and side go into pelmar.ini when the window closes.
     void SaveBrowserSettings();
+    void MakeToolPanel(QWidget* documents);
+    void ShowToolMessages(const std::vector<std::string>& lines);
+    // Runs a captured tool on a worker thread while this one waits; after a moment a modal
+    // dialog with Cancel shows.
+    TToolResult RunToolWaiting(const TToolRequest& request);
     // The settings every editor borrows (the destructor deletes the windows first).
     TSession session_;
     TUniLangTexts texts_;
@@ -207,6 +230,14 @@ private:
     TStrucFrame* strucFrame_ = nullptr;
     QPointer<QMdiSubWindow> lastActive_; // for the structure view's saved selection
     int strucWidth_ = 220;               // the view's width before it was collapsed
+    QSplitter* msgSplitter_ = nullptr;   // the documents over the tool messages
+    TToolMessages* toolPanel_ = nullptr;
+    QMenu* compilerMenu_ = nullptr;
+    QMenu* filterMenu_ = nullptr;
+    std::string toolMenuKey_;      // the type the tool menus were built for
+    bool toolMenusStale_ = true;   // built for no type yet, or to be built again
+    TToolEntries toolMenuEntries_; // the entries they were built from
+    TToolPattern toolPattern_;     // of the last compile run
     QTabBar* tabs_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* tabMenu_ = nullptr;
