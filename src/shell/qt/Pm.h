@@ -238,6 +238,7 @@ private:
     bool toolMenusStale_ = true;   // built for no type yet, or to be built again
     TToolEntries toolMenuEntries_; // the entries they were built from
     TToolPattern toolPattern_;     // of the last compile run
+    bool toolRunning_ = false;     // a tool runs and this thread waits for it
     QTabBar* tabs_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* tabMenu_ = nullptr;

@@ -55,6 +55,7 @@ void TPMMainForm::ShowToolMessages(const std::vector<std::string>& lines) {
 }
 
 TToolResult TPMMainForm::RunToolWaiting(const TToolRequest& request) {
+    toolRunning_ = true;
     // The tool runs on a worker; this thread waits, taking no input for a moment and
     // then showing a modal dialog whose Cancel stops the tool.
     std::atomic<bool> cancel{false};
@@ -89,10 +90,14 @@ TToolResult TPMMainForm::RunToolWaiting(const TToolRequest& request) {
     }
     worker.join();
     QApplication::restoreOverrideCursor();
+    toolRunning_ = false;
     return result;
 }
 
 void TPMMainForm::RunTool(TMDIChild& child, const std::string& name) {
+    if (toolRunning_) {
+        return; // one run at a time: a request that arrives while one waits is dropped
+    }
     toolPattern_ = {};
     TuniMemo& memo = child.Memo();
     const std::optional<TCompileEntry> entry =
@@ -122,6 +127,9 @@ void TPMMainForm::RunTool(TMDIChild& child, const std::string& name) {
 }
 
 void TPMMainForm::RunFilterTool(TMDIChild& child, const std::string& name) {
+    if (toolRunning_) {
+        return;
+    }
     TuniMemo& memo = child.Memo();
     const std::optional<TFilterEntry> entry = ReadFilterEntry(Folder(), memo.FileTypeName(), name);
     if (!entry) {
