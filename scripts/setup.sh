@@ -7,6 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config git python3
     libgtest-dev libgmock-dev libbenchmark-dev libpcre2-dev time vim-nox
     libgtksourceview-4-common
+    hunspell hunspell-en-us hunspell-ru hunspell-de-de
     clang clang-format
     qt6-base-dev xvfb xauth imagemagick
     fonts-dejavu-core fonts-liberation2 fonts-wqy-microhei
