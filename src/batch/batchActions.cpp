@@ -28,6 +28,8 @@
 #include "shell/uniConfig.h"
 #include "shell/uniSession.h"
 #include "shell/uniTools.h"
+#include "spell/uniSpellLang.h"
+#include "spell/uniSpellWalk.h"
 #include "structure/uniStrucParser.h"
 #include "text/uniCodec.h"
 #include "text/uniStringList.h"
@@ -78,7 +80,7 @@ const char* const kUsage =
     "         --cmd NAME[:ARG]  --exec MACRO  --key KEYS  --undo  --redo  --state\n"
     "         --find PATTERN [--regex] [--case] [--word] [--back]\n"
     "         --replace-all PATTERN REPLACEMENT [--regex] [--case] [--word]\n"
-    "         --file-type  --highlight [FIRST COUNT]  --structure\n"
+    "         --file-type  --highlight [FIRST COUNT]  --structure  --spell LANG\n"
     "         --compile ENTRY  --filter ENTRY\n"
     "--structure: the structure tree from Struc/<type>.struc (type: the highlighter's, else\n"
     "             the file's extension), one node a line; line numbers count from 1\n"
@@ -86,7 +88,10 @@ const char* const kUsage =
     "           prints the tool's messages, then one JSON line per place they name and\n"
     "           {\"exit\":N}\n"
     "--filter: runs the filter (Filter/<type>.ini, Ini/filters.ini) over the selection, or\n"
-    "          the whole document when nothing is selected; its output replaces the text\n";
+    "          the whole document when nothing is selected; its output replaces the text\n"
+    "--spell: the words the speller of LANG (a section of ISpell/*/ispell.ini; \"-\": the\n"
+    "         document's language) rejects, from the caret on or in the selection, one a\n"
+    "         line with its line and column (from 0) and the suggestions\n";
 
 std::optional<int> IntFromText(const std::string& s) {
     int v = 0;
@@ -348,6 +353,12 @@ private:
             return FileType();
         } else if (action == "--structure") {
             return Structure();
+        } else if (action == "--spell") {
+            auto v = value();
+            if (!v) {
+                return Usage("missing value for --spell");
+            }
+            return Spell(*v);
         } else if (action == "--highlight") {
             std::vector<int> range;
             if (i < args.size() && args[i].rfind("--", 0) != 0) {
@@ -686,6 +697,47 @@ private:
         return kBatchOk;
     }
 
+    // Reports each rejected word and skips it, as the spell dialog would be asked.
+    class TSpellReport final : public TSpellDialogHost {
+    public:
+        explicit TSpellReport(std::ostream& out) : out_(out) {}
+        TSpellAnswer Ask(TuniMemo& memo, const TSpellQuestion& question) override {
+            const TPoint at = memo.NormalSelection().start;
+            std::string suggestions;
+            std::string guesses;
+            for (const std::u16string& s : question.suggestions) {
+                const bool guess = !s.empty() && s.front() == u':';
+                std::string& list = guess ? guesses : suggestions;
+                list += (list.empty() ? "" : ",") + JsonString(EncodeUtf8(guess ? s.substr(1) : s));
+            }
+            out_ << "{\"line\":" << at.Y << ",\"column\":" << at.X
+                 << ",\"word\":" << JsonString(EncodeUtf8(question.word)) << ",\"suggestions\":["
+                 << suggestions << "],\"guesses\":[" << guesses << "]}\n";
+            return {TSpellResult::Skip, {}};
+        }
+
+    private:
+        std::ostream& out_;
+    };
+
+    int Spell(const std::string& name) {
+        const std::string language = name == "-" ? memo_->Settings().spellLanguage : name;
+        const TSpellLanguages languages = LoadSpellLanguages(session_->Folder().Root());
+        if (!spell_) {
+            spell_ = std::make_unique<TSpellSession>();
+        }
+        TSpellChecker* checker = spell_->Prepare(
+            language, languages, session_->Settings().charsetLists, session_->Folder());
+        if (checker == nullptr) {
+            err_ << "pelmar-batch: no spell language \"" << language << "\" in "
+                 << session_->Folder().Path("ISpell") << "/*/ispell.ini\n";
+            return kBatchActionFailed;
+        }
+        TSpellReport report(out_);
+        SpellCheckDocument(*memo_, *checker, report);
+        return kBatchOk;
+    }
+
     // The regions of lines FIRST .. FIRST + COUNT - 1 (all lines without a range), one
     // JSON line each. Each stretch of lines is coloured as a paint of it would be: its
     // window is parsed from the profile's distance above it, then, as at idle time, from
@@ -831,6 +883,8 @@ private:
     std::unique_ptr<TuniMemo> memo_;
     // Made at the first --key; goes before the editor.
     std::unique_ptr<TBatchKeys> keys_;
+    // The speller, started by the first --spell and kept for the next one.
+    std::unique_ptr<TSpellSession> spell_;
     std::string fileName_;
     bool force_ = false;  // --force: a read-only file is replaced without refusing
     bool strict_ = false; // --strict: a save that would write "?" for characters is refused
