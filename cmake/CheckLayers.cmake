@@ -18,9 +18,9 @@ set(layers
     "highlight"     # the bridge to the highlighting library
     "structure"     # structure templates, their parser and the structure tree
     "editor"        # the editing control's core
-    "spell"         # the speller process and the spell check's word walk
     "actions"       # actions, keymaps, the controller layer
     "storage shell" # program settings, storage, languages, windows' core
+    "spell"         # the speller process and the spell check's word walk
     "batch"         # pelmar-batch
     "qt widgets app")
 

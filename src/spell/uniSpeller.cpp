@@ -140,13 +140,26 @@ void TSpellerProcess::Start(const std::string& commandLine, const std::string& p
     if (!home.empty()) {
         posix_spawn_file_actions_addchdir_np(&actions, home.c_str());
     }
+    // The child starts with no signal held and SIGPIPE at its default, whatever the editor
+    // holds or ignores.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     std::vector<std::string> env = ChildEnvironment(home);
     std::vector<char*> argv = Pointers(args);
     std::vector<char*> envp = Pointers(env);
     pid_t pid = -1;
     const int rc = home.empty()
-                       ? posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data())
-                       : posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+                       ? posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), envp.data())
+                       : posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), envp.data());
+    posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
     CloseFd(in[0]);
     CloseFd(out[1]);
