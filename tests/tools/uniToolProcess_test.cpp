@@ -161,6 +161,17 @@ TEST(ToolProcess, AProgramThatCannotStartIsNamedWithTheReason) {
               "Cannot run \"pelmar-no-such-tool\": No such file or directory");
 }
 
+TEST(ToolProcess, ADetachedToolRunsOnItsOwnInItsFolder) {
+    TempDir dir;
+    ASSERT_EQ(StartDetachedTool({"sh", "-c", "sleep 0.2; touch made"}, dir.path().string()), "");
+    const auto start = std::chrono::steady_clock::now();
+    while (!std::filesystem::exists(dir.file("made")) &&
+           std::chrono::steady_clock::now() - start < std::chrono::seconds(5)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir.file("made")));
+}
+
 TEST(ToolProcess, TheToolRunsInItsWorkingFolder) {
     TempDir dir;
     TToolRequest r;

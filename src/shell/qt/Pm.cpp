@@ -472,6 +472,7 @@ void TPMMainForm::BuildMenus() {
     menuActions_["Compiler"] = compilerMenu_->menuAction();
     menuActions_["Filter"] = filterMenu_->menuAction();
     run->addSeparator();
+    AddCommand(run, "CompileDir", "CompileDir", nullptr, [this] { OpenCompileFile(); });
     AddCommand(run, "FiltersIni", "FiltersIni", nullptr, [this] { commands_["FiltersIni"](); });
     toolMenusStale_ = true;
 
@@ -1275,6 +1276,8 @@ void TPMMainForm::UpdateEnabling() {
     enable("Undo", active && memo->CanUndo());
     enable("Redo", active && memo->CanRedo());
     enable("Properties", active);
+    enable("Compiler", active && compilerMenu_ != nullptr && !compilerMenu_->isEmpty());
+    enable("Filter", active && filterMenu_ != nullptr && !filterMenu_->isEmpty());
     for (const char* c : {"Save", "SaveAs", "SaveAll", "Close0", "SelectAll", "ToLower", "ToUpper",
                           "To_Kbd1", "To_Kbd2", "Wrap0", "WordSearch", "WordSearchBack", "GotoLine",
                           "SearchPair", "TileH", "TileV", "Cascade0", "Clone0"}) {

@@ -122,6 +122,8 @@ public:
     void BuildToolMenus();
     // The Run and Filter commands: the list of the active document's entries drops down.
     void DropToolMenu(bool compile);
+    // "Compile\*.ini...": a file of the Compile folder chosen and opened.
+    void OpenCompileFile();
     // Runs entry `i` of the active document's compile or filter list.
     void RunToolItem(bool compile, int i);
     TToolMessages& ToolPanel() { return *toolPanel_; }
@@ -239,6 +241,7 @@ private:
     TToolEntries toolMenuEntries_; // the entries they were built from
     TToolPattern toolPattern_;     // of the last compile run
     bool toolRunning_ = false;     // a tool runs and this thread waits for it
+    int msgHeight_ = 0;            // the panel's height when it was last hidden
     QTabBar* tabs_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* tabMenu_ = nullptr;

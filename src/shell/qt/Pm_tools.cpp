@@ -8,6 +8,7 @@
 #include <QSplitter>
 #include <QThread>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 
 #include <atomic>
@@ -40,6 +41,9 @@ void TPMMainForm::MakeToolPanel(QWidget* documents) {
     msgSplitter_->setStretchFactor(1, 0);
     msgSplitter_->setCollapsible(0, false);
     toolPanel_->hide();
+    // Hidden by its close button, the panel comes back as high as it was.
+    connect(&toolPanel_->CloseButton(), &QToolButton::clicked, this,
+            [this] { msgHeight_ = toolPanel_->height(); });
     toolPanel_->List().onFollow = [this](bool keepFocus) { JumpToResult(keepFocus); };
 }
 
@@ -47,11 +51,16 @@ void TPMMainForm::ShowToolMessages(const std::vector<std::string>& lines) {
     toolPanel_->SetLines(lines);
     if (!toolPanel_->isVisible()) {
         toolPanel_->show();
-        const int height = session_.Settings().window.msgPanelHeight.value_or(120);
+        const int height =
+            msgHeight_ > 0 ? msgHeight_ : session_.Settings().window.msgPanelHeight.value_or(120);
         const int total = msgSplitter_->height();
         msgSplitter_->setSizes({std::max(total - height, 1), height});
     }
     toolPanel_->List().setFocus(Qt::OtherFocusReason);
+    // Once a running dialog has gone, the window's activation gives the focus back to
+    // where it was before: the list takes it again after that.
+    QTimer::singleShot(0, toolPanel_,
+                       [this] { toolPanel_->List().setFocus(Qt::OtherFocusReason); });
 }
 
 TToolResult TPMMainForm::RunToolWaiting(const TToolRequest& request) {
@@ -269,5 +278,16 @@ void TPMMainForm::DropToolMenu(bool compile) {
     QMenu* menu = compile ? compilerMenu_ : filterMenu_;
     if (menu != nullptr && !menu->isEmpty() && ActiveChild() != nullptr) {
         menu->popup(mdi_->mapToGlobal(QPoint(0, 0)));
+    }
+}
+
+void TPMMainForm::OpenCompileFile() {
+    const QString name = ChooseFile(false, QStringFromFileName(Folder().Path("Compile")));
+    if (name.isEmpty()) {
+        return;
+    }
+    const std::string fileName = FileNameFromQString(name);
+    if (!FindOpenDocument(fileName, "Default", "-", 0)) {
+        OpenDocument(fileName, {}, nullptr, 0, "-", "Default");
     }
 }
