@@ -105,12 +105,17 @@ int Keys(TPMMainForm& main, bool wrap, bool idle, bool plain, bool struc) {
     TPaintWatch watch(*w.viewport());
     std::vector<double> samples;
     std::vector<double> handled;
-    int strucParsing = 0; // keys typed while a structure pass ran
+    std::vector<double> asked;    // the main thread's part of asking for a pass
+    std::vector<double> during;   // keys typed while a structure pass ran
+    std::vector<double> arrivals; // keys whose event-loop turn showed a finished pass's tree
     for (int i = 0; i < 2000; ++i) {
         if (struc && i % 200 == 0) {
+            const auto a0 = TClock::now();
             child->Structure().Refresh();
+            asked.push_back(Micros(TClock::now() - a0));
         }
-        strucParsing += struc && child->Structure().Parsing() ? 1 : 0;
+        const bool parsing = struc && child->Structure().Parsing();
+        const int passes = struc ? child->Structure().Passes() : 0;
         const bool erase = i % 10 == 9;
         QKeyEvent press(QEvent::KeyPress, erase ? Qt::Key_Backspace : Qt::Key_A, Qt::NoModifier,
                         erase ? QStringLiteral("\b") : QStringLiteral("a"));
@@ -121,6 +126,11 @@ int Keys(TPMMainForm& main, bool wrap, bool idle, bool plain, bool struc) {
         // the event loop turns.
         QApplication::processEvents();
         samples.push_back(Micros(TClock::now() - t0));
+        if (struc && child->Structure().Passes() != passes) {
+            arrivals.push_back(samples.back());
+        } else if (parsing) {
+            during.push_back(samples.back());
+        }
         if (idle) {
             w.Memo().IdleStep(false, false);
             std::this_thread::sleep_for(std::chrono::milliseconds(3));
@@ -128,8 +138,13 @@ int Keys(TPMMainForm& main, bool wrap, bool idle, bool plain, bool struc) {
     }
     Report(wrap ? "keystroke to paint, wrap on" : "keystroke to paint, wrap off", samples);
     if (struc) {
-        std::printf("keys typed while a structure parse ran: %d of %zu\n", strucParsing,
-                    samples.size());
+        if (!during.empty()) {
+            Report("  keys typed while a structure pass ran", during);
+        }
+        if (!arrivals.empty()) {
+            Report("  keys whose turn showed a finished pass's tree", arrivals);
+        }
+        Report("  asking for a pass (main thread)", asked);
     }
     Report("  of which the key event (editor, its image, the status bar)", handled);
     return 0;

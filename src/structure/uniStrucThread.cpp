@@ -16,10 +16,9 @@ namespace {
 class TPassLines final : public TStrucLines {
 public:
     explicit TPassLines(const TStrucPass& pass) : pass_(pass) {}
-    int GetCount() const override { return static_cast<int>(pass_.lines.size()); }
+    int GetCount() const override { return pass_.Count(); }
     std::string Get(int i) const override {
-        return EncodeNumericRefsA(
-            TWStringList::ExpandTabsBy(pass_.lines.at(static_cast<size_t>(i)), pass_.tabSize));
+        return EncodeNumericRefsA(TWStringList::ExpandTabsBy(pass_.Line(i), pass_.tabSize));
     }
 
 private:
@@ -27,6 +26,23 @@ private:
 };
 
 } // namespace
+
+void TStrucPass::Add(std::u16string_view line) {
+    text_ += line;
+    ends_.push_back(text_.size());
+}
+
+void TStrucPass::Clear() {
+    parser = nullptr;
+    text_.clear();
+    ends_.clear();
+}
+
+std::u16string_view TStrucPass::Line(int i) const {
+    const size_t end = ends_.at(static_cast<size_t>(i));
+    const size_t begin = i == 0 ? 0 : ends_[static_cast<size_t>(i) - 1];
+    return std::u16string_view(text_).substr(begin, end - begin);
+}
 
 TStrucThread::TStrucThread(TMainThreadQueue& queue, TDone done, TFailed failed)
     : queue_(queue), done_(std::move(done)), failed_(std::move(failed)),
@@ -52,9 +68,14 @@ void TStrucThread::Restart(TStrucPass pass) {
     wake_.notify_all();
 }
 
+TStrucPass TStrucThread::TakeSpare() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return std::exchange(spare_, TStrucPass());
+}
+
 bool TStrucThread::Running() const {
     const std::lock_guard<std::mutex> lock(mutex_);
-    return running_ || next_.has_value();
+    return running_ || next_.has_value() || undelivered_.load() > 0;
 }
 
 void TStrucThread::Run() {
@@ -87,10 +108,18 @@ void TStrucThread::Run() {
         } catch (const std::exception& e) {
             error = e.what();
         }
+        pass.Clear();
+        {
+            // The old spare, if nobody took it, is freed here rather than on the main thread.
+            const std::lock_guard<std::mutex> lock(mutex_);
+            std::swap(spare_, pass);
+        }
+        pass = TStrucPass();
         if (abort_.load()) {
             continue; // given up: a newer pass (or the end) is waiting
         }
         ++passes_;
+        ++undelivered_;
         std::weak_ptr<std::atomic<bool>> alive = alive_;
         auto shared = std::make_shared<std::unique_ptr<TStrucTree>>(std::move(tree));
         queue_.Post([this, alive, shared, error] {
@@ -98,6 +127,7 @@ void TStrucThread::Run() {
             if (!living || !*living) {
                 return;
             }
+            --undelivered_;
             if (!error.empty()) {
                 failed_(error);
             } else {

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -22,11 +23,21 @@ class TStrucParser;
 
 // What one pass needs: the parser of the document's type (none: no tree) and a copy of the
 // document's lines with its tab size; the pass reads them as the parser wants them (tabs
-// expanded, characters from 128 up as numeric references).
+// expanded, characters from 128 up as numeric references). The lines are kept in one
+// string, so taking the copy on the main thread costs a few allocations, not one a line.
 struct TStrucPass {
     const TStrucParser* parser = nullptr;
-    std::vector<std::u16string> lines;
     int tabSize = 8;
+
+    void Add(std::u16string_view line);
+    // No lines and no parser; the memory stays for the next copy.
+    void Clear();
+    int Count() const { return static_cast<int>(ends_.size()); }
+    std::u16string_view Line(int i) const;
+
+private:
+    std::u16string text_;
+    std::vector<size_t> ends_; // line i is text_[ends_[i-1] .. ends_[i]) (from 0 for i = 0)
 };
 
 class TStrucThread {
@@ -42,8 +53,12 @@ public:
 
     // A new pass over `pass`; a pass in progress gives up at its next line.
     void Restart(TStrucPass pass);
+    // An empty pass holding the memory a finished one left behind: copying a large document
+    // into memory already in use spares the main thread the cost of fresh pages.
+    TStrucPass TakeSpare();
     // Passes finished and handed over so far (tests).
     int Passes() const { return passes_.load(); }
+    // A pass is asked for, in progress, or its result is on its way to the main thread.
     bool Running() const;
 
 private:
@@ -57,9 +72,11 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::optional<TStrucPass> next_; // the pass asked for and not started
+    TStrucPass spare_;               // the last pass's memory, emptied
     bool running_ = false;           // a pass is in progress
     bool terminated_ = false;
     std::atomic<bool> abort_{false};
     std::atomic<int> passes_{0};
-    std::thread thread_; // last: starts once the rest is set
+    std::atomic<int> undelivered_{0}; // results posted and not yet handed over
+    std::thread thread_;              // last: starts once the rest is set
 };

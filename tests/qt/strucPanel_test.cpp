@@ -170,6 +170,70 @@ TEST_F(StrucPanelTest, TheViewFollowsTheActiveDocumentAndForgetsAClosedOne) {
     EXPECT_EQ(Joined(Shown()).find("square"), std::string::npos);
 }
 
+// A C source of `functions` small functions, f0 .. f<n-1>.
+std::string ManyFunctions(int functions) {
+    std::string text;
+    for (int i = 0; i < functions; ++i) {
+        text += "static int f" + std::to_string(i) + "(int v)\n{\n    return v;\n}\n\n";
+    }
+    return text;
+}
+
+// Whether a node of the tree has a name that begins with `name`.
+bool HasNode(const TStrucTree* tree, const std::string& name) {
+    if (tree == nullptr) {
+        return false;
+    }
+    for (int i = 0; i < tree->Children.Count(); ++i) {
+        const TStrucNode* child = tree->Children.Items(i);
+        if (child->GetName().rfind(name, 0) == 0 ||
+            HasNode(dynamic_cast<const TStrucTree*>(child), name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Asking for a pass copies the lines a bounded slice per turn of the event loop: twice the
+// text takes twice the turns, and the tree is complete.
+TEST_F(StrucPanelTest, ThePassesCopyIsTakenInSlicesInProportionToTheText) {
+    std::vector<int> turns;
+    for (const int functions : {12000, 24000}) {
+        TMDIChild* child =
+            Open("many" + std::to_string(functions) + ".c", ManyFunctions(functions));
+        ASSERT_TRUE(Settled(*child));
+        child->Timer().stop();
+        const int before = child->Structure().CopySlices();
+        const int passes = child->Structure().Passes();
+        child->Structure().Refresh();
+        ASSERT_TRUE(WaitFor([&] { return child->Structure().Passes() > passes; }));
+        turns.push_back(child->Structure().CopySlices() - before);
+        EXPECT_TRUE(HasNode(child->Structure().Tree(), "f" + std::to_string(functions - 1)))
+            << "the last line was copied";
+    }
+    ASSERT_GE(turns[0], 4);
+    EXPECT_GE(turns[1], 2 * turns[0] - 1);
+    EXPECT_LE(turns[1], 2 * turns[0] + 1);
+}
+
+// An edit while the copy is being taken starts it over: the tree is the edited text's,
+// not a mix of lines from before and after the edit.
+TEST_F(StrucPanelTest, AnEditDuringTheCopyStartsItOver) {
+    TMDIChild* child = Open("edited.c", ManyFunctions(12000));
+    ASSERT_TRUE(Settled(*child));
+    child->Timer().stop();
+    const int passes = child->Structure().Passes();
+    child->Structure().Refresh(); // copies the first slice now, the rest in later turns
+    ASSERT_TRUE(child->Structure().Parsing());
+    child->Memo().InsertLinesAt(0, {u"int early(void)", u"{", u"}"});
+    child->Timer().stop(); // no second pass from the timer: only the copy's restart helps
+    ASSERT_TRUE(WaitFor([&] { return child->Structure().Passes() > passes; }));
+    QTest::qWait(50);
+    EXPECT_EQ(child->Structure().Passes(), passes + 1);
+    EXPECT_TRUE(HasNode(child->Structure().Tree(), "early")) << "the inserted function";
+    EXPECT_TRUE(HasNode(child->Structure().Tree(), "f11999")) << "and the last one";
+}
+
 // The settings' BrowserWidth and BrowserMin: the view starts that wide, or collapsed, and a
 // structure command shows a collapsed view again at its width.
 TEST(StrucPanelSettings, TheViewStartsAsTheSettingsSayAndACommandShowsItAgain) {

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include "structure/uniStrucParser.h"
 #include "structure/uniStrucThread.h"
@@ -74,8 +75,10 @@ private:
 TStrucPass Pass(const TStrucParser& parser, const char16_t* first, int count) {
     TStrucPass pass;
     pass.parser = &parser;
-    pass.lines.assign(static_cast<size_t>(count), u"\tx\u00e9");
-    pass.lines[0] = first;
+    pass.Add(first);
+    for (int i = 1; i < count; ++i) {
+        pass.Add(u"\tx\u00e9");
+    }
     return pass;
 }
 
@@ -124,6 +127,26 @@ TEST(StrucThread, TheLinesArriveAsTheParserReadsThem) {
     thread.Restart(std::move(pass));
     ASSERT_TRUE(WaitFor(queue, [&] { return !seen.empty(); }));
     EXPECT_EQ(seen, "    x&#233;"); // the tab expanded, the letter as a reference
+}
+
+// A pass's lines sit in one string: each reads back as it was added, empty ones too, and
+// a cleared pass starts empty.
+TEST(StrucThread, APassKeepsItsLinesApart) {
+    TStrucPass pass;
+    const std::vector<std::u16string> lines = {u"", u"a\tb", u"", u"\u0436\u0436", u""};
+    for (const std::u16string& line : lines) {
+        pass.Add(line);
+    }
+    ASSERT_EQ(pass.Count(), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(pass.Line(i), lines[static_cast<size_t>(i)]) << i;
+    }
+    EXPECT_THROW((void)pass.Line(5), std::out_of_range);
+    pass.Clear();
+    EXPECT_EQ(pass.Count(), 0);
+    pass.Add(u"again");
+    ASSERT_EQ(pass.Count(), 1);
+    EXPECT_EQ(pass.Line(0), u"again");
 }
 
 TEST(StrucThread, AFailingParseIsReportedAndNoTypeGivesNoTree) {

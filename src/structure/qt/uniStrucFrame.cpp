@@ -7,6 +7,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 #include "base/uniNumRefs.h"
 #include "editor/uniMemo.h"
 #include "platform/qt/qtConvert.h"
@@ -279,26 +281,73 @@ void TStrucDocument::Parse() {
             [this](const std::string& message) { Fail(message); });
     }
     const std::string type = memo_.FileTypeName();
-    TStrucPass pass;
+    const TStrucParser* parser = nullptr;
     try {
-        pass.parser = type.empty() ? nullptr : StrucParserStorage().GetParser(type);
+        parser = type.empty() ? nullptr : StrucParserStorage().GetParser(type);
     } catch (const std::exception& e) {
         Fail(e.what()); // the template is there but cannot be read
         return;
     }
-    if (pass.parser != nullptr) {
-        const TWStringList& lines = memo_.Lines();
-        pass.lines.reserve(static_cast<size_t>(lines.Count()));
-        for (int i = 0; i < lines.Count(); ++i) {
-            pass.lines.push_back(lines.Get(i));
-        }
-        pass.tabSize = lines.TabSize();
+    if (parser == nullptr) {
+        copying_ = false;
+        thread_->Restart(TStrucPass()); // no template: the pass gives no tree
+        return;
     }
-    thread_->Restart(std::move(pass));
+    if (!copying_) {
+        copy_ = thread_->TakeSpare();
+    }
+    copy_.Clear();
+    copy_.parser = parser;
+    copied_ = 0;
+    copyRevision_ = memo_.Document().Revision();
+    copying_ = true;
+    if (!slicePosted_) {
+        CopySlice();
+    }
+}
+
+void TStrucDocument::CopySlice() {
+    slicePosted_ = false;
+    if (!copying_) {
+        return;
+    }
+    const TWStringList& lines = memo_.Lines();
+    if (memo_.Document().Revision() != copyRevision_) {
+        // Edited meanwhile: the lines copied so far may be gone.
+        const TStrucParser* parser = copy_.parser;
+        copy_.Clear();
+        copy_.parser = parser;
+        copied_ = 0;
+        copyRevision_ = memo_.Document().Revision();
+    }
+    if (copied_ == 0) {
+        copy_.tabSize = lines.TabSize();
+    }
+    const int count = lines.Count();
+    size_t taken = 0;
+    while (copied_ < count && taken < kCopySliceChars) {
+        const std::u16string& line = lines.Get(copied_++);
+        copy_.Add(line);
+        taken += line.size() + 1;
+    }
+    ++slices_;
+    if (copied_ < count) {
+        slicePosted_ = true;
+        std::weak_ptr<bool> alive = alive_;
+        queue_.Post([this, alive] {
+            if (alive.lock()) {
+                CopySlice();
+            }
+        });
+        return;
+    }
+    copying_ = false;
+    thread_->Restart(std::exchange(copy_, TStrucPass()));
 }
 
 void TStrucDocument::Fail(const std::string& message) {
     failure_ = message;
+    copying_ = false;
     thread_.reset();
     // A tree of an earlier pass (made before the file was read, say) would pass for this
     // text's structure.

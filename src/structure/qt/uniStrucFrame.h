@@ -4,6 +4,7 @@
 // its own (see TStrucDocument).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -106,11 +107,18 @@ public:
     TStrucTree* Tree() const { return tree_.get(); }
     // Finished passes (tests).
     int Passes() const { return passes_; }
-    bool Parsing() const { return thread_ != nullptr && thread_->Running(); }
+    bool Parsing() const { return copying_ || (thread_ != nullptr && thread_->Running()); }
+    // Turns of the event loop spent copying lines for passes so far (tests).
+    int CopySlices() const { return slices_; }
+    // What one turn copies at most, in characters (a line is not split).
+    static constexpr size_t kCopySliceChars = size_t{1} << 17;
     const std::string& Failure() const { return failure_; }
 
 private:
     void Parse();
+    // The pass's copy of the lines is taken a slice per turn of the event loop, so that a
+    // large document does not hold up the typing; an edit meanwhile starts it over.
+    void CopySlice();
     void Done(std::unique_ptr<TStrucTree> tree);
     // A parse failed: nothing more is parsed for this document, and the view says why.
     void Fail(const std::string& message);
@@ -126,4 +134,12 @@ private:
     int passes_ = 0;
     bool deferred_ = false; // a pass waits for the load to end
     std::string failure_;
+    TStrucPass copy_;                // the lines copied so far for the next pass
+    int copied_ = 0;                 // lines in copy_
+    std::uint64_t copyRevision_ = 0; // the document's revision they were copied at
+    bool copying_ = false;
+    bool slicePosted_ = false;
+    int slices_ = 0;
+    // Tells slices posted to the queue whether this object still exists.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
