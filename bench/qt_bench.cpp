@@ -7,7 +7,8 @@
 //                               background parse is running; "plain" switches syntax
 //                               highlighting off; with "struc" a structure parse of the
 //                               document runs in the background while the keys are typed
-//                               (asked for again every 200 keys, outside the timing)
+//                               (asked for again every 200 keys, its copy of the lines
+//                               taken before the typing goes on, outside the timing)
 //   bench_qt pages FILE         1000 page-downs through key events, total and per page
 //   bench_qt start FILE         main window, FILE opened, until its editor first painted;
 //                               prints the milliseconds since the process started
@@ -108,11 +109,19 @@ int Keys(TPMMainForm& main, bool wrap, bool idle, bool plain, bool struc) {
     std::vector<double> asked;    // the main thread's part of asking for a pass
     std::vector<double> during;   // keys typed while a structure pass ran
     std::vector<double> arrivals; // keys whose event-loop turn showed a finished pass's tree
+    std::vector<double> slices;   // turns of the event loop that copied lines for a pass
     for (int i = 0; i < 2000; ++i) {
         if (struc && i % 200 == 0) {
+            // The copy of the lines is taken in slices between turns of the event loop; an
+            // edit drops it, so it is let finish before the typing goes on.
             const auto a0 = TClock::now();
             child->Structure().Refresh();
             asked.push_back(Micros(TClock::now() - a0));
+            while (child->Structure().Copying()) {
+                const auto s0 = TClock::now();
+                QApplication::processEvents();
+                slices.push_back(Micros(TClock::now() - s0));
+            }
         }
         const bool parsing = struc && child->Structure().Parsing();
         const int passes = struc ? child->Structure().Passes() : 0;
@@ -145,6 +154,7 @@ int Keys(TPMMainForm& main, bool wrap, bool idle, bool plain, bool struc) {
             Report("  keys whose turn showed a finished pass's tree", arrivals);
         }
         Report("  asking for a pass (main thread)", asked);
+        Report("  turns that copied the lines for a pass", slices);
     }
     Report("  of which the key event (editor, its image, the status bar)", handled);
     return 0;

@@ -33,6 +33,7 @@ struct TStrucPass {
     // No lines and no parser; the memory stays for the next copy.
     void Clear();
     int Count() const { return static_cast<int>(ends_.size()); }
+    size_t Capacity() const { return text_.capacity(); }
     std::u16string_view Line(int i) const;
 
 private:

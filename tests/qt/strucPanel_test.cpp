@@ -216,22 +216,52 @@ TEST_F(StrucPanelTest, ThePassesCopyIsTakenInSlicesInProportionToTheText) {
     EXPECT_LE(turns[1], 2 * turns[0] + 1);
 }
 
-// An edit while the copy is being taken starts it over: the tree is the edited text's,
-// not a mix of lines from before and after the edit.
-TEST_F(StrucPanelTest, AnEditDuringTheCopyStartsItOver) {
+// An edit while the copy is being taken drops it (the lines copied so far may be gone);
+// the timer the edit started asks again, and that pass sees the edited text.
+TEST_F(StrucPanelTest, AnEditDuringTheCopyDropsItAndTheTimerAsksAgain) {
     TMDIChild* child = Open("edited.c", ManyFunctions(12000));
     ASSERT_TRUE(Settled(*child));
     child->Timer().stop();
     const int passes = child->Structure().Passes();
     child->Structure().Refresh(); // copies the first slice now, the rest in later turns
-    ASSERT_TRUE(child->Structure().Parsing());
-    child->Memo().InsertLinesAt(0, {u"int early(void)", u"{", u"}"});
-    child->Timer().stop(); // no second pass from the timer: only the copy's restart helps
+    ASSERT_TRUE(child->Structure().Copying());
+    child->Memo().GotoPosition(0, 0);
+    child->Memo().PasteText(u"int early(void)\n{\n}\n", TSelectionMode::Stream);
+    EXPECT_TRUE(child->Timer().isActive());
+    QTest::qWait(TMDIChild::kStructureDelayMs / 2);
+    EXPECT_FALSE(child->Structure().Parsing()) << "nothing parsed before the pause is over";
     ASSERT_TRUE(WaitFor([&] { return child->Structure().Passes() > passes; }));
-    QTest::qWait(50);
+    ASSERT_TRUE(Settled(*child));
     EXPECT_EQ(child->Structure().Passes(), passes + 1);
     EXPECT_TRUE(HasNode(child->Structure().Tree(), "early")) << "the inserted function";
     EXPECT_TRUE(HasNode(child->Structure().Tree(), "f11999")) << "and the last one";
+}
+
+// An edit in a second window of the document, whose timer this window does not hear,
+// starts this window's copy over: its pass sees the edited text.
+TEST_F(StrucPanelTest, AnEditInAnotherWindowDuringTheCopyStartsItOver) {
+    TMDIChild* first = Open("shared.c", ManyFunctions(12000));
+    ASSERT_TRUE(Settled(*first));
+    main_->Clone();
+    QApplication::processEvents();
+    TMDIChild* second = main_->ActiveChild();
+    ASSERT_NE(second, first);
+    ASSERT_EQ(&second->Memo().Lines(), &first->Memo().Lines());
+    main_->MdiArea().setActiveSubWindow(first);
+    ASSERT_TRUE(Settled(*first));
+    first->Timer().stop();
+    const int passes = first->Structure().Passes();
+    first->Structure().Refresh();
+    ASSERT_TRUE(first->Structure().Copying());
+    second->Memo().GotoPosition(0, 0);
+    second->Memo().PasteText(u"int early(void)\n{\n}\n", TSelectionMode::Stream);
+    second->Timer().stop();
+    EXPECT_FALSE(first->Timer().isActive());
+    ASSERT_TRUE(WaitFor([&] { return first->Structure().Passes() > passes; }));
+    ASSERT_TRUE(Settled(*first));
+    EXPECT_EQ(first->Structure().Passes(), passes + 1);
+    EXPECT_TRUE(HasNode(first->Structure().Tree(), "early")) << "the inserted function";
+    EXPECT_TRUE(HasNode(first->Structure().Tree(), "f11999")) << "and the last one";
 }
 
 // The settings' BrowserWidth and BrowserMin: the view starts that wide, or collapsed, and a

@@ -60,9 +60,9 @@ TMDIChild::TMDIChild(TPMMainForm& main, TMemoEnvironment environment,
     resize(340, 245);
     timer_.setSingleShot(true);
     timer_.setInterval(kStructureDelayMs);
-    structure_ =
-        std::make_unique<TStrucDocument>(memo_->Memo(), main_.StrucFrame(), main_.StrucQueue(),
-                                         [this] { return main_.ActiveChild() == this; });
+    structure_ = std::make_unique<TStrucDocument>(
+        memo_->Memo(), main_.StrucFrame(), main_.StrucQueue(),
+        [this] { return main_.ActiveChild() == this; }, [this] { return timer_.isActive(); });
     connect(&timer_, &QTimer::timeout, this, [this] {
         ++structureParses_;
         structure_->Refresh();

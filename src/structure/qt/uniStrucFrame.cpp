@@ -230,8 +230,9 @@ void CopyExpandedFlags(TStrucTree& to, const TStrucTree* from) {
 // ---- TStrucDocument ----
 
 TStrucDocument::TStrucDocument(TuniMemo& memo, TStrucFrame& frame, TMainThreadQueue& queue,
-                               std::function<bool()> active)
-    : memo_(memo), frame_(frame), queue_(queue), active_(std::move(active)) {}
+                               std::function<bool()> active, std::function<bool()> asksAgain)
+    : memo_(memo), frame_(frame), queue_(queue), active_(std::move(active)),
+      asksAgain_(std::move(asksAgain)) {}
 
 TStrucDocument::~TStrucDocument() {
     thread_.reset(); // the pass gives up at its next line
@@ -293,8 +294,8 @@ void TStrucDocument::Parse() {
         thread_->Restart(TStrucPass()); // no template: the pass gives no tree
         return;
     }
-    if (!copying_) {
-        copy_ = thread_->TakeSpare();
+    if (TStrucPass spare = thread_->TakeSpare(); spare.Capacity() > copy_.Capacity()) {
+        copy_ = std::move(spare);
     }
     copy_.Clear();
     copy_.parser = parser;
@@ -314,6 +315,10 @@ void TStrucDocument::CopySlice() {
     const TWStringList& lines = memo_.Lines();
     if (memo_.Document().Revision() != copyRevision_) {
         // Edited meanwhile: the lines copied so far may be gone.
+        if (asksAgain_ && asksAgain_()) {
+            copying_ = false; // more edits may follow; the timer asks once they pause
+            return;
+        }
         const TStrucParser* parser = copy_.parser;
         copy_.Clear();
         copy_.parser = parser;

@@ -86,9 +86,10 @@ void CopyExpandedFlags(TStrucTree& to, const TStrucTree* from);
 // thread that parses it, and the outline's selection and scroll when the window was left.
 class TStrucDocument {
 public:
-    // `active` tells whether the document's window is the main window's active one.
+    // `active` tells whether the document's window is the main window's active one;
+    // `asksAgain` whether a pass will be asked for soon anyway (the window's timer runs).
     TStrucDocument(TuniMemo& memo, TStrucFrame& frame, TMainThreadQueue& queue,
-                   std::function<bool()> active);
+                   std::function<bool()> active, std::function<bool()> asksAgain = {});
     ~TStrucDocument(); // gives up a running pass and waits for it; the frame forgets the tree
     TStrucDocument(const TStrucDocument&) = delete;
     TStrucDocument& operator=(const TStrucDocument&) = delete;
@@ -108,6 +109,8 @@ public:
     // Finished passes (tests).
     int Passes() const { return passes_; }
     bool Parsing() const { return copying_ || (thread_ != nullptr && thread_->Running()); }
+    // The lines for the next pass are being copied.
+    bool Copying() const { return copying_; }
     // Turns of the event loop spent copying lines for passes so far (tests).
     int CopySlices() const { return slices_; }
     // What one turn copies at most, in characters (a line is not split).
@@ -117,7 +120,8 @@ public:
 private:
     void Parse();
     // The pass's copy of the lines is taken a slice per turn of the event loop, so that a
-    // large document does not hold up the typing; an edit meanwhile starts it over.
+    // large document does not hold up the typing. An edit meanwhile drops it when a pass
+    // will be asked for again anyway, and starts it over otherwise.
     void CopySlice();
     void Done(std::unique_ptr<TStrucTree> tree);
     // A parse failed: nothing more is parsed for this document, and the view says why.
@@ -127,6 +131,7 @@ private:
     TStrucFrame& frame_;
     TMainThreadQueue& queue_;
     std::function<bool()> active_;
+    std::function<bool()> asksAgain_;
     std::unique_ptr<TStrucTree> tree_;
     std::unique_ptr<TStrucThread> thread_;
     int savedSelection_ = -1;
