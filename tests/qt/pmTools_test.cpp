@@ -198,7 +198,10 @@ TEST_F(ToolsTest, CancelStopsAToolThatNeverEnds) {
     TMDIChild* child = main_->OpenDocument(MakeFile("s.c", "int x;\n"));
     QApplication::processEvents();
     bool dialogSeen = false;
+    bool closedWhileRunning = true;
     QTimer::singleShot(1200, [&] {
+        // The window the run waits in does not close under it.
+        closedWhileRunning = main_->close();
         auto* dialog = qobject_cast<TToolRunDialog*>(QApplication::activeModalWidget());
         if (dialog != nullptr) {
             dialogSeen = true;
@@ -210,6 +213,7 @@ TEST_F(ToolsTest, CancelStopsAToolThatNeverEnds) {
     main_->RunTool(*child, "Forever");
     EXPECT_LT(took.elapsed(), 10000);
     EXPECT_TRUE(dialogSeen);
+    EXPECT_FALSE(closedWhileRunning);
     ASSERT_FALSE(PanelLines().empty());
     EXPECT_EQ(PanelLines().back(), "[\"sleep\" was stopped]");
 }

@@ -1321,6 +1321,11 @@ void TPMMainForm::keyPressEvent(QKeyEvent* e) {
 }
 
 void TPMMainForm::closeEvent(QCloseEvent* e) {
+    // A tool's run waits on this window's stack: it is stopped from its dialog first.
+    if (toolRunning_) {
+        e->ignore();
+        return;
+    }
     // Once per document, however many windows show it.
     std::vector<const TWStringList*> asked;
     for (TMDIChild* child : Children()) {

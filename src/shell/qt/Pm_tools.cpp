@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QMdiArea>
 #include <QMenu>
+#include <QPointer>
 #include <QSplitter>
 #include <QThread>
 #include <QTimer>
@@ -148,7 +149,11 @@ void TPMMainForm::RunFilterTool(TMDIChild& child, const std::string& name) {
     if (job.Empty()) {
         return;
     }
+    const QPointer<TMDIChild> alive(&child);
     const TToolResult result = RunToolWaiting(job.request);
+    if (alive.isNull() || child.Closed()) {
+        return; // the document went while the filter ran
+    }
     bool applied = false;
     child.MemoWidget().Input().RunCommand([&] { applied = ApplyFilterResult(memo, job, result); });
     if (!applied) {
