@@ -3,6 +3,7 @@
 #include <pthread.h>
 #include <sched.h>
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -36,6 +37,11 @@ void TStrucPass::Clear() {
     parser = nullptr;
     text_.clear();
     ends_.clear();
+}
+
+void TStrucPass::Reserve(size_t chars, int lines) {
+    text_.reserve(chars);
+    ends_.reserve(static_cast<size_t>(std::max(lines, 0)));
 }
 
 std::u16string_view TStrucPass::Line(int i) const {

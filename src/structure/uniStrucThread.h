@@ -34,6 +34,8 @@ struct TStrucPass {
     void Clear();
     int Count() const { return static_cast<int>(ends_.size()); }
     size_t Capacity() const { return text_.capacity(); }
+    // Room for `lines` lines of `chars` characters in all, so adding them moves nothing.
+    void Reserve(size_t chars, int lines);
     std::u16string_view Line(int i) const;
 
 private:

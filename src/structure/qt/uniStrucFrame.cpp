@@ -325,10 +325,19 @@ void TStrucDocument::CopySlice() {
         copied_ = 0;
         copyRevision_ = memo_.Document().Revision();
     }
+    const int count = lines.Count();
     if (copied_ == 0) {
         copy_.tabSize = lines.TabSize();
+        if (copy_.Capacity() == 0) {
+            // Growing the copy as it goes would move all of it now and then, in one turn;
+            // later passes use this memory again.
+            size_t chars = 0;
+            for (int i = 0; i < count; ++i) {
+                chars += lines.Get(i).size();
+            }
+            copy_.Reserve(chars + chars / 8, count + count / 8);
+        }
     }
-    const int count = lines.Count();
     size_t taken = 0;
     while (copied_ < count && taken < kCopySliceChars) {
         const std::u16string& line = lines.Get(copied_++);
