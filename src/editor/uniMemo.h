@@ -287,6 +287,8 @@ public:
 
     // --- settings ------------------------------------------------------------------------
     const TMemoSettings& Settings() const { return settings_; }
+    // The document's spell language (the spell language menu sets it).
+    void SetSpellLanguage(std::string name) { settings_.spellLanguage = std::move(name); }
     void SetTabSize(int n);
     const TWStringList& Substitutions() const { return *substitutions_; }
     // Reads the file type's profile (section "*" overlaid by the type's section of

@@ -43,6 +43,7 @@
 #include "shell/qt/Childwin.h"
 #include "shell/qt/Properties.h"
 #include "shell/uniConfig.h"
+#include "spell/uniSpellCheck.h"
 #include "storage/PelmarStorage.h"
 #include "structure/qt/uniStrucFrame.h"
 #include "widgets/uniFileDialogs.h"
@@ -294,6 +295,13 @@ void TPMMainForm::RegisterMainCommands() {
          [this] {
              OpenDocument(Folder().Path("Ini/filters.ini"), {}, nullptr, 1, "-", "Default");
          }},
+        {"SpellCheck", [this] { SpellCheck(); }},
+        {"ISpellLang",
+         [this] {
+             if (spellMenu_ != nullptr && spellMenu_->isEnabled()) {
+                 spellMenu_->popup(mdi_->mapToGlobal(QPoint(0, 0)));
+             }
+         }},
     };
     for (const std::string_view name : MainWindowActionNames()) {
         if (name == "InsertDateTime") {
@@ -319,6 +327,7 @@ void TPMMainForm::LoadSettings() {
         return ActiveEditor();
     };
     LoadGlobalActions(session_.Folder(), global_, globalKeys_, active);
+    LoadSpellLanguages();
     shortcutTexts_.clear();
     if (globalKeys_) {
         for (const TMenuShortcut& s : ShowKeysInMenus(*globalKeys_, *global_)) {
@@ -441,6 +450,7 @@ void TPMMainForm::BuildMenus() {
     edit->addSeparator();
     QAction* wrap = AddCommand(edit, "Wrap0", "Wrap", "Wrap", editor(&TuniMemo::ToggleWrap));
     wrap->setCheckable(true);
+    AddCommand(edit, "SpellCheck", "SpellCheck", "SpellCheck", global("SpellCheck"));
 
     QMenu* search = menu("Search");
     AddCommand(search, "Find", "Find", "Find", global("Find"));
@@ -475,6 +485,11 @@ void TPMMainForm::BuildMenus() {
     AddCommand(run, "CompileDir", "CompileDir", nullptr, [this] { OpenCompileFile(); });
     AddCommand(run, "FiltersIni", "FiltersIni", nullptr, [this] { commands_["FiltersIni"](); });
     toolMenusStale_ = true;
+
+    QMenu* options = menu("Options");
+    spellMenu_ = options->addMenu(QStringFromU16(MnemonicText(texts_.Caption("SpellLanguage"))));
+    spellMenu_->setObjectName(QStringLiteral("SpellLanguageMenu"));
+    BuildSpellMenu();
 
     QMenu* windows = menu("Windows");
     AddCommand(windows, "TileV", "TileVertical", nullptr, [this] { commands_["TileV"](); });
@@ -1280,9 +1295,10 @@ void TPMMainForm::UpdateEnabling() {
     enable("Filter", active && filterMenu_ != nullptr && !filterMenu_->isEmpty());
     for (const char* c : {"Save", "SaveAs", "SaveAll", "Close0", "SelectAll", "ToLower", "ToUpper",
                           "To_Kbd1", "To_Kbd2", "Wrap0", "WordSearch", "WordSearchBack", "GotoLine",
-                          "SearchPair", "TileH", "TileV", "Cascade0", "Clone0"}) {
+                          "SearchPair", "TileH", "TileV", "Cascade0", "Clone0", "SpellCheck"}) {
         enable(c, active);
     }
+    CheckSpellLanguageItem();
 }
 
 // --- events ------------------------------------------------------------------------------------
@@ -1344,6 +1360,9 @@ void TPMMainForm::closeEvent(QCloseEvent* e) {
         child->Timer().stop();
     }
     SaveBrowserSettings();
+    if (spell_) {
+        spell_->Stop();
+    }
     e->accept();
 }
 

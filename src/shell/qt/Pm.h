@@ -24,6 +24,7 @@
 #include "shell/uniConfig.h"
 #include "shell/uniSession.h"
 #include "shell/uniTools.h"
+#include "spell/uniSpellLang.h"
 
 class QAction;
 class QLabel;
@@ -45,6 +46,8 @@ class QSplitter;
 class TStrucFrame;
 class TMainThreadQueue;
 class TToolMessages;
+class TSpellDlg;
+class TSpellSession;
 
 class TPMMainForm : public QMainWindow {
     Q_OBJECT
@@ -175,6 +178,21 @@ public:
     enum class TLossAnswer { Save, SaveAs, Cancel };
     TLossAnswer ConfirmLoss(TuniMemo& memo);
 
+    // --- spell checking -------------------------------------------------------------------
+    // The active document's words through the speller of its spell language, with the spell
+    // dialog for each rejected word; nothing when the language is not configured. The
+    // speller keeps running for the next check.
+    void SpellCheck();
+    // The languages of ISpell/*/ispell.ini and the spell language menu built from them.
+    void LoadSpellLanguages();
+    const TSpellLanguages& SpellLanguages() const { return spellLanguages_; }
+    // The menu's choice: the active document's spell language becomes `name`; a change
+    // stops the speller, and the next check starts the new language's.
+    void SpellLangClick(const std::string& name);
+    QMenu* SpellLanguageMenu() const { return spellMenu_; }
+    TSpellDlg& SpellDialog();
+    TSpellSession& Speller() { return *spell_; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* e) override;
@@ -218,6 +236,9 @@ private:
     // Runs a captured tool on a worker thread while this one waits; after a moment a modal
     // dialog with Cancel shows.
     TToolResult RunToolWaiting(const TToolRequest& request);
+    void BuildSpellMenu();
+    // The item of the active document's spell language is checked.
+    void CheckSpellLanguageItem();
     // The settings every editor borrows (the destructor deletes the windows first).
     TSession session_;
     TUniLangTexts texts_;
@@ -269,4 +290,11 @@ private:
     const TuniMemo* searchStatusEditor_ = nullptr;
     TPoint searchStatusAt_;
     std::int64_t lastCountWork_ = 0;
+
+    // Spell checking: the languages, the menu of them, the dialog (a Qt child, made at the
+    // first check) and the speller kept between checks.
+    TSpellLanguages spellLanguages_;
+    QMenu* spellMenu_ = nullptr;
+    TSpellDlg* spellDlg_ = nullptr;
+    std::unique_ptr<TSpellSession> spell_;
 };
