@@ -98,7 +98,7 @@ void TPMMainForm::SpellCheck() {
         dialog.SetEditorWidget(&child->MemoWidget());
         child->MemoWidget().Input().RunCommand([&] { SpellCheckDocument(memo, *checker, dialog); });
     } catch (const ESpellError& e) {
-        UniMessageDlg(this, QString::fromUtf8(e.what()), TMsgDlgType::Error, TMsgDlgBtn::OK);
+        UniMessageDlg(this, QStringFromUtf8(e.what()), TMsgDlgType::Error, TMsgDlgBtn::OK);
     }
     child->MemoWidget().RepaintWhole();
 }
