@@ -243,3 +243,33 @@ TEST_F(SpellMainTest, ASpellerThatCannotStartIsReported) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SpellMainTest, ASpellerDyingMidCheckEndsItWithAMessageAndKeepsTheText) {
+    WriteBytes(program_.File("ISpell/en_US/ispell.ini"),
+               "[English]\nCmd=sh -c \"echo hi; read a; read w; printf '& teh 1 0: the\\n\\n'; "
+               "read w; exit 3\"\n");
+    main_->LoadSpellLanguages();
+    TMDIChild* child = Open("a.txt", "teh one two\n");
+    ASSERT_NE(child, nullptr);
+    int asked = 0;
+    TSpellDlg::SetResponder([&](TSpellDlg&) {
+        ++asked;
+        return static_cast<int>(TSpellResult::Skip);
+    });
+    std::vector<QString> messages;
+    SetMessageDlgResponder([&](const TMsgDlgRequest& r) {
+        messages.push_back(r.text);
+        return TMsgDlgBtn::OK;
+    });
+    main_->RunGlobalAction("SpellCheck");
+    EXPECT_EQ(asked, 1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains("has ended")) << messages[0].toStdString();
+    EXPECT_EQ(child->Memo().Lines().Get(0), u"teh one two");
+    EXPECT_FALSE(child->Memo().SelectionActive());
+    EXPECT_FALSE(main_->Speller().Running());
+}
+
+} // namespace

@@ -87,6 +87,7 @@ void TPMMainForm::SpellCheck() {
         return;
     }
     TuniMemo& memo = child->Memo();
+    std::string error;
     try {
         TSpellChecker* checker =
             spell_->Prepare(memo.Settings().spellLanguage, spellLanguages_,
@@ -96,9 +97,20 @@ void TPMMainForm::SpellCheck() {
         }
         TSpellDlg& dialog = SpellDialog();
         dialog.SetEditorWidget(&child->MemoWidget());
-        child->MemoWidget().Input().RunCommand([&] { SpellCheckDocument(memo, *checker, dialog); });
+        // The walk runs as one command of the editor, which is brought up to date after it
+        // even when the speller fails on the way.
+        child->MemoWidget().Input().RunCommand([&] {
+            try {
+                SpellCheckDocument(memo, *checker, dialog);
+            } catch (const ESpellError& e) {
+                error = e.what();
+            }
+        });
     } catch (const ESpellError& e) {
-        UniMessageDlg(this, QStringFromUtf8(e.what()), TMsgDlgType::Error, TMsgDlgBtn::OK);
+        error = e.what();
+    }
+    if (!error.empty()) {
+        UniMessageDlg(this, QStringFromUtf8(error), TMsgDlgType::Error, TMsgDlgBtn::OK);
     }
     child->MemoWidget().RepaintWhole();
 }
