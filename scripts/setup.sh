@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config git python3
+    build-essential cmake ninja-build pkg-config git python3 fp-compiler
     libgtest-dev libgmock-dev libbenchmark-dev libpcre2-dev time vim-nox
     libgtksourceview-4-common
     hunspell hunspell-en-us hunspell-ru hunspell-de-de

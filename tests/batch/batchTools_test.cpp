@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "support/testSupport.h"
 
@@ -50,6 +52,36 @@ TEST(BatchTools, CompilePrintsTheMessagesAndThePlacesTheyName) {
     EXPECT_NE(r.out.find("{\"file\":\"" + file + "\",\"line\":3,\"column\":16,"), std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("{\"exit\":1}\n"), std::string::npos) << r.out;
+}
+
+// The shipped entries of other types find the places their programs name, each through
+// its own pattern (Free Pascal's "f(3,11) Error:", Python's traceback, bash's "line N:").
+TEST(BatchTools, ShippedEntriesOfOtherTypesFindTheirErrors) {
+    TempDir work;
+    struct TCase {
+        const char* name;
+        const char* text;
+        const char* entry;
+        std::string place; // the JSON of the place, without the text of the message
+    };
+    const std::vector<TCase> cases = {
+        {"err.pas", "program hello;\nbegin\n  writeln(x);\nend.\n", "Syntax_check",
+         "\"line\":3,\"column\":11,"},
+        {"err.py", "def f():\n    return 1\n\nprint(f(\n", "Syntax_check", "\"line\":4,"},
+        {"err.sh", "#!/bin/sh\necho one\nif true; then\n  echo two\n", "Syntax_check",
+         "\"line\":5,"},
+    };
+    for (const TCase& c : cases) {
+        WriteBytes(work.file(c.name), c.text);
+        const ProcessResult r =
+            Batch(PELMAR_PROGRAM_DIR, {work.file(c.name), "--compile", c.entry});
+        ASSERT_EQ(r.status, 0) << c.name << ": " << r.err;
+        EXPECT_NE(r.out.find("{\"file\":\"" + work.file(c.name) + "\"," + c.place),
+                  std::string::npos)
+            << c.name << ":\n"
+            << r.out;
+        EXPECT_EQ(r.out.find("{\"exit\":0}"), std::string::npos) << c.name << ": " << r.out;
+    }
 }
 
 TEST(BatchTools, BuildAndRunThroughAnExplicitShell) {
