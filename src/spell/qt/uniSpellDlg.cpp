@@ -123,6 +123,13 @@ TSpellDlg::TSpellDlg(TMemoEnvironment environment, const TUniActionKeymap* globa
     ApplyTexts(TUniLangTexts());
 }
 
+TSpellDlg::~TSpellDlg() {
+    // Focus moves and the list's signals go on while QWidget deletes the children, when
+    // this class is already gone.
+    disconnect(qApp, nullptr, this, nullptr);
+    list_->disconnect(this);
+}
+
 void TSpellDlg::SetResponder(std::function<int(TSpellDlg&)> responder) {
     Responder() = std::move(responder);
 }

@@ -21,6 +21,8 @@ public:
     // The environment and the keymap are borrowed and must outlive the dialog.
     TSpellDlg(TMemoEnvironment environment, const TUniActionKeymap* globalKeymap,
               QWidget* parent = nullptr);
+    // Lets go of the signals that would reach it while its widgets are taken down.
+    ~TSpellDlg() override;
 
     QLabel& uniWord() { return *word_; }
     TuniMemoWidget& uniEdit() { return *edit_; }
