@@ -170,6 +170,9 @@ TEST_F(StrucPanelTest, TheViewFollowsTheActiveDocumentAndForgetsAClosedOne) {
     EXPECT_EQ(Joined(Shown()).find("square"), std::string::npos);
 }
 
+// What the tests' passes copy in one turn: a few small documents take many turns.
+constexpr size_t kSlice = 8192;
+
 // A C source of `functions` small functions, f0 .. f<n-1>.
 std::string ManyFunctions(int functions) {
     std::string text;
@@ -198,10 +201,11 @@ bool HasNode(const TStrucTree* tree, const std::string& name) {
 // text takes twice the turns, and the tree is complete.
 TEST_F(StrucPanelTest, ThePassesCopyIsTakenInSlicesInProportionToTheText) {
     std::vector<int> turns;
-    for (const int functions : {12000, 24000}) {
+    for (const int functions : {1500, 3000}) {
         TMDIChild* child =
             Open("many" + std::to_string(functions) + ".c", ManyFunctions(functions));
         ASSERT_TRUE(Settled(*child));
+        child->Structure().SetCopySlice(kSlice);
         child->Timer().stop();
         const int before = child->Structure().CopySlices();
         const int passes = child->Structure().Passes();
@@ -219,8 +223,9 @@ TEST_F(StrucPanelTest, ThePassesCopyIsTakenInSlicesInProportionToTheText) {
 // An edit while the copy is being taken drops it (the lines copied so far may be gone);
 // the timer the edit started asks again, and that pass sees the edited text.
 TEST_F(StrucPanelTest, AnEditDuringTheCopyDropsItAndTheTimerAsksAgain) {
-    TMDIChild* child = Open("edited.c", ManyFunctions(12000));
+    TMDIChild* child = Open("edited.c", ManyFunctions(1500));
     ASSERT_TRUE(Settled(*child));
+    child->Structure().SetCopySlice(kSlice);
     child->Timer().stop();
     const int passes = child->Structure().Passes();
     child->Structure().Refresh(); // copies the first slice now, the rest in later turns
@@ -234,14 +239,15 @@ TEST_F(StrucPanelTest, AnEditDuringTheCopyDropsItAndTheTimerAsksAgain) {
     ASSERT_TRUE(Settled(*child));
     EXPECT_EQ(child->Structure().Passes(), passes + 1);
     EXPECT_TRUE(HasNode(child->Structure().Tree(), "early")) << "the inserted function";
-    EXPECT_TRUE(HasNode(child->Structure().Tree(), "f11999")) << "and the last one";
+    EXPECT_TRUE(HasNode(child->Structure().Tree(), "f1499")) << "and the last one";
 }
 
 // An edit in a second window of the document, whose timer this window does not hear,
 // starts this window's copy over: its pass sees the edited text.
 TEST_F(StrucPanelTest, AnEditInAnotherWindowDuringTheCopyStartsItOver) {
-    TMDIChild* first = Open("shared.c", ManyFunctions(12000));
+    TMDIChild* first = Open("shared.c", ManyFunctions(1500));
     ASSERT_TRUE(Settled(*first));
+    first->Structure().SetCopySlice(kSlice);
     main_->Clone();
     QApplication::processEvents();
     TMDIChild* second = main_->ActiveChild();
@@ -261,7 +267,7 @@ TEST_F(StrucPanelTest, AnEditInAnotherWindowDuringTheCopyStartsItOver) {
     ASSERT_TRUE(Settled(*first));
     EXPECT_EQ(first->Structure().Passes(), passes + 1);
     EXPECT_TRUE(HasNode(first->Structure().Tree(), "early")) << "the inserted function";
-    EXPECT_TRUE(HasNode(first->Structure().Tree(), "f11999")) << "and the last one";
+    EXPECT_TRUE(HasNode(first->Structure().Tree(), "f1499")) << "and the last one";
 }
 
 // The settings' BrowserWidth and BrowserMin: the view starts that wide, or collapsed, and a

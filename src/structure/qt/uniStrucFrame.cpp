@@ -339,7 +339,7 @@ void TStrucDocument::CopySlice() {
         }
     }
     size_t taken = 0;
-    while (copied_ < count && taken < kCopySliceChars) {
+    while (copied_ < count && taken < copySlice_) {
         const std::u16string& line = lines.Get(copied_++);
         copy_.Add(line);
         taken += line.size() + 1;

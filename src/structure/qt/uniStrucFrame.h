@@ -4,6 +4,7 @@
 // its own (see TStrucDocument).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -113,8 +114,9 @@ public:
     bool Copying() const { return copying_; }
     // Turns of the event loop spent copying lines for passes so far (tests).
     int CopySlices() const { return slices_; }
-    // What one turn copies at most, in characters (a line is not split).
+    // What one turn copies at most, in characters (a line is not split); tests set less.
     static constexpr size_t kCopySliceChars = size_t{1} << 17;
+    void SetCopySlice(size_t chars) { copySlice_ = std::max<size_t>(chars, 1); }
     const std::string& Failure() const { return failure_; }
 
 private:
@@ -145,6 +147,7 @@ private:
     bool copying_ = false;
     bool slicePosted_ = false;
     int slices_ = 0;
+    size_t copySlice_ = kCopySliceChars;
     // Tells slices posted to the queue whether this object still exists.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
