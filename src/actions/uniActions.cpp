@@ -331,16 +331,6 @@ TLoadReport LoadActions(const TIniFile& ini, const TIniName& section,
 
 namespace {
 
-// "Compile/<type>.ini" and the like; empty when the type cannot name a file there.
-std::string TypeFile(const TConfigFolder& folder, std::string_view dir, std::string_view type) {
-    if (type.empty() || type == "." || type == ".." ||
-        type.find_first_of("/\\") != std::string_view::npos ||
-        type.find('\0') != std::string_view::npos) {
-        return {};
-    }
-    return folder.Path(std::string(dir) + "/" + std::string(type) + ".ini");
-}
-
 std::vector<std::string> SectionsOf(const std::string& path) {
     if (path.empty()) {
         return {};
@@ -350,12 +340,21 @@ std::vector<std::string> SectionsOf(const std::string& path) {
 
 } // namespace
 
+std::string ToolTypeFile(const TConfigFolder& folder, std::string_view dir, std::string_view type) {
+    if (type.empty() || type == "." || type == ".." ||
+        type.find_first_of("/\\") != std::string_view::npos ||
+        type.find('\0') != std::string_view::npos) {
+        return {};
+    }
+    return folder.Path(std::string(dir) + "/" + std::string(type) + ".ini");
+}
+
 TToolEntries ReadToolEntries(const TConfigFolder& folder, std::string_view typeName) {
     TToolEntries entries;
-    entries.compile = SectionsOf(TypeFile(folder, "Compile", typeName));
+    entries.compile = SectionsOf(ToolTypeFile(folder, "Compile", typeName));
     entries.filter = SectionsOf(folder.Path("Ini/filters.ini"));
     // A filter both files define is one entry (its keys are merged when it runs).
-    for (std::string& name : SectionsOf(TypeFile(folder, "Filter", typeName))) {
+    for (std::string& name : SectionsOf(ToolTypeFile(folder, "Filter", typeName))) {
         bool listed = false;
         for (const std::string& known : entries.filter) {
             listed = listed || TIniName(known).Folded() == TIniName(name).Folded();

@@ -231,6 +231,9 @@ struct TToolEntries {
     std::vector<std::string> compile; // sections of Compile/<type>.ini
     std::vector<std::string> filter;  // sections of Ini/filters.ini, then Filter/<type>.ini
 };
+// "<dir>/<type>.ini" of the program folder ("Compile", "Filter"); empty when the type
+// cannot name a file there (empty, "." or "..", a separator or a NUL in it).
+std::string ToolTypeFile(const TConfigFolder& folder, std::string_view dir, std::string_view type);
 TToolEntries ReadToolEntries(const TConfigFolder& folder, std::string_view typeName);
 
 // An entry name as its action names it: blanks become "_".

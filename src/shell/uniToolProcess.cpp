@@ -15,6 +15,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "base/uniSigPipe.h"
+
 extern char** environ;
 
 void TToolLineSink::Append(std::string_view bytes) {
@@ -86,38 +88,6 @@ void SetNonBlocking(int fd) {
     const int flags = ::fcntl(fd, F_GETFL);
     ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
 }
-
-// Writing to a tool that stopped reading must give EPIPE, not end the editor: SIGPIPE is
-// blocked on this thread for the run, and one it raised is taken off again at the end.
-class TSigPipeBlock {
-public:
-    TSigPipeBlock() {
-        sigset_t set;
-        sigemptyset(&set);
-        sigaddset(&set, SIGPIPE);
-        sigset_t pending;
-        sigpending(&pending);
-        wasPending_ = sigismember(&pending, SIGPIPE) == 1;
-        pthread_sigmask(SIG_BLOCK, &set, &old_);
-    }
-    TSigPipeBlock(const TSigPipeBlock&) = delete;
-    TSigPipeBlock& operator=(const TSigPipeBlock&) = delete;
-    ~TSigPipeBlock() {
-        if (!wasPending_) {
-            sigset_t set;
-            sigemptyset(&set);
-            sigaddset(&set, SIGPIPE);
-            const timespec zero{0, 0};
-            while (sigtimedwait(&set, nullptr, &zero) > 0) {
-            }
-        }
-        pthread_sigmask(SIG_SETMASK, &old_, nullptr);
-    }
-
-private:
-    sigset_t old_;
-    bool wasPending_ = false;
-};
 
 // One captured stream: bytes up to the bound go to the sink, the rest is counted.
 struct TCapture {
@@ -239,7 +209,7 @@ TToolResult RunToolProcess(const TToolRequest& request) {
         return result;
     }
 
-    const TSigPipeBlock sigPipe;
+    const TSigPipeHold sigPipe; // a tool that stopped reading gives EPIPE
     TSpawnSetup setup(request.workDir);
     // The pipe ends become the standard streams (dup2 clears close-on-exec on them).
     posix_spawn_file_actions_adddup2(&setup.actions, in.read.Get(), 0);

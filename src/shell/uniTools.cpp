@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "actions/uniActions.h"
 #include "base/uniIni.h"
 #include "base/uniUtf8.h"
 #include "editor/uniMemo.h"
@@ -13,16 +14,6 @@
 #include "shell/PmCommandLine.h"
 
 namespace {
-
-// "Compile/<type>.ini"; empty when the type cannot name a file there.
-std::string TypeFile(const TConfigFolder& folder, std::string_view dir, std::string_view type) {
-    if (type.empty() || type == "." || type == ".." ||
-        type.find_first_of("/\\") != std::string_view::npos ||
-        type.find('\0') != std::string_view::npos) {
-        return {};
-    }
-    return folder.Path(std::string(dir) + "/" + std::string(type) + ".ini");
-}
 
 // The section a name stands for: blanks for "_" first, the name as written second.
 std::optional<std::string> FindSection(const TIniFile& ini, std::string_view name) {
@@ -111,7 +102,7 @@ std::string ToolEntryName(std::string_view actionName) {
 
 std::optional<TCompileEntry> ReadCompileEntry(const TConfigFolder& folder, std::string_view type,
                                               std::string_view name) {
-    const std::string path = TypeFile(folder, "Compile", type);
+    const std::string path = ToolTypeFile(folder, "Compile", type);
     if (path.empty()) {
         return std::nullopt;
     }
@@ -140,7 +131,7 @@ std::optional<TFilterEntry> ReadFilterEntry(const TConfigFolder& folder, std::st
     bool found = false;
     // The type's file first; the common file's keys win.
     for (const std::string& path :
-         {TypeFile(folder, "Filter", type), folder.Path("Ini/filters.ini")}) {
+         {ToolTypeFile(folder, "Filter", type), folder.Path("Ini/filters.ini")}) {
         if (path.empty()) {
             continue;
         }

@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "base/uniSigPipe.h"
 #include "shell/PmCommandLine.h"
 
 extern char** environ;
@@ -29,38 +30,6 @@ std::string ReplaceAll(std::string text, std::string_view what, std::string_view
     }
     return text;
 }
-
-// A write to a speller that has died must not raise SIGPIPE in the editor: the signal is
-// held for this thread while writing and a pending one is taken back afterwards.
-class TSigPipeHold {
-public:
-    TSigPipeHold() {
-        sigset_t pipe;
-        sigemptyset(&pipe);
-        sigaddset(&pipe, SIGPIPE);
-        sigset_t pending;
-        sigpending(&pending);
-        wasPending_ = sigismember(&pending, SIGPIPE) == 1;
-        pthread_sigmask(SIG_BLOCK, &pipe, &old_);
-    }
-    ~TSigPipeHold() {
-        if (!wasPending_) {
-            sigset_t pipe;
-            sigemptyset(&pipe);
-            sigaddset(&pipe, SIGPIPE);
-            const timespec none{0, 0};
-            while (sigtimedwait(&pipe, nullptr, &none) > 0) {
-            }
-        }
-        pthread_sigmask(SIG_SETMASK, &old_, nullptr);
-    }
-    TSigPipeHold(const TSigPipeHold&) = delete;
-    TSigPipeHold& operator=(const TSigPipeHold&) = delete;
-
-private:
-    sigset_t old_{};
-    bool wasPending_ = false;
-};
 
 void CloseFd(int& fd) {
     if (fd >= 0) {
