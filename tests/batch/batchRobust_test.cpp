@@ -7,16 +7,12 @@
 #include "support/testSupport.h"
 
 using testing_support::ProcessResult;
+using testing_support::RunBatch;
 using testing_support::RunProcess;
 using testing_support::TempDir;
 using testing_support::WriteBytes;
 
 namespace {
-
-ProcessResult Batch(std::vector<std::string> args) {
-    args.insert(args.begin(), {PELMAR_BATCH_EXE, "--home", PELMAR_PROGRAM_DIR});
-    return RunProcess(args);
-}
 
 TEST(BatchRobust, InputsThatAreNoFilesFailWithStatusTwo) {
     TempDir dir;
@@ -27,7 +23,7 @@ TEST(BatchRobust, InputsThatAreNoFilesFailWithStatusTwo) {
         {"/dev/zero", "Not a regular file: it is a device"},
         {dir.path().string(), "Is a directory"}};
     for (const auto& [name, says] : cases) {
-        const ProcessResult r = Batch({name, "--info"});
+        const ProcessResult r = RunBatch({name, "--info"});
         EXPECT_EQ(r.status, 2) << name << ": " << r.err;
         EXPECT_NE(r.err.find(says), std::string::npos) << r.err;
     }
@@ -79,7 +75,7 @@ TEST(BatchRobust, OddInputsNeverEndItBySignal) {
         {dir.file("missing.txt"), "--info"},
     };
     for (const auto& run : runs) {
-        const ProcessResult r = Batch(run);
+        const ProcessResult r = RunBatch(run);
         EXPECT_GE(r.status, 0) << "ended by a signal: " << run.front() << " " << r.err;
     }
 }

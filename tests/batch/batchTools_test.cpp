@@ -10,16 +10,11 @@
 
 using testing_support::ProcessResult;
 using testing_support::ReadBytes;
-using testing_support::RunProcess;
+using testing_support::RunBatch;
 using testing_support::TempDir;
 using testing_support::WriteBytes;
 
 namespace {
-
-ProcessResult Batch(const std::string& home, std::vector<std::string> args) {
-    args.insert(args.begin(), {PELMAR_BATCH_EXE, "--home", home});
-    return RunProcess(args);
-}
 
 // A program folder with the shipped settings and charset tables and the tools given here.
 class ToolHome {
@@ -43,7 +38,7 @@ TEST(BatchTools, CompilePrintsTheMessagesAndThePlacesTheyName) {
                                    "    return a + b;\n"
                                    "}\n");
     const ProcessResult r =
-        Batch(PELMAR_PROGRAM_DIR, {work.file("two.c"), "--compile", "Syntax_check"});
+        RunBatch(PELMAR_PROGRAM_DIR, {work.file("two.c"), "--compile", "Syntax_check"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string file = work.file("two.c");
     EXPECT_NE(r.out.find(file + ":2:13: error:"), std::string::npos) << r.out;
@@ -74,7 +69,7 @@ TEST(BatchTools, ShippedEntriesOfOtherTypesFindTheirErrors) {
     for (const TCase& c : cases) {
         WriteBytes(work.file(c.name), c.text);
         const ProcessResult r =
-            Batch(PELMAR_PROGRAM_DIR, {work.file(c.name), "--compile", c.entry});
+            RunBatch(PELMAR_PROGRAM_DIR, {work.file(c.name), "--compile", c.entry});
         ASSERT_EQ(r.status, 0) << c.name << ": " << r.err;
         EXPECT_NE(r.out.find("{\"file\":\"" + work.file(c.name) + "\"," + c.place),
                   std::string::npos)
@@ -89,7 +84,7 @@ TEST(BatchTools, BuildAndRunThroughAnExplicitShell) {
     WriteBytes(work.file("hi there.c"),
                "#include <stdio.h>\nint main(void) { puts(\"hello\"); return 0; }\n");
     const ProcessResult r =
-        Batch(PELMAR_PROGRAM_DIR, {work.file("hi there.c"), "--compile", "Build and run"});
+        RunBatch(PELMAR_PROGRAM_DIR, {work.file("hi there.c"), "--compile", "Build and run"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "hello\n{\"exit\":0}\n");
     EXPECT_TRUE(std::filesystem::exists(work.file("hi there")));
@@ -100,18 +95,18 @@ TEST(BatchTools, MissingEntriesAndToolsThatCannotStartAreReported) {
                   "[Broken]\nCmd=pelmar-no-such-filter\n[Complains]\nCmd=sh -c \"echo no >&2\"\n");
     TempDir work;
     WriteBytes(work.file("a.c"), "b\na\n");
-    ProcessResult r = Batch(home.Root(), {work.file("a.c"), "--compile", "Nothing"});
+    ProcessResult r = RunBatch(home.Root(), {work.file("a.c"), "--compile", "Nothing"});
     EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("no compile entry \"Nothing\" for the file type \"c\""), std::string::npos)
         << r.err;
-    r = Batch(home.Root(), {work.file("a.c"), "--compile", "Broken"});
+    r = RunBatch(home.Root(), {work.file("a.c"), "--compile", "Broken"});
     EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("Cannot run \"pelmar-no-such-compiler\": No such file or directory"),
               std::string::npos)
         << r.err;
-    r = Batch(home.Root(), {work.file("a.c"), "--filter", "Broken", "--save"});
+    r = RunBatch(home.Root(), {work.file("a.c"), "--filter", "Broken", "--save"});
     EXPECT_EQ(r.status, 4);
-    r = Batch(home.Root(), {work.file("a.c"), "--filter", "Complains", "--save"});
+    r = RunBatch(home.Root(), {work.file("a.c"), "--filter", "Complains", "--save"});
     EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("--filter: no"), std::string::npos) << r.err;
     EXPECT_EQ(ReadBytes(work.file("a.c")), "b\na\n");
@@ -120,13 +115,14 @@ TEST(BatchTools, MissingEntriesAndToolsThatCannotStartAreReported) {
 TEST(BatchTools, FilterRunsOverTheSelectionOrTheWholeText) {
     TempDir work;
     WriteBytes(work.file("l.txt"), "pear\napple\nfig\n");
-    ProcessResult r = Batch(PELMAR_PROGRAM_DIR, {work.file("l.txt"), "--filter", "Sort", "--save"});
+    ProcessResult r =
+        RunBatch(PELMAR_PROGRAM_DIR, {work.file("l.txt"), "--filter", "Sort", "--save"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadBytes(work.file("l.txt")), "apple\nfig\npear\n");
 
     // Lines 2 and 3 only, upper case; then undone.
-    r = Batch(PELMAR_PROGRAM_DIR, {work.file("l.txt"), "--select", "0", "1", "0", "3", "--filter",
-                                   "Upper_case", "--dump", "--undo", "--dump"});
+    r = RunBatch(PELMAR_PROGRAM_DIR, {work.file("l.txt"), "--select", "0", "1", "0", "3",
+                                      "--filter", "Upper_case", "--dump", "--undo", "--dump"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "apple\nFIG\nPEAR\n\napple\nfig\npear\n\n");
 }
@@ -137,11 +133,11 @@ TEST(BatchTools, CyrillicGoesToTheFilterInItsCharsetAndComesBack) {
                       "[A to B]\nCmd=tr \\301 \\302\nCharset=KOI8-R\n");
     TempDir work;
     WriteBytes(work.file("ru.txt"), "\xD0\xBC\xD0\xB0\xD0\xBC\xD0\xB0"); // мама
-    ProcessResult r = Batch(home.Root(), {work.file("ru.txt"), "--filter", "Bytes", "--dump"});
+    ProcessResult r = RunBatch(home.Root(), {work.file("ru.txt"), "--filter", "Bytes", "--dump"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, " cd c1 cd c1 0a\n"); // м а м а in KOI8-R, the line's end
-    r = Batch(home.Root(),
-              {work.file("ru.txt"), "--filter", "Same", "--filter", "A_to_B", "--dump"});
+    r = RunBatch(home.Root(),
+                 {work.file("ru.txt"), "--filter", "Same", "--filter", "A_to_B", "--dump"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "\xD0\xBC\xD0\xB1\xD0\xBC\xD0\xB1\n"); // мбмб
 }

@@ -9,16 +9,11 @@
 
 using testing_support::ProcessResult;
 using testing_support::ReadBytes;
-using testing_support::RunProcess;
+using testing_support::RunBatch;
 using testing_support::TempDir;
 using testing_support::WriteBytes;
 
 namespace {
-
-ProcessResult Batch(std::vector<std::string> args) {
-    args.insert(args.begin(), {PELMAR_BATCH_EXE, "--home", PELMAR_PROGRAM_DIR});
-    return RunProcess(args);
-}
 
 // The [charsets] names of the shipped configuration.
 std::vector<std::string> ShippedCharsets() {
@@ -44,7 +39,7 @@ TEST(PelmarBatch, InfoDescribesTheDocument) {
     WriteBytes(dir.file("a.txt"), std::string("\xFF\xFE"
                                               "a\0\r\0b\0",
                                               8));
-    ProcessResult r = Batch({dir.file("a.txt"), "--info"});
+    ProcessResult r = RunBatch({dir.file("a.txt"), "--info"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out,
               "{\"lines\":2,\"charset\":\"UTF-16 (LE)\",\"surrogate\":\"-\",\"repr\":0,"
@@ -52,7 +47,7 @@ TEST(PelmarBatch, InfoDescribesTheDocument) {
               "\"escaped_bytes\":false,\"mark_added\":false,\"detected\":\"UTF-16 (BE)\"}\n");
 
     WriteBytes(dir.file("b.txt"), "x\x80y\n");
-    r = Batch({"--charset", "utf-8", "--repr", "1", dir.file("b.txt"), "--info"});
+    r = RunBatch({"--charset", "utf-8", "--repr", "1", dir.file("b.txt"), "--info"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\"lines\":2,"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"repr\":1,"), std::string::npos) << r.out;
@@ -63,16 +58,16 @@ TEST(PelmarBatch, MixedLineEndsAreKeptUntilMadeUniform) {
     TempDir dir;
     const std::string mixed = "a\nb\r\nc\rd\n\re";
     WriteBytes(dir.file("a.txt"), mixed);
-    ProcessResult r = Batch({dir.file("a.txt"), "--info", "--save", dir.file("b.txt")});
+    ProcessResult r = RunBatch({dir.file("a.txt"), "--info", "--save", dir.file("b.txt")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\"separator\":\"LF\",\"own_separators\":3,"), std::string::npos) << r.out;
     EXPECT_NE(r.err.find("3 end otherwise than the first (LF)"), std::string::npos) << r.err;
     EXPECT_EQ(ReadBytes(dir.file("b.txt")), mixed);
 
     // --set-eol makes every line end alike, as one step that --undo takes back.
-    r = Batch({dir.file("a.txt"), "--set-eol", "CRLF", "--save", dir.file("c.txt"), "--undo",
-               "--save", dir.file("d.txt"), "--set-eol", "LF", "--info", "--save",
-               dir.file("e.txt")});
+    r = RunBatch({dir.file("a.txt"), "--set-eol", "CRLF", "--save", dir.file("c.txt"), "--undo",
+                  "--save", dir.file("d.txt"), "--set-eol", "LF", "--info", "--save",
+                  dir.file("e.txt")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadBytes(dir.file("c.txt")), "a\r\nb\r\nc\r\nd\r\n\r\ne");
     EXPECT_EQ(ReadBytes(dir.file("d.txt")), mixed);
@@ -84,8 +79,8 @@ TEST(PelmarBatch, AByteOrderMarkTheSaveAddsIsAnnounced) {
     TempDir dir;
     WriteBytes(dir.file("a.txt"), "caf\xC3\xA9\n");
     // Read as UTF-8 (BOM) or UTF-16, a file without a mark gets one when saved: said at load.
-    ProcessResult r = Batch({"--charset", "UTF-8 (BOM)", dir.file("a.txt"), "--info", "--save",
-                             dir.file("b.txt"), "--info"});
+    ProcessResult r = RunBatch({"--charset", "UTF-8 (BOM)", dir.file("a.txt"), "--info", "--save",
+                                dir.file("b.txt"), "--info"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("no byte order mark; saving it in UTF-8 (BOM) adds one"),
               std::string::npos)
@@ -96,12 +91,12 @@ TEST(PelmarBatch, AByteOrderMarkTheSaveAddsIsAnnounced) {
 
     // A file with its mark, or one read as plain UTF-8, is written back as it was: no notice.
     for (const char* charset : {"UTF-8 (BOM)", "UTF-8"}) {
-        r = Batch({"--charset", charset, dir.file("b.txt"), "--info"});
+        r = RunBatch({"--charset", charset, dir.file("b.txt"), "--info"});
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.err.find("byte order mark"), std::string::npos) << r.err;
         EXPECT_NE(r.out.find("\"mark_added\":false"), std::string::npos) << r.out;
     }
-    r = Batch({"--charset", "UTF-16 (BE)", dir.file("a.txt"), "--info"});
+    r = RunBatch({"--charset", "UTF-16 (BE)", dir.file("a.txt"), "--info"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\"mark_added\":true"), std::string::npos) << r.out;
 }
@@ -109,15 +104,15 @@ TEST(PelmarBatch, AByteOrderMarkTheSaveAddsIsAnnounced) {
 TEST(PelmarBatch, DumpWritesUtf8AndRawEscapedBytes) {
     TempDir dir;
     WriteBytes(dir.file("a.txt"), "\xE9t\xE9\r\n\xFF");
-    ProcessResult r = Batch({"--charset", "WINDOWS", dir.file("a.txt"), "--dump"});
+    ProcessResult r = RunBatch({"--charset", "WINDOWS", dir.file("a.txt"), "--dump"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "\xC3\xA9t\xC3\xA9\n\xC3\xBF\n");
 
-    r = Batch({"--charset", "UTF-8", dir.file("a.txt"), "--dump"}); // bytes kept
+    r = RunBatch({"--charset", "UTF-8", dir.file("a.txt"), "--dump"}); // bytes kept
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "\xE9t\xE9\n\xFF\n");
     // Undeclared, the letters make it the Western page.
-    r = Batch({dir.file("a.txt"), "--dump"});
+    r = RunBatch({dir.file("a.txt"), "--dump"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "\xC3\xA9t\xC3\xA9\n\xC3\xBF\n");
 }
@@ -125,9 +120,9 @@ TEST(PelmarBatch, DumpWritesUtf8AndRawEscapedBytes) {
 TEST(PelmarBatch, ActionsRunInOrder) {
     TempDir dir;
     WriteBytes(dir.file("a.txt"), "\xD0\xB6\n\xD0\xB7");
-    ProcessResult r = Batch({dir.file("a.txt"), "--set-charset", "UTF-16 (BE)", "--set-eol", "LS",
-                             "--save", dir.file("b.txt"), "--set-repr", "2", "--set-eol", "CR",
-                             "--save", dir.file("c.txt"), "--info"});
+    ProcessResult r = RunBatch({dir.file("a.txt"), "--set-charset", "UTF-16 (BE)", "--set-eol",
+                                "LS", "--save", dir.file("b.txt"), "--set-repr", "2", "--set-eol",
+                                "CR", "--save", dir.file("c.txt"), "--info"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadBytes(dir.file("b.txt")), std::string("\xFE\xFF\x04\x36\x20\x28\x04\x37", 8));
     EXPECT_EQ(
@@ -137,7 +132,7 @@ TEST(PelmarBatch, ActionsRunInOrder) {
     EXPECT_NE(r.out.find("\"modified\":false"), std::string::npos);
 
     // Backups on request, saving in place.
-    r = Batch({dir.file("a.txt"), "--backup", "on", "--set-eol", "CRLF", "--save"});
+    r = RunBatch({dir.file("a.txt"), "--backup", "on", "--set-eol", "CRLF", "--save"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadBytes(dir.file("a.~tx")), "\xD0\xB6\n\xD0\xB7");
     EXPECT_EQ(ReadBytes(dir.file("a.txt")), "\xD0\xB6\r\n\xD0\xB7");
@@ -145,23 +140,23 @@ TEST(PelmarBatch, ActionsRunInOrder) {
 
 TEST(PelmarBatch, ErrorsAreReportedWithStatus) {
     TempDir dir;
-    ProcessResult r = Batch({dir.file("missing.txt"), "--info"});
+    ProcessResult r = RunBatch({dir.file("missing.txt"), "--info"});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find(std::strerror(ENOENT)), std::string::npos) << r.err;
 
     WriteBytes(dir.file("a.txt"), "a");
-    r = Batch({dir.file("a.txt"), "--save", dir.file("nowhere/b.txt")});
+    r = RunBatch({dir.file("a.txt"), "--save", dir.file("nowhere/b.txt")});
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.err.find(std::strerror(ENOENT)), std::string::npos) << r.err;
 
-    EXPECT_EQ(Batch({"--charset", "Klingon", dir.file("a.txt"), "--info"}).status, 1);
-    EXPECT_EQ(Batch({dir.file("a.txt"), "--set-eol", "NEL"}).status, 1);
-    EXPECT_EQ(Batch({dir.file("a.txt"), "--frobnicate"}).status, 1);
-    EXPECT_EQ(Batch({}).status, 1);
+    EXPECT_EQ(RunBatch({"--charset", "Klingon", dir.file("a.txt"), "--info"}).status, 1);
+    EXPECT_EQ(RunBatch({dir.file("a.txt"), "--set-eol", "NEL"}).status, 1);
+    EXPECT_EQ(RunBatch({dir.file("a.txt"), "--frobnicate"}).status, 1);
+    EXPECT_EQ(RunBatch({}).status, 1);
 
     // A character the 8-bit charset cannot hold is reported, not silently lost.
     WriteBytes(dir.file("c.txt"), "\xD0\xB6");
-    r = Batch({dir.file("c.txt"), "--set-charset", "Windows", "--save", dir.file("d.txt")});
+    r = RunBatch({dir.file("c.txt"), "--set-charset", "Windows", "--save", dir.file("d.txt")});
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.err.find("1 characters"), std::string::npos) << r.err;
     EXPECT_EQ(ReadBytes(dir.file("d.txt")), "?");
@@ -178,10 +173,10 @@ TEST(PelmarBatch, DefaultCharsetIsDetected) {
         "\xD0\xB9 \xD1\x87\xD0\xB0\xD1\x8E.";
     WriteBytes(dir.file("u.txt"), russian);
     for (const char* charset : {"Windows-1251", "KOI8-R", "CP866", "ISO-8859-5", "UTF-8"}) {
-        ProcessResult r = Batch({"--charset", "UTF-8", dir.file("u.txt"), "--set-charset", charset,
-                                 "--save", dir.file("c.txt")});
+        ProcessResult r = RunBatch({"--charset", "UTF-8", dir.file("u.txt"), "--set-charset",
+                                    charset, "--save", dir.file("c.txt")});
         ASSERT_EQ(r.status, 0) << r.err;
-        r = Batch({dir.file("c.txt"), "--info", "--dump"});
+        r = RunBatch({dir.file("c.txt"), "--info", "--dump"});
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_NE(r.out.find(std::string("\"charset\":\"") + charset + "\""), std::string::npos)
             << r.out;
@@ -190,7 +185,7 @@ TEST(PelmarBatch, DefaultCharsetIsDetected) {
     // A charset given on the command line is used as it is; --detect-scores still shows
     // what detection would choose, and why.
     ProcessResult r =
-        Batch({"--charset", "WINDOWS", dir.file("c.txt"), "--info", "--detect-scores"});
+        RunBatch({"--charset", "WINDOWS", dir.file("c.txt"), "--info", "--detect-scores"});
     EXPECT_NE(r.out.find("\"charset\":\"WINDOWS\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"detected\":null}\n{\"detected\":\"UTF-8\",\"scores\":[{\"charset\":"
                          "\"UTF-8\",\"score\":"),
@@ -215,7 +210,7 @@ TEST(PelmarBatch, EveryCharsetRoundTrips) {
     charsets.insert(charsets.end(), {"WINDOWS", "OEM", "UTF-8"});
     for (const std::string& cs : charsets) {
         ProcessResult r =
-            Batch({"--charset", cs, dir.file("all.txt"), "--save", dir.file("out.txt")});
+            RunBatch({"--charset", cs, dir.file("all.txt"), "--save", dir.file("out.txt")});
         ASSERT_EQ(r.status, 0) << cs << ": " << r.err;
         EXPECT_EQ(ReadBytes(dir.file("out.txt")), bytes) << "charset " << cs;
     }
@@ -264,9 +259,9 @@ std::vector<std::string> Lines(const std::string& out) {
 TEST(PelmarBatchEditing, TypingUndoRedoAndStateInOrder) {
     TempDir dir;
     WriteBytes(dir.file("a.txt"), "abc\ndef");
-    ProcessResult r = Batch({dir.file("a.txt"), "--state", "--goto", "1", "1", "--type",
-                             "X\xD0\xB6 y", "--state", "--undo", "--state", "--undo", "--state",
-                             "--redo", "--state", "--save", dir.file("b.txt"), "--state"});
+    ProcessResult r = RunBatch({dir.file("a.txt"), "--state", "--goto", "1", "1", "--type",
+                                "X\xD0\xB6 y", "--state", "--undo", "--state", "--undo", "--state",
+                                "--redo", "--state", "--save", dir.file("b.txt"), "--state"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::vector<std::string> states = Lines(r.out);
     ASSERT_EQ(states.size(), 6u) << r.out;
@@ -291,34 +286,34 @@ TEST(PelmarBatchEditing, TypingUndoRedoAndStateInOrder) {
 TEST(PelmarBatchEditing, SelectionsCommandsAndBookmarks) {
     TempDir dir; // a type without word wrap: column blocks need it off
     WriteBytes(dir.file("a.dat"), "one two\nthree\nfour");
-    ProcessResult r = Batch({dir.file("a.dat"),
-                             "--select",
-                             "4",
-                             "0",
-                             "2",
-                             "1",
-                             "--state",
-                             "--type",
-                             "Z",
-                             "--dump",
-                             "--select",
-                             "1",
-                             "0",
-                             "3",
-                             "1",
-                             "--column",
-                             "--state",
-                             "--goto",
-                             "2",
-                             "1",
-                             "--cmd",
-                             "setbookmark:3",
-                             "--goto",
-                             "0",
-                             "0",
-                             "--cmd",
-                             "GotoBookmark:3",
-                             "--state"});
+    ProcessResult r = RunBatch({dir.file("a.dat"),
+                                "--select",
+                                "4",
+                                "0",
+                                "2",
+                                "1",
+                                "--state",
+                                "--type",
+                                "Z",
+                                "--dump",
+                                "--select",
+                                "1",
+                                "0",
+                                "3",
+                                "1",
+                                "--column",
+                                "--state",
+                                "--goto",
+                                "2",
+                                "1",
+                                "--cmd",
+                                "setbookmark:3",
+                                "--goto",
+                                "0",
+                                "0",
+                                "--cmd",
+                                "GotoBookmark:3",
+                                "--state"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::vector<std::string> out = Lines(r.out);
     ASSERT_EQ(out.size(), 5u) << r.out;
@@ -336,31 +331,31 @@ TEST(PelmarBatchEditing, SelectionsCommandsAndBookmarks) {
 TEST(PelmarBatchEditing, EditorCommandsByName) {
     TempDir dir;
     WriteBytes(dir.file("a.txt"), "alpha beta\ngamma");
-    ProcessResult r = Batch({dir.file("a.txt"), "--goto",         "6",     "0",
-                             "--cmd",           "DeleteWord",     "--cmd", "NewLine",
-                             "--cmd",           "InsertText:x y", "--cmd", "TextBottom",
-                             "--cmd",           "SelectAll",      "--cmd", "SelectionToUpper",
-                             "--dump",          "--cmd",          "Undo",  "--dump"});
+    ProcessResult r = RunBatch({dir.file("a.txt"), "--goto",         "6",     "0",
+                                "--cmd",           "DeleteWord",     "--cmd", "NewLine",
+                                "--cmd",           "InsertText:x y", "--cmd", "TextBottom",
+                                "--cmd",           "SelectAll",      "--cmd", "SelectionToUpper",
+                                "--dump",          "--cmd",          "Undo",  "--dump"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "ALPHA \nX Y\nGAMMA\nalpha \nx y\ngamma\n");
 
     // A bad name or argument is a usage error; nothing after it runs.
-    r = Batch({dir.file("a.txt"), "--cmd", "Frobnicate", "--dump"});
+    r = RunBatch({dir.file("a.txt"), "--cmd", "Frobnicate", "--dump"});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("unknown editor command \"Frobnicate\""), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(Batch({dir.file("a.txt"), "--cmd", "SetBookmark:x"}).status, 1);
-    EXPECT_EQ(Batch({dir.file("a.txt"), "--cmd", "NewLine:3"}).status, 1);
-    EXPECT_EQ(Batch({dir.file("a.txt"), "--goto", "1"}).status, 1);
-    EXPECT_EQ(Batch({dir.file("a.txt"), "--select", "0", "0", "-1", "0"}).status, 1);
+    EXPECT_EQ(RunBatch({dir.file("a.txt"), "--cmd", "SetBookmark:x"}).status, 1);
+    EXPECT_EQ(RunBatch({dir.file("a.txt"), "--cmd", "NewLine:3"}).status, 1);
+    EXPECT_EQ(RunBatch({dir.file("a.txt"), "--goto", "1"}).status, 1);
+    EXPECT_EQ(RunBatch({dir.file("a.txt"), "--select", "0", "0", "-1", "0"}).status, 1);
 }
 
 TEST(PelmarBatchEditing, HugePositionsClampAndOutOfRangeNumbersAreRefused) {
     TempDir dir; // a type without word wrap, so the caret may go into virtual space
     WriteBytes(dir.file("a.dat"), "abc\nde");
     ProcessResult r =
-        Batch({dir.file("a.dat"), "--select", "2147483647", "0", "2147483647", "0", "--key",
-               "Right", "--state", "--goto", "2147483647", "2147483647", "--state"});
+        RunBatch({dir.file("a.dat"), "--select", "2147483647", "0", "2147483647", "0", "--key",
+                  "Right", "--state", "--goto", "2147483647", "2147483647", "--state"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::vector<std::string> out = Lines(r.out);
     ASSERT_EQ(out.size(), 2u) << r.out;
@@ -375,7 +370,7 @@ TEST(PelmarBatchEditing, HugePositionsClampAndOutOfRangeNumbersAreRefused) {
         std::vector<std::string> args{dir.file("a.dat")};
         args.insert(args.end(), numbers.begin(), numbers.end());
         args.push_back("--state");
-        r = Batch(args);
+        r = RunBatch(args);
         EXPECT_EQ(r.status, 1) << numbers[1];
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err.find("is not a number from 0 to 2147483647"), std::string::npos) << r.err;
@@ -385,9 +380,9 @@ TEST(PelmarBatchEditing, HugePositionsClampAndOutOfRangeNumbersAreRefused) {
 TEST(PelmarBatchEditing, FindMovesTheSelectionAndReportsNotFound) {
     TempDir dir;
     WriteBytes(dir.file("a.txt"), "cats a.cat\nCAT cat");
-    ProcessResult r = Batch({dir.file("a.txt"), "--find", "cat", "--word", "--state", "--find",
-                             "cat", "--word", "--case", "--state", "--find", "c.t", "--regex",
-                             "--back", "--state", "--find", "dog", "--state"});
+    ProcessResult r = RunBatch({dir.file("a.txt"), "--find", "cat", "--word", "--state", "--find",
+                                "cat", "--word", "--case", "--state", "--find", "c.t", "--regex",
+                                "--back", "--state", "--find", "dog", "--state"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::vector<std::string> out = Lines(r.out);
     ASSERT_EQ(out.size(), 4u) << r.out;
@@ -403,28 +398,28 @@ TEST(PelmarBatchEditing, FindMovesTheSelectionAndReportsNotFound) {
 TEST(PelmarBatchEditing, ReplaceAllIsOneUndoStepAndSaves) {
     TempDir dir;
     WriteBytes(dir.file("a.txt"), "the cat\nThe other\nbathe");
-    ProcessResult r = Batch({dir.file("a.txt"),
-                             "--goto",
-                             "3",
-                             "2",
-                             "--replace-all",
-                             "the",
-                             "THE",
-                             "--case",
-                             "--save",
-                             dir.file("b.txt"),
-                             "--undo",
-                             "--dump",
-                             "--replace-all",
-                             "the",
-                             "a",
-                             "--word",
-                             "--dump",
-                             "--replace-all",
-                             "(\\w+) (\\w+)",
-                             "$2\\n$1",
-                             "--regex",
-                             "--dump"});
+    ProcessResult r = RunBatch({dir.file("a.txt"),
+                                "--goto",
+                                "3",
+                                "2",
+                                "--replace-all",
+                                "the",
+                                "THE",
+                                "--case",
+                                "--save",
+                                dir.file("b.txt"),
+                                "--undo",
+                                "--dump",
+                                "--replace-all",
+                                "the",
+                                "a",
+                                "--word",
+                                "--dump",
+                                "--replace-all",
+                                "(\\w+) (\\w+)",
+                                "$2\\n$1",
+                                "--regex",
+                                "--dump"});
     ASSERT_EQ(r.status, 0) << r.err;
     // From the start of the document, whatever the caret.
     EXPECT_EQ(ReadBytes(dir.file("b.txt")), "THE cat\nThe oTHEr\nbaTHE");
@@ -433,7 +428,7 @@ TEST(PelmarBatchEditing, ReplaceAllIsOneUndoStepAndSaves) {
                      "cat\na\nother\na\nbathe\n");
 
     // A bad expression fails the action: exit status 4, the message on stderr, nothing after.
-    r = Batch({dir.file("a.txt"), "--replace-all", "(x", "y", "--regex", "--dump"});
+    r = RunBatch({dir.file("a.txt"), "--replace-all", "(x", "y", "--regex", "--dump"});
     EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("--replace-all: TRegExpr(comp)"), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");

@@ -5,16 +5,11 @@
 #include "support/testSupport.h"
 
 using testing_support::ProcessResult;
-using testing_support::RunProcess;
+using testing_support::RunBatch;
 using testing_support::TempDir;
 using testing_support::WriteBytes;
 
 namespace {
-
-ProcessResult Batch(std::vector<std::string> args) {
-    args.insert(args.begin(), {PELMAR_BATCH_EXE, "--home", PELMAR_PROGRAM_DIR});
-    return RunProcess(args);
-}
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> out;
@@ -32,7 +27,7 @@ bool Has(const std::string& line, const std::string& part) {
 TEST(SpellBatch, EnglishWordsAreReportedWhereTheyStand) {
     TempDir dir;
     WriteBytes(dir.file("a.txt"), "The quick brwn fox\njumps ovr the lazy dog 42times\n");
-    const ProcessResult r = Batch({dir.file("a.txt"), "--spell", "English"});
+    const ProcessResult r = RunBatch({dir.file("a.txt"), "--spell", "English"});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 2u) << r.out;
@@ -45,14 +40,14 @@ TEST(SpellBatch, EnglishWordsAreReportedWhereTheyStand) {
 TEST(SpellBatch, RussianAndGermanGoThroughTheirCharsets) {
     TempDir dir;
     WriteBytes(dir.file("ru.txt"), "Превет, мир!\n");
-    ProcessResult r = Batch({dir.file("ru.txt"), "--spell", "Russian"});
+    ProcessResult r = RunBatch({dir.file("ru.txt"), "--spell", "Russian"});
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(Lines(r.out).size(), 1u) << r.out;
     EXPECT_TRUE(Has(r.out, R"("word":"Превет")")) << r.out;
     EXPECT_TRUE(Has(r.out, R"("Привет")")) << r.out;
 
     WriteBytes(dir.file("de.txt"), "Viele Grüse aus Köln\n");
-    r = Batch({dir.file("de.txt"), "--spell", "German"});
+    r = RunBatch({dir.file("de.txt"), "--spell", "German"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(Has(r.out, R"({"line":0,"column":6,"word":"Grüse","suggestions":["Grüße")"))
         << r.out;
@@ -61,7 +56,7 @@ TEST(SpellBatch, RussianAndGermanGoThroughTheirCharsets) {
 TEST(SpellBatch, MarkupIsSkippedAndASelectionBoundsTheWalk) {
     TempDir dir;
     WriteBytes(dir.file("a.html"), "<p class=\"mispeled\">Helo&nbsp;wrld</p>\n");
-    ProcessResult r = Batch({dir.file("a.html"), "--spell", "-"});
+    ProcessResult r = RunBatch({dir.file("a.html"), "--spell", "-"});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 2u) << r.out;
@@ -69,7 +64,7 @@ TEST(SpellBatch, MarkupIsSkippedAndASelectionBoundsTheWalk) {
     EXPECT_TRUE(Has(lines[1], R"("word":"wrld")"));
 
     WriteBytes(dir.file("b.txt"), "aaz bbz ccz ddz\n");
-    r = Batch(
+    r = RunBatch(
         {dir.file("b.txt"), "--select", "4", "0", "11", "0", "--spell", "English", "--state"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(Has(r.out, R"("word":"bbz")"));
@@ -81,7 +76,7 @@ TEST(SpellBatch, MarkupIsSkippedAndASelectionBoundsTheWalk) {
 TEST(SpellBatch, AnUnknownLanguageOrABrokenSpellerFails) {
     TempDir dir;
     WriteBytes(dir.file("a.txt"), "text\n");
-    ProcessResult r = Batch({dir.file("a.txt"), "--spell", "Klingon"});
+    ProcessResult r = RunBatch({dir.file("a.txt"), "--spell", "Klingon"});
     EXPECT_EQ(r.status, 4);
     EXPECT_TRUE(Has(r.err, "Klingon")) << r.err;
 }

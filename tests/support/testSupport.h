@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace testing_support {
@@ -33,6 +34,17 @@ struct ProcessResult {
     std::string err;
 };
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string& input = {});
+
+#ifdef PELMAR_BATCH_EXE
+// pelmar-batch with `args`, its program folder `home` (the build's when not given).
+inline ProcessResult RunBatch(const std::string& home, std::vector<std::string> args) {
+    args.insert(args.begin(), {PELMAR_BATCH_EXE, "--home", home});
+    return RunProcess(args);
+}
+inline ProcessResult RunBatch(std::vector<std::string> args) {
+    return RunBatch(PELMAR_PROGRAM_DIR, std::move(args));
+}
+#endif
 
 // UTF-8 literal to UTF-16 (test convenience; valid input only).
 std::u16string U16(std::string_view utf8);
