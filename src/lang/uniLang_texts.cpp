@@ -162,6 +162,8 @@ const std::vector<TLangTextDef>& TUniLangTexts::Definitions() {
         {"Messages", "MarkAddedMsg", kText,
          "This file has no byte order mark: saving it in %s adds one."},
         {"Messages", "NewFile", kText, "New"},
+        {"Messages", "NoHelpMsg", kText, "The help file \"%s\" is missing."},
+        {"Messages", "HelpOpenMsg", kText, "No program could open the help file \"%s\"."},
 
         // The general setup dialog.
         {"Setup", "GeneralSetupTitle", kText, "General Setup"},

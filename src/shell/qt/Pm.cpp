@@ -296,6 +296,7 @@ void TPMMainForm::RegisterMainCommands() {
              OpenDocument(Folder().Path("Ini/filters.ini"), {}, nullptr, 1, "-", "Default");
          }},
         {"SpellCheck", [this] { SpellCheck(); }},
+        {"Help", [this] { OpenHelp(); }},
         {"ISpellLang",
          [this] {
              if (spellMenu_ != nullptr && spellMenu_->isEnabled()) {
@@ -499,6 +500,7 @@ void TPMMainForm::BuildMenus() {
     AddCommand(windows, "Maximize", "Maximize", "Maximize", global("Maximize"));
 
     QMenu* help = menu("Help");
+    AddCommand(help, "Contents", "Contents", "Help", global("Help"));
     AddCommand(help, "About", "About", nullptr, [this] {
         UniMessageDlg(this,
                       QStringLiteral("Pelmar %1\nA multi-document Unicode text editor.")

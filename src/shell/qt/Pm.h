@@ -133,6 +133,17 @@ public:
     QMenu* CompilerMenu() const { return compilerMenu_; }
     QMenu* FilterMenu() const { return filterMenu_; }
 
+    // --- help (Pm_help.cpp) ------------------------------------------------------------------
+    // Help > Contents and F1: the manual of the interface language, Help/<language>/index.html
+    // (the English one when that language has none), opened with the desktop's handler; a
+    // message names the file when there is no manual or nothing could open it.
+    void OpenHelp();
+    // The manual OpenHelp opens; empty when there is none.
+    std::string HelpFile() const;
+    // Tests take the file instead of the desktop's handler; they return whether it opened.
+    // Null: the desktop's handler.
+    static void SetHelpOpener(std::function<bool(const QString& file)> opener);
+
     // --- texts ----------------------------------------------------------------------------
     QString Text(std::string_view section, std::string_view key) const;
     QString Format(std::string_view section, std::string_view key, const QString& argument) const;
