@@ -10,6 +10,7 @@ packages=(
     hunspell hunspell-en-us hunspell-ru hunspell-de-de
     clang clang-format
     qt6-base-dev xvfb xauth imagemagick
+    desktop-file-utils groff-base
     fonts-dejavu-core fonts-liberation2 fonts-wqy-microhei
 )
 

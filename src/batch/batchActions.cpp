@@ -71,6 +71,7 @@ const char* const kUsage =
     "usage: pelmar-batch [--home DIR] [--charset NAME] [--surrogate NAME] [--repr 0|1|2] "
     "[--force] [--strict] FILE ACTION...\n"
     "       pelmar-batch --recover [list|restore|discard]\n"
+    "       pelmar-batch --help | --version\n"
     "--force: --save replaces a read-only file\n"
     "--strict: --save refuses to write characters the charset cannot hold as \"?\" (exit 5)\n"
     "actions: --dump  --info  --detect-scores  --set-charset NAME  --set-surrogate NAME  "
@@ -177,6 +178,14 @@ public:
     TBatch(std::ostream& out, std::ostream& err) : out_(out), err_(err), messages_(err) {}
 
     int Run(const std::vector<std::string>& args) {
+        if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+            out_ << kUsage;
+            return 0;
+        }
+        if (!args.empty() && args[0] == "--version") {
+            out_ << "pelmar-batch " << PELMAR_VERSION_TEXT << "\n";
+            return 0;
+        }
         size_t i = 0;
         std::string home;
         std::optional<std::string> charset;

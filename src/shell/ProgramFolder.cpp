@@ -8,6 +8,9 @@
 #ifndef PELMAR_INSTALL_DATADIR
 #define PELMAR_INSTALL_DATADIR "/usr/local/share/pelmar"
 #endif
+#ifndef PELMAR_DATADIR_FROM_BINDIR
+#define PELMAR_DATADIR_FROM_BINDIR "../share/pelmar"
+#endif
 
 namespace fs = std::filesystem;
 
@@ -36,6 +39,20 @@ std::string ExecutableFolder() {
     return exe.parent_path().string();
 }
 
+std::string InstalledDataFolder() {
+    // An installed tree may be moved or unpacked under another prefix (DESTDIR, a
+    // relocated package): the data beside the executable's bin/ wins over the place the
+    // build was configured for.
+    std::error_code ec;
+    if (const std::string exeDir = ExecutableFolder(); !exeDir.empty()) {
+        const fs::path beside = (fs::path(exeDir) / PELMAR_DATADIR_FROM_BINDIR).lexically_normal();
+        if (fs::is_directory(beside / "Ini", ec)) {
+            return WithoutTrailingSlash(beside.string());
+        }
+    }
+    return PELMAR_INSTALL_DATADIR;
+}
+
 std::string FindProgramFolder() {
     if (std::string home = Env("PELMAR_HOME"); !home.empty()) {
         return WithoutTrailingSlash(home);
@@ -51,7 +68,7 @@ std::string FindProgramFolder() {
     }
     const fs::path user = fs::path(dataHome) / "pelmar";
     if (!fs::is_directory(user / "Ini", ec)) {
-        const fs::path installed(PELMAR_INSTALL_DATADIR);
+        const fs::path installed(InstalledDataFolder());
         fs::create_directories(user, ec);
         if (fs::is_directory(installed, ec)) {
             fs::copy(installed, user, fs::copy_options::recursive | fs::copy_options::skip_existing,

@@ -10,3 +10,8 @@ std::string FindProgramFolder();
 
 // The folder of the running executable (from /proc/self/exe), or empty.
 std::string ExecutableFolder();
+
+// The installed copy of the shipped data that seeds the per-user folder: <prefix>/share/pelmar
+// found from the executable's folder (<prefix>/bin) when it holds Ini/, else the folder
+// the build was configured to install to.
+std::string InstalledDataFolder();

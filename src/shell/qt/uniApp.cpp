@@ -1,5 +1,6 @@
 #include "shell/qt/uniApp.h"
 
+#include <QIcon>
 #include <QPointer>
 
 #include <exception>
@@ -19,6 +20,10 @@ std::function<void(const QString&)>& ErrorResponder() {
 TuniApplication::TuniApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("Pelmar"));
     setApplicationVersion(QStringLiteral(PELMAR_VERSION_TEXT));
+    // The desktop entry pelmar.desktop and the icon the install puts into the icon theme;
+    // the window class "Pelmar" (the application name) is the entry's StartupWMClass.
+    setDesktopFileName(QStringLiteral("pelmar"));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("pelmar")));
 }
 
 void TuniApplication::SetErrorResponder(std::function<void(const QString&)> responder) {
