@@ -138,7 +138,9 @@ public:
     // (the English one when that language has none), opened with the desktop's handler; a
     // message names the file when there is no manual or nothing could open it.
     void OpenHelp();
-    // The manual OpenHelp opens; empty when there is none.
+    // The manual OpenHelp opens, from the program folder or else from the installed copy of
+    // the shipped data (a per-user folder seeded before the manuals shipped has none); empty
+    // when there is none.
     std::string HelpFile() const;
     // Tests take the file instead of the desktop's handler; they return whether it opened.
     // Null: the desktop's handler.

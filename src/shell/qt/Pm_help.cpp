@@ -5,6 +5,7 @@
 #include <QUrl>
 
 #include "platform/qt/qtConvert.h"
+#include "shell/ProgramFolder.h"
 #include "shell/qt/Pm.h"
 #include "widgets/uniMsgDlg.h"
 
@@ -33,14 +34,22 @@ void TPMMainForm::SetHelpOpener(std::function<bool(const QString&)> opener) {
 }
 
 std::string TPMMainForm::HelpFile() const {
-    const std::string& language = session_.Settings().languages.defaultName;
-    if (!language.empty()) {
-        if (std::string own = ManualOf(Folder(), language); IsFile(own)) {
-            return own;
-        }
+    // A per-user program folder seeded by an older version has no manual: the installed
+    // copy's serves then.
+    std::vector<TConfigFolder> folders{Folder()};
+    if (const std::string installed = InstalledDataFolder(); installed != Folder().Root()) {
+        folders.emplace_back(installed);
     }
-    if (std::string fallback = ManualOf(Folder(), kFallbackLanguage); IsFile(fallback)) {
-        return fallback;
+    const std::string& language = session_.Settings().languages.defaultName;
+    for (const std::string_view wanted : {std::string_view(language), kFallbackLanguage}) {
+        if (wanted.empty()) {
+            continue;
+        }
+        for (const TConfigFolder& folder : folders) {
+            if (std::string file = ManualOf(folder, wanted); IsFile(file)) {
+                return file;
+            }
+        }
     }
     return {};
 }
