@@ -295,8 +295,13 @@ public:
     // files.ini), its substitutions and indentation rules. `colorerType` is the
     // highlighter's type name when it picked one. Ends by telling the listeners.
     void ApplyProfile(const std::string& type, const std::string& colorerType = {});
-    // The type the profile is read for: the file name's extension in lower case.
+    // The type the profile is read for: the file name's extension in lower case, or for a
+    // document without a name the extension of the template it was made from.
     std::string ProfileType() const;
+    // The extension, with its dot, of the template an unnamed document was made from
+    // (".c"); empty for other documents.
+    const std::string& TemplateExt() const { return templateExt_; }
+    void SetTemplateExt(std::string ext) { templateExt_ = std::move(ext); }
 
     // --- syntax highlighting -------------------------------------------------------------
     // Creates or frees the document's highlighter (only while the library is loaded).
@@ -631,6 +636,7 @@ private:
     std::unique_ptr<TColorerClass> colorer_;
     TColorerCells colorerCells_{*this};
     bool colorerForced_ = false; // the user chose the highlighter's type
+    std::string templateExt_;    // of the template an unnamed document came from
     bool caretOnPair_ = false;   // the answer of IsOnPair at the last idle step
     TMemoPainter painter_;
     TScrMetrics metrics_;

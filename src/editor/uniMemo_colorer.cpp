@@ -26,7 +26,10 @@ std::string TuniMemo::ChooseColorerType() {
     if (hasLine) {
         firstLine = TWStringList::AnsiForm(lines_->Get(0));
     }
-    if (!colorer_->ChooseFileType(FileName(), hasLine ? &firstLine : nullptr)) {
+    // An unnamed document from a template is typed by the template's extension.
+    const std::string name =
+        FileName().empty() && !templateExt_.empty() ? "new" + templateExt_ : FileName();
+    if (!colorer_->ChooseFileType(name, hasLine ? &firstLine : nullptr)) {
         SetColorerEnabled(false);
         return {};
     }

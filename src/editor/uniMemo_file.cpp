@@ -17,7 +17,9 @@ std::u16string WideText(const std::string& text) {
 } // namespace
 
 std::string TuniMemo::ProfileType() const {
-    return ProfileTypeFor(FileName(), "", std::nullopt).extension;
+    return ProfileTypeFor(FileName(), FileName().empty() ? templateExt_ : std::string(),
+                          std::nullopt)
+        .extension;
 }
 
 void TuniMemo::ApplyProfile(const std::string& type, const std::string& colorerType) {

@@ -86,6 +86,7 @@ const std::vector<TLangTextDef>& TUniLangTexts::Definitions() {
         // Items that have a caption but no place in older language files.
         {"Menus", "Reopen", kCaption, "R&eopen"},
         {"Menus", "Maximize", kCaption, "&Maximize"},
+        {"Menus", "Minimize", kCaption, "Mi&nimize"},
         {"Menus", "SpellLanguage", kCaption, "&Spell language"},
         {"Menus", "ConfigFiles", kCaption, "&Configuration files"},
         {"Menus", "PelmarIni", kCaption, "&pelmar.ini..."},
@@ -164,6 +165,7 @@ const std::vector<TLangTextDef>& TUniLangTexts::Definitions() {
         {"Messages", "NewFile", kText, "New"},
         {"Messages", "NoHelpMsg", kText, "The help file \"%s\" is missing."},
         {"Messages", "HelpOpenMsg", kText, "No program could open the help file \"%s\"."},
+        {"Messages", "TemplateMissingMsg", kText, "The template file \"%s\" cannot be found."},
 
         // The general setup dialog.
         {"Setup", "GeneralSetupTitle", kText, "General Setup"},

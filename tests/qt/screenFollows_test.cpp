@@ -203,7 +203,7 @@ TEST_F(ScreenFollowsTest, EveryEditMenuCommandLeavesTheScreenAsTheCoreSays) {
     TMDIChild& child = OpenSample();
     TuniMemoWidget& w = child.MemoWidget();
     QMenu* edit = nullptr;
-    for (QAction* a : main_->menuBar()->actions()) {
+    for (QAction* a : main_->MenuBar()->actions()) {
         if (a->menu() != nullptr && a->text().remove(QLatin1Char('&')) == QStringLiteral("Edit")) {
             edit = a->menu();
         }

@@ -251,6 +251,30 @@ TEST(ShippedLanguages, GermanFileTranslatesAndKeepsMarkupSound) {
     EXPECT_EQ(texts.Text("Setup", "FixedInfo").rfind(u"Feste Schrift:\r\n\r\n", 0), 0u);
 }
 
+TEST(ShippedLanguages, GermanTranslatesEveryTextThatDiffersInGerman) {
+    // Texts that read the same in both languages: file names, and words German shares.
+    const std::set<std::string> same = {
+        "Menus/Compiler",       "Menus/Filter",     "Menus/PelmarIni", "Menus/FilesIni",
+        "Menus/SubstIni",       "Menus/ActionsIni", "Menus/KeysIni",   "Menus/FiltersIni",
+        "Menus/CompileDir",     "Menus/StrucDir",   "Dialogs/OK",      "Dialogs/Syntax",
+        "Messages/Information", "Setup/Syntax",     "Setup/ISpell",    "Setup/Proportional",
+    };
+    ShippedIni german("Lang/german.ini");
+    TUniLangTexts builtIn;
+    TUniLangTexts texts;
+    texts.Apply(german.Source());
+    for (const TLangTextDef& def : TUniLangTexts::Definitions()) {
+        const std::string name = std::string(def.section) + "/" + def.key;
+        if (same.count(name) != 0) {
+            EXPECT_EQ(U8(texts.Text(def.section, def.key)), U8(builtIn.Text(def.section, def.key)))
+                << name;
+        } else {
+            EXPECT_NE(U8(texts.Text(def.section, def.key)), U8(builtIn.Text(def.section, def.key)))
+                << name << " is not translated";
+        }
+    }
+}
+
 TEST(ShippedLanguages, EveryMenuItemHasItsOwnUnderlinedLetterInEachLanguage) {
     // The menus as the main window lays them out; the top-level menus form one group.
     const std::vector<std::vector<const char*>> menus = {
@@ -268,6 +292,8 @@ TEST(ShippedLanguages, EveryMenuItemHasItsOwnUnderlinedLetterInEachLanguage) {
          "StrucDir"},
         {"TileVertical", "TileHorizontal", "Cascade", "Clone", "Maximize"},
         {"Contents", "About"},
+        // The window band: its buttons' hints (the maximize and close hints are shared).
+        {"Minimize"},
     };
     auto folded = [](char16_t c) {
         bool capital = (c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);

@@ -154,7 +154,8 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
 
     ClearStatus();
     RegisterMainCommands();
-    LoadSettings();
+    MakeBands();
+    LoadSettings(true);
     session_.LoadHighlighting();
     // The structure view's width, and whether it was collapsed, as the settings keep them.
     const TWindowSettings& window = session_.Settings().window;
@@ -272,6 +273,7 @@ void TPMMainForm::RegisterMainCommands() {
         {"FindWordInStruc", [this] { StructureCommand("FindWordInStruc"); }},
         {"GoCurrentInStruc", [this] { StructureCommand("GoCurrentInStruc"); }},
         {"ReOpen", [this] { ShowReopenMenu(); }},
+        {"New2", [this] { DropMenu(ToolButton("NewFile"), templateMenu_); }},
         {"TileH", [this] { mdi_->tileSubWindows(); }},
         {"TileV",
          [this] {
@@ -291,10 +293,6 @@ void TPMMainForm::RegisterMainCommands() {
         {"Cascade", [this] { mdi_->cascadeSubWindows(); }},
         {"Run", [this] { DropToolMenu(true); }},
         {"Filter", [this] { DropToolMenu(false); }},
-        {"FiltersIni",
-         [this] {
-             OpenDocument(Folder().Path("Ini/filters.ini"), {}, nullptr, 1, "-", "Default");
-         }},
         {"SpellCheck", [this] { SpellCheck(); }},
         {"Help", [this] { OpenHelp(); }},
         {"ISpellLang",
@@ -318,11 +316,23 @@ void TPMMainForm::RegisterMainCommands() {
     }
 }
 
-void TPMMainForm::LoadSettings() {
+void TPMMainForm::LoadSettings(bool startUp) {
     session_.LoadSettings();
     const TLanguageList& languages = session_.Settings().languages;
-    if (!languages.defaultName.empty()) {
-        ApplyLanguageFile(texts_, session_.Folder().Path("Lang/" + languages.defaultName + ".ini"));
+    language_.clear();
+    if (languages.IndexOf(languages.defaultName) >= 0) {
+        language_ = languages.defaultName;
+        ApplyLanguageFile(texts_, session_.Folder().Path("Lang/" + language_ + ".ini"));
+    } else if (!languages.defaultName.empty()) {
+        // A language that is not listed: the texts stay, and none is chosen any more.
+        TIniFile ini(session_.Folder().PelmarIni());
+        if (const TWriteResult put = WriteDefaultLanguage(ini, ""); !put.ok) {
+            std::fprintf(stderr, "pelmar: %s\n", put.error.c_str());
+        }
+    }
+    if (!startUp) {
+        // Keys and actions stay as loaded: the open documents' maps hold on to them.
+        return;
     }
     const TCurrentEditor active = [this](TUniAction&) -> TuniAbstractMemo* {
         return ActiveEditor();
@@ -339,6 +349,7 @@ void TPMMainForm::LoadSettings() {
     if (window.width && window.height) {
         resize(*window.width, *window.height);
     }
+    LayOutBands(window.tools);
 }
 
 QString TPMMainForm::Text(std::string_view section, std::string_view key) const {
@@ -394,10 +405,10 @@ void TPMMainForm::RunOnEditor(const std::function<void(TuniMemo&)>& step) {
 }
 
 void TPMMainForm::BuildMenus() {
-    menuBar()->clear();
+    menus_->clear();
     menuActions_.clear();
     const auto menu = [this](const char* key) {
-        QMenu* m = menuBar()->addMenu(QStringFromU16(MnemonicText(texts_.Caption(key))));
+        QMenu* m = menus_->addMenu(QStringFromU16(MnemonicText(texts_.Caption(key))));
         // A menu closed with Escape leaves the menu bar waiting for keys; they belong to
         // the document again (unless the user went on to the next menu).
         connect(m, &QMenu::aboutToHide, this, [this] {
@@ -405,7 +416,7 @@ void TPMMainForm::BuildMenus() {
                 if (QApplication::activePopupWidget() != nullptr) {
                     return;
                 }
-                menuBar()->setActiveAction(nullptr);
+                menus_->setActiveAction(nullptr);
                 if (TMDIChild* child = ActiveChild()) {
                     child->MemoWidget().setFocus(Qt::OtherFocusReason);
                 }
@@ -422,6 +433,10 @@ void TPMMainForm::BuildMenus() {
 
     fileMenu_ = menu("Files");
     AddCommand(fileMenu_, "NewFile", "NewFile", "New", global("New"));
+    templateMenu_ = fileMenu_->addMenu(QStringFromU16(MnemonicText(texts_.Caption("New"))));
+    templateMenu_->setObjectName(QStringLiteral("TemplateMenu"));
+    menuActions_["New21"] = templateMenu_->menuAction();
+    BuildTemplateMenu();
     AddCommand(fileMenu_, "Open", "Open", "Open", global("Open"));
     reopenMenu_ = fileMenu_->addMenu(QStringFromU16(MnemonicText(texts_.Caption("Reopen"))));
     menuActions_["Reopen"] = reopenMenu_->menuAction();
@@ -482,15 +497,18 @@ void TPMMainForm::BuildMenus() {
     filterMenu_ = run->addMenu(QStringFromU16(MnemonicText(texts_.Caption("Filter"))));
     menuActions_["Compiler"] = compilerMenu_->menuAction();
     menuActions_["Filter"] = filterMenu_->menuAction();
-    run->addSeparator();
-    AddCommand(run, "CompileDir", "CompileDir", nullptr, [this] { OpenCompileFile(); });
-    AddCommand(run, "FiltersIni", "FiltersIni", nullptr, [this] { commands_["FiltersIni"](); });
     toolMenusStale_ = true;
 
     QMenu* options = menu("Options");
+    languageMenu_ = options->addMenu(QStringFromU16(MnemonicText(texts_.Caption("Language"))));
+    languageMenu_->setObjectName(QStringLiteral("LanguageMenu"));
+    menuActions_["Language"] = languageMenu_->menuAction();
+    BuildLanguageMenu();
     spellMenu_ = options->addMenu(QStringFromU16(MnemonicText(texts_.Caption("SpellLanguage"))));
     spellMenu_->setObjectName(QStringLiteral("SpellLanguageMenu"));
     BuildSpellMenu();
+    options->addSeparator();
+    BuildConfigMenu(options);
 
     QMenu* windows = menu("Windows");
     AddCommand(windows, "TileV", "TileVertical", nullptr, [this] { commands_["TileV"](); });
@@ -508,12 +526,14 @@ void TPMMainForm::BuildMenus() {
                       TMsgDlgType::Custom, TMsgDlgBtn::OK);
     });
 
+    delete tabMenu_;
     tabMenu_ = new QMenu(this);
     tabMenu_->addAction(MenuAction("Save"));
     tabMenu_->addAction(MenuAction("SaveAs"));
     tabMenu_->addAction(MenuAction("Close0"));
     tabMenu_->addAction(MenuAction("Properties"));
     RebuildRecentMenu();
+    FillBands();
 }
 
 // --- recent files --------------------------------------------------------------------------
@@ -560,7 +580,7 @@ void TPMMainForm::RebuildRecentMenu() {
 
 void TPMMainForm::ShowReopenMenu() {
     if (reopenMenu_ != nullptr && !reopenMenu_->isEmpty()) {
-        reopenMenu_->popup(mdi_->mapToGlobal(QPoint(0, 0)));
+        DropMenu(ToolButton("Open"), reopenMenu_);
     }
 }
 
@@ -632,6 +652,7 @@ TMDIChild* TPMMainForm::OpenDocument(const std::string& fileName, const std::str
     const bool maximized =
         session_.Settings().window.zoom.value_or(true) && ActiveChild() == nullptr;
     auto* child = new TMDIChild(*this, session_.Environment(&texts_), globalKeys_.get());
+    child->setStyle(DocumentWindowStyle());
     mdi_->addSubWindow(child);
     ConnectEditor(*child);
     TuniMemo& memo = child->Memo();
@@ -646,7 +667,10 @@ TMDIChild* TPMMainForm::OpenDocument(const std::string& fileName, const std::str
     } else if (!fileName.empty()) {
         memo.SetFileName(TViewOf::This, FullPath(fileName));
     } else if (!templateName.empty()) {
-        memo.SetFileName(TViewOf::This, session_.Folder().Path("Templates/" + templateName));
+        const bool absolute = std::filesystem::path(templateName).is_absolute();
+        memo.SetFileName(TViewOf::This, absolute
+                                            ? templateName
+                                            : session_.Folder().Path("Templates/" + templateName));
     } else {
         memo.ApplyProfile(memo.ProfileType());
     }
@@ -662,6 +686,8 @@ TMDIChild* TPMMainForm::OpenDocument(const std::string& fileName, const std::str
         // Loaded now, with the window on screen, so the progress shows.
         const bool loaded = memo.LoadFile();
         if (!templateName.empty()) {
+            // Unnamed, typed by the template's extension (the profile it was loaded with).
+            memo.SetTemplateExt(std::filesystem::path(templateName).extension().string());
             memo.SetFileName(TViewOf::This, {});
             memo.SetModified(false);
         } else if (loaded) {
@@ -961,7 +987,13 @@ bool TPMMainForm::SaveDocumentAs(TMDIChild& child) {
         dialog.SetSurrogate(QStringFromUtf8(codec.surrogate));
         dialog.SetUniRepr(static_cast<int>(codec.uniRepr));
         dialog.SetEOL(SeparatorIndex(codec.lineSeparator));
-        name = ChooseFile(true, name.isEmpty() ? QStringFromFileName(memo.FileName()) : name);
+        QString initial = name;
+        if (initial.isEmpty()) {
+            initial = memo.FileName().empty() && !memo.TemplateExt().empty()
+                          ? QLatin1Char('*') + QStringFromUtf8(memo.TemplateExt())
+                          : QStringFromFileName(memo.FileName());
+        }
+        name = ChooseFile(true, initial);
         if (name.isEmpty()) {
             return false;
         }
@@ -1293,6 +1325,7 @@ void TPMMainForm::UpdateEnabling() {
     enable("Undo", active && memo->CanUndo());
     enable("Redo", active && memo->CanRedo());
     enable("Properties", active);
+    enable("New21", templateMenu_ != nullptr && !templateMenu_->isEmpty());
     enable("Compiler", active && compilerMenu_ != nullptr && !compilerMenu_->isEmpty());
     enable("Filter", active && filterMenu_ != nullptr && !filterMenu_->isEmpty());
     for (const char* c : {"Save", "SaveAs", "SaveAll", "Close0", "SelectAll", "ToLower", "ToUpper",
@@ -1301,6 +1334,7 @@ void TPMMainForm::UpdateEnabling() {
         enable(c, active);
     }
     CheckSpellLanguageItem();
+    UpdateWindowBand();
 }
 
 // --- events ------------------------------------------------------------------------------------
@@ -1362,6 +1396,7 @@ void TPMMainForm::closeEvent(QCloseEvent* e) {
         child->Timer().stop();
     }
     SaveBrowserSettings();
+    SaveBandLayout();
     if (spell_) {
         spell_->Stop();
     }

@@ -32,8 +32,12 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QProgressBar;
+class QMenuBar;
 class QStackedWidget;
+class QStyle;
 class QTabBar;
+class QToolBar;
+class QToolButton;
 class TMDIChild;
 class TuniMemo;
 class TFormGoto;
@@ -125,8 +129,6 @@ public:
     void BuildToolMenus();
     // The Run and Filter commands: the list of the active document's entries drops down.
     void DropToolMenu(bool compile);
-    // "Compile\*.ini...": a file of the Compile folder chosen and opened.
-    void OpenCompileFile();
     // Runs entry `i` of the active document's compile or filter list.
     void RunToolItem(bool compile, int i);
     TToolMessages& ToolPanel() { return *toolPanel_; }
@@ -157,6 +159,36 @@ public:
     const TUniActionKeymap* GlobalKeys() const { return globalKeys_.get(); }
     QAction* MenuAction(std::string_view command) const;
     QMenu* FileMenu() const { return fileMenu_; }
+    // The main menu; it stands in the first tool-bar band.
+    QMenuBar* MenuBar() const { return menus_; }
+
+    // --- templates, languages, configuration files (Pm_lang.cpp) -------------------------
+    // A new unnamed document from the template of the language file's "templates" key
+    // `key`: the text of its file in Templates/, its charset and surrogate, and its type.
+    TMDIChild* NewFromTemplate(const std::string& key);
+    QMenu* TemplateMenu() const { return templateMenu_; }
+    // Switches the interface to the language at `index` of the language list: every text
+    // of the menus, tool bars, tabs, status bar and dialogs follows at once, and the choice
+    // goes into pelmar.ini.
+    void SwitchLanguage(int index);
+    // The base name of the language in use; empty for the built-in texts.
+    const std::string& CurrentLanguage() const { return language_; }
+    QMenu* LanguageMenu() const { return languageMenu_; }
+    // Opens Ini/<name> of the program folder as a document (references decoded).
+    void OpenConfigFile(const std::string& name);
+    // The open dialog in a folder of the program folder ("Compile", "Struc"); the chosen
+    // file is opened after the already-open check.
+    void OpenFromConfigFolder(const std::string& folder);
+
+    // --- tool bars (Pm_bands.cpp) --------------------------------------------------------
+    // The band of `number` (1 menu, 2 file, 3 edit, 4 search, 5 run, 0 the window band).
+    QToolBar* Band(int number) const;
+    // The bands as they stand now, in the form of the "Tools" setting ("1,*2,3,4,5").
+    std::string BandLayout() const;
+    // Lays the bands out from a "Tools" value.
+    void LayOutBands(const std::string& tools);
+    // The tool button of a menu command on its band, if it has one.
+    QToolButton* ToolButton(std::string_view command) const;
 
     // --- search ---------------------------------------------------------------------------
     // The Find, Replace and Go to line dialogs and the repeat commands, on the active
@@ -215,8 +247,24 @@ protected:
 
 private:
     void RegisterMainCommands();
-    void LoadSettings();
+    // `startUp`: also the window geometry, which is read once.
+    void LoadSettings(bool startUp = false);
     void BuildMenus();
+    void BuildTemplateMenu();
+    void BuildLanguageMenu();
+    void BuildConfigMenu(QMenu* options);
+    // Every text that is not rebuilt with the menus: dialogs, tabs, status bar.
+    void ApplyTexts();
+    // Makes the bands once; FillBands puts the menu commands' actions on them.
+    void MakeBands();
+    void FillBands();
+    void UpdateWindowBand();
+    // Shows a band button's drop-down, or the menu at the documents' corner when the band
+    // is hidden.
+    void DropMenu(QToolButton* button, QMenu* menu);
+    void SaveBandLayout();
+    // The style of the document windows: no title bar while maximized.
+    QStyle* DocumentWindowStyle();
     QAction* AddCommand(QMenu* menu, const std::string& command, const char* captionKey,
                         const char* actionName, std::function<void()> run);
     void RebuildRecentMenu();
@@ -280,6 +328,17 @@ private:
     QMenu* fileMenu_ = nullptr;
     QMenu* tabMenu_ = nullptr;
     QMenu* reopenMenu_ = nullptr;
+    QMenu* templateMenu_ = nullptr;
+    QMenu* languageMenu_ = nullptr;
+    std::string language_; // base name of the language in use
+    QMenuBar* menus_ = nullptr;
+    std::array<QToolBar*, 6> bands_{}; // by band number; 0 is the window band
+    std::string laidOutBands_;         // the Tools value they were last laid out from
+    std::map<std::string, QToolButton*, std::less<>> toolButtons_;
+    QStyle* documentStyle_ = nullptr; // a Qt child of this window
+    QAction* winMinimize_ = nullptr;
+    QAction* winMaximize_ = nullptr;
+    QAction* winClose_ = nullptr;
     // Made once, so their lists are filled once.
     std::unique_ptr<TuniOpenDialog> openDialog_;
     std::unique_ptr<TuniSaveDialog> saveDialog_;
@@ -302,6 +361,7 @@ private:
     // The match the search panel speaks of: the panel clears once the caret leaves it.
     const TuniMemo* searchStatusEditor_ = nullptr;
     TPoint searchStatusAt_;
+    std::function<QString()> searchStatusText_; // says the panel's text in the current language
     std::int64_t lastCountWork_ = 0;
 
     // Spell checking: the languages, the menu of them, the dialog (a Qt child, made at the

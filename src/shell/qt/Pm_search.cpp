@@ -125,25 +125,28 @@ void TPMMainForm::ShowSearchStatus(TuniMemo& memo, const std::u16string& pattern
     const TuniMemo::TMatchCount count =
         memo.CountMatches(pattern, memo.Caret(), kMatchCountLimit, kMatchCountBudget);
     lastCountWork_ = count.unitsExamined;
-    QString text;
-    if (found) {
-        text = QStringFromU16(MatchCountText(count, texts_.Text("Search", "Of")));
-    } else {
-        text = Text("Search", backward ? "StartReached" : "EndReached");
+    // Kept as a recipe, so that a language switch can say it again in the new language.
+    searchStatusText_ = [this, count, found, backward] {
+        if (found) {
+            return QStringFromU16(MatchCountText(count, texts_.Text("Search", "Of")));
+        }
+        QString text = Text("Search", backward ? "StartReached" : "EndReached");
         if (count.total > 0) {
             text += QStringLiteral(" - ") +
                     Format("Search", "Matches",
                            QString::number(count.total) +
                                (count.complete ? QString() : QStringLiteral("+")));
         }
-    }
-    searchPanel_->setText(text);
+        return text;
+    };
+    searchPanel_->setText(searchStatusText_());
     searchStatusEditor_ = &memo;
     searchStatusAt_ = memo.Caret();
 }
 
 void TPMMainForm::ClearSearchStatus() {
     searchStatusEditor_ = nullptr;
+    searchStatusText_ = nullptr;
     if (searchPanel_ != nullptr) {
         searchPanel_->clear();
     }

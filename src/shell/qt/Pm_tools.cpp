@@ -282,17 +282,6 @@ void TPMMainForm::DropToolMenu(bool compile) {
     BuildToolMenus();
     QMenu* menu = compile ? compilerMenu_ : filterMenu_;
     if (menu != nullptr && !menu->isEmpty() && ActiveChild() != nullptr) {
-        menu->popup(mdi_->mapToGlobal(QPoint(0, 0)));
-    }
-}
-
-void TPMMainForm::OpenCompileFile() {
-    const QString name = ChooseFile(false, QStringFromFileName(Folder().Path("Compile")));
-    if (name.isEmpty()) {
-        return;
-    }
-    const std::string fileName = FileNameFromQString(name);
-    if (!FindOpenDocument(fileName, "Default", "-", 0)) {
-        OpenDocument(fileName, {}, nullptr, 0, "-", "Default");
+        DropMenu(ToolButton(compile ? "Run" : "Filter"), menu);
     }
 }
