@@ -12,6 +12,8 @@ constexpr TLangTextKind kInfo = TLangTextKind::Info;
 const std::vector<TLangTextDef>& TUniLangTexts::Definitions() {
     static const std::vector<TLangTextDef> defs = {
         {"Language", "Name", kText, "English"},
+        // The language's code, for the toolkit's own texts (the file dialog's columns).
+        {"Language", "Locale", kText, "en"},
 
         // The main menu, in the order the texts are applied. The hint of each command is
         // the plain text of its caption. The underlined letters are distinct within each

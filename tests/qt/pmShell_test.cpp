@@ -191,6 +191,9 @@ TEST_F(ShellFrameTest, TheLanguageSwitchesWhileDocumentsStayOpen) {
         << main.ToolButton("Save")->toolTip().toStdString();
     EXPECT_EQ(main.Tabs().tabText(0), QStringLiteral("*Neu"));
     EXPECT_TRUE(LanguageItem(main, QStringLiteral("Deutsch"))->isChecked());
+    // The toolkit's own texts follow (the file dialog's columns).
+    EXPECT_EQ(QCoreApplication::translate("QFileSystemModel", "Date Modified"),
+              QStringLiteral("Änderungsdatum"));
     EXPECT_NE(PelmarIni().find("Default=german"), std::string::npos);
     // The document and its text are untouched.
     EXPECT_EQ(main.ActiveChild(), child);
@@ -205,6 +208,8 @@ TEST_F(ShellFrameTest, TheLanguageSwitchesWhileDocumentsStayOpen) {
         main.PropertiesDialog().findChild<QPushButton*>(QStringLiteral("ButtonCancel"))->text(),
         QStringLiteral("Cancel"));
     EXPECT_EQ(main.Tabs().tabText(0), QStringLiteral("*New"));
+    EXPECT_EQ(QCoreApplication::translate("QFileSystemModel", "Date Modified"),
+              QStringLiteral("Date Modified"));
     EXPECT_NE(PelmarIni().find("Default=english"), std::string::npos);
 
     // The choice is what the next start begins with.

@@ -22,6 +22,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
+#include <QTranslator>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -168,6 +169,7 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
     openDialog_ = std::make_unique<TuniOpenDialog>(this);
     saveDialog_ = std::make_unique<TuniSaveDialog>(this);
     properties_ = std::make_unique<TFormProperties>(this);
+    ApplyToolkitLanguage();
     ApplyDialogTexts();
     BuildMenus();
     // A double click on the status bar, and a context click right of x = 100, open the

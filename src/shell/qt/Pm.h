@@ -37,6 +37,7 @@ class QStackedWidget;
 class QStyle;
 class QTabBar;
 class QToolBar;
+class QTranslator;
 class QToolButton;
 class TMDIChild;
 class TuniMemo;
@@ -255,6 +256,8 @@ private:
     void BuildConfigMenu(QMenu* options);
     // Every text that is not rebuilt with the menus: dialogs, tabs, status bar.
     void ApplyTexts();
+    // The toolkit's own texts (file dialog columns, context menus) in the language's locale.
+    void ApplyToolkitLanguage();
     // Makes the bands once; FillBands puts the menu commands' actions on them.
     void MakeBands();
     void FillBands();
@@ -331,6 +334,8 @@ private:
     QMenu* templateMenu_ = nullptr;
     QMenu* languageMenu_ = nullptr;
     std::string language_; // base name of the language in use
+    QString toolkitLocale_;
+    std::unique_ptr<QTranslator> toolkitTranslator_;
     QMenuBar* menus_ = nullptr;
     std::array<QToolBar*, 6> bands_{}; // by band number; 0 is the window band
     std::string laidOutBands_;         // the Tools value they were last laid out from

@@ -1,10 +1,13 @@
 // The main window's templates, interface languages and configuration-file commands.
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTranslator>
 
 #include <cstdio>
 #include <filesystem>
@@ -102,7 +105,28 @@ void TPMMainForm::SwitchLanguage(int index) {
     setWindowState(state);
 }
 
+void TPMMainForm::ApplyToolkitLanguage() {
+    const QString locale = Text("Language", "Locale");
+    if (locale == toolkitLocale_) {
+        return;
+    }
+    toolkitLocale_ = locale;
+    if (toolkitTranslator_ != nullptr) {
+        QCoreApplication::removeTranslator(toolkitTranslator_.get());
+        toolkitTranslator_.reset();
+    }
+    auto translator = std::make_unique<QTranslator>();
+    // English needs none; a language without the toolkit's translation keeps its English.
+    if (!locale.isEmpty() && locale != QStringLiteral("en") &&
+        translator->load(QStringLiteral("qtbase_") + locale,
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator.get());
+        toolkitTranslator_ = std::move(translator);
+    }
+}
+
 void TPMMainForm::ApplyTexts() {
+    ApplyToolkitLanguage();
     ApplyDialogTexts();
     searchForm_->ApplyTexts(texts_);
     replaceForm_->ApplyTexts(texts_);
