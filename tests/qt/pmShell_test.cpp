@@ -200,7 +200,12 @@ TEST_F(ShellFrameTest, TheLanguageSwitchesWhileDocumentsStayOpen) {
     EXPECT_EQ(child->Memo().Lines().Get(0), u"alpha beta");
     EXPECT_TRUE(child->Memo().Modified());
 
+    // The menus of the previous language are gone once the switch is over.
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const qsizetype menusNow = main.MenuBar()->findChildren<QMenu*>().size();
     LanguageItem(main, QStringLiteral("English"))->trigger();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(main.MenuBar()->findChildren<QMenu*>().size(), menusNow);
     EXPECT_EQ(main.CurrentLanguage(), "english");
     EXPECT_EQ(MenuTitle(0), QStringLiteral("&File"));
     EXPECT_EQ(main.SearchStatus(), QStringLiteral("End reached"));

@@ -407,6 +407,13 @@ void TPMMainForm::RunOnEditor(const std::function<void(TuniMemo&)>& step) {
 }
 
 void TPMMainForm::BuildMenus() {
+    // The menus of a previous language go once the event that may come from one of their
+    // items (the language menu's) has been handled.
+    for (QAction* old : menus_->actions()) {
+        if (QMenu* m = old->menu()) {
+            m->deleteLater();
+        }
+    }
     menus_->clear();
     menuActions_.clear();
     const auto menu = [this](const char* key) {
