@@ -19,6 +19,7 @@ set(layers
     "structure"     # structure templates, their parser and the structure tree
     "editor"        # the editing control's core
     "actions"       # actions, keymaps, the controller layer
+    "print"         # page setup, the layout of printed pages
     "storage shell" # program settings, storage, languages, windows' core
     "spell"         # the speller process and the spell check's word walk
     "batch"         # pelmar-batch

@@ -9,7 +9,7 @@ packages=(
     libgtksourceview-4-common
     hunspell hunspell-en-us hunspell-ru hunspell-de-de
     clang clang-format
-    qt6-base-dev libqt6svg6 qt6-translations-l10n xvfb xauth imagemagick
+    qt6-base-dev libqt6svg6 qt6-translations-l10n xvfb xauth imagemagick poppler-utils
     desktop-file-utils groff-base
     fonts-dejavu-core fonts-liberation2 fonts-wqy-microhei
 )

@@ -39,6 +39,7 @@
 #include "platform/qt/qtConvert.h"
 #include "platform/qt/qtDialogs.h"
 #include "platform/qt/qtHosts.h"
+#include "print/qt/uniPgSetupDialog.h"
 #include "search/qt/uniSearchForms.h"
 #include "shell/PmStatus.h"
 #include "shell/qt/Childwin.h"
@@ -156,6 +157,7 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
     ClearStatus();
     RegisterMainCommands();
     MakeBands();
+    MakePageSetup();
     LoadSettings(true);
     session_.LoadHighlighting();
     // The structure view's width, and whether it was collapsed, as the settings keep them.
@@ -297,6 +299,8 @@ void TPMMainForm::RegisterMainCommands() {
         {"Filter", [this] { DropToolMenu(false); }},
         {"SpellCheck", [this] { SpellCheck(); }},
         {"Help", [this] { OpenHelp(); }},
+        {"PageSetup", [this] { PageSetup(); }},
+        {"Print", [this] { Print(); }},
         {"ISpellLang",
          [this] {
              if (spellMenu_ != nullptr && spellMenu_->isEnabled()) {
@@ -455,6 +459,9 @@ void TPMMainForm::BuildMenus() {
     AddCommand(fileMenu_, "Close0", "Close", "Close", global("Close"));
     AddCommand(fileMenu_, "Properties", "Properties", "Properties", global("Properties"));
     fileMenu_->addSeparator();
+    AddCommand(fileMenu_, "PageSetup", "PageSetup", "PageSetup", global("PageSetup"));
+    AddCommand(fileMenu_, "Print", "Print", "Print", global("Print"));
+    fileMenu_->addSeparator();
     AddCommand(fileMenu_, "Exit0", "Exit", "Exit", global("Exit"));
     fileMenuBaseCount_ = static_cast<int>(fileMenu_->actions().size());
 
@@ -540,6 +547,7 @@ void TPMMainForm::BuildMenus() {
     tabMenu_->addAction(MenuAction("Save"));
     tabMenu_->addAction(MenuAction("SaveAs"));
     tabMenu_->addAction(MenuAction("Close0"));
+    tabMenu_->addAction(MenuAction("Print"));
     tabMenu_->addAction(MenuAction("Properties"));
     RebuildRecentMenu();
     FillBands();
@@ -1337,9 +1345,11 @@ void TPMMainForm::UpdateEnabling() {
     enable("New21", templateMenu_ != nullptr && !templateMenu_->isEmpty());
     enable("Compiler", active && compilerMenu_ != nullptr && !compilerMenu_->isEmpty());
     enable("Filter", active && filterMenu_ != nullptr && !filterMenu_->isEmpty());
-    for (const char* c : {"Save", "SaveAs", "SaveAll", "Close0", "SelectAll", "ToLower", "ToUpper",
-                          "To_Kbd1", "To_Kbd2", "Wrap0", "WordSearch", "WordSearchBack", "GotoLine",
-                          "SearchPair", "TileH", "TileV", "Cascade0", "Clone0", "SpellCheck"}) {
+    for (const char* c :
+         {"Save",       "SaveAs",     "SaveAll", "Close0", "SelectAll",  "ToLower",
+          "ToUpper",    "To_Kbd1",    "To_Kbd2", "Wrap0",  "WordSearch", "WordSearchBack",
+          "GotoLine",   "SearchPair", "TileH",   "TileV",  "Cascade0",   "Clone0",
+          "SpellCheck", "PageSetup",  "Print"}) {
         enable(c, active);
     }
     CheckSpellLanguageItem();

@@ -53,6 +53,8 @@ class TMainThreadQueue;
 class TToolMessages;
 class TSpellDlg;
 class TSpellSession;
+class TuniPageSetupDialog;
+class QPrinter;
 
 class TPMMainForm : public QMainWindow {
     Q_OBJECT
@@ -239,6 +241,16 @@ public:
     TSpellDlg& SpellDialog();
     TSpellSession& Speller() { return *spell_; }
 
+    // --- printing (Pm_print.cpp) -----------------------------------------------------------
+    // The page setup dialog; the print dialog, then the active document printed (its
+    // selection's lines, if any) within the page setup's margins.
+    void PageSetup();
+    void Print();
+    TuniPageSetupDialog& PageSetupDialog() { return *pageSetup_; }
+    // Tests answer the print dialog: they set the printer up (a PDF file) and return true
+    // for Print.
+    static void SetPrintResponder(std::function<bool(QPrinter&)> responder);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* e) override;
@@ -301,6 +313,8 @@ private:
     // dialog with Cancel shows.
     TToolResult RunToolWaiting(const TToolRequest& request);
     void BuildSpellMenu();
+    // The page setup the main window prints with: A4, no minimum margins.
+    void MakePageSetup();
     // The item of the active document's spell language is checked.
     void CheckSpellLanguageItem();
     // The settings every editor borrows (the destructor deletes the windows first).
@@ -375,4 +389,7 @@ private:
     QMenu* spellMenu_ = nullptr;
     TSpellDlg* spellDlg_ = nullptr;
     std::unique_ptr<TSpellSession> spell_;
+
+    // Paper and margins for printing, kept for the run.
+    std::unique_ptr<TuniPageSetupDialog> pageSetup_;
 };
