@@ -1,6 +1,9 @@
 // The program's command line.
 #include "shell/PmCommandLine.h"
 
+#include <algorithm>
+#include <array>
+
 #include "base/uniAscii.h"
 
 namespace {
@@ -130,6 +133,52 @@ std::vector<TCommandLineFile> ParseCommandArguments(const std::vector<std::strin
     return files;
 }
 
+bool TakeNewInstanceFlag(std::vector<std::string>& args) {
+    bool found = false;
+    for (auto it = args.begin(); it != args.end() && *it != "--";) {
+        if (*it == "--new-instance") {
+            it = args.erase(it);
+            found = true;
+        } else {
+            ++it;
+        }
+    }
+    return found;
+}
+
+std::vector<std::string> WithoutToolkitOptions(const std::vector<std::string>& args) {
+    // The options and their values are matched as the toolkit matches them: one or two
+    // leading dashes.
+    static constexpr std::array<std::string_view, 12> kWithValue = {
+        "platform", "platformpluginpath", "platformtheme", "plugin",
+        "display",  "geometry",           "style",         "stylesheet",
+        "session",  "qwindowgeometry",    "qwindowtitle",  "qwindowicon"};
+    static constexpr std::array<std::string_view, 5> kAlone = {"reverse", "nograb", "dograb",
+                                                               "sync", "widgetcount"};
+    std::vector<std::string> kept;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--") {
+            kept.insert(kept.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+            break;
+        }
+        std::string_view name = arg;
+        if (name.size() > 1 && name[0] == '-') {
+            name.remove_prefix(name[1] == '-' ? 2 : 1);
+            if (std::find(kWithValue.begin(), kWithValue.end(), name) != kWithValue.end() &&
+                i + 1 < args.size()) {
+                ++i;
+                continue;
+            }
+            if (std::find(kAlone.begin(), kAlone.end(), name) != kAlone.end()) {
+                continue;
+            }
+        }
+        kept.push_back(arg);
+    }
+    return kept;
+}
+
 TInfoRequest InfoRequest(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
         if (arg == "--") {
@@ -160,6 +209,11 @@ std::string HelpText() {
            "The character set starts afresh for every file; the surrogate and -HTML or -HEX\n"
            "carry over to the files after it.\n"
            "\n"
+           "A running Pelmar of the same user takes the files over: this start hands them to\n"
+           "it, which opens them and comes to the front, and ends at once.\n"
+           "\n"
+           "  --new-instance  start a Pelmar of its own even when one is running; it neither\n"
+           "                hands its files over nor takes files from later starts\n"
            "  --            end of options: every later argument is a file name\n"
            "  --help, -h    show this text and exit\n"
            "  --version     show the version and exit\n";

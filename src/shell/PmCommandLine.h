@@ -37,6 +37,14 @@ struct TCommandLineFile {
 // hand-over of a running instance goes through SplitCommandLine first.
 std::vector<TCommandLineFile> ParseCommandArguments(const std::vector<std::string>& args);
 
+// Takes "--new-instance" (before any "--") out of the arguments; true when it was there.
+bool TakeNewInstanceFlag(std::vector<std::string>& args);
+
+// The arguments without the toolkit's own options ("-platform NAME", "-display NAME",
+// "-reverse", ...), which the toolkit takes out of the start-up's arguments itself: a
+// command line handed to a running editor is read as that start would read it.
+std::vector<std::string> WithoutToolkitOptions(const std::vector<std::string>& args);
+
 enum class TInfoRequest { None, Help, Version };
 
 // Whether the arguments after the program ask for the usage ("--help", "-h") or the

@@ -82,6 +82,31 @@ TWriteResult WriteBrowserSettings(TIniFile& ini, int width, bool collapsed, bool
     return ini.EndUpdate();
 }
 
+TWriteResult WriteWindowGeometry(TIniFile& ini, const TWindowGeometry& g) {
+    ini.BeginUpdate();
+    ini.WriteBool(kCommonSection, "Maximize", g.maximize);
+    if (g.zoom) {
+        ini.WriteBool(kCommonSection, "Zoom", *g.zoom);
+    }
+    ini.WriteInteger(kCommonSection, "Width", g.width);
+    ini.WriteInteger(kCommonSection, "Height", g.height);
+    ini.WriteInteger(kCommonSection, "Top", g.top);
+    ini.WriteInteger(kCommonSection, "Left", g.left);
+    return ini.EndUpdate();
+}
+
+bool ReadSaveGeometry(const TIniFile& ini) {
+    return ini.ReadBool(kCommonSection, "SaveGeometry", true);
+}
+
+TWriteResult WriteSaveGeometry(TIniFile& ini, bool save) {
+    return ini.WriteBool(kCommonSection, "SaveGeometry", save);
+}
+
+TWriteResult WriteMsgPanelHeight(TIniFile& ini, int height) {
+    return ini.WriteInteger(kCommonSection, "MsgPanelHeight", height);
+}
+
 // ---------------------------------------------------------------------------------------
 // Tool bands
 

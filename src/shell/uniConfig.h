@@ -41,6 +41,26 @@ TWriteResult WriteWindowSettings(TIniFile& pelmarIni, const TWindowSettings& win
 // (the remembered one while it is collapsed), whether it is collapsed, and its side.
 TWriteResult WriteBrowserSettings(TIniFile& pelmarIni, int width, bool collapsed, bool left);
 
+// The main window as the exit keeps it: its place and size in the normal state (also while
+// maximized), whether it is maximized, and whether the active document window is (`zoom`,
+// only when there is one).
+struct TWindowGeometry {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool maximize = false;
+    std::optional<bool> zoom;
+};
+// Writes Left, Top, Width, Height, Maximize and Zoom; every other line stays as it is.
+TWriteResult WriteWindowGeometry(TIniFile& pelmarIni, const TWindowGeometry& geometry);
+// "SaveGeometry": whether the exit keeps the window's geometry (true when missing), as the
+// general setup's "Save window size and position" box sets it.
+bool ReadSaveGeometry(const TIniFile& pelmarIni);
+TWriteResult WriteSaveGeometry(TIniFile& pelmarIni, bool save);
+// The tool message panel's height alone (MsgPanelHeight).
+TWriteResult WriteMsgPanelHeight(TIniFile& pelmarIni, int height);
+
 // Where the main window goes: a coordinate below 0 keeps its current value.
 struct TWindowPos {
     int left = 0;

@@ -97,6 +97,19 @@ TEST(ParseCommandArguments, HandedOverText) {
               (std::vector{File("a b.txt", "UTF-8"), File("c.txt", "Default", "", 2)}));
 }
 
+TEST(StartOptions, NewInstanceFlagAndToolkitOptionsLeaveTheFiles) {
+    Args args{"a.txt", "--new-instance", "-UTF-8", "--", "--new-instance"};
+    EXPECT_TRUE(TakeNewInstanceFlag(args));
+    EXPECT_EQ(args, (Args{"a.txt", "-UTF-8", "--", "--new-instance"}));
+    EXPECT_FALSE(TakeNewInstanceFlag(args)); // the one after "--" is a file
+    // As the toolkit would have taken them from a start's own arguments.
+    EXPECT_EQ(WithoutToolkitOptions({"-platform", "offscreen", "a.txt", "-html", "--display", ":1",
+                                     "-reverse", "b.txt", "--", "-style", "x"}),
+              (Args{"a.txt", "-html", "b.txt", "--", "-style", "x"}));
+    // A value-taking option at the very end has nothing to take.
+    EXPECT_EQ(WithoutToolkitOptions({"a.txt", "-style"}), (Args{"a.txt", "-style"}));
+}
+
 TEST(InfoRequest, HelpAndVersionBeforeDoubleDash) {
     EXPECT_EQ(InfoRequest({"a.txt", "--help"}), TInfoRequest::Help);
     EXPECT_EQ(InfoRequest({"-h"}), TInfoRequest::Help);

@@ -62,6 +62,43 @@ TEST(ConfigCommon, WindowGeometryAndToolBands) {
     EXPECT_EQ(back.browserMin, true); // not written: kept
 }
 
+TEST(ConfigCommon, ExitWritesOnlyTheGeometryKeys) {
+    TempDir dir;
+    // Comments, odd spacing, other keys and other sections must come through untouched.
+    const std::string before = "; the user's own notes\r\n[Common]\r\nEditFont = Courier New\r\n"
+                               "Width=1\r\n; keep me\r\nTools=1,*2\r\n\r\n[Languages]\r\n"
+                               "Default=english\r\n";
+    WriteBytes(dir.file("p.ini"), before);
+    TIniFile ini(dir.file("p.ini"));
+    EXPECT_TRUE(ReadSaveGeometry(ini)); // missing: kept
+    TWindowGeometry g;
+    g.left = 30;
+    g.top = 40;
+    g.width = 700;
+    g.height = 500;
+    g.maximize = true;
+    ASSERT_TRUE(WriteWindowGeometry(ini, g).ok);
+    ASSERT_TRUE(WriteMsgPanelHeight(ini, 150).ok);
+    const std::string after = ReadBytes(dir.file("p.ini"));
+    for (const char* kept : {"; the user's own notes\r\n", "EditFont = Courier New\r\n",
+                             "; keep me\r\nTools=1,*2\r\n", "[Languages]\r\nDefault=english\r\n"}) {
+        EXPECT_NE(after.find(kept), std::string::npos) << kept << "\n" << after;
+    }
+    EXPECT_EQ(after.find("Width=1\r"), std::string::npos);
+    EXPECT_EQ(after.find("Zoom"), std::string::npos); // no document window: not written
+    const TWindowSettings back = ReadWindowSettings(TIniFile(dir.file("p.ini")));
+    EXPECT_EQ(back.left, 30);
+    EXPECT_EQ(back.top, 40);
+    EXPECT_EQ(back.width, 700);
+    EXPECT_EQ(back.height, 500);
+    EXPECT_TRUE(back.maximize);
+    EXPECT_EQ(back.msgPanelHeight, 150);
+    EXPECT_EQ(back.tools, "1,*2");
+    // Switched off, and read back so.
+    ASSERT_TRUE(WriteSaveGeometry(ini, false).ok);
+    EXPECT_FALSE(ReadSaveGeometry(TIniFile(dir.file("p.ini"))));
+}
+
 TEST(ConfigLanguages, SectionThenLangFiles) {
     TProgramFolderFixture f;
     f.Put("Ini/pelmar.ini", "[Languages]\nDefault=german\nenglish=English\ngerman=German\n"

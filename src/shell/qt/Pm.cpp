@@ -159,6 +159,7 @@ TPMMainForm::TPMMainForm(const std::string& programFolder, QWidget* parent)
     MakeBands();
     MakePageSetup();
     LoadSettings(true);
+    ApplyWindowGeometry();
     session_.LoadHighlighting();
     // The structure view's width, and whether it was collapsed, as the settings keep them.
     const TWindowSettings& window = session_.Settings().window;
@@ -351,11 +352,7 @@ void TPMMainForm::LoadSettings(bool startUp) {
             shortcutTexts_[std::string(s.name)] = s.text;
         }
     }
-    const TWindowSettings& window = session_.Settings().window;
-    if (window.width && window.height) {
-        resize(*window.width, *window.height);
-    }
-    LayOutBands(window.tools);
+    LayOutBands(session_.Settings().window.tools);
 }
 
 QString TPMMainForm::Text(std::string_view section, std::string_view key) const {
@@ -746,7 +743,10 @@ bool TPMMainForm::FindOpenDocument(const std::string& fileName, const std::strin
 }
 
 void TPMMainForm::OpenCommandLine(const std::vector<std::string>& args) {
-    const std::vector<TCommandLineFile> files = ParseCommandArguments(args);
+    OpenCommandFiles(ParseCommandArguments(args));
+}
+
+void TPMMainForm::OpenCommandFiles(const std::vector<TCommandLineFile>& files) {
     for (const TCommandLineFile& file : files) {
         OpenDocument(file.fileName, {}, nullptr, file.uniRepr, file.surrogate, file.charset);
         // The next Open starts from what the command line asked for.
@@ -1411,11 +1411,13 @@ void TPMMainForm::closeEvent(QCloseEvent* e) {
         }
     }
     closing_ = true;
+    StopHandOvers(); // a later start runs on its own now
     for (TMDIChild* child : Children()) {
         child->Timer().stop();
     }
     SaveBrowserSettings();
     SaveBandLayout();
+    SaveWindowGeometry();
     if (spell_) {
         spell_->Stop();
     }

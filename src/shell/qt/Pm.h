@@ -22,6 +22,7 @@
 #include "shell/PmCommandLine.h"
 #include "shell/PmSearch.h"
 #include "shell/uniConfig.h"
+#include "shell/uniInstance.h"
 #include "shell/uniSession.h"
 #include "shell/uniTools.h"
 #include "spell/uniSpellLang.h"
@@ -55,6 +56,7 @@ class TSpellDlg;
 class TSpellSession;
 class TuniPageSetupDialog;
 class QPrinter;
+class THandOverListener;
 
 class TPMMainForm : public QMainWindow {
     Q_OBJECT
@@ -72,6 +74,7 @@ public:
     // Opens the files of a command line (the arguments after the program); without any,
     // the empty placeholder document.
     void OpenCommandLine(const std::vector<std::string>& args);
+    void OpenCommandFiles(const std::vector<TCommandLineFile>& files);
     // A new document window: the file loaded, or a template, or empty, or a second view
     // of `source`'s document.
     TMDIChild* OpenDocument(const std::string& fileName, const std::string& templateName = {},
@@ -150,6 +153,14 @@ public:
     // Tests take the file instead of the desktop's handler; they return whether it opened.
     // Null: the desktop's handler.
     static void SetHelpOpener(std::function<bool(const QString& file)> opener);
+
+    // --- later starts (Pm_instance.cpp) ---------------------------------------------------
+    // Takes the command lines of later starts through `server` until the window closes.
+    void ListenForHandOvers(std::unique_ptr<TInstanceServer> server);
+    void StopHandOvers();
+    // A later start's command line: its files open as the start-up's would (relative names
+    // from the sender's folder), and the window comes to the front, restored if minimized.
+    void ReceiveHandOver(const THandOver& message);
 
     // --- texts ----------------------------------------------------------------------------
     QString Text(std::string_view section, std::string_view key) const;
@@ -262,6 +273,10 @@ private:
     void RegisterMainCommands();
     // `startUp`: also the window geometry, which is read once.
     void LoadSettings(bool startUp = false);
+    // The place, size and maximized state of the settings (Pm_window.cpp), at start-up only.
+    void ApplyWindowGeometry();
+    // At exit: the geometry when the settings keep it, and the message panel's height.
+    void SaveWindowGeometry();
     void BuildMenus();
     void BuildTemplateMenu();
     void BuildLanguageMenu();
@@ -392,4 +407,6 @@ private:
 
     // Paper and margins for printing, kept for the run.
     std::unique_ptr<TuniPageSetupDialog> pageSetup_;
+
+    THandOverListener* handOvers_ = nullptr; // a Qt child
 };
