@@ -1,6 +1,8 @@
 // The document: its references, its watchers, loading and saving with what they tell.
 #include "document/uniDocument.h"
 
+#include <sys/stat.h>
+
 // The four settings watchers hear of.
 struct TDocument::TEncodingState {
     std::string charset;
@@ -157,8 +159,45 @@ private:
     TCodecObserver& view_;
 };
 
+TFileStamp StampOf(const std::string& fileName) {
+    struct stat st {};
+    if (fileName.empty() || stat(fileName.c_str(), &st) != 0) {
+        return {};
+    }
+    return {true, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::int64_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+TDiskChange TDocument::DiskChange() const {
+    if (fileName_.empty() || !diskBase_) {
+        return TDiskChange::None;
+    }
+    const TFileStamp now = StampOf(fileName_);
+    if (now == *diskBase_) {
+        return TDiskChange::None;
+    }
+    return now.exists ? TDiskChange::Changed : TDiskChange::Removed;
+}
+
+TDiskChange TDocument::NewDiskChange() {
+    const TDiskChange change = DiskChange();
+    if (change == TDiskChange::None) {
+        return change;
+    }
+    const TFileStamp now = StampOf(fileName_);
+    if (diskTold_ && now == *diskTold_) {
+        return TDiskChange::None;
+    }
+    diskTold_ = now;
+    return change;
+}
+
 TCodecResult TDocument::Load(TCodecObserver& observer, const TuniAbstractMemo* by) {
     const TEncodingState before = EncodingState();
+    // Taken before reading: a write while the load reads shows as a change afterwards.
+    diskBase_ = StampOf(fileName_);
+    diskTold_.reset();
     TLoadRelay relay(*this, observer);
     loading_ = true;
     TCodecResult result;
@@ -183,6 +222,8 @@ TCodecResult TDocument::Save(const std::string& fileName, TSaveOptions options,
     TCodecResult result = codec_.Save(*lines_, fileName_, options, &observer, by);
     TellIfEncodingChanged(before);
     if (result.ok) {
+        diskBase_ = StampOf(fileName_);
+        diskTold_.reset();
         const TFileEvent event{revision_, true, fileName_, by};
         watchers_.TellAll([&](TDocumentWatcher& w) { w.Saved(*this, event); });
     }

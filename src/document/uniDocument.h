@@ -13,6 +13,20 @@
 
 class TDocument;
 
+// What a file on disk is: enough to see that another program wrote, replaced or removed it.
+struct TFileStamp {
+    bool exists = false;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t mtimeNs = 0;
+    bool operator==(const TFileStamp&) const = default;
+};
+TFileStamp StampOf(const std::string& fileName);
+
+// How the document's file stands against the one the document last loaded or saved.
+enum class TDiskChange { None, Changed, Removed };
+
 // One change of the text: lines first..last (numbered as they are after an insertion or a
 // change, as they were before a deletion), and the document's revision after it.
 struct TLineChange {
@@ -108,6 +122,14 @@ public:
     TCodecResult Save(const std::string& fileName, TSaveOptions options, TCodecObserver& observer,
                       const TuniAbstractMemo* by);
 
+    // Whether another program changed or removed the file since the last load or save (a
+    // file that appeared where there was none counts as changed). None for an unnamed
+    // document.
+    TDiskChange DiskChange() const;
+    // The same, but each state of the file only once: a change already told is None until
+    // the file changes again (or is loaded or saved).
+    TDiskChange NewDiskChange();
+
     // Changes told so far; every change of lines makes a new revision.
     std::uint64_t Revision() const { return revision_; }
 
@@ -137,6 +159,10 @@ private:
     TTextCodec codec_;
     std::uint64_t revision_ = 0;
     TWatcherList<TDocumentWatcher> watchers_;
+    // The file as the last load read it or the last save left it, and as it was when a
+    // change was last told.
+    std::optional<TFileStamp> diskBase_;
+    std::optional<TFileStamp> diskTold_;
     // While a load appends: the lines from appendFirst_ to appendLast_ are not told yet.
     bool loading_ = false;
     int appendFirst_ = 0;

@@ -164,6 +164,17 @@ const std::vector<TLangTextDef>& TUniLangTexts::Definitions() {
         {"Messages", "MakeUniform", kText, "End every line with %s"},
         {"Messages", "MarkAddedMsg", kText,
          "This file has no byte order mark: saving it in %s adds one."},
+        // Another program changed or removed a document's file.
+        {"Messages", "DiskChangedMsg", kText,
+         "Another program has changed this file since it was opened or saved here."},
+        {"Messages", "DiskRemovedMsg", kText,
+         "Another program has removed this file. Saving the text writes it again."},
+        {"Messages", "DiskReload", kText, "Reload"},
+        {"Messages", "DiskKeep", kText, "Keep my text"},
+        {"Messages", "DiskOverwriteMsg", kText,
+         "Another program has changed \"%s\" since it was opened or saved here. Overwrite "
+         "its changes with this text?"},
+        {"Messages", "DiskOverwrite", kText, "&Overwrite"},
         {"Messages", "NewFile", kText, "New"},
         {"Messages", "NoHelpMsg", kText, "The help file \"%s\" is missing."},
         {"Messages", "HelpOpenMsg", kText, "No program could open the help file \"%s\"."},

@@ -3,8 +3,12 @@
 // document is.
 #include "document/uniDocument.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -285,3 +289,55 @@ TEST(DocumentReferences, ADocumentLivesAsLongAsItsListHasOwners) {
 }
 
 } // namespace
+
+TEST_F(DocumentTest, ChangesOnDiskAreSeenOnceAndTheDocumentsOwnSaveIsNoChange) {
+    const std::string name = dir.file("watched.txt");
+    WriteBytes(name, "one\n");
+    document->SetFileName(name);
+    EXPECT_EQ(document->DiskChange(), TDiskChange::None); // never loaded: nothing to compare
+    ASSERT_TRUE(document->Load(quiet, nullptr).ok);
+    EXPECT_EQ(document->DiskChange(), TDiskChange::None);
+
+    // Its own save, even a quick second one, is no change.
+    lines.Add(u"two");
+    ASSERT_TRUE(document->Save(name, {}, quiet, nullptr).ok);
+    ASSERT_TRUE(document->Save(name, {}, quiet, nullptr).ok);
+    EXPECT_EQ(document->NewDiskChange(), TDiskChange::None);
+
+    // Another program appends: told once, and again only after a further change.
+    WriteBytes(name, testing_support::ReadBytes(name) + "three\n");
+    EXPECT_EQ(document->DiskChange(), TDiskChange::Changed);
+    EXPECT_EQ(document->NewDiskChange(), TDiskChange::Changed);
+    EXPECT_EQ(document->NewDiskChange(), TDiskChange::None);
+    EXPECT_EQ(document->DiskChange(), TDiskChange::Changed); // still, for a save to ask
+    WriteBytes(name, "rewritten\n");
+    EXPECT_EQ(document->NewDiskChange(), TDiskChange::Changed);
+
+    // Replaced by another file of the same size and time: the inode tells.
+    ASSERT_TRUE(document->Load(quiet, nullptr).ok);
+    const std::string other = dir.file("other.txt");
+    WriteBytes(other, "REWRITTEN\n");
+    struct stat st {};
+    ASSERT_EQ(stat(name.c_str(), &st), 0);
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+    utimensat(AT_FDCWD, other.c_str(), times, 0);
+    std::filesystem::rename(other, name);
+    EXPECT_EQ(document->DiskChange(), TDiskChange::Changed);
+
+    // Removed; a save writes it again and settles it.
+    ASSERT_TRUE(document->Load(quiet, nullptr).ok);
+    std::filesystem::remove(name);
+    EXPECT_EQ(document->NewDiskChange(), TDiskChange::Removed);
+    EXPECT_EQ(document->NewDiskChange(), TDiskChange::None);
+    ASSERT_TRUE(document->Save(name, {}, quiet, nullptr).ok);
+    EXPECT_EQ(document->DiskChange(), TDiskChange::None);
+    EXPECT_EQ(testing_support::ReadBytes(name), "REWRITTEN\n");
+
+    // A file that appears where the load found none is a change too.
+    TDocument::TPtr fresh = TDocument::New();
+    fresh->SetFileName(dir.file("later.txt"));
+    fresh->Load(quiet, nullptr);
+    EXPECT_EQ(fresh->DiskChange(), TDiskChange::None);
+    WriteBytes(dir.file("later.txt"), "made elsewhere\n");
+    EXPECT_EQ(fresh->DiskChange(), TDiskChange::Changed);
+}

@@ -1,5 +1,6 @@
 #include "shell/qt/Childwin.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -10,6 +11,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "platform/qt/qtConvert.h"
 #include "shell/PmStatus.h"
 #include "shell/qt/Pm.h"
@@ -18,7 +21,9 @@
 TMDIChild::TMDIChild(TPMMainForm& main, TMemoEnvironment environment,
                      const TUniActionKeymap* globalKeymap)
     : main_(main), memo_(new TuniMemoWidget(environment, globalKeymap)), notice_(new QFrame),
-      noticeText_(new QLabel), uniform_(new QPushButton), reopen_(new QPushButton) {
+      noticeText_(new QLabel), uniform_(new QPushButton), reopen_(new QPushButton),
+      diskNotice_(new QFrame), diskText_(new QLabel), diskReload_(new QPushButton),
+      diskKeep_(new QPushButton) {
     setAttribute(Qt::WA_DeleteOnClose);
     auto* body = new QWidget;
     auto* column = new QVBoxLayout(body);
@@ -38,6 +43,8 @@ TMDIChild::TMDIChild(TPMMainForm& main, TMemoEnvironment environment,
     dismiss->setAutoRaise(true);
     row->addWidget(dismiss);
     notice_->hide();
+    MakeDiskNotice();
+    column->addWidget(diskNotice_);
     column->addWidget(notice_);
     column->addWidget(memo_, 1);
     body->setFocusProxy(memo_);
@@ -76,6 +83,106 @@ TMDIChild::TMDIChild(TPMMainForm& main, TMemoEnvironment environment,
     memo.SetHighlightLine(true);
     memo.SetHighlightColumn(false);
     memo.AddListener(*this);
+    // Coming to the front is when the user looks at the text again: the file is checked.
+    connect(this, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates before, Qt::WindowStates now) {
+                if ((now & Qt::WindowActive) && !(before & Qt::WindowActive)) {
+                    CheckDisk();
+                }
+            });
+}
+
+void TMDIChild::MakeDiskNotice() {
+    diskNotice_->setObjectName(QStringLiteral("DiskNotice"));
+    diskNotice_->setFrameShape(QFrame::StyledPanel);
+    diskNotice_->setAutoFillBackground(true);
+    diskNotice_->setBackgroundRole(QPalette::ToolTipBase);
+    auto* row = new QHBoxLayout(diskNotice_);
+    row->setContentsMargins(6, 2, 2, 2);
+    diskText_->setWordWrap(true);
+    row->addWidget(diskText_, 1);
+    row->addWidget(diskReload_);
+    row->addWidget(diskKeep_);
+    diskReload_->setObjectName(QStringLiteral("DiskReload"));
+    diskKeep_->setObjectName(QStringLiteral("DiskKeep"));
+    // The buttons leave the keyboard with the text.
+    diskReload_->setFocusPolicy(Qt::NoFocus);
+    diskKeep_->setFocusPolicy(Qt::NoFocus);
+    connect(diskReload_, &QPushButton::clicked, this, [this] { ReloadFromDisk(); });
+    connect(diskKeep_, &QPushButton::clicked, this, [this] {
+        // The text stays as it is; a save asks before it writes over the other program's.
+        for (TMDIChild* view : Views()) {
+            view->HideDiskNotice();
+        }
+        memo_->setFocus();
+    });
+    diskNotice_->hide();
+}
+
+std::vector<TMDIChild*> TMDIChild::Views() const {
+    std::vector<TMDIChild*> views;
+    for (TMDIChild* child : main_.Children()) {
+        if (!child->Closed() && &child->Memo().Lines() == &Memo().Lines()) {
+            views.push_back(child);
+        }
+    }
+    return views;
+}
+
+void TMDIChild::CheckDisk() {
+    if (closed_) {
+        return;
+    }
+    const TDiskChange change = Memo().Document().NewDiskChange();
+    if (change == TDiskChange::None) {
+        return;
+    }
+    for (TMDIChild* view : Views()) {
+        view->ShowDiskNotice(change);
+    }
+}
+
+void TMDIChild::ShowDiskNotice(TDiskChange change) {
+    const bool removed = change == TDiskChange::Removed;
+    diskText_->setText(main_.Text("Messages", removed ? "DiskRemovedMsg" : "DiskChangedMsg"));
+    diskReload_->setText(main_.Text("Messages", "DiskReload"));
+    diskKeep_->setText(main_.Text("Messages", "DiskKeep"));
+    // Nothing to read back from a removed file.
+    diskReload_->setVisible(!removed);
+    // An unmodified text loses nothing by a reload: it is the button to press then.
+    const bool reloadFirst = !removed && !Memo().Modified();
+    diskReload_->setDefault(reloadFirst);
+    diskKeep_->setDefault(!reloadFirst);
+    diskNotice_->show();
+}
+
+void TMDIChild::HideDiskNotice() {
+    diskNotice_->hide();
+}
+
+bool TMDIChild::DiskNoticeShown() const {
+    return !diskNotice_->isHidden();
+}
+
+QString TMDIChild::DiskNoticeText() const {
+    return diskText_->text();
+}
+
+void TMDIChild::ReloadFromDisk() {
+    TuniMemo& memo = Memo();
+    const TPoint caret = memo.Caret();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool loaded = memo.LoadFile(); // with the document's charset and settings
+    QApplication::restoreOverrideCursor();
+    if (loaded) {
+        const int last = std::max(memo.Lines().Count() - 1, 0);
+        memo.GotoPosition(caret.X, std::min(caret.Y, last));
+    }
+    for (TMDIChild* view : Views()) {
+        view->HideDiskNotice();
+    }
+    memo_->RepaintWhole();
+    memo_->setFocus();
 }
 
 void TMDIChild::CaretMoved(TuniMemo& view, const TCaretReport& caret) {
@@ -87,6 +194,7 @@ void TMDIChild::LoadProgressed(TDocument&, const TLoadProgress& progress) {
 }
 
 void TMDIChild::Loaded(TDocument&, const TFileEvent& event) {
+    HideDiskNotice(); // the text is the file's again
     if (event.by == &Memo()) {
         ShowLoadNotice();
         if (structure_ != nullptr) {
@@ -96,6 +204,7 @@ void TMDIChild::Loaded(TDocument&, const TFileEvent& event) {
 }
 
 void TMDIChild::Saved(TDocument&, const TFileEvent& event) {
+    HideDiskNotice(); // the file is the text's again
     if (event.by != &Memo()) {
         memo_->RepaintWhole(); // the file name and encoding it shows are the saved ones
     }

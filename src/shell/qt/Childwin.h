@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
 class QLabel;
 class QFrame;
@@ -58,6 +59,19 @@ public:
     // Shown with the notice that bytes could not be decoded: opens the properties dialog.
     QPushButton& ReopenButton() { return *reopen_; }
 
+    // The notice that another program changed or removed the file, with Reload and Keep my
+    // text. CheckDisk shows it (in every window of the document) when the file changed
+    // since it was last told; ReloadFromDisk reads the file again with the document's
+    // encoding, the caret staying on its line where the text still has it.
+    void CheckDisk();
+    void ShowDiskNotice(TDiskChange change);
+    void HideDiskNotice();
+    bool DiskNoticeShown() const;
+    QString DiskNoticeText() const;
+    QPushButton& DiskReloadButton() { return *diskReload_; }
+    QPushButton& DiskKeepButton() { return *diskKeep_; }
+    void ReloadFromDisk();
+
 protected:
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
@@ -66,6 +80,9 @@ private:
     TPMMainForm& main_;
     void ShowLoadNotice();
     void MakeUniform();
+    void MakeDiskNotice();
+    // Every open window of this one's document, this one among them.
+    std::vector<TMDIChild*> Views() const;
 
     // What the window hears (TMemoListener): the caret and the load's progress go to the
     // status bar; every edit, in any view of the document, refreshes this view; a save in
@@ -86,6 +103,10 @@ private:
     QLabel* noticeText_;
     QPushButton* uniform_;
     QPushButton* reopen_;
+    QFrame* diskNotice_;
+    QLabel* diskText_;
+    QPushButton* diskReload_;
+    QPushButton* diskKeep_;
     QTimer timer_;
     std::unique_ptr<TStrucDocument> structure_;
     bool placeholder_ = false;

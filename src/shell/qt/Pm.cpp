@@ -1050,6 +1050,9 @@ bool TPMMainForm::SaveDocumentAs(TMDIChild& child) {
 }
 
 bool TPMMainForm::SaveMemo(TuniMemo& memo, const std::string& fileName) {
+    if (!ConfirmDiskOverwrite(memo, fileName)) {
+        return false;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     bool saved = memo.SaveToFile(fileName);
     QApplication::restoreOverrideCursor();

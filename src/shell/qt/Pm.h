@@ -94,6 +94,10 @@ public:
     // Saves the document to `fileName` (empty: its own), asking before a read-only file
     // is replaced.
     bool SaveMemo(TuniMemo& memo, const std::string& fileName);
+    // Before a save over the document's own file that another program changed since the
+    // last load or save (Pm_disk.cpp): Overwrite (true), Reload (the file is read again,
+    // false) or Cancel (false).
+    bool ConfirmDiskOverwrite(TuniMemo& memo, const std::string& fileName);
     void SaveAll();
     void CloseActive();
     void NewDocument();
@@ -265,6 +269,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* e) override;
+    // Coming to the front checks the active document's file (Pm_disk.cpp).
+    void changeEvent(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
