@@ -163,6 +163,9 @@ TEST_F(DiskChangeTest, RemovedFileIsWrittenAgainBySaving) {
     EXPECT_EQ(a->DiskNoticeText(), main_->Text("Messages", "DiskRemovedMsg"));
     EXPECT_TRUE(a->DiskReloadButton().isHidden());
     a->DiskKeepButton().click();
+    // Even unchanged, the text is saved: there is no file to leave as it is.
+    EXPECT_TRUE(main_->SaveDocument(*a));
+    EXPECT_EQ(ReadBytes(file), "kept\n");
     Type(a, "still ");
     EXPECT_TRUE(main_->SaveDocument(*a)); // no question: there is nothing to overwrite
     EXPECT_EQ(ReadBytes(file), "still kept\n");

@@ -48,22 +48,37 @@ TMDIChild* ChildOf(TPMMainForm& main, const std::string& fileName) {
 }
 
 // A pelmar process with its own program folder and runtime folder, started in `folder`.
+// Everything the child needs is made before the fork: it only changes folder and executes.
 pid_t StartPelmar(const std::vector<std::string>& args, const std::string& home,
                   const std::string& runtime, const std::string& folder) {
+    std::vector<std::string> env{"QT_QPA_PLATFORM=offscreen", "PELMAR_HOME=" + home,
+                                 "XDG_RUNTIME_DIR=" + runtime};
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string_view entry(*e);
+        const std::string_view name = entry.substr(0, entry.find('='));
+        if (name != "QT_QPA_PLATFORM" && name != "PELMAR_HOME" && name != "XDG_RUNTIME_DIR") {
+            env.emplace_back(entry);
+        }
+    }
+    std::vector<char*> envp;
+    for (std::string& entry : env) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
+    std::string exe = PELMAR_EXE;
+    std::vector<std::string> all{exe};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : all) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        setenv("PELMAR_HOME", home.c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
         if (chdir(folder.c_str()) != 0) {
             _exit(126);
         }
-        std::vector<char*> argv{const_cast<char*>(PELMAR_EXE)};
-        for (const std::string& arg : args) {
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        }
-        argv.push_back(nullptr);
-        execv(PELMAR_EXE, argv.data());
+        execve(exe.c_str(), argv.data(), envp.data());
         _exit(127);
     }
     return pid;

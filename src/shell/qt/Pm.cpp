@@ -975,7 +975,8 @@ bool TPMMainForm::SaveDocument(TMDIChild& child) {
     if (memo.FileName().empty()) {
         return SaveDocumentAs(child);
     }
-    if (!memo.Modified()) {
+    // A file another program removed is written again even from an unchanged text.
+    if (!memo.Modified() && memo.Document().DiskChange() != TDiskChange::Removed) {
         return true;
     }
     switch (ConfirmLoss(memo)) {
