@@ -22,6 +22,7 @@ set(layers
     "print"         # page setup, the layout of printed pages
     "storage shell" # program settings, storage, languages, windows' core
     "spell"         # the speller process and the spell check's word walk
+    "setup"         # what the setup dialogs edit: files.ini sections, pelmar.ini, the scheme
     "batch"         # pelmar-batch
     "qt widgets app")
 

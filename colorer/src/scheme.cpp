@@ -13,17 +13,21 @@ namespace colorer {
 
 namespace {
 
-// "#RRGGBB" to 0xBBGGRR; anything else (including "#FFFFFFFF") is no colour.
-bool ParseColour(const std::string& text, int32_t& colour) {
-    if (text.size() != 7 || text[0] != '#') {
+// "#" and up to eight hexadecimal digits: the low 24 bits are the colour as the program
+// keeps colours (0xBBGGRR), bits 24 to 27 add bold, italic, underline and strike-out (as
+// the general setup writes them: "#1ff0000" is bold blue). A value with any of bits 28 to
+// 31 set ("#FFFFFFFF") has no colour.
+bool ParseColour(const std::string& text, int32_t& colour, int32_t& styles) {
+    if (text.size() < 2 || text.size() > 9 || text[0] != '#') {
         return false;
     }
     char* stop = nullptr;
-    unsigned long rgb = std::strtoul(text.c_str() + 1, &stop, 16);
-    if (*stop != 0) {
+    const unsigned long value = std::strtoul(text.c_str() + 1, &stop, 16);
+    if (*stop != 0 || text[1] == '-' || text[1] == '+' || (value & 0xF0000000UL) != 0) {
         return false;
     }
-    colour = static_cast<int32_t>(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
+    colour = static_cast<int32_t>(value & 0xFFFFFF);
+    styles = static_cast<int32_t>(value & 0x0F000000);
     return true;
 }
 
@@ -99,14 +103,15 @@ void Scheme::Load(const std::string& path) {
         }
         ColorerStyle& style = *styles_[static_cast<size_t>(index)];
         int32_t colour = 0;
+        int32_t styles = 0;
         int32_t flags = ParseFlags(assign->AttributeOr("type", ""));
-        if (ParseColour(assign->AttributeOr("fore", ""), colour)) {
-            style.foreground = colour | flags;
+        if (ParseColour(assign->AttributeOr("fore", ""), colour, styles)) {
+            style.foreground = colour | flags | styles;
             style.hasForeground = 1;
         } else {
             style.foreground = flags != 0 ? static_cast<int32_t>(0x10000000) | flags : -1;
         }
-        if (ParseColour(assign->AttributeOr("back", ""), colour)) {
+        if (ParseColour(assign->AttributeOr("back", ""), colour, styles)) {
             style.background = colour;
             style.hasBackground = 1;
         }

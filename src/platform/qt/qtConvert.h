@@ -71,3 +71,10 @@ inline QColor QColorFromColor(TColor colour) {
     return QColor(static_cast<int>(value & 0xFFu), static_cast<int>((value >> 8) & 0xFFu),
                   static_cast<int>((value >> 16) & 0xFFu));
 }
+
+// An RGB colour as 0x00BBGGRR.
+inline TColor ColorFromQColor(const QColor& colour) {
+    return static_cast<TColor>(static_cast<std::uint32_t>(colour.red()) |
+                               (static_cast<std::uint32_t>(colour.green()) << 8) |
+                               (static_cast<std::uint32_t>(colour.blue()) << 16));
+}

@@ -521,6 +521,9 @@ void TPMMainForm::BuildMenus() {
     spellMenu_->setObjectName(QStringLiteral("SpellLanguageMenu"));
     BuildSpellMenu();
     options->addSeparator();
+    AddCommand(options, "General", "GeneralSetup", nullptr, [this] { GeneralSetup(); });
+    AddCommand(options, "Files", "FilesSetup", nullptr, [this] { FilesSetup(); });
+    options->addSeparator();
     BuildConfigMenu(options);
 
     QMenu* windows = menu("Windows");

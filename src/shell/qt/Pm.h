@@ -57,6 +57,8 @@ class TSpellSession;
 class TuniPageSetupDialog;
 class QPrinter;
 class THandOverListener;
+class TfrmGeneralSetup;
+class TfrmFilesSetup;
 
 class TPMMainForm : public QMainWindow {
     Q_OBJECT
@@ -266,6 +268,19 @@ public:
     // for Print.
     static void SetPrintResponder(std::function<bool(QPrinter&)> responder);
 
+    // --- setup (Pm_setup.cpp) -------------------------------------------------------------
+    // The general setup: on OK the scheme is read again, the fonts, colours and gutter
+    // width (and, when asked, the window's layout) go into pelmar.ini, and every document
+    // takes them at once.
+    void GeneralSetup();
+    // The file-type setup: on OK files.ini is written and every document applies its
+    // profile again.
+    void FilesSetup();
+    // Every document applies its profile anew and repaints.
+    void ReapplyProfiles();
+    TfrmGeneralSetup* GeneralSetupDialog() const { return generalSetup_; }
+    TfrmFilesSetup* FilesSetupDialog() const { return filesSetup_; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* e) override;
@@ -415,4 +430,8 @@ private:
     std::unique_ptr<TuniPageSetupDialog> pageSetup_;
 
     THandOverListener* handOvers_ = nullptr; // a Qt child
+
+    // The setup dialogs, made at their first use (Qt children).
+    TfrmGeneralSetup* generalSetup_ = nullptr;
+    TfrmFilesSetup* filesSetup_ = nullptr;
 };

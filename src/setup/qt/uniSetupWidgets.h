@@ -1,0 +1,43 @@
+// What both setup dialogs use: a colour swatch that can be clicked, and the colour dialog
+// (which tests answer instead).
+#pragma once
+
+#include <QFrame>
+
+#include <functional>
+#include <optional>
+
+#include "profile/uniProfile.h" // TColor
+
+class QTabWidget;
+class TUniLangTexts;
+
+// A filled rectangle showing a colour; a left click asks for another one.
+class TColorShape : public QFrame {
+    Q_OBJECT
+public:
+    explicit TColorShape(QWidget* parent = nullptr);
+    void SetColor(TColor color);
+    TColor Color() const { return color_; }
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    TColor color_ = 0xFFFFFF;
+};
+
+// The colour dialog starting at `initial`; nullopt when it is cancelled.
+std::optional<TColor> ChooseSetupColor(QWidget* parent, TColor initial);
+// Tests answer the colour dialog through this; null: the real dialog.
+void SetSetupColorResponder(std::function<std::optional<TColor>(TColor initial)> responder);
+
+// A text of section "Setup" as a Qt string.
+QString SetupText(const TUniLangTexts& texts, const char* key);
+// The OK and Cancel captions every dialog shares.
+QString OkCaption();
+QString CancelCaption();
