@@ -10,6 +10,16 @@ namespace {
 
 constexpr std::string_view kAssign = "<assign ";
 
+// Whether the line holds an "<assign " that is not inside a comment begun before it.
+bool AssignLine(std::string_view line) {
+    const size_t at = line.find(kAssign);
+    if (at == std::string_view::npos) {
+        return false;
+    }
+    const size_t comment = line.find("<!--");
+    return comment == std::string_view::npos || comment > at;
+}
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
@@ -98,7 +108,7 @@ TWriteResult WriteGeneralSettings(TIniFile& ini, const TGeneralSettings& s) {
 
 TSchemeEntry ParseSchemeLine(std::string_view line) {
     TSchemeEntry e;
-    if (line.find(kAssign) == std::string_view::npos) {
+    if (!AssignLine(line)) {
         return e;
     }
     if (auto v = Attribute(line, "value")) {
@@ -143,7 +153,7 @@ std::vector<TSchemeEntry> LoadSchemeEntries(const std::string& path) {
         const size_t end = text.find('\n');
         std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (line.find(kAssign) == std::string_view::npos) {
+        if (!AssignLine(line)) {
             continue;
         }
         TSchemeEntry e = ParseSchemeLine(line);
@@ -234,8 +244,7 @@ std::string RewriteSchemeText(std::string_view text, const std::vector<TSchemeEn
         }
         text.remove_prefix(next);
 
-        const bool candidate = line.find(kAssign) != std::string_view::npos &&
-                               line.find("value=") != std::string_view::npos &&
+        const bool candidate = AssignLine(line) && line.find("value=") != std::string_view::npos &&
                                (line.find("fore=") != std::string_view::npos ||
                                 line.find("back=") != std::string_view::npos);
         const TSchemeEntry* entry = nullptr;

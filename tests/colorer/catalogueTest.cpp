@@ -146,5 +146,36 @@ TEST(ColorerScheme, ReloadKeepsStyleRecordsInPlace) {
     p.freeStyles(styles);
 }
 
+TEST(ColorerScheme, ColoursAreColourValuesWithTheirStylesAbove) {
+    Library& library = Library::Get();
+    ASSERT_TRUE(library.Ok());
+    // Named classes are numbered from 3 in file order.
+    const int32_t keyword = 3;
+    const int32_t comment = 4;
+    // As the general setup writes them: "#" and the value 0xBBGGRR, styles in the digit
+    // above; no colour for "#FFFFFFFF", whose style comes from type alone.
+    const std::filesystem::path scheme =
+        std::filesystem::temp_directory_path() / "pelmar_scheme_styles_test.hrd";
+    std::ofstream(scheme) << "<hrd>\n"
+                             "  <assign value=\"def:keyword\" fore=\"#1ff0000\" />\n"
+                             "  <assign value=\"def:comment\" fore=\"#FFFFFFFF\" "
+                             "back=\"#0c0f0f0\" type=\"italic\"/>\n"
+                             "</hrd>\n";
+    const ColorerProcs& p = library.procs;
+    ColorerStyles* styles = p.createStyles();
+    p.loadScheme(styles, scheme.string().c_str());
+    std::filesystem::remove(scheme);
+    const ColorerStyle* k = p.getStyle(styles, keyword);
+    const ColorerStyle* c = p.getStyle(styles, comment);
+    ASSERT_TRUE(k && c);
+    EXPECT_NE(k->hasForeground, 0);
+    EXPECT_EQ(k->foreground, 0xFF0000 | COLORER_BOLD) << "blue, bold";
+    EXPECT_EQ(c->hasForeground, 0);
+    EXPECT_EQ(c->foreground, static_cast<int32_t>(0x10000000) | COLORER_ITALIC);
+    EXPECT_NE(c->hasBackground, 0);
+    EXPECT_EQ(c->background, 0xC0F0F0);
+    p.freeStyles(styles);
+}
+
 } // namespace
 } // namespace colorer_test

@@ -182,10 +182,8 @@ TfrmFilesSetup::TfrmFilesSetup(QWidget* parent) : QDialog(parent) {
 
 QFrame* TfrmFilesSetup::AddSetting(std::vector<TFilesKey> keys, std::vector<QWidget*> widgets,
                                    std::function<void()> show) {
-    auto* bevel = new QFrame;
+    auto* bevel = new TSettingBevel;
     bevel->setObjectName(QStringLiteral("Bevel") + QString::fromLatin1(FilesKeyName(keys[0])));
-    bevel->setLineWidth(1);
-    bevel->setContentsMargins(2, 2, 2, 2);
     const size_t index = settings_.size();
     for (QWidget* w : widgets) {
         owners_[w] = index;
@@ -625,7 +623,8 @@ bool TfrmFilesSetup::Flag(TFilesKey key) const {
 }
 
 bool TfrmFilesSetup::BevelOwn(const QFrame& bevel) {
-    return bevel.property("own").toBool();
+    const auto* own = dynamic_cast<const TSettingBevel*>(&bevel);
+    return own != nullptr && own->Own();
 }
 
 QFrame* TfrmFilesSetup::Bevel(TFilesKey key) const {
@@ -648,11 +647,7 @@ void TfrmFilesSetup::ShowSection() {
         for (TFilesKey key : s.keys) {
             own = own || model_.Own(selected_, key);
         }
-        // Own values in a frame, inherited ones in a plain box.
-        s.bevel->setProperty("own", own);
-        s.bevel->setFrameStyle(own ? QFrame::Box | QFrame::Plain : QFrame::NoFrame);
-        s.bevel->setLineWidth(own ? 2 : 1);
-        s.bevel->setContentsMargins(own ? 0 : 2, own ? 0 : 2, own ? 0 : 2, own ? 0 : 2);
+        s.bevel->SetOwn(own);
     }
     delete_->setEnabled(selected_ != model_.StarIndex());
     filling_ = false;

@@ -26,6 +26,7 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QTabWidget;
+class TSettingBevel;
 class TUniLangTexts;
 
 class TfrmFilesSetup : public QDialog {
@@ -65,7 +66,7 @@ private:
     // and how its controls show the section's values.
     struct TSettingView {
         std::vector<TFilesKey> keys;
-        QFrame* bevel = nullptr;
+        TSettingBevel* bevel = nullptr;
         std::vector<QWidget*> widgets;
         std::function<void()> show;
     };

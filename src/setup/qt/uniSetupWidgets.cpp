@@ -4,6 +4,7 @@
 #include <QColorDialog>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPen>
 
 #include "lang/uniLang.h"
 #include "platform/qt/qtConvert.h"
@@ -44,6 +45,26 @@ void TColorShape::paintEvent(QPaintEvent* event) {
         painter.fillRect(contentsRect(), QColorFromColor(color_));
     }
     QFrame::paintEvent(event);
+}
+
+TSettingBevel::TSettingBevel(QWidget* parent) : QFrame(parent) {
+    setContentsMargins(3, 3, 3, 3);
+}
+
+void TSettingBevel::SetOwn(bool own) {
+    if (own != own_) {
+        own_ = own;
+        update();
+    }
+}
+
+void TSettingBevel::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    if (own_) {
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        painter.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
 }
 
 std::optional<TColor> ChooseSetupColor(QWidget* parent, TColor initial) {

@@ -31,6 +31,21 @@ private:
     TColor color_ = 0xFFFFFF;
 };
 
+// The box around one setting of the file-type setup: framed while the shown section has
+// the setting of its own, plain while the setting comes from "*".
+class TSettingBevel : public QFrame {
+public:
+    explicit TSettingBevel(QWidget* parent = nullptr);
+    void SetOwn(bool own);
+    bool Own() const { return own_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool own_ = false;
+};
+
 // The colour dialog starting at `initial`; nullopt when it is cancelled.
 std::optional<TColor> ChooseSetupColor(QWidget* parent, TColor initial);
 // Tests answer the colour dialog through this; null: the real dialog.
