@@ -26,6 +26,7 @@
 #include "print/uniPdfPrint.h"
 #include "print/uniPgSetup.h"
 #include "search/uniSearch.h"
+#include "setup/uniFilesSetup.h"
 #include "shell/ProgramFolder.h"
 #include "shell/uniConfig.h"
 #include "shell/uniSession.h"
@@ -83,11 +84,13 @@ const char* const kUsage =
     "         --cmd NAME[:ARG]  --exec MACRO  --key KEYS  --undo  --redo  --state\n"
     "         --find PATTERN [--regex] [--case] [--word] [--back]\n"
     "         --replace-all PATTERN REPLACEMENT [--regex] [--case] [--word]\n"
-    "         --file-type  --highlight [FIRST COUNT]  --structure  --spell LANG\n"
+    "         --file-type  --highlight [FIRST COUNT]  --structure  --spell LANG  --profile\n"
     "         --compile ENTRY  --filter ENTRY\n"
     "         --print-pdf OUT [--page-setup W H L T R B]\n"
     "--structure: the structure tree from Struc/<type>.struc (type: the highlighter's, else\n"
     "             the file's extension), one node a line; line numbers count from 1\n"
+    "--profile: the file-type profile's section (files.ini) for the document, then each\n"
+    "           setting with its value and whether the section has it of its own\n"
     "--compile: saves the document when it was changed, runs the entry of Compile/<type>.ini,\n"
     "           prints the tool's messages, then one JSON line per place they name and\n"
     "           {\"exit\":N}\n"
@@ -369,6 +372,8 @@ private:
             return FileType();
         } else if (action == "--structure") {
             return Structure();
+        } else if (action == "--profile") {
+            return Profile();
         } else if (action == "--spell") {
             auto v = value();
             if (!v) {
@@ -738,6 +743,33 @@ private:
         }
         out_ << "{\"title\":" << JsonString(colorer->GetFileTypeTitle())
              << ",\"name\":" << JsonString(colorer->GetFileTypeName()) << "}\n";
+        return kBatchOk;
+    }
+
+    // The document's file-type profile as the file-type setup shows it: the section that
+    // applies (null when only "*" does), then every setting with its value and whether
+    // the section has it of its own or takes it from "*".
+    int Profile() {
+        const TIniFile ini(session_->Folder().FilesIni());
+        const TColorerClass* colorer = memo_->Colorer();
+        std::optional<std::string> highlighter;
+        if (colorer != nullptr) {
+            highlighter = colorer->GetFileTypeName();
+        }
+        const TProfileType type = ProfileTypeFor(memo_->FileName(), {}, highlighter);
+        const std::optional<std::u16string> section = FindProfileSection(ini, type);
+        TFilesSetupModel model;
+        model.Load(ini);
+        const int index = section ? model.IndexOf(*section) : model.StarIndex();
+        out_ << "{\"type\":" << JsonString(type.Name()) << ",\"section\":"
+             << (section ? JsonString(EncodeUtf8(*section)) : std::string("null")) << "}\n";
+        for (size_t k = 0; k < kFilesKeyCount; ++k) {
+            const auto key = static_cast<TFilesKey>(k);
+            const bool own = section && model.Own(index, key);
+            out_ << "{\"key\":" << JsonString(FilesKeyName(key))
+                 << ",\"value\":" << JsonString(EncodeUtf8(model.Value(index, key)))
+                 << ",\"own\":" << (own ? "true" : "false") << "}\n";
+        }
         return kBatchOk;
     }
 
