@@ -50,6 +50,7 @@ void TPMMainForm::GeneralSetup() {
         window.height = normal.height();
         window.left = normal.left();
         window.top = normal.top();
+        window.tools = BandLayout();
         window.browserWidth = StrucWidth();
         window.browserMin = StrucCollapsed();
         window.browserLeft = StrucLeft();
