@@ -154,17 +154,7 @@ TfrmFilesSetup::TfrmFilesSetup(QWidget* parent) : QDialog(parent) {
     pages_->addTab(MakeISpellPage(), QStringLiteral("ISpell"));
     row->addWidget(pages_, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    ok_ = new QPushButton(OkCaption(), this);
-    ok_->setObjectName(QStringLiteral("ButtonOk"));
-    ok_->setDefault(true);
-    cancel_ = new QPushButton(CancelCaption(), this);
-    cancel_->setObjectName(QStringLiteral("ButtonCancel"));
-    cancel_->setAutoDefault(false);
-    buttons->addWidget(ok_);
-    buttons->addWidget(cancel_);
-    column->addLayout(buttons);
+    AddOkCancelRow(this, column, ok_, cancel_);
 
     connect(sections_, &QListWidget::currentRowChanged, this, [this](int index) {
         selected_ = index;
@@ -285,6 +275,17 @@ QWidget* TfrmFilesSetup::MakeFontPage() {
     return page;
 }
 
+QCheckBox* TfrmFilesSetup::AddCheckSetting(QWidget* page, QBoxLayout* column, const char* name,
+                                           TFilesKey key) {
+    auto* box = new QCheckBox(page);
+    box->setObjectName(QString::fromLatin1(name));
+    QFrame* bevel = AddSetting({key}, {box}, [this, box, key] { box->setChecked(Flag(key)); });
+    (new QHBoxLayout(bevel))->addWidget(box);
+    column->addWidget(bevel);
+    connect(box, &QCheckBox::toggled, this, [this, key](bool on) { Store({{key, ::Flag(on)}}); });
+    return box;
+}
+
 QWidget* TfrmFilesSetup::MakeEditPage() {
     auto* page = new QWidget;
     auto* column = new QVBoxLayout(page);
@@ -305,15 +306,7 @@ QWidget* TfrmFilesSetup::MakeEditPage() {
     });
 
     const auto check = [&](QCheckBox*& box, const char* name, TFilesKey key) {
-        box = new QCheckBox(page);
-        box->setObjectName(QString::fromLatin1(name));
-        QCheckBox* b = box;
-        QFrame* bevel = AddSetting({key}, {box}, [this, b, key] { b->setChecked(Flag(key)); });
-        (new QHBoxLayout(bevel))->addWidget(box);
-        column->addWidget(bevel);
-        connect(box, &QCheckBox::toggled, this, [this, key](bool on) {
-            Store({{key, ::Flag(on)}});
-        });
+        box = AddCheckSetting(page, column, name, key);
     };
     check(backup_, "CheckBoxBackup", K::CreateBAK);
     check(wrap_, "CheckBoxWrap", K::Wrap);
@@ -356,15 +349,7 @@ QWidget* TfrmFilesSetup::MakeColorsPage() {
     auto* page = new QWidget;
     auto* column = new QVBoxLayout(page);
     const auto check = [&](QCheckBox*& box, const char* name, TFilesKey key) {
-        box = new QCheckBox(page);
-        box->setObjectName(QString::fromLatin1(name));
-        QCheckBox* b = box;
-        QFrame* bevel = AddSetting({key}, {box}, [this, b, key] { b->setChecked(Flag(key)); });
-        (new QHBoxLayout(bevel))->addWidget(box);
-        column->addWidget(bevel);
-        connect(box, &QCheckBox::toggled, this, [this, key](bool on) {
-            Store({{key, ::Flag(on)}});
-        });
+        box = AddCheckSetting(page, column, name, key);
     };
     check(hLine_, "CheckBoxHLine", K::HighlightLine);
     check(hColumn_, "CheckBoxHColumn", K::HighlightColumn);

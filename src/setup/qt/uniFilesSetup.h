@@ -14,6 +14,7 @@
 #include "profile/uniProfile.h"
 #include "setup/uniFilesSetup.h"
 
+class QBoxLayout;
 class QCheckBox;
 class QComboBox;
 class QFontComboBox;
@@ -80,6 +81,8 @@ private:
     // A bevel with `controls` in it (laid out by `layout`), registered for `keys`.
     QFrame* AddSetting(std::vector<TFilesKey> keys, std::vector<QWidget*> widgets,
                        std::function<void()> show);
+    // A check box for the flag `key` in its own bevel, added to `column`.
+    QCheckBox* AddCheckSetting(QWidget* page, QBoxLayout* column, const char* name, TFilesKey key);
     // Stores values as the section's own, then shows the section again.
     void Store(std::vector<std::pair<TFilesKey, std::u16string>> values);
     void Revert(size_t setting);

@@ -37,17 +37,7 @@ TfrmGeneralSetup::TfrmGeneralSetup(QWidget* parent) : QDialog(parent) {
     pages_->addTab(MakeSyntaxPage(), QStringLiteral("Syntax"));
     column->addWidget(pages_);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    ok_ = new QPushButton(OkCaption(), this);
-    ok_->setObjectName(QStringLiteral("ButtonOk"));
-    ok_->setDefault(true);
-    cancel_ = new QPushButton(CancelCaption(), this);
-    cancel_->setObjectName(QStringLiteral("ButtonCancel"));
-    cancel_->setAutoDefault(false);
-    buttons->addWidget(ok_);
-    buttons->addWidget(cancel_);
-    column->addLayout(buttons);
+    AddOkCancelRow(this, column, ok_, cancel_);
     connect(ok_, &QPushButton::clicked, this, [this] { ButtonOkClick(); });
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
     setWindowTitle(QStringLiteral("General Setup"));

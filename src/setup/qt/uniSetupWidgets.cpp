@@ -2,9 +2,11 @@
 #include "setup/qt/uniSetupWidgets.h"
 
 #include <QColorDialog>
+#include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPen>
+#include <QPushButton>
 
 #include "lang/uniLang.h"
 #include "platform/qt/qtConvert.h"
@@ -92,4 +94,18 @@ QString OkCaption() {
 
 QString CancelCaption() {
     return DialogCaptions().cancel;
+}
+
+void AddOkCancelRow(QWidget* dialog, QBoxLayout* column, QPushButton*& ok, QPushButton*& cancel) {
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    ok = new QPushButton(OkCaption(), dialog);
+    ok->setObjectName(QStringLiteral("ButtonOk"));
+    ok->setDefault(true);
+    cancel = new QPushButton(CancelCaption(), dialog);
+    cancel->setObjectName(QStringLiteral("ButtonCancel"));
+    cancel->setAutoDefault(false);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    column->addLayout(buttons);
 }

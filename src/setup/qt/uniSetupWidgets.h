@@ -9,6 +9,8 @@
 
 #include "profile/uniProfile.h" // TColor
 
+class QBoxLayout;
+class QPushButton;
 class QTabWidget;
 class TUniLangTexts;
 
@@ -56,3 +58,5 @@ QString SetupText(const TUniLangTexts& texts, const char* key);
 // The OK and Cancel captions every dialog shares.
 QString OkCaption();
 QString CancelCaption();
+// The row of OK (the default button) and Cancel at the right, added to `column`.
+void AddOkCancelRow(QWidget* dialog, QBoxLayout* column, QPushButton*& ok, QPushButton*& cancel);
