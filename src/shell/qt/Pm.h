@@ -2,6 +2,7 @@
 // the start-up sequence, opening, saving and closing documents, the recent files.
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -314,6 +315,8 @@ private:
     // is hidden.
     void DropMenu(QToolButton* button, QMenu* menu);
     void SaveBandLayout();
+    // A tool button's icon: the desktop theme's of that name, else Icons/<name>.svg.
+    QIcon BandIcon(const char* name) const;
     // The style of the document windows: no title bar while maximized.
     QStyle* DocumentWindowStyle();
     QAction* AddCommand(QMenu* menu, const std::string& command, const char* captionKey,

@@ -90,11 +90,7 @@ void TPMMainForm::MakeBands() {
     bands_[1]->addWidget(menus_);
 
     const auto windowButton = [this](const char* icon, auto slot) {
-        QAction* action = bands_[0]->addAction(
-            QIcon::fromTheme(
-                QString::fromLatin1(icon),
-                QIcon(QStringFromFileName(Folder().Path(std::string("Icons/") + icon + ".svg")))),
-            QString());
+        QAction* action = bands_[0]->addAction(BandIcon(icon), QString());
         connect(action, &QAction::triggered, this, slot);
         return action;
     };
@@ -110,6 +106,12 @@ void TPMMainForm::MakeBands() {
     });
     winClose_ = windowButton("window-close", [this] { CloseActive(); });
     bands_[0]->setMovable(false);
+}
+
+QIcon TPMMainForm::BandIcon(const char* name) const {
+    const QString file = QStringFromFileName(Folder().Path(std::string("Icons/") + name + ".svg"));
+    return QIcon::fromTheme(QString::fromLatin1(name),
+                            QFileInfo::exists(file) ? QIcon(file) : QIcon());
 }
 
 QToolBar* TPMMainForm::Band(int number) const {
@@ -201,12 +203,6 @@ void TPMMainForm::FillBands() {
         }
     }
     toolButtons_.clear();
-    const auto icon = [this](const char* name) {
-        const QString file =
-            QStringFromFileName(Folder().Path(std::string("Icons/") + name + ".svg"));
-        return QIcon::fromTheme(QString::fromLatin1(name),
-                                QFileInfo::exists(file) ? QIcon(file) : QIcon());
-    };
     const auto fill = [&](int number, const auto& buttons) {
         QToolBar* band = bands_[static_cast<size_t>(number)];
         for (const TBandButton& b : buttons) {
@@ -214,7 +210,7 @@ void TPMMainForm::FillBands() {
             if (action == nullptr) {
                 continue;
             }
-            action->setIcon(icon(b.icon));
+            action->setIcon(BandIcon(b.icon));
             auto* button = new QToolButton(band);
             button->setObjectName(QString::fromLatin1(b.command));
             button->setAutoRaise(true);
