@@ -711,6 +711,15 @@ void TuniMemo::Replace(std::u16string_view pattern, std::u16string_view replacem
     int group = -1;
     TPoint origin = caret_;
     bool skip = SkipAtCaret();
+    if (skip && lastFound_->start != lastFound_->end &&
+        (!backward || lastFound_->start.Y == lastFound_->end.Y)) {
+        // The match the last find selected is the first one asked about: the user found it
+        // to replace it. Going backward, the search starts from its end so that it is found.
+        skip = false;
+        if (backward) {
+            origin = lastFound_->end;
+        }
+    }
     TPoint after = caret_;
     const auto finish = [&] {
         if (group >= 0) {

@@ -34,7 +34,7 @@ struct TCommandLineFile {
 //
 // The start-up hands argv over as it is, with no quoting round trip through a command
 // text, so a file name that holds a double quote reaches the file system unchanged. The
-// hand-over of a running instance goes through SplitCommandLine first.
+// hand-over to a running instance carries the arguments as a list as well.
 std::vector<TCommandLineFile> ParseCommandArguments(const std::vector<std::string>& args);
 
 // Takes "--new-instance" (before any "--") out of the arguments; true when it was there.

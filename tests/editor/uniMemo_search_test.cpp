@@ -263,6 +263,35 @@ TEST_F(MemoSearchTest, NotFoundOnlyBeforeTheFirstAnswer) {
     EXPECT_EQ(host.messages.shown.size(), 1u); // the end after an answer is silent
 }
 
+// Find, then Replace: the match Find selected is the one asked about first, whichever way
+// the replace goes; search again after a find still moves on.
+TEST_F(MemoSearchTest, ReplaceAfterFindStartsWithTheSelectedMatch) {
+    SetText(memo, "x1 x2 x3");
+    Options(false, false, false);
+    ASSERT_TRUE(Find("x"));
+    ASSERT_TRUE(Find("x"));
+    ASSERT_EQ(Where(), "caret 3,0 sel 3,0-4,0");
+    ReplaceAnswering("x", "y", {TReplaceAnswer::Yes, TReplaceAnswer::Cancel});
+    EXPECT_EQ(Text(memo), "x1 y2 x3");
+
+    SetText(memo, "x1 x2 x3");
+    memo.SetCaret({8, 0});
+    ASSERT_TRUE(Back("x"));
+    ASSERT_TRUE(Back("x"));
+    ASSERT_EQ(Where(), "caret 3,0 sel 3,0-4,0");
+    ReplaceAnswering("x", "y", {TReplaceAnswer::Yes, TReplaceAnswer::Yes}, true);
+    EXPECT_EQ(Text(memo), "y1 y2 x3");
+
+    // A caret that moved away from the found match searches from where it stands.
+    SetText(memo, "x1 x2 x3");
+    memo.SetCaret({0, 0});
+    ASSERT_TRUE(Find("x"));
+    memo.SetCaret({4, 0});
+    memo.DropSelection();
+    ReplaceAnswering("x", "y", {TReplaceAnswer::Yes, TReplaceAnswer::Cancel});
+    EXPECT_EQ(Text(memo), "x1 x2 y3");
+}
+
 TEST_F(MemoSearchTest, NoSkipsToOverlappingAndLaterMatches) {
     SetText(memo, "aaa");
     Options(false, false, false);

@@ -393,6 +393,8 @@ TEST_F(MainFormTest, AByteOrderMarkTheSaveAddsIsAnnouncedAtLoad) {
     ASSERT_TRUE(main_->SaveDocument(*child));
     EXPECT_EQ(ReadBytes(name), "\xEF\xBB\xBF"
                                "a\nb\nc");
+    // The save wrote the mark: the notice has nothing left to say.
+    EXPECT_FALSE(child->NoticeShown()) << child->NoticeText().toStdString();
 
     // Opened again, the file has its mark: nothing to say.
     TMDIChild* again = main_->OpenDocument(MakeFile("mark.txt", "\xEF\xBB\xBFz"), {}, nullptr, 0,

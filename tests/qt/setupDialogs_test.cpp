@@ -22,12 +22,16 @@
 #include <gtest/gtest.h>
 
 #include "qt/qtTestSupport.h"
+#include "search/qt/uniSearchForms.h"
 #include "setup/qt/uniFilesSetup.h"
 #include "setup/qt/uniGeneralSetup.h"
 #include "setup/qt/uniSetupWidgets.h"
 #include "setup/uniGeneralSetup.h"
 #include "shell/qt/Childwin.h"
 #include "shell/qt/Pm.h"
+#include "shell/qt/Properties.h"
+#include "spell/qt/uniSpellDlg.h"
+#include "widgets/uniFileDialogs.h"
 #include "widgets/uniMsgDlg.h"
 
 using namespace qt_testing;
@@ -179,6 +183,89 @@ TEST_F(SetupDialogTest, ColourChosenWithTheButtonIsWrittenAndEveryOtherLineKept)
     EXPECT_EQ(ReadCommonSettings(TIniFile(pelmarIni)).textColor, 0x123456);
     EXPECT_EQ(main_->ActiveEditor()->Settings().textColor, 0x123456);
     EXPECT_EQ(main_->ActiveEditor()->Settings().gutterWidth, 14);
+}
+
+// The dialogs speak in the interface font from the start, and a size chosen in the general
+// setup reaches every one of them, the ones already made and the ones made later.
+TEST_F(SetupDialogTest, EveryDialogSpeaksInTheInterfaceFontAndFollowsItsChange) {
+    RunFromMenu("Files", [](QDialog& dialog) { dialog.reject(); });
+    const auto dialogs = [this] {
+        return std::vector<std::pair<const char*, QWidget*>>{
+            {"open", &main_->OpenDialog()},
+            {"save", &main_->SaveDialog()},
+            {"properties", &main_->PropertiesDialog()},
+            {"search", &main_->SearchForm()},
+            {"replace", &main_->ReplaceForm()},
+            {"goto", &main_->GotoForm()},
+            {"files setup", main_->FilesSetupDialog()},
+        };
+    };
+    const int shipped = main_->InterfaceFont().pointSize();
+    for (const auto& [name, dialog] : dialogs()) {
+        ASSERT_NE(dialog, nullptr) << name;
+        EXPECT_EQ(dialog->font().pointSize(), shipped) << name;
+    }
+    const int chosen = shipped + 4;
+    RunFromMenu("General", [chosen](QDialog& dialog) {
+        ShowPage(dialog, 0);
+        auto* size = Child<QSpinBox>(&dialog, "ProportionalSpinEdit");
+        size->setValue(chosen);
+        QTest::mouseClick(Child<QPushButton>(&dialog, "ButtonOk"), Qt::LeftButton);
+    });
+    EXPECT_EQ(main_->InterfaceFont().pointSize(), chosen);
+    for (const auto& [name, dialog] : dialogs()) {
+        EXPECT_EQ(dialog->font().pointSize(), chosen) << name;
+    }
+    ASSERT_NE(main_->GeneralSetupDialog(), nullptr);
+    EXPECT_EQ(main_->GeneralSetupDialog()->font().pointSize(), chosen);
+    EXPECT_EQ(main_->SpellDialog().font().pointSize(), chosen); // made after the change
+}
+
+// With "Save window size and position" ticked, OK also keeps the window's layout: its normal
+// place and size, whether it and the document window are maximized, and the bands.
+TEST_F(SetupDialogTest, TheGeometryBoxKeepsTheWindowsLayout) {
+    OpenFile("a.txt", "text\n");
+    const std::string pelmarIni = program_.File("Ini/pelmar.ini");
+    {
+        TIniFile ini(pelmarIni);
+        ini.WriteBool("Common", "SaveGeometry", false);
+    }
+    main_->showNormal();
+    main_->setGeometry(37, 41, 700, 500);
+    QApplication::processEvents();
+    const QRect normal = main_->normalGeometry();
+    ASSERT_TRUE(main_->ActiveChild() != nullptr);
+    main_->ActiveChild()->showNormal();
+    QApplication::processEvents();
+    RunFromMenu("General", [](QDialog& dialog) {
+        ShowPage(dialog, 2);
+        ClickBox(Child<QCheckBox>(&dialog, "uniGeometryCheckBox"));
+        QTest::mouseClick(Child<QPushButton>(&dialog, "ButtonOk"), Qt::LeftButton);
+    });
+    const TIniFile ini(pelmarIni);
+    EXPECT_TRUE(ini.ReadBool("Common", "SaveGeometry", false));
+    const TWindowSettings window = ReadWindowSettings(ini);
+    EXPECT_EQ(window.left, normal.left());
+    EXPECT_EQ(window.top, normal.top());
+    EXPECT_EQ(window.width, normal.width());
+    EXPECT_EQ(window.height, normal.height());
+    EXPECT_FALSE(window.maximize);
+    EXPECT_EQ(window.zoom, std::optional<bool>(false));
+    EXPECT_EQ(window.tools, main_->BandLayout());
+    EXPECT_TRUE(window.browserWidth.has_value());
+
+    // Unticked again, OK leaves those keys as they are.
+    main_->setGeometry(90, 95, 640, 480);
+    QApplication::processEvents();
+    RunFromMenu("General", [](QDialog& dialog) {
+        ShowPage(dialog, 2);
+        ClickBox(Child<QCheckBox>(&dialog, "uniGeometryCheckBox"));
+        QTest::mouseClick(Child<QPushButton>(&dialog, "ButtonOk"), Qt::LeftButton);
+    });
+    const TWindowSettings kept = ReadWindowSettings(TIniFile(pelmarIni));
+    EXPECT_EQ(kept.left, normal.left());
+    EXPECT_EQ(kept.width, normal.width());
+    EXPECT_FALSE(TIniFile(pelmarIni).ReadBool("Common", "SaveGeometry", true));
 }
 
 TEST_F(SetupDialogTest, CancelLeavesSettingsAndSchemeAlone) {

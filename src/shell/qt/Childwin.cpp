@@ -205,6 +205,9 @@ void TMDIChild::Loaded(TDocument&, const TFileEvent& event) {
 
 void TMDIChild::Saved(TDocument&, const TFileEvent& event) {
     HideDiskNotice(); // the file is the text's again
+    if (NoticeShown()) {
+        ShowLoadNotice(); // a byte order mark the save wrote is no longer news
+    }
     if (event.by != &Memo()) {
         memo_->RepaintWhole(); // the file name and encoding it shows are the saved ones
     }

@@ -846,13 +846,7 @@ void TPMMainForm::ApplyDialogTexts() {
     openDialog_->SetConfiguredNames(charsets, surrogates);
     saveDialog_->SetConfiguredNames(charsets, surrogates);
     properties_->SetConfiguredNames(charsets, surrogates);
-    const QFont font(QStringFromU16(session_.Settings().common.interfaceFont),
-                     session_.Settings().common.interfaceFontSize);
-    SetDialogFont(font);
-    for (QWidget* dialog :
-         std::initializer_list<QWidget*>{openDialog_.get(), saveDialog_.get(), properties_.get()}) {
-        dialog->setFont(font);
-    }
+    ApplyInterfaceFont();
 }
 
 void TPMMainForm::Open() {

@@ -280,6 +280,10 @@ public:
     // Every document applies its profile anew and repaints.
     void ReapplyProfiles();
     TfrmGeneralSetup* GeneralSetupDialog() const { return generalSetup_; }
+    // The font of menus and dialogs (InterfaceFont and its size), and putting it on every
+    // dialog the window has made.
+    QFont InterfaceFont() const;
+    void ApplyInterfaceFont();
     TfrmFilesSetup* FilesSetupDialog() const { return filesSetup_; }
 
 protected:

@@ -41,12 +41,6 @@ void TPMMainForm::MakeSearchForms() {
     searchForm_->ApplyTexts(texts_);
     replaceForm_->ApplyTexts(texts_);
     gotoForm_->ApplyTexts(texts_);
-    // The dialogs speak in the interface font; the boxes keep the editor font they chose.
-    const QFont font(QStringFromU16(session_.Settings().common.interfaceFont),
-                     session_.Settings().common.interfaceFontSize);
-    for (QWidget* form : std::initializer_list<QWidget*>{searchForm_, replaceForm_, gotoForm_}) {
-        form->setFont(font);
-    }
 }
 
 void TPMMainForm::StoreSearchHistories() {

@@ -5,11 +5,15 @@
 
 #include "highlight/uniColorer.h"
 #include "platform/qt/qtConvert.h"
+#include "search/qt/uniSearchForms.h"
 #include "setup/qt/uniFilesSetup.h"
 #include "setup/qt/uniGeneralSetup.h"
 #include "setup/uniGeneralSetup.h"
 #include "shell/qt/Childwin.h"
 #include "shell/qt/Pm.h"
+#include "shell/qt/Properties.h"
+#include "spell/qt/uniSpellDlg.h"
+#include "widgets/uniFileDialogs.h"
 #include "widgets/uniMsgDlg.h"
 
 void TPMMainForm::GeneralSetup() {
@@ -18,6 +22,7 @@ void TPMMainForm::GeneralSetup() {
     }
     if (generalSetup_ == nullptr) {
         generalSetup_ = new TfrmGeneralSetup(this);
+        generalSetup_->setFont(InterfaceFont());
     }
     TfrmGeneralSetup& dialog = *generalSetup_;
     dialog.ApplyTexts(texts_);
@@ -64,9 +69,28 @@ void TPMMainForm::GeneralSetup() {
     }
     // The editors borrow these settings: they paint with them from the next repaint on.
     session_.Settings().common = chosen.common;
-    const QFont font(QStringFromU16(chosen.common.interfaceFont), chosen.common.interfaceFontSize);
-    SetDialogFont(font);
+    ApplyInterfaceFont();
     ReapplyProfiles();
+}
+
+QFont TPMMainForm::InterfaceFont() const {
+    const TCommonSettings& common = session_.Settings().common;
+    return QFont(QStringFromU16(common.interfaceFont), common.interfaceFontSize);
+}
+
+// Every dialog of the program speaks in the interface font; the text boxes that edit with
+// the editor font keep the font they set on themselves.
+void TPMMainForm::ApplyInterfaceFont() {
+    const QFont font = InterfaceFont();
+    SetDialogFont(font);
+    const std::initializer_list<QWidget*> dialogs{
+        openDialog_.get(), saveDialog_.get(), properties_.get(), searchForm_, replaceForm_,
+        gotoForm_,         spellDlg_,         generalSetup_,     filesSetup_};
+    for (QWidget* dialog : dialogs) {
+        if (dialog != nullptr) {
+            dialog->setFont(font);
+        }
+    }
 }
 
 void TPMMainForm::FilesSetup() {
@@ -75,6 +99,7 @@ void TPMMainForm::FilesSetup() {
     }
     if (filesSetup_ == nullptr) {
         filesSetup_ = new TfrmFilesSetup(this);
+        filesSetup_->setFont(InterfaceFont());
     }
     TfrmFilesSetup& dialog = *filesSetup_;
     dialog.ApplyTexts(texts_);

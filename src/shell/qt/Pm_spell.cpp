@@ -74,6 +74,7 @@ void TPMMainForm::SpellLangClick(const std::string& name) {
 TSpellDlg& TPMMainForm::SpellDialog() {
     if (spellDlg_ == nullptr) {
         spellDlg_ = new TSpellDlg(session_.Environment(&texts_), globalKeys_.get(), this);
+        spellDlg_->setFont(InterfaceFont());
     }
     spellDlg_->ApplyTexts(texts_);
     const TCommonSettings& common = session_.Settings().common;
