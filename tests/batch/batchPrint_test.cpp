@@ -136,6 +136,54 @@ TEST(BatchPrint, ThePageSetupGivesPaperAndMarginsInMillimetres) {
     EXPECT_NE(r.err.find("no room"), std::string::npos) << r.err;
 }
 
+// The first word's top-left corner on page 1, in points, from pdftotext's word boxes.
+std::pair<double, double> FirstWordCorner(const std::string& pdf) {
+    const ProcessResult r =
+        RunProcess({Poppler("pdftotext"), "-bbox", "-f", "1", "-l", "1", pdf, "-"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::smatch m;
+    return std::regex_search(r.out, m, std::regex(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)")re"))
+               ? std::pair{std::stod(m[1]), std::stod(m[2])}
+               : std::pair{-1.0, -1.0};
+}
+
+TEST(BatchPrint, AWidePaperPrintsLandscapePagesWithTheMarginsOnTheirSides) {
+    TempDir dir;
+    std::string line = "first";
+    for (int i = 0; i < 60; ++i) {
+        line += " word" + std::to_string(i);
+    }
+    WriteBytes(dir.file("long.txt"), line + "\n");
+    WriteBytes(dir.file("a.c"), CSource(300));
+    const auto print = [&](const std::string& file, const std::string& pdf, const char* width,
+                           const char* height) {
+        const ProcessResult r = RunBatch({dir.file(file), "--print-pdf", dir.file(pdf),
+                                          "--page-setup", width, height, "30", "20", "10", "10"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        return dir.file(pdf);
+    };
+    const std::string wide = print("long.txt", "wide.pdf", "297", "210");
+    const std::string upright = print("long.txt", "upright.pdf", "210", "297");
+    EXPECT_EQ(PdfInfo(wide, "Page size"), "842 x 595 pts (A4)");
+    EXPECT_EQ(PdfInfo(upright, "Page size"), "595 x 842 pts (A4)");
+
+    // The long line runs further across the wide page before it wraps.
+    const auto firstRow = [](const std::string& pdf) {
+        const std::string text = PdfText(pdf);
+        return text.substr(0, text.find('\n')).size();
+    };
+    EXPECT_GT(firstRow(wide), firstRow(upright) * 13 / 10);
+    // The left margin is on the left of the turned page, the top one at its top.
+    for (const std::string& pdf : {wide, upright}) {
+        const auto [x, y] = FirstWordCorner(pdf);
+        EXPECT_NEAR(x, 30 * kPointsPerMm, 1.5) << pdf;
+        EXPECT_NEAR(y, 20 * kPointsPerMm, 3) << pdf;
+    }
+    // Fewer rows fit down the wide page.
+    EXPECT_GT(Pages(print("a.c", "wideC.pdf", "297", "210")),
+              Pages(print("a.c", "uprightC.pdf", "210", "297")));
+}
+
 TEST(BatchPrint, ASelectionPrintsItsWholeLinesAndAFormFeedStartsAPage) {
     TempDir dir;
     WriteBytes(dir.file("a.txt"), "zero\none\ntwo\nthree\nfour five\nsix\nseven\n");

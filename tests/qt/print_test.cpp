@@ -142,6 +142,83 @@ TEST_F(PrintFormTest, ThePageSetupsPaperIsThePrintedPaper) {
     EXPECT_EQ(main_->PageSetupDialog().Values().PaperSize().X, mm ? 14800 : 5827);
 }
 
+// The first word's top-left corner on page 1, in points, from pdftotext's word boxes.
+std::pair<double, double> FirstWordCorner(const std::string& pdf) {
+    const ProcessResult r =
+        RunProcess({"/usr/bin/pdftotext", "-bbox", "-f", "1", "-l", "1", pdf, "-"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::smatch m;
+    return std::regex_search(r.out, m, std::regex(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)")re"))
+               ? std::pair{std::stod(m[1]), std::stod(m[2])}
+               : std::pair{-1.0, -1.0};
+}
+
+// How many characters the first printed row holds.
+size_t FirstRowLength(const std::string& pdf) {
+    const std::string text = PdfText(pdf);
+    return text.substr(0, text.find('\n')).size();
+}
+
+TEST_F(PrintFormTest, ALandscapePageSetupPrintsLandscapePages) {
+    std::string line = "first";
+    for (int i = 0; i < 60; ++i) {
+        line += " word" + std::to_string(i);
+    }
+    Open("a.txt", line + "\n");
+    pdf_ = files_.file("portrait.pdf");
+    main_->RunGlobalAction("Print");
+    const size_t portraitRow = FirstRowLength(pdf_);
+
+    TuniPageSetupDialog::SetResponder([&](QPrinter& printer) {
+        EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Portrait);
+        printer.setPageOrientation(QPageLayout::Landscape);
+        // Different on every side, as they lie on the turned page.
+        printer.setPageMargins(QMarginsF(30, 20, 10, 15), QPageLayout::Millimeter);
+        return true;
+    });
+    main_->RunGlobalAction("PageSetup");
+    const TuniPageSetup& values = main_->PageSetupDialog().Values();
+    const bool mm = values.EffectiveUnit() == TPSMeasurements::pmMillimeters;
+    const TPSPoint wideA4 = mm ? TPSPoint{29700, 21000} : TPSPoint{11693, 8268};
+    const TPSRect margins = mm ? TPSRect{3000, 2000, 1000, 1500} : TPSRect{1181, 787, 394, 591};
+    EXPECT_EQ(values.PaperSize(), wideA4);
+    EXPECT_EQ(values.Margins(), margins);
+
+    // The print dialog is offered A4 turned, not a wide paper of its own.
+    QPageLayout offered;
+    TPMMainForm::SetPrintResponder([&](QPrinter& printer) {
+        offered = printer.pageLayout();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QStringFromFileName(pdf_));
+        return true;
+    });
+    pdf_ = files_.file("landscape.pdf");
+    main_->RunGlobalAction("Print");
+    EXPECT_EQ(offered.orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(offered.pageSize().id(), QPageSize::A4);
+    const std::string info = PdfInfo(pdf_);
+    EXPECT_NE(info.find("Page size:       842 x 595 pts"), std::string::npos) << info;
+    // The text runs across the wide page and begins at the left and top margins.
+    EXPECT_GT(FirstRowLength(pdf_), portraitRow * 13 / 10);
+    const auto [x, y] = FirstWordCorner(pdf_);
+    EXPECT_NEAR(x, 30 * 72 / 25.4, 1.5);
+    EXPECT_NEAR(y, 20 * 72 / 25.4, 3);
+
+    // The dialog opens again on landscape A4 with the margins where they were put.
+    TuniPageSetupDialog::SetResponder([&](QPrinter& printer) {
+        const QPageLayout layout = printer.pageLayout();
+        EXPECT_EQ(layout.orientation(), QPageLayout::Landscape);
+        EXPECT_EQ(layout.pageSize().id(), QPageSize::A4);
+        const QMarginsF m = layout.margins(QPageLayout::Millimeter);
+        EXPECT_NEAR(m.left(), 30, 0.1);
+        EXPECT_NEAR(m.bottom(), 15, 0.1);
+        return true;
+    });
+    main_->RunGlobalAction("PageSetup");
+    EXPECT_EQ(main_->PageSetupDialog().Values().PaperSize(), wideA4);
+    EXPECT_EQ(main_->PageSetupDialog().Values().Margins(), margins);
+}
+
 TEST_F(PrintFormTest, PrintAndPageSetupNeedADocument) {
     main_->Idle();
     ASSERT_NE(main_->MenuAction("Print"), nullptr);
@@ -165,6 +242,78 @@ TEST_F(PrintFormTest, PrintAndPageSetupNeedADocument) {
         }
     }
     EXPECT_TRUE(inTabMenu);
+}
+
+// The page setup values given to a printer and read back from it.
+struct TPaperCase {
+    TPSMeasurements unit;
+    TPSPoint paper;
+    TPSRect margins;
+    QPageLayout::Orientation orientation;
+    QPageSize::PageSizeId id;
+};
+
+TEST(PageSetupDialog, APaperLiesAsItIsStoredAndReadsBackTheSame) {
+    const TPaperCase cases[] = {
+        {TPSMeasurements::pmMillimeters,
+         {21000, 29700},
+         {1000, 2000, 3000, 4000},
+         QPageLayout::Portrait,
+         QPageSize::A4},
+        {TPSMeasurements::pmMillimeters,
+         {29700, 21000},
+         {1000, 2000, 3000, 4000},
+         QPageLayout::Landscape,
+         QPageSize::A4},
+        {TPSMeasurements::pmInches,
+         {11000, 8500},
+         {250, 500, 750, 1000},
+         QPageLayout::Landscape,
+         QPageSize::Letter},
+        {TPSMeasurements::pmMillimeters,
+         {25000, 10000},
+         {500, 600, 700, 800},
+         QPageLayout::Landscape,
+         QPageSize::Custom},
+        // As high as wide: upright.
+        {TPSMeasurements::pmMillimeters,
+         {15000, 15000},
+         {500, 500, 500, 500},
+         QPageLayout::Portrait,
+         QPageSize::Custom},
+    };
+    for (const TPaperCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.paper.X << " x " << c.paper.Y);
+        TuniPageSetupDialog dialog(c.unit);
+        dialog.Values().SetPaperSize(c.paper);
+        dialog.Values().SetMargins(c.margins);
+        dialog.Values().SetMinimumMargins({0, 0, 0, 0});
+
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        dialog.ApplyPaper(printer);
+        EXPECT_EQ(printer.pageLayout().orientation(), c.orientation);
+        EXPECT_EQ(printer.pageLayout().pageSize().id(), c.id);
+
+        // The dialog is shown the paper as it lies, the margins on their own sides.
+        const bool mm = c.unit == TPSMeasurements::pmMillimeters;
+        const double scale = mm ? 100.0 : 1000.0;
+        const QPageLayout::Unit unit = mm ? QPageLayout::Millimeter : QPageLayout::Inch;
+        QRectF shown;
+        TuniPageSetupDialog::SetResponder([&](QPrinter& p) {
+            shown = p.pageLayout().paintRect(unit);
+            EXPECT_NEAR(p.pageLayout().fullRect(unit).width(), c.paper.X / scale, 0.01);
+            return true;
+        });
+        EXPECT_TRUE(dialog.Execute(nullptr));
+        TuniPageSetupDialog::SetResponder(nullptr);
+        EXPECT_NEAR(shown.left(), c.margins.Left / scale, 0.01);
+        EXPECT_NEAR(shown.top(), c.margins.Top / scale, 0.01);
+        EXPECT_NEAR(shown.right(), (c.paper.X - c.margins.Right) / scale, 0.01);
+        EXPECT_NEAR(shown.bottom(), (c.paper.Y - c.margins.Bottom) / scale, 0.01);
+        EXPECT_EQ(dialog.Values().PaperSize(), c.paper);
+        EXPECT_EQ(dialog.Values().Margins(), c.margins);
+    }
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 // Printing into a PDF file with QPdfWriter, also from a program that has no window.
 #include <QGuiApplication>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPdfWriter>
 
 #include "platform/qt/qtConvert.h"
@@ -34,8 +32,7 @@ TPrintResult PrintToPdf(TuniMemo& memo, const std::string& fileName, const TuniP
     QPdfWriter writer(QStringFromFileName(fileName));
     writer.setCreator(QStringLiteral("Pelmar"));
     // The margins are the layout's own business (PrintRect): the page is the whole paper.
-    writer.setPageLayout(
-        QPageLayout(PageSizeFromSetup(setup), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    writer.setPageLayout(PageLayoutFromSetup(setup));
     TQtPrintCanvas canvas(writer);
     return PrintDocument(memo, canvas, setup);
 }

@@ -98,12 +98,18 @@ void TQtPrintCanvas::DrawText(int x, int y, std::u16string_view text, TColor col
     painter_.drawText(QPoint(x, y + QFontMetrics(font, &device_).ascent()), QStringFromU16(text));
 }
 
-QPageSize PageSizeFromSetup(const TuniPageSetup& setup) {
+QPageLayout PageLayoutFromSetup(const TuniPageSetup& setup) {
     const bool mm = setup.EffectiveUnit() == TPSMeasurements::pmMillimeters;
     // Hundredths of a millimetre or thousandths of an inch.
     const double scale = mm ? 100.0 : 1000.0;
     const TPSPoint paper = setup.PaperSize();
-    return QPageSize(QSizeF(paper.X / scale, paper.Y / scale),
-                     mm ? QPageSize::Millimeter : QPageSize::Inch, QString(),
-                     QPageSize::FuzzyMatch);
+    // Qt's paper sizes stand upright and match only that way round: a wide paper is the
+    // upright size turned.
+    const bool wide = paper.X > paper.Y;
+    const QSizeF upright =
+        wide ? QSizeF(paper.Y / scale, paper.X / scale) : QSizeF(paper.X / scale, paper.Y / scale);
+    const QPageSize size(upright, mm ? QPageSize::Millimeter : QPageSize::Inch, QString(),
+                         QPageSize::FuzzyMatch);
+    return QPageLayout(size, wide ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0));
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QFont>
+#include <QPageLayout>
 #include <QPainter>
 
 #include <array>
@@ -42,6 +43,6 @@ private:
     std::array<std::optional<QFont>, 16> styled_;
 };
 
-// The paper of a page setup, portrait, matched to a standard size where it is one.
-class QPageSize;
-QPageSize PageSizeFromSetup(const TuniPageSetup& setup);
+// The paper of a page setup as Qt lays it, without margins: a standard size where it is
+// one, turned to landscape when the paper is wider than high.
+QPageLayout PageLayoutFromSetup(const TuniPageSetup& setup);

@@ -41,8 +41,10 @@ void TuniPageSetupDialog::SetResponder(std::function<bool(QPrinter&)> responder)
 }
 
 void TuniPageSetupDialog::ApplyPaper(QPrinter& printer) const {
-    printer.setPageSize(PageSizeFromSetup(values_));
-    printer.setPageOrientation(QPageLayout::Portrait);
+    // The printer keeps its own margins: only the paper and how it lies are set.
+    const QPageLayout paper = PageLayoutFromSetup(values_);
+    printer.setPageSize(paper.pageSize());
+    printer.setPageOrientation(paper.orientation());
 }
 
 void TuniPageSetupDialog::TakeFromPrinter(const QPrinter& printer) {

@@ -21,7 +21,8 @@ public:
     // cancelled.
     bool Execute(QWidget* parent);
 
-    // The paper of the values set on a printer (before its print dialog).
+    // The paper of the values set on a printer (before its print dialog): a wide paper as
+    // its standard size turned to landscape.
     void ApplyPaper(QPrinter& printer) const;
     // The paper and margins of a printer's page layout taken into the values.
     void TakeFromPrinter(const QPrinter& printer);
