@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabBar>
@@ -265,6 +266,47 @@ TEST_F(MainFormTest, AltWithALetterOpensItsMenuOrDoesNothingAndEscapeGivesTheKey
     ASSERT_NE(focus, nullptr);
     QTest::keyClicks(focus, "x");
     EXPECT_EQ(child->Memo().Lines().Get(0), u"xabc") << "the key went to the document";
+}
+
+// A menu opened with a click and closed (with Escape, or by clicking its title again) leaves
+// the menu bar as it was: the next click on a title opens that menu.
+TEST_F(MainFormTest, AClosedMenuLeavesTheMenuBarOpeningMenusWithAClick) {
+    TMDIChild* child = main_->OpenDocument(MakeFile("a.txt", "abc\n"));
+    QApplication::setActiveWindow(main_.get());
+    child->MemoWidget().setFocus();
+    QApplication::processEvents();
+    auto* bar = main_->findChild<QMenuBar*>();
+    ASSERT_NE(bar, nullptr);
+    const QList<QAction*> titles = bar->actions();
+    ASSERT_GE(titles.size(), 3);
+    // Through the window, as the window system delivers a click: an open menu sees it first.
+    const auto clickTitle = [&](int index) {
+        const QPoint at = bar->mapTo(main_.get(), bar->actionGeometry(titles[index]).center());
+        QTest::mouseClick(main_->windowHandle(), Qt::LeftButton, {}, at);
+    };
+    const auto click = [&](int index) {
+        clickTitle(index);
+        QTest::qWait(20);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        return menu != nullptr && menu == titles[index]->menu();
+    };
+    for (const bool escape : {true, false}) {
+        SCOPED_TRACE(escape ? "closed with Escape" : "closed with a click");
+        ASSERT_TRUE(click(0));
+        if (escape) {
+            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        } else {
+            clickTitle(0);
+        }
+        QTest::qWait(20);
+        ASSERT_EQ(QApplication::activePopupWidget(), nullptr);
+        EXPECT_TRUE(click(2)) << "the next title clicked opens its menu";
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTest::qWait(20);
+        // With the menus closed the keys go to the document.
+        QTest::keyClicks(QApplication::focusWidget(), "x");
+    }
+    EXPECT_EQ(child->Memo().Lines().Get(0), u"xxabc");
 }
 
 TEST_F(MainFormTest, StatusPanelsFitTheirTextShowTheSeparatorAndStayWhenTheWindowIsLeft) {

@@ -419,14 +419,15 @@ void TPMMainForm::BuildMenus() {
     menuActions_.clear();
     const auto menu = [this](const char* key) {
         QMenu* m = menus_->addMenu(QStringFromU16(MnemonicText(texts_.Caption(key))));
-        // A menu closed with Escape leaves the menu bar waiting for keys; they belong to
-        // the document again (unless the user went on to the next menu).
+        // A menu closed with Escape leaves the menu bar holding the focus, waiting for keys;
+        // they belong to the document again (unless the user went on to the next menu). The
+        // menu bar leaves its key mode as it loses the focus; its own state is not touched,
+        // or the next click on a title would not open the menu.
         connect(m, &QMenu::aboutToHide, this, [this] {
             QTimer::singleShot(0, this, [this] {
-                if (QApplication::activePopupWidget() != nullptr) {
+                if (QApplication::activePopupWidget() != nullptr || focusWidget() != menus_) {
                     return;
                 }
-                menus_->setActiveAction(nullptr);
                 if (TMDIChild* child = ActiveChild()) {
                     child->MemoWidget().setFocus(Qt::OtherFocusReason);
                 }
