@@ -93,6 +93,14 @@ typedef void (*ColorerSetFileTypeProc)(ColorerParser* parser, const ColorerFileT
  * `windowFirst` and holds `windowCount` lines; returns the last line parsed. */
 typedef int32_t (*ColorerParseProc)(ColorerParser* parser, int32_t from, int32_t windowFirst,
                                     int32_t windowCount, int32_t count);
+/* Parses from line 0 through line `count` - 1 as parse(parser, 0, windowFirst, windowCount,
+ * count) would, but may begin at a state an earlier call of this entry kept: it keeps the
+ * state at the start of every few lines it passes. `sameLines` says how many lines at the
+ * top have not changed since the last call of this entry (0: any may have; the first call
+ * may pass anything); the states kept below them hold, the others are dropped. Returns the
+ * last line parsed. */
+typedef int32_t (*ColorerParseFromTopProc)(ColorerParser* parser, int32_t sameLines,
+                                           int32_t windowFirst, int32_t windowCount, int32_t count);
 typedef ColorerLineRecord* (*ColorerCreateBufferProc)(int32_t capacity);
 typedef void (*ColorerFreeBufferProc)(ColorerLineRecord* buffer);
 typedef void (*ColorerClearBufferProc)(ColorerLineRecord* buffer, int32_t windowFirst);
@@ -137,7 +145,8 @@ typedef struct ColorerProcs {
     ColorerLoadSchemeProc loadScheme;         /* slot 26 */
     ColorerReservedSlot reserved27;           /* slot 27 */
     ColorerGetStyleProc getStyle;             /* slot 28 */
-    ColorerReservedSlot reserved29[11];       /* slots 29..39 */
+    ColorerParseFromTopProc parseFromTop;     /* slot 29 */
+    ColorerReservedSlot reserved30[10];       /* slots 30..39 */
 } ColorerProcs;
 
 #define COLORER_SLOT_COUNT 40

@@ -135,6 +135,17 @@ int32_t Parse(ColorerParser* parser, int32_t from, int32_t windowFirst, int32_t 
         from - 1);
 }
 
+int32_t ParseFromTop(ColorerParser* parser, int32_t sameLines, int32_t windowFirst,
+                     int32_t windowCount, int32_t count) {
+    return Guard(
+        [&]() -> int32_t {
+            return parser != nullptr
+                       ? parser->parser.ParseFromTop(sameLines, windowFirst, windowCount, count)
+                       : -1;
+        },
+        -1);
+}
+
 ColorerLineRecord* CreateBuffer(int32_t capacity) {
     return Guard(
         [&]() -> ColorerLineRecord* {
@@ -221,6 +232,7 @@ extern "C" __attribute__((visibility("default"))) int GetColorerProc(ColorerProc
         table.connect = Connect;
         table.setFileType = SetFileType;
         table.parse = Parse;
+        table.parseFromTop = ParseFromTop;
         table.createBuffer = CreateBuffer;
         table.freeBuffer = FreeBuffer;
         table.clearBuffer = ClearBuffer;

@@ -116,6 +116,7 @@ void Parser::Connect(ColorerLineSource lines, void* source, ColorerLineRecord* b
     lines_ = lines;
     source_ = source;
     buffer_ = buffer != nullptr ? RegionBuffer::From(buffer) : nullptr;
+    kept_.clear();
 }
 
 int Parser::Search(pcre2_code* code, const char* text, int length, int from, int& matchEnd,
@@ -522,11 +523,7 @@ void Parser::Store(int32_t record) {
     }
 }
 
-int32_t Parser::Parse(int32_t from, int32_t windowFirst, int32_t windowCount, int32_t count) {
-    stop_.store(false, std::memory_order_relaxed);
-    if (lines_ == nullptr || from < 0) {
-        return from - 1;
-    }
+void Parser::ResetStack() {
     static const Node emptyRoot;
     const Node* root = language_ != nullptr ? language_->root : &emptyRoot;
     stack_.clear();
@@ -535,7 +532,42 @@ int32_t Parser::Parse(int32_t from, int32_t windowFirst, int32_t windowCount, in
     bottom.styleClass = root->styleClass;
     bottom.quiet = root->quiet;
     stack_.push_back(bottom);
+}
 
+int32_t Parser::Parse(int32_t from, int32_t windowFirst, int32_t windowCount, int32_t count) {
+    stop_.store(false, std::memory_order_relaxed);
+    if (lines_ == nullptr || from < 0) {
+        return from - 1;
+    }
+    ResetStack();
+    return Run(from, windowFirst, windowCount, count, false);
+}
+
+int32_t Parser::ParseFromTop(int32_t sameLines, int32_t windowFirst, int32_t windowCount,
+                             int32_t count) {
+    stop_.store(false, std::memory_order_relaxed);
+    if (lines_ == nullptr) {
+        return -1;
+    }
+    // The state at the start of line i * kKeepEvery holds while lines 0 .. i * kKeepEvery - 1
+    // are unchanged.
+    const size_t vouched = sameLines < 0 ? 0 : static_cast<size_t>(sameLines / kKeepEvery) + 1;
+    if (kept_.size() > vouched) {
+        kept_.resize(vouched);
+    }
+    const size_t usable =
+        std::min(kept_.size(), static_cast<size_t>(std::max(windowFirst, 0) / kKeepEvery) + 1);
+    if (usable == 0) {
+        ResetStack();
+        return Run(0, windowFirst, windowCount, count, true);
+    }
+    stack_ = kept_[usable - 1];
+    const auto from = static_cast<int32_t>(usable - 1) * kKeepEvery;
+    return Run(from, windowFirst, windowCount, count - from, true);
+}
+
+int32_t Parser::Run(int32_t from, int32_t windowFirst, int32_t windowCount, int32_t count,
+                    bool keep) {
     int32_t last = from - 1;
     for (int32_t line = from; line < from + count; ++line) {
         if (stop_.load(std::memory_order_relaxed)) {
@@ -545,6 +577,10 @@ int32_t Parser::Parse(int32_t from, int32_t windowFirst, int32_t windowCount, in
         const char* text = lines_(source_, nullptr, line, &length);
         if (text == nullptr) {
             break;
+        }
+        if (keep && line % kKeepEvery == 0 &&
+            static_cast<size_t>(line / kKeepEvery) == kept_.size()) {
+            kept_.push_back(stack_);
         }
         int32_t record = line - windowFirst + 1;
         bool emit = buffer_ != nullptr && line >= windowFirst && line < windowFirst + windowCount &&

@@ -52,9 +52,17 @@ public:
     Parser& operator=(const Parser&) = delete;
 
     void Connect(ColorerLineSource lines, void* source, ColorerLineRecord* buffer);
-    void SetLanguage(const CompiledLanguage* language) { language_ = language; }
+    void SetLanguage(const CompiledLanguage* language) {
+        language_ = language;
+        kept_.clear();
+    }
     void Stop() { stop_.store(true, std::memory_order_relaxed); }
+    // Parses `count` lines from `from`, which starts afresh (its state is only guessed).
     int32_t Parse(int32_t from, int32_t windowFirst, int32_t windowCount, int32_t count);
+    // Parses lines 0 .. count - 1, starting at the last state kept at or before the window
+    // among those that lines 0 .. sameLines - 1, unchanged, still vouch for.
+    int32_t ParseFromTop(int32_t sameLines, int32_t windowFirst, int32_t windowCount,
+                         int32_t count);
 
 private:
     struct Frame {
@@ -69,6 +77,9 @@ private:
         int start, end, styleClass, kind;
     };
 
+    // Parses lines from `from` on with the stack as it is; keeps states when `keep`.
+    int32_t Run(int32_t from, int32_t windowFirst, int32_t windowCount, int32_t count, bool keep);
+    void ResetStack();
     void ParseLine(const char* text, int length, int32_t line, bool emit);
     void Push(const Candidate& candidate, int matchStart, int matchEnd, const char* text);
     void PopTo(size_t depth, int endColumn);
@@ -91,6 +102,8 @@ private:
     static constexpr int kUnknown = -2;         // not searched yet
     static constexpr int kNoneBeforeLimit = -3; // none before the end value
     static constexpr int kSearchStretch = 256;
+    // A parse from the top keeps the state at the start of every this many lines.
+    static constexpr int32_t kKeepEvery = 32;
 
     ColorerLineSource lines_ = nullptr;
     void* source_ = nullptr;
@@ -100,6 +113,9 @@ private:
     pcre2_match_data* match_ = nullptr;
     pcre2_match_context* limited_ = nullptr;
     std::vector<Frame> stack_;
+    // kept_[i]: the stack at the start of line i * kKeepEvery in a parse from line 0. A
+    // state depends only on the lines above it.
+    std::vector<std::vector<Frame>> kept_;
     // Per regex (by id), what a search on the current line found: a regex's next match
     // does not depend on the context that asks, so contexts share what is known.
     struct Known {

@@ -2,14 +2,12 @@
 #include "batch/batchActions.h"
 
 #include <charconv>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <exception>
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <utility>
 
 #include "base/uniCodePage.h"
@@ -847,33 +845,24 @@ private:
         const int first = range.empty() ? 0 : std::min(range[0], count);
         const int last = range.empty() ? count : first + std::min(range[1], count - first);
         constexpr int kRowsAtOnce = 400; // the window of a tall screen
-        const int back = std::max(memo_->Settings().backLines, 0);
-        for (int top = first; top < last; top += kRowsAtOnce) {
-            const int rows = std::min(kRowsAtOnce, last - top);
-            colorer->UpdateWindow(std::max(top - back, 0), top, rows + 1);
-            if (colorer->Pending()) {
-                colorer->StartBackgroundParse();
-                while (!colorer->TakeDone()) {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                }
+        const auto print = [&](int line, int row) {
+            out_ << "{\"line\":" << line << ",\"regions\":[";
+            bool firstRegion = true;
+            for (const TRowRegion& r : colorer->RowRegions(row)) {
+                out_ << (firstRegion ? "" : ",") << "{\"start\":" << r.start << ",\"end\":" << r.end
+                     << ",\"fg\":" << JsonColour(r.foreground)
+                     << ",\"bg\":" << JsonColour(r.background)
+                     << ",\"style\":" << JsonStyles(r.styles) << ",\"pair\":"
+                     << (r.kind == COLORER_PAIR_START ? "\"open\""
+                         : r.kind == COLORER_PAIR_END ? "\"close\""
+                                                      : "null")
+                     << "}";
+                firstRegion = false;
             }
-            for (int row = 0; row < rows; ++row) {
-                out_ << "{\"line\":" << top + row << ",\"regions\":[";
-                bool firstRegion = true;
-                for (const TRowRegion& r : colorer->RowRegions(row)) {
-                    out_ << (firstRegion ? "" : ",") << "{\"start\":" << r.start
-                         << ",\"end\":" << r.end << ",\"fg\":" << JsonColour(r.foreground)
-                         << ",\"bg\":" << JsonColour(r.background)
-                         << ",\"style\":" << JsonStyles(r.styles) << ",\"pair\":"
-                         << (r.kind == COLORER_PAIR_START ? "\"open\""
-                             : r.kind == COLORER_PAIR_END ? "\"close\""
-                                                          : "null")
-                         << "}";
-                    firstRegion = false;
-                }
-                out_ << "]}\n";
-            }
-        }
+            out_ << "]}\n";
+        };
+        ColourLinesAsPainted(*colorer, first, last, memo_->Settings().backLines, kRowsAtOnce,
+                             print);
         return kBatchOk;
     }
 

@@ -110,9 +110,9 @@ void FetchDefaultStyle(THighlighter& st) {
 bool TableComplete(const ColorerProcs& p) {
     return p.loadGrammar && p.freeGrammar && p.enumFileTypes && p.chooseFileType &&
            p.loadFileType && p.createParser && p.freeParser && p.breakParse && p.connect &&
-           p.setFileType && p.parse && p.createBuffer && p.freeBuffer && p.clearBuffer &&
-           p.resetBuffer && p.colourBuffer && p.createStyles && p.freeStyles && p.loadScheme &&
-           p.getStyle;
+           p.setFileType && p.parse && p.parseFromTop && p.createBuffer && p.freeBuffer &&
+           p.clearBuffer && p.resetBuffer && p.colourBuffer && p.createStyles && p.freeStyles &&
+           p.loadScheme && p.getStyle;
 }
 
 // Bits 28..31 of a foreground value: it has no colour of its own.
@@ -264,13 +264,14 @@ std::vector<std::string> HighlighterFileTypeTitles() {
 
 // ---- The background parse ----
 
-// Parses the window from line 0 on its own thread, reading the snapshot its owner took.
-// The owner's main thread reads neither the buffer nor LastLine while it runs (Busy).
+// Parses the window from line 0 on its own thread, reading the snapshot its owner took; the
+// library begins at a state it kept from the parses before, above the first `sameLines`
+// lines. The owner's main thread reads neither the buffer nor LastLine while it runs (Busy).
 class TColorerThread {
 public:
-    TColorerThread(TColorerClass& owner, int windowStart, int windowCount)
+    TColorerThread(TColorerClass& owner, int windowStart, int windowCount, int sameLines)
         : owner_(owner), windowStart_(windowStart), windowCount_(windowCount),
-          thread_([this] { Run(); }) {}
+          sameLines_(sameLines), thread_([this] { Run(); }) {}
     ~TColorerThread() { Stop(); }
     // Runs a thread over `this`: neither copied nor moved.
     TColorerThread(const TColorerThread&) = delete;
@@ -304,8 +305,8 @@ private:
         st.procs.clearBuffer(owner_.buffer_, windowStart_);
         st.procs.resetBuffer(owner_.buffer_);
         if (!terminated_) {
-            owner_.lastLine_ = st.procs.parse(owner_.parser_, 0, windowStart_, windowCount_,
-                                              windowStart_ + windowCount_);
+            owner_.lastLine_ = st.procs.parseFromTop(owner_.parser_, sameLines_, windowStart_,
+                                                     windowCount_, windowStart_ + windowCount_);
             if (!terminated_) {
                 st.procs.colourBuffer(owner_.buffer_, st.styles, st.defaultStyle);
                 owner_.busy_ = false;
@@ -322,6 +323,7 @@ private:
     TColorerClass& owner_;
     const int windowStart_;
     const int windowCount_;
+    const int sameLines_;
     std::atomic<bool> terminated_{false};
     std::mutex mutex_;
     std::condition_variable ended_;
@@ -334,6 +336,7 @@ private:
 TColorerClass::TColorerClass(TDocument& document)
     : document_(document), shadow_(std::make_unique<TShadowLines>(document.Lines())) {
     lines_ = shadow_.get();
+    shadowResets_ = shadow_->Resets();
     document_.AddWatcher(*this);
     THighlighter& st = State();
     st.objects.push_back(this);
@@ -347,7 +350,7 @@ TColorerClass::TColorerClass(TDocument& document)
         return;
     }
     st.procs.connect(parser_, &TColorerClass::LineSource, nullptr, st.procs.passedToConnect,
-                     static_cast<void*>(&lines_), nullptr, buffer_);
+                     static_cast<void*>(this), nullptr, buffer_);
 }
 
 TColorerClass::~TColorerClass() {
@@ -388,7 +391,9 @@ const char* TColorerClass::LineSource(void* source, void*, std::int32_t line,
     std::int32_t* out = length != nullptr ? length : &ignored;
     *out = 0;
     try {
-        TShadowReader* reader = *static_cast<TShadowReader**>(source);
+        auto* owner = static_cast<TColorerClass*>(source);
+        owner->linesRead_.fetch_add(1, std::memory_order_relaxed);
+        TShadowReader* reader = owner->lines_;
         return reader != nullptr ? reader->Line(line, out) : nullptr;
     } catch (...) {
         *out = 0;
@@ -402,24 +407,29 @@ void TColorerClass::StopAllBackgroundParses() {
     }
 }
 
-// -- The watcher: every change keeps the shadow in step and asks for a parse.
+// -- The watcher: every change keeps the shadow in step and asks for a parse. The lines
+// above a change keep what the parse from the top learnt of them.
 
 void TColorerClass::LinesInserted(TDocument&, const TLineChange& change) {
     shadow_->Inserted(change.first, change.last);
+    sameLines_ = std::min(sameLines_, change.first);
     dirty_ = true;
 }
 
 void TColorerClass::LinesDeleted(TDocument&, const TLineChange& change) {
     shadow_->Deleted(change.first, change.last);
+    sameLines_ = std::min(sameLines_, change.first);
     dirty_ = true;
 }
 
 void TColorerClass::LinesChanged(TDocument&, const TLineChange& change) {
     shadow_->Changed(change.first, change.last);
+    sameLines_ = std::min(sameLines_, change.first);
     dirty_ = true;
 }
 
 void TColorerClass::Loaded(TDocument&, const TFileEvent&) {
+    sameLines_ = 0;
     dirty_ = true;
 }
 
@@ -570,9 +580,16 @@ void TColorerClass::StartBackgroundParse() {
     pending_ = false;
     StopBackgroundParse();
     snapshot_ = shadow_->Snapshot(windowStart_ + windowCount_);
+    if (shadow_->Resets() != shadowResets_) {
+        // The shadow started over from the list: lines may have changed untold.
+        shadowResets_ = shadow_->Resets();
+        sameLines_ = 0;
+    }
+    const int sameLines = std::max(sameLines_, 0);
+    sameLines_ = INT_MAX; // from now on: the lines unchanged since this snapshot
     lines_ = snapshot_.get();
     busy_ = true; // before the thread runs: from now on the buffer is the thread's
-    thread_ = std::make_unique<TColorerThread>(*this, windowStart_, windowCount_);
+    thread_ = std::make_unique<TColorerThread>(*this, windowStart_, windowCount_, sameLines);
     lastStart_ = windowStart_;
     lastCount_ = windowCount_;
 }
@@ -861,4 +878,26 @@ TColorerClass::TPairPosition TColorerClass::FindPairBeyond(const ColorerRegion* 
         m -= chunk;
     }
     return position;
+}
+
+// ---- Colouring a stretch of lines
+
+void ColourLinesAsPainted(TColorerClass& colorer, int first, int last, int back, int rows,
+                          const std::function<void(int line, int row)>& each) {
+    rows = std::max(rows, 1);
+    back = std::max(back, 0);
+    for (int top = first; top < last; top += rows) {
+        const int count = std::min(rows, last - top);
+        colorer.UpdateWindow(std::max(top - back, 0), top, count + 1);
+        if (colorer.Pending()) {
+            colorer.StartBackgroundParse();
+            while (colorer.Busy()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            colorer.TakeDone();
+        }
+        for (int row = 0; row < count; ++row) {
+            each(top + row, row);
+        }
+    }
 }

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <atomic>
+#include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -113,6 +115,8 @@ public:
     // Bytes of line text copied into the 8-bit shadow so far (tests read it to tell work
     // in proportion to a block from work in proportion to the document).
     std::int64_t ShadowBytesCopied() const;
+    // Lines the library has read so far, by any parse (tests count the work of a parse by it).
+    std::int64_t LinesRead() const { return linesRead_.load(std::memory_order_relaxed); }
 
 private:
     friend class TColorerThread;
@@ -173,12 +177,25 @@ private:
     bool bufferForeign_ = false;
     // IsOnPair's last answer, kept while the background parse owns the buffer.
     bool lastOnPair_ = false;
+    // Lines at the top unchanged since the last background parse took its snapshot: the
+    // library may begin the next one at a state it kept above them.
+    int sameLines_ = INT_MAX;
+    // The shadow's starts over seen by that parse.
+    int shadowResets_ = 0;
+    std::atomic<std::int64_t> linesRead_{0};
     std::unique_ptr<TShadowLines> shadow_;
     std::unique_ptr<TShadowSnapshot> snapshot_;
-    // The lines the library reads now (its line source got this field's address): the
-    // shadow for a parse on this thread, the snapshot while the background parse runs.
+    // The lines the library reads now (its line source reads them through this object):
+    // the shadow for a parse on this thread, the snapshot while the background parse runs.
     TShadowReader* lines_ = nullptr;
     std::unique_ptr<TColorerThread> thread_;
     // Per character: the raw foreground and background values and the pair flag.
     std::vector<TCharAttributes> row_;
 };
+
+// Colours lines first .. last - 1 window by window as the editor's paint and idle time
+// would: a window of `rows` lines is parsed from `back` lines above it and, when that only
+// guessed the state at its start, from the top. `each(line, row)` is then called for each of
+// its lines, `row` being the line's row of the window (as RowRegions takes it).
+void ColourLinesAsPainted(TColorerClass& colorer, int first, int last, int back, int rows,
+                          const std::function<void(int line, int row)>& each);

@@ -32,6 +32,7 @@ TShadowLines::TShadowLines(const TWStringList& list) : list_(list) {
 }
 
 void TShadowLines::Reset() {
+    ++resets_;
     entries_.clear();
     starts_.clear();
     valid_ = 0;

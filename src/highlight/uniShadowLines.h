@@ -74,6 +74,8 @@ public:
     // Line text copied into blocks so far.
     std::int64_t BytesCopied() const { return bytesCopied_; }
     int BlockCount() const { return static_cast<int>(entries_.size()); }
+    // How many times it started over from the list.
+    int Resets() const { return resets_; }
 
 private:
     struct TEntry {
@@ -97,4 +99,5 @@ private:
     std::vector<int> starts_;
     size_t valid_ = 0;
     std::int64_t bytesCopied_ = 0;
+    int resets_ = 0;
 };

@@ -27,6 +27,7 @@ static_assert(offsetof(ColorerFileType, name) == sizeof(void*));
 static_assert(offsetof(ColorerProcs, loadGrammar) == sizeof(void*));
 static_assert(offsetof(ColorerProcs, parse) == 17 * sizeof(void*));
 static_assert(offsetof(ColorerProcs, getStyle) == 29 * sizeof(void*));
+static_assert(offsetof(ColorerProcs, parseFromTop) == 30 * sizeof(void*));
 static_assert(sizeof(ColorerProcs) == (COLORER_SLOT_COUNT + 1) * sizeof(void*));
 
 TEST(ColorerAbi, ExportFillsTheTableAndRefusesAShortOne) {
@@ -54,6 +55,7 @@ TEST(ColorerAbi, ExportFillsTheTableAndRefusesAShortOne) {
                              reinterpret_cast<const void*>(p.connect),
                              reinterpret_cast<const void*>(p.setFileType),
                              reinterpret_cast<const void*>(p.parse),
+                             reinterpret_cast<const void*>(p.parseFromTop),
                              reinterpret_cast<const void*>(p.createBuffer),
                              reinterpret_cast<const void*>(p.freeBuffer),
                              reinterpret_cast<const void*>(p.clearBuffer),

@@ -79,6 +79,7 @@ Document::~Document() {
 
 const char* Document::Source(void* source, void* /*unused*/, int32_t line, int32_t* length) {
     auto* document = static_cast<Document*>(source);
+    ++document->reads_;
     if (line < 0 || static_cast<size_t>(line) >= document->lines_.size()) {
         *length = 0;
         return nullptr;
@@ -97,6 +98,18 @@ int32_t Document::Parse(int32_t from, int32_t windowFirst, int32_t windowCount, 
     int32_t last = p.parse(parser_, from, windowFirst, windowCount, count);
     ColorerStyle* defaultStyle = p.getStyle(library.styles, 2);
     p.colourBuffer(buffer_, library.styles, defaultStyle);
+    return last;
+}
+
+int32_t Document::ParseFromTop(int32_t sameLines, int32_t windowFirst, int32_t windowCount,
+                               int32_t count) {
+    Library& library = Library::Get();
+    const ColorerProcs& p = library.procs;
+    windowFirst_ = windowFirst;
+    p.clearBuffer(buffer_, windowFirst);
+    p.resetBuffer(buffer_);
+    int32_t last = p.parseFromTop(parser_, sameLines, windowFirst, windowCount, count);
+    p.colourBuffer(buffer_, library.styles, p.getStyle(library.styles, 2));
     return last;
 }
 

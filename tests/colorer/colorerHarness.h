@@ -49,6 +49,11 @@ public:
 
     // Prepares the buffer for `windowFirst`, parses and colours; returns the last line parsed.
     int32_t Parse(int32_t from, int32_t windowFirst, int32_t windowCount, int32_t count);
+    // The same through the parse from the top.
+    int32_t ParseFromTop(int32_t sameLines, int32_t windowFirst, int32_t windowCount,
+                         int32_t count);
+    // Lines the parser has read so far.
+    int64_t reads() const { return reads_; }
     // The regions of a line of the window last parsed.
     std::vector<Region> Regions(int32_t line) const;
     // "start-end class" of each region of a line, pairs marked "(" or ")".
@@ -65,6 +70,7 @@ private:
     ColorerLineRecord* buffer_ = nullptr;
     int32_t capacity_ = 0;
     int32_t windowFirst_ = 0;
+    int64_t reads_ = 0;
 };
 
 std::vector<std::string> ReadLines(const std::string& path);

@@ -1,7 +1,11 @@
 // The parsing engine's behaviour across lines, windows, threads and file types.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "colorerHarness.h"
 
@@ -88,6 +92,79 @@ TEST_F(ColorerEngine, StopRequestFromAnotherThreadEndsTheParseEarly) {
     // The request is forgotten when the next parse starts.
     stopper.atLine = -1;
     EXPECT_EQ(document.Parse(0, 0, 15, 3000), 2999);
+}
+
+// `count` lines of code, each a little different, some with brackets, strings and comments.
+std::vector<std::string> CodeLines(int count) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < count; ++i) {
+        lines.push_back(i % 7 == 3
+                            ? "if (x) { s = \"(\"; } // note"
+                            : "int v" + std::to_string(i) + " = f(" + std::to_string(i) + ");");
+    }
+    return lines;
+}
+
+TEST_F(ColorerEngine, AParseFromTheTopBeginsNearTheWindowAndColoursAsAWholeParse) {
+    std::vector<std::string> lines = CodeLines(3000);
+    lines[100] = "x = 1; /* a comment over several windows";
+    lines[1330] = "end */ y = 2;";
+    lines[2050] = "/* another (one)";
+    lines[2090] = "*/ z = 3;";
+    // Every line before the window at 2400 changes the state: a state kept at a line's start
+    // is told from one kept at its end wherever the parser keeps them.
+    for (int i = 2330; i <= 2401; ++i) {
+        lines[static_cast<size_t>(i)] = i % 2 == 0 ? "a = 1; /* open" : "b */ c = 2;";
+    }
+    Document kept(lines, Type("c"), 512);
+    Document whole(lines, Type("c"), 512);
+    for (int32_t first = 0; first < 3000; first += 400) {
+        const int64_t before = kept.reads();
+        EXPECT_EQ(kept.ParseFromTop(INT32_MAX, first, 440, first + 440),
+                  std::min(first + 439, 2999));
+        if (first > 0) {
+            // Lines above the window were passed before: only a few of them are read again.
+            EXPECT_LT(kept.reads() - before, 440 + 64) << "window at " << first;
+        }
+        whole.Parse(0, first, 440, first + 440);
+        for (int32_t line = first; line < std::min(first + 440, 3000); ++line) {
+            ASSERT_EQ(kept.Describe(line), whole.Describe(line)) << "line " << line;
+        }
+    }
+    // The windows passed through both comments.
+    whole.Parse(0, 1200, 440, 1640);
+    EXPECT_EQ(whole.Describe(1200), "0-eol def:comment");
+    EXPECT_EQ(whole.Describe(1330), "0-6 def:comment 11-12 def:decimal");
+}
+
+TEST_F(ColorerEngine, AParseFromTheTopReadsAgainFromTheFirstLineThatMayHaveChanged) {
+    Document document(CodeLines(2500), Type("c"), 512);
+    document.ParseFromTop(INT32_MAX, 2000, 440, 2440);
+    EXPECT_EQ(document.Describe(2000), "0-3 def:type 13-14 ( 14-18 def:decimal 18-19 )");
+
+    // A comment opened at line 1500 reaches the window; the lines above it are the same.
+    document.lines()[1500] = "/* opened late";
+    int64_t before = document.reads();
+    document.ParseFromTop(1500, 2000, 440, 2440);
+    EXPECT_EQ(document.Describe(2000), "0-eol def:comment");
+    EXPECT_GE(document.reads() - before, 2440 - 1500);
+    EXPECT_LT(document.reads() - before, 2440 - 1500 + 64);
+
+    // Any line may have changed: it starts at the top.
+    document.lines()[1500] = "int closed = 0;";
+    document.lines()[0] = "/* opened at the top";
+    before = document.reads();
+    document.ParseFromTop(0, 2000, 440, 2440);
+    EXPECT_EQ(document.reads() - before, 2440);
+    EXPECT_EQ(document.Describe(2000), "0-eol def:comment");
+
+    // Another file type forgets what the parser kept.
+    const ColorerProcs& p = Library::Get().procs;
+    p.loadFileType(Library::Get().grammar, Type("cpp"));
+    p.setFileType(document.parser(), Type("cpp"));
+    before = document.reads();
+    document.ParseFromTop(INT32_MAX, 2000, 440, 2440);
+    EXPECT_EQ(document.reads() - before, 2440);
 }
 
 TEST_F(ColorerEngine, BracketsInStringsAndCommentsAreNoPairs) {

@@ -226,10 +226,12 @@ void SetFileType(ColorerParser* parser, const ColorerFileType* type) {
     parser->type = type;
 }
 
-int32_t Parse(ColorerParser* parser, int32_t from, int32_t windowFirst, int32_t windowCount,
-              int32_t count) {
+// A parse from the top keeps no state here: it always begins at line 0.
+int32_t Run(ColorerParser* parser, int32_t from, int32_t windowFirst, int32_t windowCount,
+            int32_t count, int32_t sameLines) {
     parser->stop = false;
     TParseCall call;
+    call.sameLines = sameLines;
     call.from = from;
     call.windowFirst = windowFirst;
     call.windowCount = windowCount;
@@ -275,6 +277,16 @@ int32_t Parse(ColorerParser* parser, int32_t from, int32_t windowFirst, int32_t 
     S().overflowed = S().overflowed || overflow;
     S().calls.push_back(std::move(call));
     return last;
+}
+
+int32_t Parse(ColorerParser* parser, int32_t from, int32_t windowFirst, int32_t windowCount,
+              int32_t count) {
+    return Run(parser, from, windowFirst, windowCount, count, -1);
+}
+
+int32_t ParseFromTop(ColorerParser* parser, int32_t sameLines, int32_t windowFirst,
+                     int32_t windowCount, int32_t count) {
+    return Run(parser, 0, windowFirst, windowCount, count, sameLines);
 }
 
 ColorerLineRecord* CreateBuffer(int32_t capacity) {
@@ -379,6 +391,7 @@ int GetProcs(ColorerProcs* procs) {
     procs->connect = Connect;
     procs->setFileType = SetFileType;
     procs->parse = Parse;
+    procs->parseFromTop = ParseFromTop;
     procs->createBuffer = CreateBuffer;
     procs->freeBuffer = FreeBuffer;
     procs->clearBuffer = ClearBuffer;

@@ -34,6 +34,7 @@ struct TParseCall {
     int count = 0;
     bool mainThread = true;
     bool stopped = false;           // ended early on a stop request
+    int sameLines = -1;             // a parse from the top: the unchanged lines it was told
     std::vector<std::string> lines; // the lines it read, in order
 };
 

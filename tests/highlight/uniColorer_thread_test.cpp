@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <climits>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -160,6 +161,43 @@ TEST_F(ColorerTest, TypingWhileTheBackgroundParseRunsLeavesItsSnapshotAlone) {
     EXPECT_EQ(LastBackgroundCall().lines, before);
     colorer.UpdateWindow(380, 400, 20);
     EXPECT_EQ(fake_colorer::ParseCalls().back().lines, AnsiLines(lines, 380, 459));
+}
+
+TEST_F(ColorerTest, TheParseFromTheTopIsToldHowManyLinesAtTheTopAreAsItLastReadThem) {
+    TDocument::TPtr document = MakeDocument(600);
+    TWStringList& lines = document->Lines();
+    TColorerClass colorer(*document);
+    const auto parseFromTop = [&colorer] {
+        colorer.UpdateWindow(480, 500, 20);
+        colorer.StartBackgroundParse();
+        EXPECT_TRUE(WaitForDone(colorer));
+        return LastBackgroundCall().sameLines;
+    };
+    EXPECT_EQ(parseFromTop(), INT_MAX);
+    lines.Put(300, u"changed");
+    lines.Insert(120, u"inserted");
+    lines.Delete(450);
+    EXPECT_EQ(parseFromTop(), 120);
+    colorer.SetDirty(); // parsed again, nothing changed
+    EXPECT_EQ(parseFromTop(), INT_MAX);
+
+    // What changes while a parse runs counts for the next one: it read the lines before.
+    TGate gate;
+    fake_colorer::SetLineHook([&gate, main = std::this_thread::get_id()](int line) {
+        if (std::this_thread::get_id() != main && line == 50) {
+            gate.Arrive();
+        }
+    });
+    colorer.SetDirty();
+    colorer.UpdateWindow(480, 500, 20);
+    colorer.StartBackgroundParse();
+    ASSERT_TRUE(gate.WaitReached());
+    lines.Put(200, u"typed meanwhile");
+    gate.Release();
+    ASSERT_TRUE(WaitForDone(colorer));
+    EXPECT_EQ(LastBackgroundCall().sameLines, INT_MAX);
+    fake_colorer::SetLineHook(nullptr);
+    EXPECT_EQ(parseFromTop(), 200);
 }
 
 TEST_F(ColorerTest, APaintStopsTheBackgroundParseAndAsksForItAgain) {
