@@ -5,6 +5,7 @@
 #include <future>
 #include <thread>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -284,10 +285,11 @@ TEST(InstanceConnection, SlowSenderNeverBlocksAndOtherUsersAreNotHeard) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ASSERT_GE(fd, 0);
+    // The accepted end never waits for bytes that are not there (a blocking read would
+    // hold the editor's event loop until the sender went on).
+    EXPECT_NE(fcntl(fd, F_GETFL) & O_NONBLOCK, 0);
     TInstanceConnection connection(fd);
-    const auto before = std::chrono::steady_clock::now();
     EXPECT_EQ(connection.Read(), THandOverReader::TState::More);
-    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(500));
     // The rest arrives: whole, and answered.
     ASSERT_EQ(write(client, bytes.data() + 10, bytes.size() - 10),
               static_cast<ssize_t>(bytes.size() - 10));
