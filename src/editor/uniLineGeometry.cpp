@@ -121,6 +121,7 @@ TLineGeometry::TEntry* TLineGeometry::Entry(int line) {
 }
 
 int TLineGeometry::Width(const std::u16string& text, int i) {
+    ++walked_;
     const char16_t unit = text[static_cast<size_t>(i)];
     if (IsSurrogate(unit)) {
         return UnitWidthAt(text, static_cast<size_t>(i), *measurer_, 0);
@@ -138,6 +139,7 @@ int TLineGeometry::Width(const std::u16string& text, int i) {
 
 // A TAB always advances to the next stop, also from a position that already is one.
 int TLineGeometry::TabRight(int x) const {
+    ++walked_;
     const int c = (x + charWidth_ / 2) / charWidth_;
     return ((c / tabSize_) + 1) * tabSize_ * charWidth_;
 }

@@ -101,6 +101,10 @@ public:
 
     // The number of cached lines (tests).
     int CachedLines() const { return static_cast<int>(entries_.size()); }
+    // The units walked so far, each width looked up or TAB stop taken. Tests read it to tell
+    // work in proportion to the part of a line that is shown or moved over from work per
+    // unit of the whole line.
+    std::int64_t UnitsWalked() const { return walked_; }
 
 private:
     static constexpr int kBlock = 1024;   // units between two x checkpoints
@@ -164,4 +168,5 @@ private:
     std::uint64_t changes_ = 0;        // list changes seen
     std::uint64_t announced_ = 0;      // list changes reported with their place
     std::vector<TRowStart> scratch_;
+    mutable std::int64_t walked_ = 0;
 };

@@ -255,6 +255,8 @@ public:
     int GutterWidth() const { return settings_.gutterWidth; }
     int VisibleRows() const;
     int VisibleColumns() const;
+    // Where the units of long lines fall, as the layout measures them.
+    const TLineGeometry& Geometry() const { return geometry_; }
     // The scale of the vertical scroll bar: thumb position p shows line p * scale on top.
     int ScrollScale() const { return scrollScale_; }
     // Re-reads the font metrics (after a font change).

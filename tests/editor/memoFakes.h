@@ -24,7 +24,11 @@ class TFixedMeasurer : public TTextMeasurer {
 public:
     std::set<char16_t> wide;
     std::set<char32_t> unshowable;
-    int UnitExtent(char16_t unit, std::uint8_t) const override { return wide.count(unit) ? 16 : 8; }
+    mutable std::int64_t measured = 0; // the units asked for
+    int UnitExtent(char16_t unit, std::uint8_t) const override {
+        ++measured;
+        return wide.count(unit) ? 16 : 8;
+    }
     int SpaceWidth() const override { return 8; }
     int LineHeight() const override { return 16; }
     bool FixedPitch() const override { return wide.empty(); }
