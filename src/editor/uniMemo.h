@@ -389,6 +389,9 @@ public:
     // The expression engine's step budget for each line it examines (0: unlimited); a
     // runaway expression ends with the engine's error once it is spent.
     void SetSearchStepLimit(std::uint64_t steps) { search_->Regex().SetStepLimit(steps); }
+    // The expression engine's work so far (see TRegExpr::Work): tests count a search's with
+    // it.
+    std::int64_t ExpressionWork() const { return search_->Regex().Work(); }
     const TMemoSearchOptions& SearchOptions() const { return searchOptions_; }
     // From the caret: the match is selected and the caret goes to its start. No wrap-around.
     bool FindForward(std::u16string_view pattern, bool showResult, bool addToHistory);
@@ -590,7 +593,12 @@ private:
                              std::u16string_view replacement, bool& changed);
     TPoint ReplaceAllAcrossLines(TFoundText found, bool backward, std::u16string_view replacement,
                                  bool& changed);
-    TPoint ReplaceFoundIn(TLineRun& run, const TFoundText& found, std::u16string_view replacement);
+    struct TReplaceChain;
+    TPoint ReplaceChainForward(TFoundText found, std::u16string_view replacement, bool& changed);
+    TPoint ReplaceChainBackward(TFoundText found, std::u16string_view replacement, bool& changed);
+    TPoint CommitChain(TLineRun& run, TReplaceChain& chain);
+    // `text` is the replacement as the engine substituted it for the match.
+    TPoint ReplaceFoundIn(TLineRun& run, const TFoundText& found, std::u16string_view text);
     // SetLineSeparator and CarrySeparator for lines read through an edit run.
     void SetRunSeparator(TLineRun& run, int index, TLineSeparator end);
     // The document's separator, in the codec of every view of it.

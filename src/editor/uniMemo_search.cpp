@@ -87,23 +87,29 @@ public:
             Fold(text, folded_);
         }
     }
+    // An expression's subject searched where it lies: see TRegExpr::BorrowInput.
+    void BorrowSubject(std::u16string_view text) {
+        subject_ = text;
+        engine_.Regex().BorrowInput(text);
+    }
     int Size() const { return static_cast<int>(subject_.size()); }
 
-    // The first match at or after `pos` that passes the whole-word test.
-    bool MatchFrom(int pos, int& matchPos, int& matchLen) {
+    // The first match at or after `pos` that passes the whole-word test; with `lastStart`
+    // only one starting at or before it, and the search stops there.
+    bool MatchFrom(int pos, int& matchPos, int& matchLen, int lastStart = INT_MAX) {
         const int size = Size();
-        if (pos < 1 || pos > size + 1 || pattern_.empty()) {
+        if (pos < 1 || pos > size + 1 || pos > lastStart || pattern_.empty()) {
             return false;
         }
         for (;;) {
-            if (!Candidate(pos, matchPos, matchLen)) {
+            if (!Candidate(pos, matchPos, matchLen, lastStart)) {
                 return false;
             }
             if (!engine_.wholeWord || WholeWordAt(matchPos, matchLen)) {
                 return true;
             }
             pos = matchPos + 1;
-            if (pos > size) {
+            if (pos > size || pos > lastStart) {
                 return false;
             }
         }
@@ -125,10 +131,12 @@ private:
         }
     }
 
-    bool Candidate(int pos, int& matchPos, int& matchLen) {
+    bool Candidate(int pos, int& matchPos, int& matchLen, int lastStart) {
         if (engine_.useRegExpr) {
             TRegExpr& regex = engine_.Regex();
-            if (!regex.ExecPos(pos) || regex.MatchPos(0) > Size() + 1) {
+            const bool found =
+                lastStart == INT_MAX ? regex.ExecPos(pos) : regex.ExecPos(pos, lastStart);
+            if (!found || regex.MatchPos(0) > Size() + 1) {
                 return false;
             }
             matchPos = regex.MatchPos(0);
@@ -137,7 +145,7 @@ private:
         }
         const std::u16string_view hay = folding_ ? std::u16string_view(folded_) : subject_;
         const size_t hit = hay.find(pattern_, static_cast<size_t>(pos - 1));
-        if (hit == std::u16string_view::npos) {
+        if (hit == std::u16string_view::npos || hit >= static_cast<size_t>(lastStart)) {
             return false;
         }
         matchPos = static_cast<int>(hit) + 1;
@@ -487,32 +495,459 @@ TPoint TuniMemo::ReplaceFound(const TFoundText& found, std::u16string_view repla
 }
 
 // Replace-all of expressions that span lines: match after match, as the interactive replace
-// makes them and with the records ReplaceFound writes, but read and written through an edit
-// run, so a replacement that joins or splits lines does not move the lines after it each
-// time. Returns the position after the last replacement.
+// makes them, the matches that follow one another on a line of the result in one chain
+// (below), written through an edit run, so a replacement that joins or splits lines does
+// not move the lines after it each time. Returns the position after the last replacement.
 TPoint TuniMemo::ReplaceAllAcrossLines(TFoundText found, bool backward,
                                        std::u16string_view replacement, bool& changed) {
-    TLineRun run(*lines_);
-    for (;;) {
-        const TPoint after = ReplaceFoundIn(run, found, replacement);
-        changed = true;
-        const TPoint origin = backward ? found.start : after;
-        const bool skip = backward || found.start == found.end;
-        const std::optional<TFoundText> next = SearchFrom(origin, backward, skip, &run);
-        if (!next) {
-            return after;
+    return backward ? ReplaceChainBackward(found, replacement, changed)
+                    : ReplaceChainForward(found, replacement, changed);
+}
+
+// The replacements made one after another on one line of the result, each match starting
+// where the text before it ends in a line the replacements before it made (replacing every
+// line end joins all lines into one). The result is built apart from the document and
+// stored once the line has no further match, so a line that grows with every match is not
+// copied for each of them.
+struct TuniMemo::TReplaceChain {
+    int first = 0; // the document line the chain starts on
+    // Where the document's text not yet taken over begins: the chain's last line.
+    int line = 0;
+    int column = 0;
+    std::u16string out;         // the result from the first line's start on, without breaks
+    std::vector<size_t> breaks; // where in `out` each further line of the result starts
+    // How the line before each break ends: as the document does after a line feed of a
+    // replacement, as its document line did at a line end no match took.
+    std::vector<TLineSeparator> ends;
+    int matches = 0;
+    // The first match and its replacement, a chain of one being stored as such.
+    TFoundText single;
+    std::u16string singleText;
+    TPoint lastStart; // the last replacement's start and the position after it, in the result
+    TPoint after;
+
+    size_t LineStart() const { return breaks.empty() ? 0 : breaks.back(); }
+    TPoint End() const {
+        return {static_cast<int>(out.size() - LineStart()),
+                first + static_cast<int>(breaks.size())};
+    }
+    // Takes the match [start, end) (document positions as they were before the chain, the
+    // start on `line`) with its replacement `text`.
+    void Take(const TLineRun& run, TPoint start, TPoint end, std::u16string_view text) {
+        if (matches == 0) {
+            single = {start, end};
+            singleText.assign(text);
         }
-        found = *next;
+        ++matches;
+        out.append(run.Get(line), static_cast<size_t>(column),
+                   static_cast<size_t>(start.X - column));
+        lastStart = End();
+        for (const char16_t unit : text) {
+            if (unit == u'\n') {
+                breaks.push_back(out.size());
+                ends.push_back(lsDocument);
+            } else {
+                out.push_back(unit);
+            }
+        }
+        after = End();
+        line = end.Y;
+        column = end.X;
+    }
+};
+
+// Stores a chain over the document lines it spans: the lines both have are changed, those
+// the result has more are inserted after them, those it has fewer removed, each with its
+// record. A chain of one match is stored as that match is replaced alone, with its records.
+// Returns the position after the chain's last replacement.
+TPoint TuniMemo::CommitChain(TLineRun& run, TReplaceChain& chain) {
+    const int matches = chain.matches;
+    chain.matches = 0;
+    if (matches == 1) {
+        return ReplaceFoundIn(run, chain.single, chain.singleText);
+    }
+    std::u16string& out = chain.out;
+    out.append(run.Get(chain.line), static_cast<size_t>(chain.column));
+    const int n = chain.line - chain.first + 1;
+    const int m = static_cast<int>(chain.breaks.size()) + 1;
+    const TLineSeparator lastEnd = run.Separator(chain.line);
+    const auto piece = [&](int i) {
+        const size_t from = i == 0 ? 0 : chain.breaks[static_cast<size_t>(i - 1)];
+        const size_t to = i + 1 < m ? chain.breaks[static_cast<size_t>(i)] : out.size();
+        return out.substr(from, to - from);
+    };
+    // The last line ends as the document line its text comes from.
+    const auto endOf = [&](int i) {
+        return i + 1 < m ? chain.ends[static_cast<size_t>(i)] : lastEnd;
+    };
+    TUndo& undo = lines_->Undo();
+    for (int i = 0; i < std::min(n, m); ++i) {
+        const int y = chain.first + i;
+        std::u16string text = piece(i);
+        if (text != run.Get(y)) {
+            std::u16string before = run.Exchange(y, std::move(text));
+            undo.Add(ukChangeLine, y, false, this, std::move(before), caretBefore_);
+            ClearRedo();
+        }
+        SetRunSeparator(run, y, endOf(i));
+    }
+    for (int i = n; i < m; ++i) {
+        undo.Add(ukInsertLine, chain.first + i, false, this, std::u16string(), caretBefore_);
+        ClearRedo();
+        run.Insert(chain.first + i, piece(i), endOf(i));
+    }
+    for (int i = m; i < n; ++i) {
+        TLineSeparator end = lsDocument;
+        std::u16string removed = run.Take(chain.first + m, &end);
+        undo.Add(ukDeleteLine, chain.first + m, false, this, std::move(removed), caretBefore_, end);
+        ClearRedo();
+    }
+    caretBefore_ = chain.lastStart;
+    return chain.after;
+}
+
+// Forward replace-all across lines in chains: the matches on a chain's line are searched in
+// its line as the replacements leave it, but from a subject made of the text still to come
+// (and the two units before it, all the engine and the whole-word test look back at), so
+// each search and each replacement costs the text it passes, not the line built so far.
+TPoint TuniMemo::ReplaceChainForward(TFoundText found, std::u16string_view replacement,
+                                     bool& changed) {
+    TLineRun run(*lines_);
+    const int span = SearchLineSpan(search_->pattern, search_->useRegExpr);
+    TScan scan(*search_, SearchCase().fold);
+    TReplaceChain chain;
+    const auto start = [&](const TFoundText& match) {
+        chain = TReplaceChain{};
+        chain.first = chain.line = match.start.Y;
+        chain.Take(run, match.start, match.end, scan.Replacement(replacement));
+        changed = true;
+    };
+    start(found);
+    bool skip = found.start == found.end;
+    std::u16string subject;
+    try {
+        for (;;) {
+            // The rest of the chain's line and the lines the expression may reach.
+            const std::u16string& lineText = run.Get(chain.line);
+            const size_t context = std::min<size_t>(2, chain.out.size() - chain.LineStart());
+            subject.assign(chain.out, chain.out.size() - context, context);
+            subject.append(lineText, static_cast<size_t>(chain.column));
+            const int firstLength = static_cast<int>(subject.size());
+            for (int k = 1; k <= span && chain.line + k < run.Count(); ++k) {
+                subject.push_back(u'\n');
+                subject += run.Get(chain.line + k);
+            }
+            scan.SetSubject(subject);
+            const int ahead = static_cast<int>(context);
+            TLineMatch m;
+            if (scan.MatchFrom(ahead + 1 + (skip ? 1 : 0), m.pos, m.len) &&
+                MatchStartsOnFirstLine(m.pos, firstLength)) {
+                // Where the match ends in the document, as FoundAt counts it.
+                int rest = m.pos - 1 + m.len - ahead;
+                TPoint end{chain.column + rest, chain.line};
+                if (rest > firstLength - ahead) {
+                    rest -= firstLength - ahead + 1;
+                    int y = chain.line + 1;
+                    while (y + 1 < run.Count() && rest > static_cast<int>(run.Get(y).size())) {
+                        rest -= static_cast<int>(run.Get(y).size()) + 1;
+                        ++y;
+                    }
+                    end = {rest, y};
+                }
+                skip = m.len == 0;
+                chain.Take(run, {chain.column + m.pos - 1 - ahead, chain.line}, end,
+                           scan.Replacement(replacement));
+                continue;
+            }
+            // No further match on the line: it is stored, and the search goes on below it.
+            const TPoint after = CommitChain(run, chain);
+            if (after.Y + 1 >= run.Count()) {
+                return after;
+            }
+            const std::optional<TFoundText> next = SearchFrom({0, after.Y + 1}, false, false, &run);
+            if (!next) {
+                return after;
+            }
+            start(*next);
+            skip = next->start == next->end;
+        }
+    } catch (...) {
+        // The engine gave up: what was replaced is stored.
+        if (chain.matches > 0) {
+            CommitChain(run, chain);
+        }
+        throw;
+    }
+}
+
+namespace {
+
+// Text that grows toward its front: taking a unit in front costs the same however long the
+// text is. Positions are counted from the end, where they stay.
+class TFrontText {
+public:
+    size_t Size() const { return data_.size() - front_; }
+    std::u16string_view View(size_t length) const { return {data_.data() + front_, length}; }
+    // Writes the parts in front of the text without taking them in, and returns them with
+    // the first `length` units of the text after them.
+    std::u16string_view Stage(std::initializer_list<std::u16string_view> parts, size_t length) {
+        size_t n = 0;
+        for (const std::u16string_view part : parts) {
+            n += part.size();
+        }
+        Room(n);
+        size_t at = front_ - n;
+        for (const std::u16string_view part : parts) {
+            std::copy(part.begin(), part.end(), data_.begin() + static_cast<std::ptrdiff_t>(at));
+            at += part.size();
+        }
+        return {data_.data() + front_ - n, n + length};
+    }
+    // Makes the text begin `k` units before its front (units staged there) or after it.
+    void Move(std::ptrdiff_t k) {
+        front_ = static_cast<size_t>(static_cast<std::ptrdiff_t>(front_) + k);
+    }
+    void Prepend(std::u16string_view text) {
+        Room(text.size());
+        front_ -= text.size();
+        std::copy(text.begin(), text.end(), data_.begin() + static_cast<std::ptrdiff_t>(front_));
+    }
+
+private:
+    void Room(size_t n) {
+        if (front_ >= n) {
+            return;
+        }
+        const size_t size = Size();
+        std::u16string grown(std::max(2 * data_.size(), size + n + 64), u' ');
+        std::copy(data_.begin() + static_cast<std::ptrdiff_t>(front_), data_.end(),
+                  grown.end() - static_cast<std::ptrdiff_t>(size));
+        front_ = grown.size() - size;
+        data_ = std::move(grown);
+    }
+
+    std::u16string data_;
+    size_t front_ = 0;
+};
+
+} // namespace
+
+// Backward replace-all across lines in chains. What lies after the matches is the result
+// the replacements made: a chain keeps it, from where its next match must end on to the
+// span of lines below it, in text that grows toward its front. A search writes the line it
+// searches in front of that text and hands the engine the lines the interactive search
+// joins, where they lie; it looks for starts only on that line (for those that end before
+// the last replacement on it, up to there). So each search and each replacement cost the
+// text they pass, not the lines built after them.
+TPoint TuniMemo::ReplaceChainBackward(TFoundText found, std::u16string_view replacement,
+                                      bool& changed) {
+    TLineRun run(*lines_);
+    const int span = SearchLineSpan(search_->pattern, search_->useRegExpr);
+    TScan scan(*search_, SearchCase().fold);
+    // The engine is handed text that lives here only.
+    struct TForget {
+        TRegExpr& regex;
+        ~TForget() { regex.SetInputString(std::u16string_view()); }
+    } forget{search_->Regex()};
+
+    TReplaceChain chain; // its lines, replaced, when it is stored
+    TFrontText rest;     // the result from the chain's next match on, and the lines below it
+    // The line breaks in `rest`, counted from its end, the topmost last, and how the line
+    // before each ends; the last `trailer` units are the lines below the chain (after the
+    // break that ends its last line).
+    std::vector<size_t> breaks;
+    std::vector<TLineSeparator> ends;
+    size_t trailer = 0;
+    int trailerBreaks = 0;
+    // The chain's first and last lines; the first line's units before `column` are the
+    // document's, not replaced yet.
+    int top = 0;
+    int bottom = 0;
+    int column = 0;
+
+    const auto prepend = [&](std::u16string_view text, TLineSeparator end) {
+        rest.Prepend(text);
+        for (size_t i = text.size(); i-- > 0;) {
+            if (text[i] == u'\n') {
+                breaks.push_back(rest.Size() - i);
+                ends.push_back(end);
+            }
+        }
+    };
+    // Takes the replacement `text` of the match starting at `start` on line `line` (top or
+    // the line above it), whose end lies `cut` units into the staged subject of `staged`
+    // units.
+    const auto take = [&](int line, int startColumn, size_t staged, size_t cut,
+                          std::u16string_view text) {
+        rest.Move(static_cast<std::ptrdiff_t>(cut) - static_cast<std::ptrdiff_t>(staged));
+        if (line < top) {
+            // The break after the line above, when the match left it.
+            const size_t lineLength = run.Get(line).size();
+            if (cut <= lineLength) {
+                breaks.push_back(rest.Size() - (lineLength - cut));
+                ends.push_back(run.Separator(line));
+            }
+        }
+        while (!breaks.empty() && breaks.back() > rest.Size()) {
+            breaks.pop_back();
+            ends.pop_back();
+        }
+        if (trailer > rest.Size()) {
+            // The match took lines below the chain into it.
+            const int left = static_cast<int>(breaks.size());
+            bottom += trailerBreaks - left;
+            trailerBreaks = left;
+            trailer = breaks.empty() ? 0 : breaks.back();
+        }
+        top = line;
+        column = startColumn;
+        prepend(text, lsDocument);
+        ++chain.matches;
+        chain.lastStart = {startColumn, line};
+        const size_t lf = text.rfind(u'\n');
+        chain.after =
+            lf == std::u16string_view::npos
+                ? TPoint{startColumn + static_cast<int>(text.size()), line}
+                : TPoint{static_cast<int>(text.size() - lf - 1),
+                         line + static_cast<int>(std::count(text.begin(), text.end(), u'\n'))};
+        changed = true;
+    };
+    const auto start = [&](const TFoundText& match) {
+        std::u16string text = scan.Replacement(replacement);
+        chain = TReplaceChain{};
+        chain.single = match;
+        chain.singleText = text;
+        rest = TFrontText{};
+        breaks.clear();
+        ends.clear();
+        top = match.start.Y;
+        bottom = match.end.Y;
+        trailerBreaks = 0;
+        for (int y = std::min(bottom + span, run.Count() - 1); y > bottom; --y) {
+            prepend(run.Get(y), lsDocument);
+            prepend(u"\n", run.Separator(y - 1));
+            ++trailerBreaks;
+        }
+        trailer = rest.Size();
+        const std::u16string& last = run.Get(bottom);
+        rest.Prepend(std::u16string_view(last).substr(static_cast<size_t>(match.end.X)));
+        column = match.start.X;
+        take(top, match.start.X, 0, 0, text);
+        chain.matches = 1;
+    };
+    // The end of the subject that starts `lines` lines before the text: the lines the
+    // interactive search joins.
+    const auto window = [&](int lines) {
+        const size_t k = static_cast<size_t>(span + 1 - lines);
+        return breaks.size() > k ? rest.Size() - breaks[breaks.size() - 1 - k] : rest.Size();
+    };
+    // Stores the chain as the forward one is stored.
+    const auto commit = [&] {
+        const std::u16string& first = run.Get(top);
+        chain.first = top;
+        chain.out.assign(first, 0, static_cast<size_t>(column));
+        const size_t prefix = chain.out.size();
+        const std::u16string_view body =
+            rest.View(trailer > 0 ? rest.Size() - trailer : rest.Size());
+        chain.out.append(body);
+        chain.breaks.clear();
+        chain.ends.clear();
+        for (size_t k = breaks.size(); k-- > static_cast<size_t>(trailerBreaks);) {
+            const size_t at = prefix + rest.Size() - breaks[k];
+            chain.breaks.push_back(at);
+            chain.ends.push_back(ends[k]);
+        }
+        // The breaks are units of `out` here: they are taken out.
+        std::u16string joined;
+        joined.reserve(chain.out.size());
+        size_t from = 0;
+        for (size_t& at : chain.breaks) {
+            joined.append(chain.out, from, at - from);
+            from = at + 1;
+            at = joined.size();
+        }
+        joined.append(chain.out, from, std::u16string::npos);
+        chain.out = std::move(joined);
+        chain.line = bottom;
+        chain.column = static_cast<int>(run.Get(bottom).size());
+        const TPoint after = chain.after;
+        const TPoint lastStart = chain.lastStart;
+        const int matches = chain.matches;
+        const TPoint stored = CommitChain(run, chain);
+        caretBefore_ = lastStart;
+        return matches == 1 ? stored : after;
+    };
+
+    start(found);
+    try {
+        for (;;) {
+            TLineMatch m;
+            // On the chain's first line, a match ending before the last replacement on it.
+            {
+                const std::u16string_view before =
+                    std::u16string_view(run.Get(top)).substr(0, static_cast<size_t>(column));
+                const std::u16string_view subject = rest.Stage({before}, window(1));
+                scan.BorrowSubject(subject);
+                std::optional<TLineMatch> chosen;
+                TLineMatch c;
+                for (int pos = 1; scan.MatchFrom(pos, c.pos, c.len, column + 1); pos = c.pos + 1) {
+                    const int from = c.pos - 1;
+                    if (from + c.len <= column && !(c.len == 0 && from == column)) {
+                        chosen = c;
+                    }
+                }
+                if (chosen) {
+                    scan.MatchFrom(chosen->pos, m.pos, m.len, chosen->pos);
+                    const std::u16string text = scan.Replacement(replacement);
+                    take(top, m.pos - 1, before.size(), static_cast<size_t>(m.pos - 1 + m.len),
+                         text);
+                    continue;
+                }
+            }
+            // On the line above it, any match starting there.
+            if (top > 0) {
+                const std::u16string_view above = run.Get(top - 1);
+                const std::u16string_view before =
+                    std::u16string_view(run.Get(top)).substr(0, static_cast<size_t>(column));
+                const std::u16string_view subject = rest.Stage({above, u"\n", before}, window(2));
+                scan.BorrowSubject(subject);
+                std::optional<TLineMatch> chosen;
+                TLineMatch c;
+                const int lastStart = static_cast<int>(above.size()) + 1;
+                for (int pos = 1; scan.MatchFrom(pos, c.pos, c.len, lastStart); pos = c.pos + 1) {
+                    chosen = c;
+                }
+                if (chosen) {
+                    scan.MatchFrom(chosen->pos, m.pos, m.len, chosen->pos);
+                    const std::u16string text = scan.Replacement(replacement);
+                    take(top - 1, m.pos - 1, above.size() + 1 + before.size(),
+                         static_cast<size_t>(m.pos - 1 + m.len), text);
+                    continue;
+                }
+            }
+            const int above = top - 2;
+            const TPoint after = commit();
+            if (above < 0) {
+                return after;
+            }
+            const std::optional<TFoundText> next = SearchFrom({INT_MAX, above}, true, false, &run);
+            if (!next) {
+                return after;
+            }
+            start(*next);
+        }
+    } catch (...) {
+        if (chain.matches > 0) {
+            commit();
+        }
+        throw;
     }
 }
 
 // ReplaceFound through an edit run: the deletion as DeleteSelection records it (in a group of
 // its own), the replacement as InsertLinesAtCaret does. The caret and the selection are left
 // to the caller, which sets them once at the end.
-TPoint TuniMemo::ReplaceFoundIn(TLineRun& run, const TFoundText& found,
-                                std::u16string_view replacement) {
-    std::u16string text;
-    search_->Substitute(replacement, text);
+TPoint TuniMemo::ReplaceFoundIn(TLineRun& run, const TFoundText& found, std::u16string_view text) {
     TUndo& undo = lines_->Undo();
     const auto change = [&](int y, std::u16string line, bool mergeable) {
         const bool merges = undo.WouldMerge(ukChangeLine, y, mergeable, this, caretBefore_);

@@ -145,18 +145,29 @@ void TRegExpr::SetInvertCase(TRegExprInvertCase invert) {
 
 void TRegExpr::SetInputString(std::u16string_view text, TInputEnd end) {
     const size_t nul = end == TInputEnd::FirstNul ? text.find(u'\0') : text.npos;
-    input_.assign(text.substr(0, nul));
+    ownInput_.assign(text.substr(0, nul));
+    input_ = ownInput_;
+    work_ += static_cast<std::int64_t>(input_.size());
     hasInput_ = true;
     execDone_ = false;
     std::fill(std::begin(starts_), std::end(starts_), -1);
     std::fill(std::begin(ends_), std::end(ends_), -1);
 }
 
-const std::u16string& TRegExpr::InputString() const {
+void TRegExpr::BorrowInput(std::u16string_view text) {
+    ownInput_.clear();
+    input_ = text;
+    hasInput_ = true;
+    execDone_ = false;
+    std::fill(std::begin(starts_), std::end(starts_), -1);
+    std::fill(std::begin(ends_), std::end(ends_), -1);
+}
+
+std::u16string TRegExpr::InputString() const {
     if (!hasInput_) {
         Fail(reeGetInputStringWithoutInputString);
     }
-    return input_;
+    return std::u16string(input_);
 }
 
 bool TRegExpr::Exec(std::u16string_view text) {
@@ -177,6 +188,19 @@ bool TRegExpr::ExecPos(int offset) {
     return ExecPrim(offset);
 }
 
+bool TRegExpr::ExecPos(int offset, int lastStart) {
+    if (expression_.empty()) {
+        Fail(reeNoExpression);
+    }
+    if (!hasInput_) {
+        Fail(reeNoInpitStringSpecified);
+    }
+    if (offset < 1) {
+        Fail(reeOffsetMustBeGreaterThen0);
+    }
+    return ExecPrim(offset, lastStart);
+}
+
 bool TRegExpr::ExecNext() {
     if (!execDone_) {
         Fail(reeExecNextWithoutExec);
@@ -191,7 +215,7 @@ bool TRegExpr::ExecNext() {
     return ExecPrim(offset);
 }
 
-bool TRegExpr::ExecPrim(int offset) {
+bool TRegExpr::ExecPrim(int offset, int lastStart) {
     EnsureCompiled();
     execDone_ = true;
     std::fill(std::begin(starts_), std::end(starts_), -1);
@@ -203,7 +227,9 @@ bool TRegExpr::ExecPrim(int offset) {
     limits.stepLimit = stepLimit_;
     limits.stackLimit = stackLimit_;
     const regexpr_detail::TExecResult result =
-        regexpr_detail::ExecProgram(*program_, input_, offset - 1, invert_, limits, *scratch_);
+        regexpr_detail::ExecProgram(*program_, input_, offset - 1, invert_, limits, *scratch_,
+                                    lastStart == INT_MAX ? INT_MAX : lastStart - 1);
+    work_ += result.work;
     if (scratch_->stack.capacity() > (1u << 16)) {
         scratch_->stack = {}; // give back the memory of an unusually deep search
     }
@@ -254,8 +280,8 @@ std::u16string TRegExpr::Match(int n) const {
     if (n < 0 || n > kSubExprMax || starts_[n] < 0) {
         return {};
     }
-    return input_.substr(static_cast<size_t>(starts_[n]),
-                         static_cast<size_t>(ends_[n] - starts_[n]));
+    return std::u16string(
+        input_.substr(static_cast<size_t>(starts_[n]), static_cast<size_t>(ends_[n] - starts_[n])));
 }
 
 std::u16string TRegExpr::Substitute(std::u16string_view tmpl) const {

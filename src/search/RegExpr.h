@@ -1,6 +1,7 @@
 // TRegExpr: the program's backtracking regular-expression engine on UTF-16 text.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -144,12 +145,20 @@ public:
     // TInputEnd::WholeText a U+0000 is an ordinary unit (lines of documents may hold one).
     enum class TInputEnd : std::uint8_t { FirstNul, WholeText };
     void SetInputString(std::u16string_view text, TInputEnd end = TInputEnd::FirstNul);
+    // Searches `text` where it lies, without a copy (as TInputEnd::WholeText): the caller
+    // keeps it alive and unchanged until the next input is given.
+    void BorrowInput(std::u16string_view text);
     // Raises 1008 without an input string.
-    const std::u16string& InputString() const;
+    std::u16string InputString() const;
+    // The engine's work so far: the units of the input strings it copied, the units its
+    // start scans passed and its matcher's steps. Tests count a search's work with it.
+    std::int64_t Work() const { return work_; }
 
     bool Exec(std::u16string_view text);
-    // Searches the input string from the 1-based offset.
+    // Searches the input string from the 1-based offset; with `lastStart` only for a match
+    // that starts at or before that 1-based position (the search stops there).
     bool ExecPos(int offset);
+    bool ExecPos(int offset, int lastStart);
     // Continues after the last match; an empty last match advances by one.
     bool ExecNext();
 
@@ -169,7 +178,7 @@ private:
     void Invalidate();
     void EnsureCompiled();
     [[noreturn]] void Fail(int code, int pos = -1) const;
-    bool ExecPrim(int offset);
+    bool ExecPrim(int offset, int lastStart = INT_MAX);
 
     std::u16string expression_;
     unsigned modifiers_;
@@ -185,7 +194,9 @@ private:
     std::unique_ptr<regexpr_detail::TProgram> program_;
     std::unique_ptr<regexpr_detail::TExecScratch> scratch_;
 
-    std::u16string input_;
+    std::u16string ownInput_;
+    std::u16string_view input_; // ownInput_, or a borrowed text
+    std::int64_t work_ = 0;
     bool hasInput_ = false;
     bool execDone_ = false;
     // Start and end (0-based, end exclusive) of each group of the last match; -1 when unset.

@@ -1,4 +1,5 @@
 // TRegExpr matcher: runs compiled code with an explicit, bounded backtracking stack.
+#include <algorithm>
 #include <vector>
 
 #include "search/RegExpr_program.h"
@@ -23,6 +24,7 @@ public:
 
     bool Run(int start);
     const std::array<int, 2 * (TRegExpr::kSubExprMax + 1)>& Caps() const { return caps_; }
+    std::uint64_t Steps() const { return steps_; }
 
 private:
     void Step(std::uint64_t n = 1) {
@@ -357,7 +359,7 @@ bool InSet(const std::vector<std::uint64_t>& bits, char16_t c) {
 
 TExecResult ExecProgram(const TProgram& prog, std::u16string_view subject, int from,
                         const TRegExprInvertCase& invert, const TExecLimits& limits,
-                        TExecScratch& scratch) {
+                        TExecScratch& scratch, int last) {
     TExecResult result;
     result.caps.fill(-1);
     const int len = static_cast<int>(subject.size());
@@ -365,6 +367,14 @@ TExecResult ExecProgram(const TProgram& prog, std::u16string_view subject, int f
         return result;
     }
     TMatcher matcher(prog, subject, invert, limits, scratch);
+    std::int64_t scanned = 0;
+    // Every way out counts the work done.
+    struct TCount {
+        TExecResult& result;
+        const TMatcher& matcher;
+        const std::int64_t& scanned;
+        ~TCount() { result.work = scanned + static_cast<std::int64_t>(matcher.Steps()); }
+    } count{result, matcher, scanned};
     try {
         if (prog.anchored) {
             if (from == 0 && matcher.Run(0)) {
@@ -373,13 +383,19 @@ TExecResult ExecProgram(const TProgram& prog, std::u16string_view subject, int f
             }
             return result;
         }
-        for (int s = from; s <= len; ++s) {
+        last = std::min(last, len);
+        // The units a start can be found on: a start after `last` is not looked for.
+        const std::u16string_view starts = subject.substr(0, static_cast<size_t>(last) + 1);
+        for (int s = from; s <= last; ++s) {
             const size_t at = static_cast<size_t>(s);
             switch (prog.scan) {
             case TStartScan::Every:
+                ++scanned;
                 break;
             case TStartScan::One: {
-                const size_t hit = subject.find(prog.firstChars[0], at);
+                const size_t hit = starts.find(prog.firstChars[0], at);
+                scanned += static_cast<std::int64_t>(
+                    (hit == std::u16string_view::npos ? starts.size() : hit + 1) - at);
                 if (hit == std::u16string_view::npos) {
                     return result;
                 }
@@ -388,11 +404,12 @@ TExecResult ExecProgram(const TProgram& prog, std::u16string_view subject, int f
             }
             case TStartScan::Two: {
                 size_t k = at;
-                while (k < subject.size() && subject[k] != prog.firstChars[0] &&
-                       subject[k] != prog.firstChars[1]) {
+                while (k < starts.size() && starts[k] != prog.firstChars[0] &&
+                       starts[k] != prog.firstChars[1]) {
                     ++k;
                 }
-                if (k == subject.size()) {
+                scanned += static_cast<std::int64_t>(k - at) + 1;
+                if (k == starts.size()) {
                     return result;
                 }
                 s = static_cast<int>(k);
@@ -400,23 +417,30 @@ TExecResult ExecProgram(const TProgram& prog, std::u16string_view subject, int f
             }
             case TStartScan::Set: {
                 size_t k = at;
-                while (k < subject.size() && !InSet(prog.firstSet, subject[k])) {
+                while (k < starts.size() && !InSet(prog.firstSet, starts[k])) {
                     ++k;
                 }
-                if (k == subject.size()) {
+                scanned += static_cast<std::int64_t>(k - at) + 1;
+                if (k == starts.size()) {
                     return result;
                 }
                 s = static_cast<int>(k);
                 break;
             }
             case TStartScan::Prefix: {
-                const size_t hit = subject.find(prog.prefix, at);
+                const size_t hit = subject.substr(0, static_cast<size_t>(last) + prog.prefix.size())
+                                       .find(prog.prefix, at);
+                scanned += static_cast<std::int64_t>(
+                    (hit == std::u16string_view::npos ? starts.size() : hit + 1) - at);
                 if (hit == std::u16string_view::npos) {
                     return result;
                 }
                 s = static_cast<int>(hit);
                 break;
             }
+            }
+            if (s > last) {
+                return result;
             }
             if (matcher.Run(s)) {
                 result.found = true;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -180,6 +181,8 @@ struct TExecResult {
     bool found = false;
     int error = 0; // 1014 / 1016 when a bound stopped the search
     std::array<int, 2 * (TRegExpr::kSubExprMax + 1)> caps{};
+    // The units the start scan passed and the matcher's steps.
+    std::int64_t work = 0;
 };
 
 enum class TFrameKind : std::uint8_t {
@@ -207,9 +210,10 @@ struct TExecScratch {
     std::vector<int> starts;
 };
 
-// Searches `subject` from 0-based `from` for the leftmost match.
+// Searches `subject` from 0-based `from` for the leftmost match starting at or before
+// `last`.
 TExecResult ExecProgram(const TProgram& prog, std::u16string_view subject, int from,
                         const TRegExprInvertCase& invert, const TExecLimits& limits,
-                        TExecScratch& scratch);
+                        TExecScratch& scratch, int last = INT_MAX);
 
 } // namespace regexpr_detail

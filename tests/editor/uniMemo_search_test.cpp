@@ -3,7 +3,9 @@
 // replace and replace-all with undo, histories, runaway expressions, the word search.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 
 #include "editor/uniMemo.h"
 #include "memoFakes.h"
@@ -357,6 +359,171 @@ TEST_F(MemoSearchTest, BackwardReplaceAllMatchesTheInteractiveOrder) {
     }
 }
 
+// The text with each line's own line end shown ("|CRLF", ...): replace-all keeps these too.
+std::string TextWithEnds(const TuniMemo& memo) {
+    static const char* const kEnds[] = {"", "|LF", "|CR", "|CRLF", "|LS"};
+    std::string out;
+    for (int i = 0; i < memo.Lines().Count(); ++i) {
+        out += (i > 0 ? "\n" : "") + testing_support::U8(memo.Lines().Get(i)) +
+               kEnds[memo.Lines().Separator(i)];
+    }
+    return out;
+}
+
+// Replace-all of expressions that span lines, where one replacement's line goes on to take
+// the next match (joined lines, several matches a line, empty matches, groups, line feeds in
+// the replacement, word boundaries and whole words that look at the replaced text before
+// them), gives the text, the line ends and the caret that Yes at every match gives, and is
+// undone as one step to the exact original and redone.
+TEST_F(MemoSearchTest, ReplaceAllAcrossLinesMatchesYesAtEveryMatch) {
+    struct TCase {
+        const char* pattern;
+        const char* replacement;
+        bool ignoreCase = false;
+        bool wholeWord = false;
+    };
+    const TCase cases[] = {
+        {"\\n", " "},
+        {"\\n", ""},
+        {"\\n", ",\\n"},
+        {"\\n", "\\n\\n"},
+        {"(\\w)\\n(\\w)", "$2$1"},
+        {"\\n|a", "<>"},
+        {"\\b\\n", "w"},
+        {"\\B\\n", "w"},
+        {"x*\\n?", "-"},
+        {"\\n*", "+"},
+        {"\\n\\n", "\\n"},
+        {"(?m)^\\n", "Z"},
+        {"(?m)\\n^a", "A"},
+        {"A\\nB", "ab", true},
+        {"\\n", "x", false, true},
+        {"\\nab", "~", false, true},
+        {"b\\n", "", false, true},
+    };
+    const std::string original = "ab a\nb\nab\n\nxa\na b\n\n\nab";
+    const auto load = [&](bool backward) {
+        SetText(memo, original);
+        memo.Lines().SetSeparator(1, lsCRLF);
+        memo.Lines().SetSeparator(3, lsCR);
+        memo.Lines().SetSeparator(7, lsLF);
+        memo.Lines().Undo().Clear();
+        memo.Lines().Redo().Clear();
+        const int last = memo.Lines().Count() - 1;
+        memo.SetCaret(backward ? TPoint{2, last} : TPoint{0, 0});
+        memo.DropSelection();
+        memo.BeginCommand();
+    };
+    load(false);
+    const std::string before = TextWithEnds(memo);
+    for (const TCase& c : cases) {
+        for (const bool backward : {false, true}) {
+            SCOPED_TRACE(std::string(c.pattern) + " -> " + c.replacement +
+                         (backward ? " backward" : " forward"));
+            Options(c.ignoreCase, c.wholeWord, true);
+            load(backward);
+            ReplaceAnswering(c.pattern, c.replacement,
+                             std::vector<TReplaceAnswer>(200, TReplaceAnswer::Yes), backward);
+            ASSERT_LT(host.questions.asked, 200);
+            const std::string yes = TextWithEnds(memo);
+            const TPoint yesCaret = memo.Caret();
+
+            load(backward);
+            ReplaceAnswering(c.pattern, c.replacement, {TReplaceAnswer::All}, backward);
+            EXPECT_EQ(TextWithEnds(memo), yes);
+            EXPECT_EQ(memo.Caret(), yesCaret);
+            memo.Undo();
+            EXPECT_EQ(TextWithEnds(memo), before);
+            EXPECT_FALSE(memo.CanUndo());
+            memo.Redo();
+            EXPECT_EQ(TextWithEnds(memo), yes);
+        }
+    }
+}
+
+// The work of a replace-all, counted.
+struct TReplaceWork {
+    std::int64_t searched = 0; // the expression engine's work
+    std::int64_t recorded = 0; // code units the undo records keep
+    std::int64_t moved = 0;    // line slots the line list moved
+    std::int64_t units = 0;    // the document's code units
+};
+
+// Replaces every match of `pattern` in a document of n numbered lines, some with line ends
+// of their own, answering All; checks the result against `expected`(n), then that undo
+// gives the original back exactly and redo the result again.
+TReplaceWork ReplaceAllWork(int n, bool backward, std::u16string_view pattern,
+                            std::u16string_view replacement,
+                            const std::function<std::string(int)>& expected) {
+    TFakeHost host;
+    TuniMemo memo{host.Platform(false)};
+    std::string text;
+    for (int i = 0; i < n; ++i) {
+        text += (i > 0 ? "\n" : "") + ("line " + std::to_string(i));
+    }
+    SetText(memo, text);
+    TReplaceWork work;
+    for (int i = 0; i < n; ++i) {
+        work.units += static_cast<std::int64_t>(memo.Lines().Get(i).size()) + 1;
+        if (i % 7 == 3) {
+            memo.Lines().SetSeparator(i, i % 2 == 0 ? lsCRLF : lsCR);
+        }
+    }
+    const std::string original = TextWithEnds(memo);
+    memo.SearchOptions() = {false, false, true};
+    memo.SetCaret(backward ? TPoint{8, n - 1} : TPoint{0, 0});
+    memo.BeginCommand();
+    host.questions.answers = {TReplaceAnswer::All};
+    const std::int64_t searched = memo.ExpressionWork();
+    const std::int64_t moved = memo.Lines().MovedSlots();
+    memo.Replace(pattern, replacement, backward);
+    work.searched = memo.ExpressionWork() - searched;
+    work.moved = memo.Lines().MovedSlots() - moved;
+    const TUndo& undo = memo.Lines().Undo();
+    for (int i = 0; i < undo.Count(); ++i) {
+        work.recorded += static_cast<std::int64_t>(undo.Record(i).text.size());
+    }
+    EXPECT_EQ(Text(memo), expected(n));
+    const std::string replaced = TextWithEnds(memo);
+    memo.Undo();
+    EXPECT_EQ(TextWithEnds(memo), original);
+    EXPECT_FALSE(memo.CanUndo());
+    memo.Redo();
+    EXPECT_EQ(TextWithEnds(memo), replaced);
+    return work;
+}
+
+// Twice the lines cost the same work per unit of text (within a tenth), and a few times the
+// text.
+void ExpectLinear(const TReplaceWork& small, const TReplaceWork& large) {
+    const auto perUnit = [&](std::int64_t a, std::int64_t b) {
+        return 10 * b * small.units <= 11 * a * large.units + 1024;
+    };
+    EXPECT_LE(small.searched, 16 * small.units);
+    EXPECT_PRED2(perUnit, small.searched, large.searched);
+    EXPECT_LE(small.recorded, 4 * small.units);
+    EXPECT_PRED2(perUnit, small.recorded, large.recorded);
+    EXPECT_LE(small.moved, 4 * small.units);
+    EXPECT_PRED2(perUnit, small.moved, large.moved);
+}
+
+// Joining every line with the next: each match joins the line the replacements before it
+// made, which grows to the whole document.
+TEST(MemoReplaceWorkTest, JoiningEveryLineCostsInProportionToTheLines) {
+    const auto joined = [](int n) {
+        std::string text;
+        for (int i = 0; i < n; ++i) {
+            text += (i > 0 ? ", " : "") + ("line " + std::to_string(i));
+        }
+        return text;
+    };
+    for (const bool backward : {false, true}) {
+        SCOPED_TRACE(backward ? "backward" : "forward");
+        ExpectLinear(ReplaceAllWork(4000, backward, u"\\n", u", ", joined),
+                     ReplaceAllWork(8000, backward, u"\\n", u", ", joined));
+    }
+}
+
 TEST_F(MemoSearchTest, HistoriesTakeTheTextsMostRecentFirst) {
     SetText(memo, "abc");
     memo.FindForward(u"b", false, true);
@@ -407,6 +574,33 @@ TEST_F(MemoSearchTest, RunawayExpressionRaisesAndLeavesTheEditorSane) {
     EXPECT_EQ(memo.Caret(), (TPoint{2, 0}));
     Type(memo, "z"); // the editor still edits
     EXPECT_EQ(memo.Lines().Get(0), u"abzc");
+}
+
+// A runaway expression across lines, after replacements that joined lines in either
+// direction: they stay, as one closed step that undo takes back whole.
+TEST_F(MemoSearchTest, RunawayAcrossLinesKeepsWhatWasReplacedAsOneStep) {
+    const std::string original = "x\nx\nx\n" + std::string(5000, 'a') + "\nabc";
+    memo.SetSearchStepLimit(2'000'000);
+    for (const bool backward : {false, true}) {
+        SCOPED_TRACE(backward ? "backward" : "forward");
+        SetText(memo, original);
+        memo.Lines().Undo().Clear();
+        memo.SetCaret(backward ? TPoint{3, 4} : TPoint{0, 0});
+        memo.DropSelection();
+        Options(false, false, true);
+        host.questions.answers = {TReplaceAnswer::All};
+        host.questions.asked = 0;
+        EXPECT_THROW(memo.Replace(u"x\\n|(a|aa)*(a|aa)*c", u"X", backward), ERegExpr);
+        if (backward) {
+            EXPECT_EQ(memo.Lines().Get(4), u"abX");
+        } else {
+            EXPECT_EQ(memo.Lines().Get(0), u"XXX" + std::u16string(5000, u'a'));
+        }
+        EXPECT_EQ(memo.Lines().Undo().PeekKind(), ukGroupEnd);
+        memo.Undo();
+        EXPECT_EQ(Text(memo), original);
+        EXPECT_FALSE(memo.CanUndo());
+    }
 }
 
 TEST_F(MemoSearchTest, WordAtTheCaretAndTheWordSearch) {

@@ -510,6 +510,40 @@ TEST(RegExprOperations, ExecPosExecNextAndInput) {
     }
 }
 
+// A borrowed input is searched where it lies; a last start bounds where matches may start
+// (not how far they reach) and how far the start scan goes, for every kind of scan.
+TEST(RegExprOperations, BorrowedInputAndTheLastStart) {
+    TRegExpr r;
+    std::u16string text = u"ab\nab";
+    r.SetExpression(u"b\\n?a?");
+    r.BorrowInput(text);
+    ASSERT_TRUE(r.ExecPos(1, 2));
+    EXPECT_EQ(r.Match(0), u"b\na");
+    EXPECT_FALSE(r.ExecPos(3, 4));
+    EXPECT_TRUE(r.ExecPos(3));
+    EXPECT_EQ(r.MatchPos(0), 5);
+    text[4] = u'x'; // what the caller changes the engine reads
+    r.SetExpression(u"x");
+    ASSERT_TRUE(r.ExecPos(1));
+    EXPECT_EQ(r.MatchPos(0), 5);
+    EXPECT_EQ(r.Match(0), u"x");
+
+    // A start scan stops at the last start: the work of a search whose starts are bounded
+    // does not grow with the input after them.
+    const std::u16string tail(100'000, u'z');
+    for (const char16_t* pattern : {u"q", u"q|r", u"[qr]s", u"qrs", u".q", u"\\n"}) {
+        SCOPED_TRACE(testing_support::U8(pattern));
+        r.SetExpression(pattern);
+        const std::u16string subject = u"ab" + tail;
+        r.BorrowInput(subject);
+        const std::int64_t before = r.Work();
+        EXPECT_FALSE(r.ExecPos(1, 2));
+        EXPECT_LT(r.Work() - before, 64);
+        EXPECT_FALSE(r.ExecPos(1));
+        EXPECT_GE(r.Work() - before, 100'000);
+    }
+}
+
 TEST(RegExprOperations, Substitute) {
     TRegExpr r;
     r.SetExpression(u"(a)(b)(x)?");
