@@ -176,16 +176,7 @@ bool TRegExpr::Exec(std::u16string_view text) {
 }
 
 bool TRegExpr::ExecPos(int offset) {
-    if (expression_.empty()) {
-        Fail(reeNoExpression);
-    }
-    if (!hasInput_) {
-        Fail(reeNoInpitStringSpecified);
-    }
-    if (offset < 1) {
-        Fail(reeOffsetMustBeGreaterThen0);
-    }
-    return ExecPrim(offset);
+    return ExecPos(offset, INT_MAX);
 }
 
 bool TRegExpr::ExecPos(int offset, int lastStart) {

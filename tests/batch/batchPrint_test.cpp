@@ -6,8 +6,15 @@
 #include <regex>
 #include <sstream>
 
+#include "support/pdfTools.h"
 #include "support/testSupport.h"
 
+using testing_support::FirstWordCorner;
+using testing_support::PdfInfo;
+using testing_support::PdfPages;
+using testing_support::PdfPageSize;
+using testing_support::PdfText;
+using testing_support::Poppler;
 using testing_support::ProcessResult;
 using testing_support::ReadBytes;
 using testing_support::RunBatch;
@@ -16,49 +23,6 @@ using testing_support::TempDir;
 using testing_support::WriteBytes;
 
 namespace {
-
-// poppler-utils' programs (scripts/setup.sh installs them); run without a shell or PATH.
-std::string Poppler(const std::string& name) {
-    return "/usr/bin/" + name;
-}
-
-// A field of `pdfinfo`'s report ("Pages", "Page size").
-std::string PdfInfo(const std::string& pdf, const std::string& field) {
-    const ProcessResult r = RunProcess({Poppler("pdfinfo"), pdf});
-    EXPECT_EQ(r.status, 0) << "pdfinfo (poppler-utils) failed: " << r.err;
-    std::istringstream in(r.out);
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind(field + ":", 0) == 0) {
-            return line.substr(line.find_first_not_of(' ', field.size() + 1));
-        }
-    }
-    return {};
-}
-
-int Pages(const std::string& pdf) {
-    const std::string pages = PdfInfo(pdf, "Pages");
-    return pages.empty() ? -1 : std::stoi(pages);
-}
-
-// The page's width and height in points.
-std::pair<double, double> PageSize(const std::string& pdf) {
-    std::smatch m;
-    const std::string size = PdfInfo(pdf, "Page size");
-    EXPECT_TRUE(std::regex_search(size, m, std::regex(R"(([\d.]+) x ([\d.]+) pts)"))) << size;
-    return m.empty() ? std::pair{0.0, 0.0} : std::pair{std::stod(m[1]), std::stod(m[2])};
-}
-
-// The text of pages first..last (0: to the end).
-std::string PdfText(const std::string& pdf, int first = 1, int last = 0) {
-    std::vector<std::string> args = {Poppler("pdftotext"), "-layout", "-f", std::to_string(first)};
-    if (last > 0) {
-        args.insert(args.end(), {"-l", std::to_string(last)});
-    }
-    args.insert(args.end(), {pdf, "-"});
-    const ProcessResult r = RunProcess(args);
-    EXPECT_EQ(r.status, 0) << r.err;
-    return r.out;
-}
 
 // The "pages" of the batch's report.
 int ReportedPages(const std::string& out) {
@@ -83,10 +47,10 @@ TEST(BatchPrint, ACFilePrintsItsTextOnA4Pages) {
     const ProcessResult r = RunBatch({dir.file("a.c"), "--print-pdf", pdf});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\"first_line\":0,\"lines\":301,"), std::string::npos) << r.out;
-    const int pages = Pages(pdf);
+    const int pages = PdfPages(pdf);
     EXPECT_EQ(ReportedPages(r.out), pages);
     EXPECT_GE(pages, 3); // a page holds fewer than 100 rows of 10 points
-    const auto [w, h] = PageSize(pdf);
+    const auto [w, h] = PdfPageSize(pdf);
     EXPECT_NEAR(w, 210 * kPointsPerMm, 1);
     EXPECT_NEAR(h, 297 * kPointsPerMm, 1);
     const std::string text = PdfText(pdf);
@@ -104,17 +68,17 @@ TEST(BatchPrint, ThePageSetupGivesPaperAndMarginsInMillimetres) {
     ProcessResult r = RunBatch({dir.file("a.c"), "--print-pdf", small, "--page-setup", "100",
                                 "150.5", "10", "10", "10", "10"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const auto [w, h] = PageSize(small);
+    const auto [w, h] = PdfPageSize(small);
     EXPECT_NEAR(w, 100 * kPointsPerMm, 1);
     EXPECT_NEAR(h, 150.5 * kPointsPerMm, 1);
-    const int smallPages = Pages(small);
+    const int smallPages = PdfPages(small);
 
     // Wider margins on the same paper: fewer rows a page, more pages.
     const std::string narrow = dir.file("narrow.pdf");
     r = RunBatch({dir.file("a.c"), "--print-pdf", narrow, "--page-setup", "100", "150.5", "10",
                   "40", "10", "40"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_GT(Pages(narrow), smallPages);
+    EXPECT_GT(PdfPages(narrow), smallPages);
 
     // Values that are not millimetres, or too few of them, are refused.
     for (const std::vector<std::string>& bad :
@@ -134,17 +98,6 @@ TEST(BatchPrint, ThePageSetupGivesPaperAndMarginsInMillimetres) {
                   "150", "60", "10", "60", "10"});
     EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("no room"), std::string::npos) << r.err;
-}
-
-// The first word's top-left corner on page 1, in points, from pdftotext's word boxes.
-std::pair<double, double> FirstWordCorner(const std::string& pdf) {
-    const ProcessResult r =
-        RunProcess({Poppler("pdftotext"), "-bbox", "-f", "1", "-l", "1", pdf, "-"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    std::smatch m;
-    return std::regex_search(r.out, m, std::regex(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)")re"))
-               ? std::pair{std::stod(m[1]), std::stod(m[2])}
-               : std::pair{-1.0, -1.0};
 }
 
 TEST(BatchPrint, AWidePaperPrintsLandscapePagesWithTheMarginsOnTheirSides) {
@@ -180,8 +133,8 @@ TEST(BatchPrint, AWidePaperPrintsLandscapePagesWithTheMarginsOnTheirSides) {
         EXPECT_NEAR(y, 20 * kPointsPerMm, 3) << pdf;
     }
     // Fewer rows fit down the wide page.
-    EXPECT_GT(Pages(print("a.c", "wideC.pdf", "297", "210")),
-              Pages(print("a.c", "uprightC.pdf", "210", "297")));
+    EXPECT_GT(PdfPages(print("a.c", "wideC.pdf", "297", "210")),
+              PdfPages(print("a.c", "uprightC.pdf", "210", "297")));
 }
 
 TEST(BatchPrint, ASelectionPrintsItsWholeLinesAndAFormFeedStartsAPage) {
@@ -202,7 +155,7 @@ TEST(BatchPrint, ASelectionPrintsItsWholeLinesAndAFormFeedStartsAPage) {
     WriteBytes(dir.file("ff.txt"), "first page\nstill first\fsecond page\nlast\n");
     r = RunBatch({dir.file("ff.txt"), "--print-pdf", pdf});
     ASSERT_EQ(r.status, 0) << r.err;
-    ASSERT_EQ(Pages(pdf), 2);
+    ASSERT_EQ(PdfPages(pdf), 2);
     EXPECT_NE(PdfText(pdf, 1, 1).find("still first"), std::string::npos);
     EXPECT_EQ(PdfText(pdf, 1, 1).find("second page"), std::string::npos);
     EXPECT_NE(PdfText(pdf, 2, 2).find("second page"), std::string::npos);
@@ -215,7 +168,7 @@ TEST(BatchPrint, AnEmptyFileIsOneEmptyPageAndAnUnwritableTargetFails) {
     const std::string pdf = dir.file("empty.pdf");
     ProcessResult r = RunBatch({dir.file("empty.txt"), "--print-pdf", pdf});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(Pages(pdf), 1);
+    EXPECT_EQ(PdfPages(pdf), 1);
     EXPECT_EQ(PdfText(pdf).find_first_not_of(" \n\f"), std::string::npos);
 
     r = RunBatch({dir.file("empty.txt"), "--print-pdf", dir.file("no/such/folder/x.pdf")});

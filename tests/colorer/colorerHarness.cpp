@@ -89,28 +89,30 @@ const char* Document::Source(void* source, void* /*unused*/, int32_t line, int32
     return text.c_str();
 }
 
-int32_t Document::Parse(int32_t from, int32_t windowFirst, int32_t windowCount, int32_t count) {
+// Clears the window's records, runs `parse` over them and colours what it left.
+template <class F>
+int32_t Document::ParseWindow(int32_t windowFirst, F&& parse) {
     Library& library = Library::Get();
     const ColorerProcs& p = library.procs;
     windowFirst_ = windowFirst;
     p.clearBuffer(buffer_, windowFirst);
     p.resetBuffer(buffer_);
-    int32_t last = p.parse(parser_, from, windowFirst, windowCount, count);
-    ColorerStyle* defaultStyle = p.getStyle(library.styles, 2);
-    p.colourBuffer(buffer_, library.styles, defaultStyle);
+    const int32_t last = parse(p);
+    p.colourBuffer(buffer_, library.styles, p.getStyle(library.styles, 2));
     return last;
+}
+
+int32_t Document::Parse(int32_t from, int32_t windowFirst, int32_t windowCount, int32_t count) {
+    return ParseWindow(windowFirst, [&](const ColorerProcs& p) {
+        return p.parse(parser_, from, windowFirst, windowCount, count);
+    });
 }
 
 int32_t Document::ParseFromTop(int32_t sameLines, int32_t windowFirst, int32_t windowCount,
                                int32_t count) {
-    Library& library = Library::Get();
-    const ColorerProcs& p = library.procs;
-    windowFirst_ = windowFirst;
-    p.clearBuffer(buffer_, windowFirst);
-    p.resetBuffer(buffer_);
-    int32_t last = p.parseFromTop(parser_, sameLines, windowFirst, windowCount, count);
-    p.colourBuffer(buffer_, library.styles, p.getStyle(library.styles, 2));
-    return last;
+    return ParseWindow(windowFirst, [&](const ColorerProcs& p) {
+        return p.parseFromTop(parser_, sameLines, windowFirst, windowCount, count);
+    });
 }
 
 std::vector<Region> Document::Regions(int32_t line) const {

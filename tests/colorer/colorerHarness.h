@@ -64,6 +64,8 @@ public:
 
 private:
     static const char* Source(void* source, void* unused, int32_t line, int32_t* length);
+    template <class F>
+    int32_t ParseWindow(int32_t windowFirst, F&& parse);
 
     std::vector<std::string> lines_;
     ColorerParser* parser_ = nullptr;

@@ -9,40 +9,22 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include "platform/qt/qtConvert.h"
 #include "print/qt/uniPgSetupDialog.h"
 #include "qt/qtTestSupport.h"
 #include "shell/qt/Childwin.h"
 #include "shell/qt/Pm.h"
+#include "support/pdfTools.h"
 #include "widgets/uniMsgDlg.h"
 
 using namespace qt_testing;
-using testing_support::ProcessResult;
-using testing_support::RunProcess;
+using testing_support::FirstWordCorner;
+using testing_support::PdfPages;
+using testing_support::PdfPageSize;
+using testing_support::PdfText;
 using testing_support::WriteBytes;
 
 namespace {
-
-std::string PdfInfo(const std::string& pdf) {
-    const ProcessResult r = RunProcess({"/usr/bin/pdfinfo", pdf});
-    EXPECT_EQ(r.status, 0) << r.err;
-    return r.out;
-}
-
-std::string PdfText(const std::string& pdf) {
-    const ProcessResult r = RunProcess({"/usr/bin/pdftotext", "-layout", pdf, "-"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    return r.out;
-}
-
-double PageWidthPoints(const std::string& pdf) {
-    std::smatch m;
-    const std::string info = PdfInfo(pdf);
-    return std::regex_search(info, m, std::regex(R"(Page size:\s+([\d.]+) x)")) ? std::stod(m[1])
-                                                                                : 0.0;
-}
 
 class PrintFormTest : public ::testing::Test {
 protected:
@@ -96,9 +78,9 @@ TEST_F(PrintFormTest, CtrlPPrintsTheActiveDocumentIntoAPdfFile) {
     const std::string text = PdfText(pdf_);
     EXPECT_NE(text.find("int main(void) {"), std::string::npos) << text;
     EXPECT_NE(text.find("return 0; /* done */"), std::string::npos) << text;
-    EXPECT_NE(PdfInfo(pdf_).find("Pages:           1"), std::string::npos);
+    EXPECT_EQ(PdfPages(pdf_), 1);
     // A4 unless the page setup says otherwise.
-    EXPECT_NEAR(PageWidthPoints(pdf_), 210 * 72 / 25.4, 1);
+    EXPECT_NEAR(PdfPageSize(pdf_).first, 210 * 72 / 25.4, 1);
     // The document is not changed by printing it.
     EXPECT_FALSE(child.Memo().Modified());
 }
@@ -131,7 +113,7 @@ TEST_F(PrintFormTest, ThePageSetupsPaperIsThePrintedPaper) {
 
     pdf_ = files_.file("a5.pdf");
     main_->RunGlobalAction("Print");
-    EXPECT_NEAR(PageWidthPoints(pdf_), 148 * 72 / 25.4, 1);
+    EXPECT_NEAR(PdfPageSize(pdf_).first, 148 * 72 / 25.4, 1);
 
     // Cancelled, the dialog changes nothing.
     TuniPageSetupDialog::SetResponder([&](QPrinter& printer) {
@@ -140,17 +122,6 @@ TEST_F(PrintFormTest, ThePageSetupsPaperIsThePrintedPaper) {
     });
     main_->RunGlobalAction("PageSetup");
     EXPECT_EQ(main_->PageSetupDialog().Values().PaperSize().X, mm ? 14800 : 5827);
-}
-
-// The first word's top-left corner on page 1, in points, from pdftotext's word boxes.
-std::pair<double, double> FirstWordCorner(const std::string& pdf) {
-    const ProcessResult r =
-        RunProcess({"/usr/bin/pdftotext", "-bbox", "-f", "1", "-l", "1", pdf, "-"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    std::smatch m;
-    return std::regex_search(r.out, m, std::regex(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)")re"))
-               ? std::pair{std::stod(m[1]), std::stod(m[2])}
-               : std::pair{-1.0, -1.0};
 }
 
 // How many characters the first printed row holds.
@@ -196,8 +167,8 @@ TEST_F(PrintFormTest, ALandscapePageSetupPrintsLandscapePages) {
     main_->RunGlobalAction("Print");
     EXPECT_EQ(offered.orientation(), QPageLayout::Landscape);
     EXPECT_EQ(offered.pageSize().id(), QPageSize::A4);
-    const std::string info = PdfInfo(pdf_);
-    EXPECT_NE(info.find("Page size:       842 x 595 pts"), std::string::npos) << info;
+    EXPECT_NEAR(PdfPageSize(pdf_).first, 842, 1);
+    EXPECT_NEAR(PdfPageSize(pdf_).second, 595, 1);
     // The text runs across the wide page and begins at the left and top margins.
     EXPECT_GT(FirstRowLength(pdf_), portraitRow * 13 / 10);
     const auto [x, y] = FirstWordCorner(pdf_);
