@@ -134,9 +134,7 @@ private:
     bool Candidate(int pos, int& matchPos, int& matchLen, int lastStart) {
         if (engine_.useRegExpr) {
             TRegExpr& regex = engine_.Regex();
-            const bool found =
-                lastStart == INT_MAX ? regex.ExecPos(pos) : regex.ExecPos(pos, lastStart);
-            if (!found || regex.MatchPos(0) > Size() + 1) {
+            if (!regex.ExecPos(pos, lastStart) || regex.MatchPos(0) > Size() + 1) {
                 return false;
             }
             matchPos = regex.MatchPos(0);
@@ -642,21 +640,11 @@ TPoint TuniMemo::ReplaceChainForward(TFoundText found, std::u16string_view repla
             TLineMatch m;
             if (scan.MatchFrom(ahead + 1 + (skip ? 1 : 0), m.pos, m.len) &&
                 MatchStartsOnFirstLine(m.pos, firstLength)) {
-                // Where the match ends in the document, as FoundAt counts it.
-                int rest = m.pos - 1 + m.len - ahead;
-                TPoint end{chain.column + rest, chain.line};
-                if (rest > firstLength - ahead) {
-                    rest -= firstLength - ahead + 1;
-                    int y = chain.line + 1;
-                    while (y + 1 < run.Count() && rest > static_cast<int>(run.Get(y).size())) {
-                        rest -= static_cast<int>(run.Get(y).size()) + 1;
-                        ++y;
-                    }
-                    end = {rest, y};
-                }
+                // The match in the document's lines, which the chain has not changed yet.
+                const TFoundText match =
+                    FoundAt(chain.line, chain.column + m.pos - ahead, m.len, &run);
                 skip = m.len == 0;
-                chain.Take(run, {chain.column + m.pos - 1 - ahead, chain.line}, end,
-                           scan.Replacement(replacement));
+                chain.Take(run, match.start, match.end, scan.Replacement(replacement));
                 continue;
             }
             // No further match on the line: it is stored, and the search goes on below it.
@@ -878,50 +866,49 @@ TPoint TuniMemo::ReplaceChainBackward(TFoundText found, std::u16string_view repl
         return matches == 1 ? stored : after;
     };
 
+    // The last match in `subject` starting at or before `lastStart` that `accept` takes, with
+    // the engine left on it for its replacement.
+    const auto lastMatch = [&](std::u16string_view subject, int lastStart,
+                               const auto& accept) -> std::optional<TLineMatch> {
+        scan.BorrowSubject(subject);
+        std::optional<TLineMatch> chosen;
+        TLineMatch c;
+        for (int pos = 1; scan.MatchFrom(pos, c.pos, c.len, lastStart); pos = c.pos + 1) {
+            if (accept(c)) {
+                chosen = c;
+            }
+        }
+        if (chosen) {
+            const int at = chosen->pos;
+            scan.MatchFrom(at, chosen->pos, chosen->len, at);
+        }
+        return chosen;
+    };
+
     start(found);
     try {
         for (;;) {
-            TLineMatch m;
+            const std::u16string_view before =
+                std::u16string_view(run.Get(top)).substr(0, static_cast<size_t>(column));
             // On the chain's first line, a match ending before the last replacement on it.
-            {
-                const std::u16string_view before =
-                    std::u16string_view(run.Get(top)).substr(0, static_cast<size_t>(column));
-                const std::u16string_view subject = rest.Stage({before}, window(1));
-                scan.BorrowSubject(subject);
-                std::optional<TLineMatch> chosen;
-                TLineMatch c;
-                for (int pos = 1; scan.MatchFrom(pos, c.pos, c.len, column + 1); pos = c.pos + 1) {
-                    const int from = c.pos - 1;
-                    if (from + c.len <= column && !(c.len == 0 && from == column)) {
-                        chosen = c;
-                    }
-                }
-                if (chosen) {
-                    scan.MatchFrom(chosen->pos, m.pos, m.len, chosen->pos);
-                    const std::u16string text = scan.Replacement(replacement);
-                    take(top, m.pos - 1, before.size(), static_cast<size_t>(m.pos - 1 + m.len),
-                         text);
-                    continue;
-                }
+            if (const std::optional<TLineMatch> m = lastMatch(
+                    rest.Stage({before}, window(1)), column + 1, [&](const TLineMatch& c) {
+                        const int from = c.pos - 1;
+                        return from + c.len <= column && !(c.len == 0 && from == column);
+                    })) {
+                take(top, m->pos - 1, before.size(), static_cast<size_t>(m->pos - 1 + m->len),
+                     scan.Replacement(replacement));
+                continue;
             }
             // On the line above it, any match starting there.
             if (top > 0) {
                 const std::u16string_view above = run.Get(top - 1);
-                const std::u16string_view before =
-                    std::u16string_view(run.Get(top)).substr(0, static_cast<size_t>(column));
-                const std::u16string_view subject = rest.Stage({above, u"\n", before}, window(2));
-                scan.BorrowSubject(subject);
-                std::optional<TLineMatch> chosen;
-                TLineMatch c;
-                const int lastStart = static_cast<int>(above.size()) + 1;
-                for (int pos = 1; scan.MatchFrom(pos, c.pos, c.len, lastStart); pos = c.pos + 1) {
-                    chosen = c;
-                }
-                if (chosen) {
-                    scan.MatchFrom(chosen->pos, m.pos, m.len, chosen->pos);
-                    const std::u16string text = scan.Replacement(replacement);
-                    take(top - 1, m.pos - 1, above.size() + 1 + before.size(),
-                         static_cast<size_t>(m.pos - 1 + m.len), text);
+                if (const std::optional<TLineMatch> m =
+                        lastMatch(rest.Stage({above, u"\n", before}, window(2)),
+                                  static_cast<int>(above.size()) + 1,
+                                  [](const TLineMatch&) { return true; })) {
+                    take(top - 1, m->pos - 1, above.size() + 1 + before.size(),
+                         static_cast<size_t>(m->pos - 1 + m->len), scan.Replacement(replacement));
                     continue;
                 }
             }

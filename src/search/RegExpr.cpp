@@ -146,16 +146,16 @@ void TRegExpr::SetInvertCase(TRegExprInvertCase invert) {
 void TRegExpr::SetInputString(std::u16string_view text, TInputEnd end) {
     const size_t nul = end == TInputEnd::FirstNul ? text.find(u'\0') : text.npos;
     ownInput_.assign(text.substr(0, nul));
-    input_ = ownInput_;
-    work_ += static_cast<std::int64_t>(input_.size());
-    hasInput_ = true;
-    execDone_ = false;
-    std::fill(std::begin(starts_), std::end(starts_), -1);
-    std::fill(std::begin(ends_), std::end(ends_), -1);
+    work_ += static_cast<std::int64_t>(ownInput_.size());
+    TakeInput(ownInput_);
 }
 
 void TRegExpr::BorrowInput(std::u16string_view text) {
     ownInput_.clear();
+    TakeInput(text);
+}
+
+void TRegExpr::TakeInput(std::u16string_view text) {
     input_ = text;
     hasInput_ = true;
     execDone_ = false;

@@ -179,6 +179,8 @@ private:
     void EnsureCompiled();
     [[noreturn]] void Fail(int code, int pos = -1) const;
     bool ExecPrim(int offset, int lastStart = INT_MAX);
+    // Makes `text` the input, with no match found in it yet.
+    void TakeInput(std::u16string_view text);
 
     std::u16string expression_;
     unsigned modifiers_;
